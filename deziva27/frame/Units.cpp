@@ -1,0 +1,116 @@
+// The unit table, the start counters and the start at load.
+#include <array>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+#include "deziva27/frame/Deziva27.h"
+#include "deziva27/frame/Units.h"
+#include "deziva27/host/FormatSettings.h"
+
+namespace dz {
+namespace detail {
+namespace {
+
+// The host's start-up reads the system locale's format settings once, as the
+// classic run time does, so that the first conversion does not pay for it.
+void SysUtilsStart() { (void)FormatSettings(); }
+
+struct Unit {
+  const char* Name;
+  void (*Start)();  // the unit's own start-up work, or nullptr
+  void (*Stop)();   // the unit's own shut-down work, or nullptr
+  int Count;        // outstanding starts
+};
+
+// Start order. A unit with module state names its work here: one line.
+constinit Unit gUnits[] = {
+    {"System", nullptr, nullptr, 0},
+    {"SysUtils", &SysUtilsStart, nullptr, 0},
+    {"Classes", nullptr, nullptr, 0},
+    {"Registry", nullptr, nullptr, 0},
+    {"Forms", nullptr, nullptr, 0},
+    {"Dialogs", nullptr, nullptr, 0},
+    {"YConsts", nullptr, nullptr, 0},
+    {"YStrings", nullptr, &YStringsStop, 0},
+    {"YUtils", nullptr, nullptr, 0},
+    {"YDattime", nullptr, nullptr, 0},
+    {"YScanner", nullptr, nullptr, 0},
+    {"YLocales", nullptr, nullptr, 0},
+    {"YCompress", nullptr, nullptr, 0},
+    {"YHtmlHlp", nullptr, nullptr, 0},
+};
+constexpr size_t kUnitCount = sizeof gUnits / sizeof gUnits[0];
+
+std::function<void(const char*, bool)>& Trace() {
+  static std::function<void(const char*, bool)> trace;
+  return trace;
+}
+
+void StartUnit(Unit& u) {
+  if (u.Count++ != 0) return;
+  if (Trace()) Trace()(u.Name, true);
+  if (u.Start) u.Start();
+}
+
+void StopUnit(Unit& u) {
+  if (u.Count == 0) return;  // a stop without a start undoes nothing
+  if (--u.Count != 0) return;
+  if (Trace()) Trace()(u.Name, false);
+  if (u.Stop) u.Stop();
+}
+
+template <size_t I>
+void InitEntry() { StartUnit(gUnits[I]); }
+template <size_t I>
+void FInitEntry() { StopUnit(gUnits[I]); }
+
+template <size_t... I>
+auto MakeTable(std::index_sequence<I...>) {
+  return std::array<TPackageUnitEntry, sizeof...(I)>{
+      TPackageUnitEntry{gUnits[I].Name, &InitEntry<I>, &FInitEntry<I>}...};
+}
+
+// Starts the units when the program loads and stops them when it ends.
+struct AutoStart {
+  AutoStart() { Initialize(); }
+  ~AutoStart() { Finalize(); }
+};
+
+}  // namespace
+
+void SetUnitTrace(std::function<void(const char*, bool)> trace) { Trace() = std::move(trace); }
+
+int UnitStartCount(const char* unit) {
+  for (const Unit& u : gUnits)
+    if (std::strcmp(u.Name, unit) == 0) return u.Count;
+  return -1;
+}
+
+}  // namespace detail
+
+void Initialize() {
+  for (auto& u : detail::gUnits) detail::StartUnit(u);
+}
+
+void Finalize() {
+  for (size_t i = detail::kUnitCount; i-- > 0;) detail::StopUnit(detail::gUnits[i]);
+}
+
+std::span<const TPackageUnitEntry> GetPackageInfoTable() {
+  static const auto table = detail::MakeTable(std::make_index_sequence<detail::kUnitCount>());
+  return table;
+}
+
+}  // namespace dz
+
+// Referenced from the link line (see CMakeLists.txt), so that a program that
+// links the static library gets the starter below.
+extern "C" {
+extern const int dz_library_anchor;
+const int dz_library_anchor = 27;
+}
+
+namespace {
+dz::detail::AutoStart gAutoStart;
+}

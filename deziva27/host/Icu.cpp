@@ -1,0 +1,91 @@
+#include "deziva27/host/Icu.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "deziva27/platform/Nls.h"
+
+namespace dz::detail {
+namespace {
+
+struct ConverterClose {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+struct CollatorClose {
+  void operator()(UCollator* c) const { ucol_close(c); }
+};
+
+std::atomic<uint32_t> gEpoch{1};
+
+struct ThreadCache {
+  uint32_t epoch = 0;
+  std::map<uint32_t, std::unique_ptr<UConverter, ConverterClose>> converters;
+  std::unique_ptr<UCollator, CollatorClose> caseless, cased;
+  std::string caseLocale;
+
+  void Refresh() {
+    if (epoch == gEpoch) return;
+    epoch = gEpoch;
+    caseless.reset();
+    cased.reset();
+    caseLocale = nls::LocaleNameOf(GetSystemDefaultLCID());
+  }
+};
+
+ThreadCache& Cache() {
+  thread_local ThreadCache cache;
+  cache.Refresh();
+  return cache;
+}
+
+UCollator* OpenCollator(UColAttributeValue strength) {
+  UErrorCode err = U_ZERO_ERROR;
+  UCollator* c = ucol_open(Cache().caseLocale.c_str(), &err);
+  if (U_FAILURE(err)) {
+    err = U_ZERO_ERROR;
+    c = ucol_open("", &err);
+  }
+  ucol_setStrength(c, strength);
+  return c;
+}
+
+}  // namespace
+
+UConverter* ConverterFor(uint32_t codePage) {
+  auto& cache = Cache();
+  auto it = cache.converters.find(codePage);
+  if (it != cache.converters.end()) return it->second.get();
+  UConverter* conv = nullptr;
+  if (const char* name = nls::ConverterNameOf(codePage); name && *name) {
+    UErrorCode err = U_ZERO_ERROR;
+    conv = ucnv_open(name, &err);
+    if (U_FAILURE(err)) conv = nullptr;
+    if (conv) {
+      // Windows writes '?' for a character the code page lacks.
+      err = U_ZERO_ERROR;
+      ucnv_setSubstChars(conv, "?", 1, &err);
+    }
+  }
+  cache.converters.emplace(codePage, std::unique_ptr<UConverter, ConverterClose>(conv));
+  return conv;
+}
+
+UCollator* CaselessCollator() {
+  auto& cache = Cache();
+  if (!cache.caseless) cache.caseless.reset(OpenCollator(UCOL_SECONDARY));
+  return cache.caseless.get();
+}
+
+UCollator* CaseCollator() {
+  auto& cache = Cache();
+  if (!cache.cased) cache.cased.reset(OpenCollator(UCOL_TERTIARY));
+  return cache.cased.get();
+}
+
+const char* CaseLocale() { return Cache().caseLocale.c_str(); }
+
+uint32_t LocaleEpoch() { return gEpoch; }
+void BumpLocaleEpoch() { ++gEpoch; }
+
+}  // namespace dz::detail

@@ -1,0 +1,25 @@
+// Internal: ICU objects the host keeps per thread, so that no call pays for
+// building a converter or a collator.
+#pragma once
+
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+
+#include <cstdint>
+#include <string>
+
+namespace dz::detail {
+
+// Converter for a Windows code page, or nullptr when ICU has none.
+UConverter* ConverterFor(uint32_t codePage);
+// Case-insensitive (secondary strength) collator of the system locale.
+UCollator* CaselessCollator();
+// Collator of the system locale that also tells case apart (tertiary).
+UCollator* CaseCollator();
+// ICU locale name of the system locale, for case mapping ("tr_TR" ...).
+const char* CaseLocale();
+// Bumped whenever the system locale changes, so caches know to rebuild.
+uint32_t LocaleEpoch();
+void BumpLocaleEpoch();
+
+}  // namespace dz::detail

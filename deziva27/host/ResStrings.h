@@ -1,0 +1,46 @@
+// Resource strings: messages held in the library's string table and loaded
+// at the moment they are needed, so that replacing the table (a localized
+// one, say) changes the messages without a change of code.
+//
+// A table file is UTF-8 text, one "identifier=text" a line; "#" starts a
+// comment line. If DZ_STRING_TABLE names such a file it is loaded on first use.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "deziva27/host/Types.h"
+
+namespace dz {
+
+struct TStringResource {
+  int32_t Identifier;
+  const char16_t* Text;
+};
+
+// A module's built-in string table.
+struct TResourceModule {
+  const char* Name;
+  std::span<const TStringResource> Table;
+};
+
+// The exported form of a message: the module that holds the table and the
+// string's identifier.
+struct TResStringRec {
+  const TResourceModule* Module;
+  int32_t Identifier;
+};
+
+// The text now in force for rec: a replacement when one was set, else the
+// module's own; empty when the module has no such string.
+UnicodeString LoadResString(const TResStringRec& rec);
+
+// Replaces one string of a module's table, or every string a file lists.
+void SetResString(const TResourceModule& module, int32_t identifier, const UnicodeString& text);
+// Raises EFOpenError when the file cannot be read, EConvertError on a bad line.
+void LoadStringTable(const TResourceModule& module, const std::string& fileName);
+// Drops every replacement: the built-in texts are in force again.
+void ResetStringTable();
+
+}  // namespace dz

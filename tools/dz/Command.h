@@ -1,0 +1,41 @@
+// The dz tool's command table. Each unit's commands live in their own file
+// and add themselves to the table with one registration.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace dz::tool {
+
+using Args = std::vector<std::string>;
+
+// Exit codes: 0 success, 1 a negative answer (no match, not an LZY stream),
+// 2 a usage error, 3 a failure while working.
+enum ExitCode { kOk = 0, kNo = 1, kUsage = 2, kFailed = 3 };
+
+// Raised for a wrong command line; main prints it with the usage hint.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Command {
+  std::string Name;      // "str", "lzy", "scan" ...
+  std::string Summary;   // one line for "dz --help"
+  std::string Help;      // full text for "dz NAME --help"
+  std::function<int(const Args&)> Run;
+};
+
+std::vector<Command>& Commands();
+
+struct Register {
+  explicit Register(Command c) { Commands().push_back(std::move(c)); }
+};
+
+// Reads all of standard input (binary).
+std::string ReadStdin();
+// The whole of a file, or of standard input for "-".
+std::string ReadFileOrStdin(const std::string& path);
+
+}  // namespace dz::tool

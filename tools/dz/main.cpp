@@ -1,0 +1,86 @@
+// dz: the library's main routines at a shell prompt.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "deziva27/frame/Deziva27.h"
+#include "deziva27/host/Host.h"
+#include "tools/dz/Command.h"
+
+namespace dz::tool {
+
+std::vector<Command>& Commands() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+std::string ReadStdin() {
+  std::ostringstream out;
+  out << std::cin.rdbuf();
+  return out.str();
+}
+
+std::string ReadFileOrStdin(const std::string& path) {
+  if (path == "-") return ReadStdin();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+namespace {
+
+constexpr const char* kVersion = "dz (deziva27) 0.1.0";
+
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to, "usage: dz COMMAND [ARGS...]\n       dz COMMAND --help\n\ncommands:\n");
+  auto cmds = Commands();
+  std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return a.Name < b.Name; });
+  for (auto& c : cmds) std::fprintf(to, "  %-8s %s\n", c.Name.c_str(), c.Summary.c_str());
+  std::fprintf(to, "\noptions:\n  --help     this text\n  --version  the version\n");
+}
+
+}  // namespace
+}  // namespace dz::tool
+
+int main(int argc, char** argv) {
+  using namespace dz::tool;
+  dz::SetProgramArgs(argc, argv);
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return kUsage;
+  }
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(stdout);
+    return kOk;
+  }
+  if (name == "--version") {
+    std::printf("%s\n", kVersion);
+    return kOk;
+  }
+  auto& cmds = Commands();
+  auto it = std::find_if(cmds.begin(), cmds.end(), [&](const Command& c) { return c.Name == name; });
+  if (it == cmds.end()) {
+    std::fprintf(stderr, "dz: unknown command '%s' (try 'dz --help')\n", name.c_str());
+    return kUsage;
+  }
+  Args args(argv + 2, argv + argc);
+  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+    std::printf("%s", it->Help.c_str());
+    return kOk;
+  }
+  try {
+    return it->Run(args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "dz %s: %s (try 'dz %s --help')\n", name.c_str(), e.what(), name.c_str());
+    return kUsage;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dz %s: %s\n", name.c_str(), e.what());
+    return kFailed;
+  }
+}
