@@ -33,6 +33,20 @@ struct Register {
   explicit Register(Command c) { Commands().push_back(std::move(c)); }
 };
 
+// One stop of "dz demo": a title and what it shows, printed in order of
+// registration rank (lower first). Steps read the bundled samples under
+// SamplesDir().
+struct DemoStep {
+  int Rank;
+  std::string Title;
+  std::function<void()> Show;
+};
+std::vector<DemoStep>& DemoSteps();
+struct RegisterDemo {
+  explicit RegisterDemo(DemoStep d) { DemoSteps().push_back(std::move(d)); }
+};
+std::string SamplesDir();
+
 // Reads all of standard input (binary).
 std::string ReadStdin();
 // The whole of a file, or of standard input for "-".
