@@ -16,3 +16,4 @@
 #include "deziva27/frame/Errors.h"
 #include "deziva27/host/Host.h"
 #include "deziva27/strings/CharClasses.h"
+#include "deziva27/strings/Numbers.h"
