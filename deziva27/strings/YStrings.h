@@ -17,3 +17,4 @@
 #include "deziva27/host/Host.h"
 #include "deziva27/strings/CharClasses.h"
 #include "deziva27/strings/Numbers.h"
+#include "deziva27/strings/Quoting.h"
