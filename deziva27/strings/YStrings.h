@@ -18,3 +18,4 @@
 #include "deziva27/strings/CharClasses.h"
 #include "deziva27/strings/Numbers.h"
 #include "deziva27/strings/Quoting.h"
+#include "deziva27/strings/Search.h"
