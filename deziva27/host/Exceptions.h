@@ -36,10 +36,12 @@ class Exception : public std::exception {
   std::string FUtf8;
 };
 
-#define DZ_DECLARE_EXCEPTION(Name, Base) \
-  class Name : public Base {             \
-   public:                               \
-    using Base::Base;                    \
+// Declares an exception class that adds nothing to its parent but its name.
+#define DZ_DECLARE_EXCEPTION(Name, Parent) \
+  class Name : public Parent {             \
+   public:                                 \
+    using Parent::Parent;                  \
+    using Inherited = Parent;              \
   }
 
 DZ_DECLARE_EXCEPTION(EConvertError, Exception);

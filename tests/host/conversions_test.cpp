@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "deziva27/host/Host.h"
+#include "support/Locale.h"
+
+namespace dz {
+namespace {
+
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
+
+TEST(SystemLocale, EnvironmentNamesMapToIdentifiersAndCodePages) {
+  struct Case {
+    const char* name;
+    LCID lcid;
+    uint32_t acp;
+  } cases[] = {
+      {"en-US", 0x0409, 1252}, {"ru_RU.UTF-8", 0x0419, 1251}, {"de-DE", 0x0407, 1252},
+      {"pl_PL", 0x0415, 1250}, {"el-GR", 0x0408, 1253},       {"tr-TR", 0x041F, 1254},
+      {"ja-JP", 0x0411, 932},  {"zh-TW", 0x0404, 950},        {"C", 0x0409, 1252},
+      {"ru", 0x0419, 1251},    {"POSIX", 0x0409, 1252},
+  };
+  for (const auto& c : cases) {
+    test::LocaleScope scope(c.name);
+    ASSERT_TRUE(scope.ok()) << c.name;
+    EXPECT_EQ(GetSystemDefaultLCID(), c.lcid) << c.name;
+    EXPECT_EQ(GetACP(), c.acp) << c.name;
+  }
+}
+
+TEST(SystemLocale, UnknownNameChangesNothing) {
+  EXPECT_FALSE(SetSystemLocale("xx-not-a-locale-at-all"));
+  EXPECT_EQ(GetSystemDefaultLCID(), 0x0409u);
+}
+
+TEST(AnsiConversion, FollowsTheCodePageOfTheSystemLocale) {
+  const std::string cp1252 = "caf\xE9 \x80";  // é and the euro sign
+  EXPECT_EQ(ToUnicode(cp1252), u"caf\u00E9 \u20AC");
+  EXPECT_EQ(ToAnsi(u"caf\u00E9 \u20AC"), cp1252);
+  {
+    test::LocaleScope ru("ru-RU");
+    EXPECT_EQ(ToUnicode("\xCF\xF0\xE8\xE2\xE5\xF2"), u"Привет");
+    EXPECT_EQ(ToAnsi(u"Привет"), "\xCF\xF0\xE8\xE2\xE5\xF2");
+    // é has no place in 1251: Windows writes a question mark.
+    EXPECT_EQ(ToAnsi(u"\u00E9"), "?");
+  }
+  EXPECT_EQ(ToAnsi(u"\u0416"), "?");  // Ж is not in 1252
+}
+
+TEST(AnsiConversion, ExplicitCodePages) {
+  EXPECT_EQ(CodePageToUnicode("\x82\xA0", 932), u"\u3042");  // Shift-JIS hiragana a
+  EXPECT_EQ(UnicodeToCodePage(u"\u3042", 932), "\x82\xA0");
+  EXPECT_EQ(CodePageToUnicode("\xC1", 20866), u"\u0430");  // KOI8-R а
+  EXPECT_EQ(UnicodeToCodePage(u"\U0001F600", 65001), "\xF0\x9F\x98\x80");
+  EXPECT_THROW(CodePageToUnicode("x\x80", 12345), EConvertError);
+}
+
+TEST(Utf8, DecodeRejectsIllFormedInput) {
+  struct Case {
+    std::string in;
+    std::u16string out;
+  } cases[] = {
+      {"", u""},
+      {"abc", u"abc"},
+      {"\xD0\x96", u"\u0416"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\xC0\xAF", u""},          // overlong slash
+      {"\xED\xA0\x80", u""},      // encoded surrogate
+      {"\xE2\x82", u""},          // cut short
+      {"\xF4\x90\x80\x80", u""},  // beyond U+10FFFF
+      {"a\x80", u""},             // stray continuation byte
+  };
+  for (const auto& c : cases) EXPECT_EQ(UTF8Decode(c.in), c.out) << c.in;
+  EXPECT_EQ(Utf8ToUtf16("a\x80z"), u"a\uFFFDz");
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // lone surrogate
+  EXPECT_EQ(Utf16ToUtf8(u"\U0001F600\u00E9"), "\xF0\x9F\x98\x80\xC3\xA9");
+}
+
+TEST(Case, AsciiRoutinesFoldOnlyAsciiLetters) {
+  EXPECT_EQ(UpperCase(u"abz\u00E9\u0436"), u"ABZ\u00E9\u0436");
+  EXPECT_EQ(LowerCase(std::string("ABZ\xC9")), "abz\xC9");
+  EXPECT_EQ(CompareText(u"Hello", u"hELLO"), 0);
+  EXPECT_NE(CompareText(u"\u00E9", u"\u00C9"), 0);
+  EXPECT_LT(CompareText(u"abc", u"abd"), 0);
+  EXPECT_GT(CompareText(u"abcd", u"ABC"), 0);
+  // Underscore sorts after the letters once both are upper-cased.
+  EXPECT_GT(CompareText(u"a_", u"aZ"), 0);
+}
+
+TEST(Case, LocaleRoutinesUseFullMapping) {
+  EXPECT_EQ(AnsiUpperCase(u"straße"), u"STRASSE");
+  EXPECT_EQ(WideLowerCase(u"ÀÉÎ Ж"), u"àéî ж");
+  EXPECT_EQ(AnsiUpperCase(std::string("caf\xE9")), "CAF\xC9");
+  EXPECT_EQ(AnsiCompareText(u"ÉCOLE", u"école"), 0);
+  EXPECT_NE(AnsiCompareText(u"ecole", u"école"), 0);  // accents still count
+  EXPECT_EQ(WideCompareText(u"ЖУК", u"жук"), 0);
+  EXPECT_LT(AnsiCompareText(u"apple", u"Banana"), 0);
+  {
+    test::LocaleScope tr("tr-TR");
+    EXPECT_EQ(AnsiUpperCase(u"i"), u"\u0130");  // dotted capital I
+    EXPECT_EQ(AnsiLowerCase(std::string("I")), ToAnsi(u"\u0131"));
+  }
+  EXPECT_EQ(AnsiUpperCase(u"i"), u"I");
+}
+
+TEST(Pieces, PosCopyDeleteInsertTrim) {
+  EXPECT_EQ(Pos(u"b", u"abcb"), 2);
+  EXPECT_EQ(Pos(u"b", u"abcb", 3), 4);
+  EXPECT_EQ(Pos(u"", u"abc"), 0);
+  EXPECT_EQ(Pos(u"b", u"abc", 0), 0);
+  EXPECT_EQ(Pos(u"b", u"abc", 9), 0);
+  EXPECT_EQ(Pos("cd", "abcd"), 3);
+  EXPECT_EQ(Copy(u"abcdef", 0, 2), u"ab");
+  EXPECT_EQ(Copy(u"abcdef", 5, 100), u"ef");
+  EXPECT_EQ(Copy(u"abc", 4, 1), u"");
+  EXPECT_EQ(Copy(u"abc", 2, -1), u"");
+  UnicodeString s = u"abcdef";
+  Delete(s, 2, 2);
+  EXPECT_EQ(s, u"adef");
+  Delete(s, 10, 1);
+  EXPECT_EQ(s, u"adef");
+  Insert(u"XY", s, 2);
+  EXPECT_EQ(s, u"aXYdef");
+  Insert(u"!", s, 99);
+  EXPECT_EQ(s, u"aXYdef!");
+  EXPECT_EQ(Trim(u"\x01\t x y \x1F\x20"), u"x y");
+  EXPECT_EQ(Trim(std::string(" \x7F ")), "\x7F");
+  EXPECT_EQ(TrimLeft(u"  a "), u"a ");
+  EXPECT_EQ(TrimRight(u"  a "), u"  a");
+}
+
+TEST(Quoting, QuotedStrAndItsInverse) {
+  EXPECT_EQ(AnsiQuotedStr(u"it's", u'\''), u"'it''s'");
+  EXPECT_EQ(AnsiQuotedStr(std::string(""), '"'), "\"\"");
+  const char16_t* text = u"'a''b'rest";
+  const char16_t* p = text;
+  EXPECT_EQ(AnsiExtractQuotedStr(p, u'\''), u"a'b");
+  EXPECT_EQ(UnicodeString(p), u"rest");
+  const char* unterminated = "'abc";
+  const char* q = unterminated;
+  EXPECT_EQ(AnsiExtractQuotedStr(q, '\''), "abc");
+  EXPECT_EQ(*q, '\0');
+  const char* plain = "abc";
+  q = plain;
+  EXPECT_EQ(AnsiExtractQuotedStr(q, '\''), "");
+  EXPECT_EQ(q, plain);
+  char buf[16] = "ab";
+  EXPECT_STREQ(StrCat(buf, "cd"), "abcd");
+}
+
+}  // namespace
+}  // namespace dz

@@ -1,0 +1,27 @@
+// Pins the system locale for a test's scope, so results do not depend on the
+// machine's LANG.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "deziva27/platform/Nls.h"
+
+namespace dz::test {
+
+class LocaleScope {
+ public:
+  explicit LocaleScope(const char* name) { ok_ = SetSystemLocale(name); }
+  ~LocaleScope() { SetSystemLocale("en-US"); }
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
+// Every test program starts under en-US (code page 1252).
+class PinnedLocale : public ::testing::Environment {
+ public:
+  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+};
+
+}  // namespace dz::test
