@@ -19,3 +19,4 @@
 #include "deziva27/strings/Numbers.h"
 #include "deziva27/strings/Quoting.h"
 #include "deziva27/strings/Search.h"
+#include "deziva27/strings/Paths.h"
