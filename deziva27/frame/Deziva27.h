@@ -22,8 +22,8 @@ void Finalize();    // stop every unit, in reverse
 
 struct TPackageUnitEntry {
   const char* Name;
-  void (*Init)();    // the unit's start routine (counted)
-  void (*FInit)();   // the unit's stop routine (counted)
+  void (*Init)();   // the unit's start routine (counted)
+  void (*FInit)();  // the unit's stop routine (counted)
 };
 
 // Every unit the module contains or uses, host units first, in start order.

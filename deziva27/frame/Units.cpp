@@ -1,11 +1,12 @@
 // The unit table, the start counters and the start at load.
+#include "deziva27/frame/Units.h"
+
 #include <array>
 #include <cstring>
 #include <functional>
 #include <utility>
 
 #include "deziva27/frame/Deziva27.h"
-#include "deziva27/frame/Units.h"
 #include "deziva27/host/FormatSettings.h"
 
 namespace dz {
@@ -14,7 +15,9 @@ namespace {
 
 // The host's start-up reads the system locale's format settings once, as the
 // classic run time does, so that the first conversion does not pay for it.
-void SysUtilsStart() { (void)FormatSettings(); }
+void SysUtilsStart() {
+  (void)FormatSettings();
+}
 
 struct Unit {
   const char* Name;
@@ -25,20 +28,13 @@ struct Unit {
 
 // Start order. A unit with module state names its work here: one line.
 constinit Unit gUnits[] = {
-    {"System", nullptr, nullptr, 0},
-    {"SysUtils", &SysUtilsStart, nullptr, 0},
-    {"Classes", nullptr, nullptr, 0},
-    {"Registry", nullptr, nullptr, 0},
-    {"Forms", nullptr, nullptr, 0},
-    {"Dialogs", nullptr, nullptr, 0},
-    {"YConsts", nullptr, nullptr, 0},
-    {"YStrings", nullptr, &YStringsStop, 0},
-    {"YUtils", nullptr, nullptr, 0},
-    {"YDattime", nullptr, nullptr, 0},
-    {"YScanner", nullptr, nullptr, 0},
-    {"YLocales", nullptr, nullptr, 0},
-    {"YCompress", nullptr, nullptr, 0},
-    {"YHtmlHlp", nullptr, nullptr, 0},
+    {"System", nullptr, nullptr, 0},    {"SysUtils", &SysUtilsStart, nullptr, 0},
+    {"Classes", nullptr, nullptr, 0},   {"Registry", nullptr, nullptr, 0},
+    {"Forms", nullptr, nullptr, 0},     {"Dialogs", nullptr, nullptr, 0},
+    {"YConsts", nullptr, nullptr, 0},   {"YStrings", nullptr, &YStringsStop, 0},
+    {"YUtils", nullptr, nullptr, 0},    {"YDattime", nullptr, nullptr, 0},
+    {"YScanner", nullptr, nullptr, 0},  {"YLocales", nullptr, nullptr, 0},
+    {"YCompress", nullptr, nullptr, 0}, {"YHtmlHlp", nullptr, nullptr, 0},
 };
 constexpr size_t kUnitCount = sizeof gUnits / sizeof gUnits[0];
 
@@ -61,9 +57,13 @@ void StopUnit(Unit& u) {
 }
 
 template <size_t I>
-void InitEntry() { StartUnit(gUnits[I]); }
+void InitEntry() {
+  StartUnit(gUnits[I]);
+}
 template <size_t I>
-void FInitEntry() { StopUnit(gUnits[I]); }
+void FInitEntry() {
+  StopUnit(gUnits[I]);
+}
 
 template <size_t... I>
 auto MakeTable(std::index_sequence<I...>) {
@@ -79,7 +79,9 @@ struct AutoStart {
 
 }  // namespace
 
-void SetUnitTrace(std::function<void(const char*, bool)> trace) { Trace() = std::move(trace); }
+void SetUnitTrace(std::function<void(const char*, bool)> trace) {
+  Trace() = std::move(trace);
+}
 
 int UnitStartCount(const char* unit) {
   for (const Unit& u : gUnits)

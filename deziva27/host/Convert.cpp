@@ -11,7 +11,9 @@
 namespace dz {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
 
 // Reads an integer with the classic rules into a 64-bit value; `bits` is the
 // width the result must fit (hex accepts the unsigned pattern of that width).
@@ -38,10 +40,14 @@ bool ParseInt(std::u16string_view s, int bits, int64_t& out) {
   for (; i < n; ++i) {
     char16_t c = s[i];
     unsigned d;
-    if (c >= u'0' && c <= u'9') d = c - u'0';
-    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-    else return false;
+    if (c >= u'0' && c <= u'9')
+      d = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f')
+      d = c - u'a' + 10;
+    else if (hex && c >= u'A' && c <= u'F')
+      d = c - u'A' + 10;
+    else
+      return false;
     if (hex) {
       if (v > (limitHex >> 4)) return false;
       v = (v << 4) | d;
@@ -79,7 +85,8 @@ bool ParseFloat(std::u16string_view s, char16_t decSep, double& out) {
   if (i < n && s[i] == decSep) {
     ++i;
     buf.push_back('.');
-    while (i < n && s[i] >= u'0' && s[i] <= u'9') buf.push_back(static_cast<char>(s[i++])), ++digits;
+    while (i < n && s[i] >= u'0' && s[i] <= u'9')
+      buf.push_back(static_cast<char>(s[i++])), ++digits;
   }
   if (digits == 0) return false;
   if (i < n && (s[i] == u'e' || s[i] == u'E')) {
@@ -97,8 +104,10 @@ bool ParseFloat(std::u16string_view s, char16_t decSep, double& out) {
   auto [p, ec] = std::from_chars(b, buf.data() + buf.size(), v);
   if (ec == std::errc::result_out_of_range) {
     // Underflow reads as 0; overflow is not a value.
-    if (std::strchr(b, 'e') && std::strchr(b, '-') && std::strchr(b, 'e') < std::strrchr(b, '-')) v = 0;
-    else return false;
+    if (std::strchr(b, 'e') && std::strchr(b, '-') && std::strchr(b, 'e') < std::strrchr(b, '-'))
+      v = 0;
+    else
+      return false;
   } else if (ec != std::errc() || p != buf.data() + buf.size()) {
     return false;
   }
@@ -124,15 +133,21 @@ UnicodeString HexDigits(Int v, int32_t digits) {
 
 }  // namespace
 
-UnicodeString IntToStr(int32_t v) { return IntToStr(int64_t{v}); }
+UnicodeString IntToStr(int32_t v) {
+  return IntToStr(int64_t{v});
+}
 UnicodeString IntToStr(int64_t v) {
   char buf[24];
   auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
   (void)ec;
   return AsciiToUnicode(std::string_view(buf, static_cast<size_t>(p - buf)));
 }
-UnicodeString IntToHex(int32_t v, int32_t digits) { return HexDigits(v, digits); }
-UnicodeString IntToHex(int64_t v, int32_t digits) { return HexDigits(v, digits); }
+UnicodeString IntToHex(int32_t v, int32_t digits) {
+  return HexDigits(v, digits);
+}
+UnicodeString IntToHex(int64_t v, int32_t digits) {
+  return HexDigits(v, digits);
+}
 
 bool TryStrToInt(std::u16string_view s, int32_t& value) {
   int64_t v;
@@ -145,8 +160,12 @@ int32_t StrToInt(std::u16string_view s) {
   if (!TryStrToInt(s, v)) IntError(s);
   return v;
 }
-int32_t StrToInt(std::string_view s) { return StrToInt(ToUnicode(s)); }
-bool TryStrToInt64(std::u16string_view s, int64_t& value) { return ParseInt(s, 64, value); }
+int32_t StrToInt(std::string_view s) {
+  return StrToInt(ToUnicode(s));
+}
+bool TryStrToInt64(std::u16string_view s, int64_t& value) {
+  return ParseInt(s, 64, value);
+}
 int64_t StrToInt64(std::u16string_view s) {
   int64_t v;
   if (!ParseInt(s, 64, v)) IntError(s);
@@ -162,9 +181,13 @@ double StrToFloat(std::u16string_view s, const TFormatSettings& fs) {
     throw EConvertError(u"'%s' is not a valid floating point value", {UnicodeString(s)});
   return v;
 }
-double StrToFloat(std::u16string_view s) { return StrToFloat(s, FormatSettings()); }
+double StrToFloat(std::u16string_view s) {
+  return StrToFloat(s, FormatSettings());
+}
 
-UnicodeString FloatToStr(double v) { return FloatToStr(v, FormatSettings()); }
+UnicodeString FloatToStr(double v) {
+  return FloatToStr(v, FormatSettings());
+}
 UnicodeString FloatToStr(double v, const TFormatSettings& fs) {
   if (std::isnan(v)) return u"NAN";
   if (std::isinf(v)) return v > 0 ? u"INF" : u"-INF";
@@ -207,7 +230,9 @@ UnicodeString FloatToStr(double v, const TFormatSettings& fs) {
   return r;
 }
 
-UnicodeString CurrToStr(Currency v) { return CurrToStr(v, FormatSettings()); }
+UnicodeString CurrToStr(Currency v) {
+  return CurrToStr(v, FormatSettings());
+}
 UnicodeString CurrToStr(Currency v, const TFormatSettings& fs) {
   int64_t raw = v.Raw();
   bool neg = raw < 0;
@@ -260,6 +285,8 @@ void Val(std::u16string_view s, double& value, int32_t& code) {
   code = i < n ? static_cast<int32_t>(i + 1) : 0;
 }
 
-void Val(std::string_view s, double& value, int32_t& code) { Val(AsciiToUnicode(s), value, code); }
+void Val(std::string_view s, double& value, int32_t& code) {
+  Val(AsciiToUnicode(s), value, code);
+}
 
 }  // namespace dz

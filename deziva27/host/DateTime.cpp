@@ -11,7 +11,9 @@ namespace {
 constexpr Word kDays[2][12] = {{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
                                {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}};
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 
 struct Scanner {
   std::u16string_view s;
@@ -24,7 +26,8 @@ struct Scanner {
   bool Number(int maxDigits, int& value, int& count) {
     value = 0;
     count = 0;
-    while (i < s.size() && IsDigit(s[i]) && count < maxDigits) value = value * 10 + (s[i++] - u'0'), ++count;
+    while (i < s.size() && IsDigit(s[i]) && count < maxDigits)
+      value = value * 10 + (s[i++] - u'0'), ++count;
     // More digits than allowed is not a number of this field.
     if (count == maxDigits && i < s.size() && IsDigit(s[i])) return false;
     return count > 0;
@@ -125,8 +128,10 @@ bool ScanTime(Scanner& sc, const TFormatSettings& fs, TDateTime& time) {
   }
   sc.SkipBlanks();
   int pm = -1;
-  if (sc.Word(fs.TimeAMString) || sc.Word(u"AM")) pm = 0;
-  else if (sc.Word(fs.TimePMString) || sc.Word(u"PM")) pm = 1;
+  if (sc.Word(fs.TimeAMString) || sc.Word(u"AM"))
+    pm = 0;
+  else if (sc.Word(fs.TimePMString) || sc.Word(u"PM"))
+    pm = 1;
   if (!any && pm < 0) return false;  // a bare number is not a time
   if (pm >= 0) {
     if (h < 1 || h > 12) return false;
@@ -139,14 +144,17 @@ bool ScanTime(Scanner& sc, const TFormatSettings& fs, TDateTime& time) {
 
 }  // namespace
 
-bool IsLeapYear(Word year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(Word year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 Word DaysInAMonth(Word year, Word month) {
   return month >= 1 && month <= 12 ? kDays[IsLeapYear(year)][month - 1] : 0;
 }
 
 bool TryEncodeDate(Word year, Word month, Word day, TDateTime& date) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInAMonth(year, month))
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > DaysInAMonth(year, month))
     return false;
   int64_t days = day;
   for (int k = 0; k < month - 1; ++k) days += kDays[IsLeapYear(year)][k];
@@ -163,7 +171,8 @@ TDateTime EncodeDate(Word year, Word month, Word day) {
 }
 
 void DecodeDate(TDateTime date, Word& year, Word& month, Word& day) {
-  int64_t t = static_cast<int64_t>(std::trunc(date)) + static_cast<int64_t>(DateDelta);  // days since 0001-01-01, 1-based
+  int64_t t = static_cast<int64_t>(std::trunc(date)) +
+              static_cast<int64_t>(DateDelta);  // days since 0001-01-01, 1-based
   if (t <= 0) {
     year = month = day = 0;
     return;
@@ -200,7 +209,8 @@ bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& time) {
 
 TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec) {
   TDateTime t;
-  if (!TryEncodeTime(hour, min, sec, msec, t)) throw EConvertError(u"Invalid argument to time encode");
+  if (!TryEncodeTime(hour, min, sec, msec, t))
+    throw EConvertError(u"Invalid argument to time encode");
   return t;
 }
 
@@ -221,8 +231,12 @@ Word DayOfWeek(TDateTime date) {
   return static_cast<Word>(r + 1);
 }
 
-TDateTime DateOf(TDateTime dt) { return std::trunc(dt); }
-TDateTime TimeOf(TDateTime dt) { return std::fabs(dt - std::trunc(dt)); }
+TDateTime DateOf(TDateTime dt) {
+  return std::trunc(dt);
+}
+TDateTime TimeOf(TDateTime dt) {
+  return std::fabs(dt - std::trunc(dt));
+}
 
 TDateTime Now() {
   std::timespec ts{};
@@ -236,7 +250,9 @@ TDateTime Now() {
                         static_cast<Word>(ts.tv_nsec / 1000000));
 }
 
-TDateTime Date() { return std::trunc(Now()); }
+TDateTime Date() {
+  return std::trunc(Now());
+}
 
 bool TryStrToDate(std::u16string_view s, TDateTime& value, const TFormatSettings& fs) {
   Scanner sc{s};

@@ -43,7 +43,8 @@ UnicodeString Format(const UnicodeString& fmt, std::initializer_list<TVarRec> ar
       ++i;
     }
     auto number = [&](int& v) {
-      while (i < fmt.size() && fmt[i] >= u'0' && fmt[i] <= u'9') v = (v < 0 ? 0 : v * 10) + (fmt[i++] - u'0');
+      while (i < fmt.size() && fmt[i] >= u'0' && fmt[i] <= u'9')
+        v = (v < 0 ? 0 : v * 10) + (fmt[i++] - u'0');
     };
     number(width);
     if (i < fmt.size() && fmt[i] == u'.') {
@@ -65,7 +66,8 @@ UnicodeString Format(const UnicodeString& fmt, std::initializer_list<TVarRec> ar
           piece = IntToHex(*n, prec < 0 ? 1 : prec);
           // IntToHex(int64_t) shows 16 digits for negatives; a 32-bit value
           // is written over 32 bits, as the classic Format does.
-          if (*n < 0 && *n >= INT32_MIN) piece = IntToHex(static_cast<int32_t>(*n), prec < 0 ? 1 : prec);
+          if (*n < 0 && *n >= INT32_MIN)
+            piece = IntToHex(static_cast<int32_t>(*n), prec < 0 ? 1 : prec);
         } else {
           int64_t val = *n;
           if (type == u'u' && val < 0) val = static_cast<int64_t>(static_cast<uint32_t>(val));
@@ -77,10 +79,14 @@ UnicodeString Format(const UnicodeString& fmt, std::initializer_list<TVarRec> ar
         break;
       }
       case u's':
-        if (auto* w = std::get_if<UnicodeString>(&v)) piece = *w;
-        else if (auto* a = std::get_if<AnsiString>(&v)) piece = ToUnicode(*a);
-        else FormatError(fmt);
-        if (prec >= 0 && static_cast<int>(piece.size()) > prec) piece.resize(static_cast<size_t>(prec));
+        if (auto* w = std::get_if<UnicodeString>(&v))
+          piece = *w;
+        else if (auto* a = std::get_if<AnsiString>(&v))
+          piece = ToUnicode(*a);
+        else
+          FormatError(fmt);
+        if (prec >= 0 && static_cast<int>(piece.size()) > prec)
+          piece.resize(static_cast<size_t>(prec));
         break;
       case u'f':
       case u'g':
@@ -106,6 +112,8 @@ Exception::Exception(const char* utf8msg) : Exception(Utf8ToUtf16(utf8msg ? utf8
 Exception::Exception(const UnicodeString& fmt, std::initializer_list<TVarRec> args)
     : Exception(Format(fmt, args)) {}
 
-void OutOfMemoryError() { throw EOutOfMemory(u"Out of memory"); }
+void OutOfMemoryError() {
+  throw EOutOfMemory(u"Out of memory");
+}
 
 }  // namespace dz

@@ -73,7 +73,8 @@ void ShortDate(const UnicodeString& icu, TFormatSettings& fs) {
     i = j;
   }
   // Trailing separators (the "." after the year in some locales) go.
-  while (!out.empty() && out.back() != u'y' && out.back() != u'M' && out.back() != u'd') out.pop_back();
+  while (!out.empty() && out.back() != u'y' && out.back() != u'M' && out.back() != u'd')
+    out.pop_back();
   if (out.empty()) return;
   fs.ShortDateFormat = out;
   if (sep) fs.DateSeparator = sep;
@@ -196,6 +197,8 @@ TFormatSettings& FormatSettings() {
   return Current();
 }
 
-void ResetFormatSettings() { gLoaded = false; }
+void ResetFormatSettings() {
+  gLoaded = false;
+}
 
 }  // namespace dz

@@ -83,9 +83,15 @@ UCollator* CaseCollator() {
   return cache.cased.get();
 }
 
-const char* CaseLocale() { return Cache().caseLocale.c_str(); }
+const char* CaseLocale() {
+  return Cache().caseLocale.c_str();
+}
 
-uint32_t LocaleEpoch() { return gEpoch; }
-void BumpLocaleEpoch() { ++gEpoch; }
+uint32_t LocaleEpoch() {
+  return gEpoch;
+}
+void BumpLocaleEpoch() {
+  ++gEpoch;
+}
 
 }  // namespace dz::detail

@@ -9,9 +9,13 @@ namespace dz {
 
 // --- TList -------------------------------------------------------------------
 
-TList::~TList() { TList::Clear(); }
+TList::~TList() {
+  TList::Clear();
+}
 
-void TList::Error(int32_t index) { throw EListError(u"List index out of bounds (%d)", {int64_t{index}}); }
+void TList::Error(int32_t index) {
+  throw EListError(u"List index out of bounds (%d)", {int64_t{index}});
+}
 
 void TList::CheckIndex(int32_t index) const {
   if (index < 0 || index >= Count()) Error(index);
@@ -127,7 +131,8 @@ void TStrings::Assign(const TStrings& source) {
 }
 
 void TStrings::AddStrings(const TStrings& source) {
-  for (int32_t i = 0, n = source.Count(); i < n; ++i) AddObject(source.Strings(i), source.Objects(i));
+  for (int32_t i = 0, n = source.Count(); i < n; ++i)
+    AddObject(source.Strings(i), source.Objects(i));
 }
 
 void TStrings::Move(int32_t curIndex, int32_t newIndex) {
@@ -233,7 +238,9 @@ int32_t TStrings::IndexOfName(std::u16string_view name) const {
   for (int32_t i = 0; i < Count(); ++i) {
     const UnicodeString& s = Strings(i);
     size_t eq = s.find(u'=');
-    if (eq != UnicodeString::npos && AnsiCompareText(std::u16string_view(s).substr(0, eq), name) == 0) return i;
+    if (eq != UnicodeString::npos &&
+        AnsiCompareText(std::u16string_view(s).substr(0, eq), name) == 0)
+      return i;
   }
   return -1;
 }
@@ -250,8 +257,10 @@ void TStrings::SetValues(std::u16string_view name, const UnicodeString& value) {
     return;
   }
   UnicodeString line = UnicodeString(name) + u"=" + value;
-  if (i < 0) Add(line);
-  else SetStrings(i, line);
+  if (i < 0)
+    Add(line);
+  else
+    SetStrings(i, line);
 }
 
 bool TStrings::Equals(const TStrings& other) const {

@@ -26,16 +26,16 @@ class TList : public TObject {
   // class that needs Notify on destruction calls Clear() in its own one.
   ~TList() override;
 
-  int32_t Add(void* item);  // returns the new index
+  int32_t Add(void* item);                 // returns the new index
   void Insert(int32_t index, void* item);  // index may equal Count()
   void Delete(int32_t index);
   void* Items(int32_t index) const;
   void SetItems(int32_t index, void* item);
   int32_t IndexOf(const void* item) const;  // -1 when absent
-  int32_t Remove(void* item);   // index removed from, or -1
-  void* Extract(void* item);    // removes without lnDeleted; nullptr if absent
+  int32_t Remove(void* item);               // index removed from, or -1
+  void* Extract(void* item);                // removes without lnDeleted; nullptr if absent
   void Exchange(int32_t index1, int32_t index2);
-  virtual void Clear();         // count and capacity become 0
+  virtual void Clear();  // count and capacity become 0
   int32_t Count() const { return static_cast<int32_t>(FList.size()); }
   int32_t Capacity() const { return FCapacity; }
   void SetCapacity(int32_t capacity);
@@ -54,8 +54,12 @@ class TList : public TObject {
 
 // The object slot is pointer-sized; callers that keep integers in it (locale
 // identifiers, for instance) go through these two casts.
-inline TObject* IntToObject(intptr_t v) { return reinterpret_cast<TObject*>(v); }
-inline intptr_t ObjectToInt(const TObject* o) { return reinterpret_cast<intptr_t>(o); }
+inline TObject* IntToObject(intptr_t v) {
+  return reinterpret_cast<TObject*>(v);
+}
+inline intptr_t ObjectToInt(const TObject* o) {
+  return reinterpret_cast<intptr_t>(o);
+}
 
 class TStrings : public TObject {
  public:

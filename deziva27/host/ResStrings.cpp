@@ -84,8 +84,10 @@ std::map<int32_t, UnicodeString> ReadTableFile(const std::string& fileName) {
     if (line.empty() || line[0] == '#') continue;
     size_t eq = line.find('=');
     int32_t id;
-    if (eq == std::string::npos || !TryStrToInt(AsciiToUnicode(Trim(std::string_view(line).substr(0, eq))), id))
-      throw EConvertError(u"%s, line %d: \"identifier=text\" expected", {Utf8ToUtf16(fileName), int64_t{lineNo}});
+    if (eq == std::string::npos ||
+        !TryStrToInt(AsciiToUnicode(Trim(std::string_view(line).substr(0, eq))), id))
+      throw EConvertError(u"%s, line %d: \"identifier=text\" expected",
+                          {Utf8ToUtf16(fileName), int64_t{lineNo}});
     parsed[id] = Unescape(Utf8ToUtf16(std::string_view(line).substr(eq + 1)));
   }
   return parsed;
@@ -96,6 +98,8 @@ void LoadStringTable(const TResourceModule& module, const std::string& fileName)
   for (auto& [id, text] : ReadTableFile(fileName)) SetResString(module, id, text);
 }
 
-void ResetStringTable() { Replacements().clear(); }
+void ResetStringTable() {
+  Replacements().clear();
+}
 
 }  // namespace dz

@@ -15,7 +15,9 @@
 namespace dz {
 namespace {
 
-UnicodeString SysError(int err) { return Utf8ToUtf16(std::strerror(err)); }
+UnicodeString SysError(int err) {
+  return Utf8ToUtf16(std::strerror(err));
+}
 
 }  // namespace
 
@@ -70,7 +72,8 @@ int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
     if (static_cast<uint64_t>(end) > FData.max_size()) OutOfMemoryError();
     // Amortised growth: repeated small writes must not copy the whole buffer.
     if (static_cast<size_t>(end) > FData.capacity())
-      FData.reserve(std::max<size_t>(static_cast<size_t>(end), FData.capacity() + FData.capacity() / 2));
+      FData.reserve(
+          std::max<size_t>(static_cast<size_t>(end), FData.capacity() + FData.capacity() / 2));
     FData.resize(static_cast<size_t>(end));
   }
   std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
@@ -104,7 +107,8 @@ void TMemoryStream::LoadFromStream(TStream& stream) {
   SetSize(size);
   int64_t done = 0;
   while (done < size) {
-    int32_t n = static_cast<int32_t>(std::min<int64_t>(size - done, std::numeric_limits<int32_t>::max()));
+    int32_t n =
+        static_cast<int32_t>(std::min<int64_t>(size - done, std::numeric_limits<int32_t>::max()));
     stream.ReadBuffer(FData.data() + done, n);
     done += n;
   }
@@ -114,7 +118,8 @@ void TMemoryStream::LoadFromStream(TStream& stream) {
 void TMemoryStream::SaveToStream(TStream& stream) const {
   int64_t done = 0, size = static_cast<int64_t>(FData.size());
   while (done < size) {
-    int32_t n = static_cast<int32_t>(std::min<int64_t>(size - done, std::numeric_limits<int32_t>::max()));
+    int32_t n =
+        static_cast<int32_t>(std::min<int64_t>(size - done, std::numeric_limits<int32_t>::max()));
     stream.WriteBuffer(FData.data() + done, n);
     done += n;
   }
@@ -177,13 +182,17 @@ int OpenFile(const std::string& fileName, uint16_t mode) {
   if (mode == fmCreate) {
     int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
-      throw EFCreateError(u"Cannot create file \"%s\". %s", {Utf8ToUtf16(fileName), SysError(errno)});
+      throw EFCreateError(u"Cannot create file \"%s\". %s",
+                          {Utf8ToUtf16(fileName), SysError(errno)});
     return fd;
   }
-  int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
+  int flags = (mode & 3) == fmOpenWrite       ? O_WRONLY
+              : (mode & 3) == fmOpenReadWrite ? O_RDWR
+                                              : O_RDONLY;
   int fd = ::open(fileName.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) throw EFOpenError(u"Cannot open file \"%s\". %s", {Utf8ToUtf16(fileName), SysError(errno)});
-  struct stat st{};
+  if (fd < 0)
+    throw EFOpenError(u"Cannot open file \"%s\". %s", {Utf8ToUtf16(fileName), SysError(errno)});
+  struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     throw EFOpenError(u"Cannot open file \"%s\". %s", {Utf8ToUtf16(fileName), SysError(EISDIR)});

@@ -162,10 +162,9 @@ UnicodeString MapCase(std::u16string_view s, bool upper) {
 }
 
 int32_t Collate(UCollator* coll, std::u16string_view a, std::u16string_view b) {
-  UCollationResult r = ucol_strcoll(coll, reinterpret_cast<const UChar*>(a.data()),
-                                    static_cast<int32_t>(a.size()),
-                                    reinterpret_cast<const UChar*>(b.data()),
-                                    static_cast<int32_t>(b.size()));
+  UCollationResult r =
+      ucol_strcoll(coll, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+                   reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
   return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
@@ -188,8 +187,9 @@ UnicodeString CodePageToUnicode(std::string_view s, uint32_t codePage) {
   ucnv_reset(conv);
   UnicodeString r(s.size() * 2 + 2, u'\0');
   UErrorCode err = U_ZERO_ERROR;
-  int32_t n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(r.data()), static_cast<int32_t>(r.size()),
-                            s.data(), static_cast<int32_t>(s.size()), &err);
+  int32_t n =
+      ucnv_toUChars(conv, reinterpret_cast<UChar*>(r.data()), static_cast<int32_t>(r.size()),
+                    s.data(), static_cast<int32_t>(s.size()), &err);
   if (err == U_BUFFER_OVERFLOW_ERROR) {
     r.assign(static_cast<size_t>(n) + 1, u'\0');
     err = U_ZERO_ERROR;
@@ -197,7 +197,8 @@ UnicodeString CodePageToUnicode(std::string_view s, uint32_t codePage) {
     n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(r.data()), static_cast<int32_t>(r.size()),
                       s.data(), static_cast<int32_t>(s.size()), &err);
   }
-  if (U_FAILURE(err)) throw EConvertError(u"Text cannot be converted from code page %d", {int64_t{codePage}});
+  if (U_FAILURE(err))
+    throw EConvertError(u"Text cannot be converted from code page %d", {int64_t{codePage}});
   r.resize(static_cast<size_t>(n));
   return r;
 }
@@ -215,21 +216,28 @@ AnsiString UnicodeToCodePage(std::u16string_view s, uint32_t codePage) {
   AnsiString r(s.size() * 4 + 4, '\0');
   UErrorCode err = U_ZERO_ERROR;
   int32_t n = ucnv_fromUChars(conv, r.data(), static_cast<int32_t>(r.size()),
-                              reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()), &err);
+                              reinterpret_cast<const UChar*>(s.data()),
+                              static_cast<int32_t>(s.size()), &err);
   if (err == U_BUFFER_OVERFLOW_ERROR) {
     r.assign(static_cast<size_t>(n) + 1, '\0');
     err = U_ZERO_ERROR;
     ucnv_reset(conv);
     n = ucnv_fromUChars(conv, r.data(), static_cast<int32_t>(r.size()),
-                        reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()), &err);
+                        reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()),
+                        &err);
   }
-  if (U_FAILURE(err)) throw EConvertError(u"Text cannot be converted to code page %d", {int64_t{codePage}});
+  if (U_FAILURE(err))
+    throw EConvertError(u"Text cannot be converted to code page %d", {int64_t{codePage}});
   r.resize(static_cast<size_t>(n));
   return r;
 }
 
-UnicodeString ToUnicode(std::string_view s) { return CodePageToUnicode(s, GetACP()); }
-AnsiString ToAnsi(std::u16string_view s) { return UnicodeToCodePage(s, GetACP()); }
+UnicodeString ToUnicode(std::string_view s) {
+  return CodePageToUnicode(s, GetACP());
+}
+AnsiString ToAnsi(std::u16string_view s) {
+  return UnicodeToCodePage(s, GetACP());
+}
 
 namespace {
 
@@ -306,7 +314,8 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   r.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     uint32_t cp = s[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
@@ -331,32 +340,66 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   return r;
 }
 
-std::string UTF8Encode(std::u16string_view s) { return Utf16ToUtf8(s); }
+std::string UTF8Encode(std::u16string_view s) {
+  return Utf16ToUtf8(s);
+}
 
 // --- Search and pieces -----------------------------------------------------
 
-int32_t Pos(std::string_view sub, std::string_view s, int32_t offset) { return PosImpl(sub, s, offset); }
-int32_t Pos(std::u16string_view sub, std::u16string_view s, int32_t offset) { return PosImpl(sub, s, offset); }
+int32_t Pos(std::string_view sub, std::string_view s, int32_t offset) {
+  return PosImpl(sub, s, offset);
+}
+int32_t Pos(std::u16string_view sub, std::u16string_view s, int32_t offset) {
+  return PosImpl(sub, s, offset);
+}
 
-AnsiString Copy(std::string_view s, int32_t index, int32_t count) { return CopyImpl<AnsiString>(s, index, count); }
+AnsiString Copy(std::string_view s, int32_t index, int32_t count) {
+  return CopyImpl<AnsiString>(s, index, count);
+}
 UnicodeString Copy(std::u16string_view s, int32_t index, int32_t count) {
   return CopyImpl<UnicodeString>(s, index, count);
 }
-void Delete(AnsiString& s, int32_t index, int32_t count) { DeleteImpl(s, index, count); }
-void Delete(UnicodeString& s, int32_t index, int32_t count) { DeleteImpl(s, index, count); }
-void Insert(std::string_view sub, AnsiString& s, int32_t index) { InsertImpl(sub, s, index); }
-void Insert(std::u16string_view sub, UnicodeString& s, int32_t index) { InsertImpl(sub, s, index); }
+void Delete(AnsiString& s, int32_t index, int32_t count) {
+  DeleteImpl(s, index, count);
+}
+void Delete(UnicodeString& s, int32_t index, int32_t count) {
+  DeleteImpl(s, index, count);
+}
+void Insert(std::string_view sub, AnsiString& s, int32_t index) {
+  InsertImpl(sub, s, index);
+}
+void Insert(std::u16string_view sub, UnicodeString& s, int32_t index) {
+  InsertImpl(sub, s, index);
+}
 
-AnsiString Trim(std::string_view s) { return TrimImpl<AnsiString>(s, true, true); }
-UnicodeString Trim(std::u16string_view s) { return TrimImpl<UnicodeString>(s, true, true); }
-AnsiString TrimLeft(std::string_view s) { return TrimImpl<AnsiString>(s, true, false); }
-UnicodeString TrimLeft(std::u16string_view s) { return TrimImpl<UnicodeString>(s, true, false); }
-AnsiString TrimRight(std::string_view s) { return TrimImpl<AnsiString>(s, false, true); }
-UnicodeString TrimRight(std::u16string_view s) { return TrimImpl<UnicodeString>(s, false, true); }
+AnsiString Trim(std::string_view s) {
+  return TrimImpl<AnsiString>(s, true, true);
+}
+UnicodeString Trim(std::u16string_view s) {
+  return TrimImpl<UnicodeString>(s, true, true);
+}
+AnsiString TrimLeft(std::string_view s) {
+  return TrimImpl<AnsiString>(s, true, false);
+}
+UnicodeString TrimLeft(std::u16string_view s) {
+  return TrimImpl<UnicodeString>(s, true, false);
+}
+AnsiString TrimRight(std::string_view s) {
+  return TrimImpl<AnsiString>(s, false, true);
+}
+UnicodeString TrimRight(std::u16string_view s) {
+  return TrimImpl<UnicodeString>(s, false, true);
+}
 
-AnsiString AnsiQuotedStr(std::string_view s, AnsiChar quote) { return QuotedImpl<AnsiString>(s, quote); }
-UnicodeString AnsiQuotedStr(std::u16string_view s, WideChar quote) { return QuotedImpl<UnicodeString>(s, quote); }
-AnsiString AnsiExtractQuotedStr(const AnsiChar*& p, AnsiChar quote) { return ExtractQuotedImpl<AnsiString>(p, quote); }
+AnsiString AnsiQuotedStr(std::string_view s, AnsiChar quote) {
+  return QuotedImpl<AnsiString>(s, quote);
+}
+UnicodeString AnsiQuotedStr(std::u16string_view s, WideChar quote) {
+  return QuotedImpl<UnicodeString>(s, quote);
+}
+AnsiString AnsiExtractQuotedStr(const AnsiChar*& p, AnsiChar quote) {
+  return ExtractQuotedImpl<AnsiString>(p, quote);
+}
 UnicodeString AnsiExtractQuotedStr(const WideChar*& p, WideChar quote) {
   return ExtractQuotedImpl<UnicodeString>(p, quote);
 }
@@ -365,20 +408,42 @@ AnsiChar* StrCat(AnsiChar* dest, const AnsiChar* source) {
   std::strcpy(dest + std::strlen(dest), source);
   return dest;
 }
-size_t StrLen(const AnsiChar* s) { return std::strlen(s); }
-size_t StrLen(const WideChar* s) { return std::char_traits<char16_t>::length(s); }
+size_t StrLen(const AnsiChar* s) {
+  return std::strlen(s);
+}
+size_t StrLen(const WideChar* s) {
+  return std::char_traits<char16_t>::length(s);
+}
 
 // --- Case ---------------------------------------------------------------------
 
-AnsiString UpperCase(std::string_view s) { return AsciiCase<AnsiString>(s, true); }
-UnicodeString UpperCase(std::u16string_view s) { return AsciiCase<UnicodeString>(s, true); }
-AnsiString LowerCase(std::string_view s) { return AsciiCase<AnsiString>(s, false); }
-UnicodeString LowerCase(std::u16string_view s) { return AsciiCase<UnicodeString>(s, false); }
-int32_t CompareText(std::string_view a, std::string_view b) { return CompareTextImpl(a, b); }
-int32_t CompareText(std::u16string_view a, std::u16string_view b) { return CompareTextImpl(a, b); }
-int32_t CompareStr(std::string_view a, std::string_view b) { return CompareStrImpl(a, b); }
-int32_t CompareStr(std::u16string_view a, std::u16string_view b) { return CompareStrImpl(a, b); }
-bool SameText(std::u16string_view a, std::u16string_view b) { return CompareTextImpl(a, b) == 0; }
+AnsiString UpperCase(std::string_view s) {
+  return AsciiCase<AnsiString>(s, true);
+}
+UnicodeString UpperCase(std::u16string_view s) {
+  return AsciiCase<UnicodeString>(s, true);
+}
+AnsiString LowerCase(std::string_view s) {
+  return AsciiCase<AnsiString>(s, false);
+}
+UnicodeString LowerCase(std::u16string_view s) {
+  return AsciiCase<UnicodeString>(s, false);
+}
+int32_t CompareText(std::string_view a, std::string_view b) {
+  return CompareTextImpl(a, b);
+}
+int32_t CompareText(std::u16string_view a, std::u16string_view b) {
+  return CompareTextImpl(a, b);
+}
+int32_t CompareStr(std::string_view a, std::string_view b) {
+  return CompareStrImpl(a, b);
+}
+int32_t CompareStr(std::u16string_view a, std::u16string_view b) {
+  return CompareStrImpl(a, b);
+}
+bool SameText(std::u16string_view a, std::u16string_view b) {
+  return CompareTextImpl(a, b) == 0;
+}
 
 AnsiString AnsiUpperCase(std::string_view s) {
   if (IsAscii(s) && AsciiCaseIsPlain()) return AsciiCase<AnsiString>(s, true);
@@ -388,10 +453,18 @@ AnsiString AnsiLowerCase(std::string_view s) {
   if (IsAscii(s) && AsciiCaseIsPlain()) return AsciiCase<AnsiString>(s, false);
   return ToAnsi(MapCase(ToUnicode(s), false));
 }
-UnicodeString AnsiUpperCase(std::u16string_view s) { return MapCase(s, true); }
-UnicodeString AnsiLowerCase(std::u16string_view s) { return MapCase(s, false); }
-WideString WideUpperCase(std::u16string_view s) { return MapCase(s, true); }
-WideString WideLowerCase(std::u16string_view s) { return MapCase(s, false); }
+UnicodeString AnsiUpperCase(std::u16string_view s) {
+  return MapCase(s, true);
+}
+UnicodeString AnsiLowerCase(std::u16string_view s) {
+  return MapCase(s, false);
+}
+WideString WideUpperCase(std::u16string_view s) {
+  return MapCase(s, true);
+}
+WideString WideLowerCase(std::u16string_view s) {
+  return MapCase(s, false);
+}
 
 int32_t AnsiCompareText(std::string_view a, std::string_view b) {
   return Collate(detail::CaselessCollator(), ToUnicode(a), ToUnicode(b));

@@ -38,7 +38,8 @@ double Random() {
 
 void Randomize() {
   auto now = std::chrono::system_clock::now().time_since_epoch();
-  RandSeed() = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+  RandSeed() =
+      static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
 }
 
 void SetProgramArgs(int argc, char** argv) {
@@ -60,8 +61,14 @@ UnicodeString ParamStr(int32_t index) {
   return Utf8ToUtf16(Args()[static_cast<size_t>(index)]);
 }
 
-int64_t Round(double v) { return static_cast<int64_t>(std::nearbyint(v)); }
-int64_t Trunc(double v) { return static_cast<int64_t>(std::trunc(v)); }
-double Frac(double v) { return v - std::trunc(v); }
+int64_t Round(double v) {
+  return static_cast<int64_t>(std::nearbyint(v));
+}
+int64_t Trunc(double v) {
+  return static_cast<int64_t>(std::trunc(v));
+}
+double Frac(double v) {
+  return v - std::trunc(v);
+}
 
 }  // namespace dz

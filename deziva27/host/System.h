@@ -11,7 +11,7 @@ namespace dz {
 // The classic linear congruential generator (seed * 0x08088405 + 1), so that a
 // given seed gives the classic sequence. 0 <= Random(n) < n; Random(0) is 0.
 int32_t Random(int32_t n);
-double Random();  // 0 <= x < 1
+double Random();   // 0 <= x < 1
 void Randomize();  // seeds from the clock
 uint32_t& RandSeed();
 

@@ -1,6 +1,6 @@
-#include <cmath>
-
 #include "deziva27/host/Types.h"
+
+#include <cmath>
 
 namespace dz {
 

@@ -10,7 +10,7 @@ namespace dz {
 
 using AnsiChar = char;
 using WideChar = char16_t;
-using AnsiString = std::string;      // bytes in the ANSI code page
+using AnsiString = std::string;        // bytes in the ANSI code page
 using UnicodeString = std::u16string;  // UTF-16 code units
 using WideString = std::u16string;     // UTF-16 at the code-page boundary
 using RawByteString = std::string;
@@ -50,8 +50,14 @@ class Currency {
   constexpr Currency operator-() const { return FromRaw(-FValue); }
   constexpr Currency operator+(Currency o) const { return FromRaw(FValue + o.FValue); }
   constexpr Currency operator-(Currency o) const { return FromRaw(FValue - o.FValue); }
-  constexpr Currency& operator+=(Currency o) { FValue += o.FValue; return *this; }
-  constexpr Currency& operator-=(Currency o) { FValue -= o.FValue; return *this; }
+  constexpr Currency& operator+=(Currency o) {
+    FValue += o.FValue;
+    return *this;
+  }
+  constexpr Currency& operator-=(Currency o) {
+    FValue -= o.FValue;
+    return *this;
+  }
   constexpr auto operator<=>(const Currency&) const = default;
 
  private:

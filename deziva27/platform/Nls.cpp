@@ -46,9 +46,15 @@ void LocaleChanged() {
 
 }  // namespace
 
-LCID GetSystemDefaultLCID() { return SystemLCID(); }
-LCID GetUserDefaultLCID() { return SystemLCID(); }
-uint32_t GetACP() { return nls::AnsiCodePageOf(SystemLCID()); }
+LCID GetSystemDefaultLCID() {
+  return SystemLCID();
+}
+LCID GetUserDefaultLCID() {
+  return SystemLCID();
+}
+uint32_t GetACP() {
+  return nls::AnsiCodePageOf(SystemLCID());
+}
 
 bool SetSystemLocale(std::string_view name) {
   LCID id = nls::LCIDOf(name);
@@ -70,7 +76,8 @@ void ResetSystemLocale() {
 namespace nls {
 
 LCID ResolveLCID(LCID lcid) {
-  if (lcid == LOCALE_SYSTEM_DEFAULT || lcid == LOCALE_USER_DEFAULT || lcid == 0) return SystemLCID();
+  if (lcid == LOCALE_SYSTEM_DEFAULT || lcid == LOCALE_USER_DEFAULT || lcid == 0)
+    return SystemLCID();
   return LocaleNameOf(lcid).empty() ? 0 : lcid;
 }
 
@@ -155,32 +162,58 @@ uint32_t AnsiCodePageOf(LCID lcid) {
 
 const char* ConverterNameOf(uint32_t codePage) {
   switch (codePage) {
-    case 65001: return "UTF-8";
-    case 1200: return "UTF-16LE";
-    case 1201: return "UTF-16BE";
-    case 20127: return "US-ASCII";
-    case 28591: return "ISO-8859-1";
-    case 932: return "windows-31j";
-    case 936: return "windows-936-2000";
-    case 949: return "windows-949-2000";
-    case 950: return "windows-950-2000";
-    case 874: return "windows-874-2000";
-    case 1250: return "windows-1250";
-    case 1251: return "windows-1251";
-    case 1252: return "windows-1252";
-    case 1253: return "windows-1253";
-    case 1254: return "windows-1254";
-    case 1255: return "windows-1255";
-    case 1256: return "windows-1256";
-    case 1257: return "windows-1257";
-    case 1258: return "windows-1258";
-    case 437: return "ibm-437";
-    case 850: return "ibm-850";
-    case 852: return "ibm-852";
-    case 866: return "ibm-866";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
-    default: break;
+    case 65001:
+      return "UTF-8";
+    case 1200:
+      return "UTF-16LE";
+    case 1201:
+      return "UTF-16BE";
+    case 20127:
+      return "US-ASCII";
+    case 28591:
+      return "ISO-8859-1";
+    case 932:
+      return "windows-31j";
+    case 936:
+      return "windows-936-2000";
+    case 949:
+      return "windows-949-2000";
+    case 950:
+      return "windows-950-2000";
+    case 874:
+      return "windows-874-2000";
+    case 1250:
+      return "windows-1250";
+    case 1251:
+      return "windows-1251";
+    case 1252:
+      return "windows-1252";
+    case 1253:
+      return "windows-1253";
+    case 1254:
+      return "windows-1254";
+    case 1255:
+      return "windows-1255";
+    case 1256:
+      return "windows-1256";
+    case 1257:
+      return "windows-1257";
+    case 1258:
+      return "windows-1258";
+    case 437:
+      return "ibm-437";
+    case 850:
+      return "ibm-850";
+    case 852:
+      return "ibm-852";
+    case 866:
+      return "ibm-866";
+    case 20866:
+      return "KOI8-R";
+    case 21866:
+      return "KOI8-U";
+    default:
+      break;
   }
   if (codePage >= 28592 && codePage <= 28606) {
     static thread_local char buf[16];

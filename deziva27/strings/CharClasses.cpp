@@ -20,7 +20,8 @@ bool AllOf(View s, bool (*test)(typename View::value_type)) {
 
 template <class View>
 void SkipSpacesImpl(View s, int32_t& position) {
-  while (position >= 1 && static_cast<size_t>(position) <= s.size() && IsSpace(s[static_cast<size_t>(position - 1)]))
+  while (position >= 1 && static_cast<size_t>(position) <= s.size() &&
+         IsSpace(s[static_cast<size_t>(position - 1)]))
     ++position;
 }
 
@@ -62,31 +63,49 @@ void YStringsStop() {
 }
 }  // namespace detail
 
-void SetSeparatorList(const AnsiString& list) { gSeparatorsA = list; }
-void SetSeparatorList(const UnicodeString& list) { gSeparatorsW = list; }
-void SetSeparatorListW(const UnicodeString& list) { gSeparatorsW = list; }
+void SetSeparatorList(const AnsiString& list) {
+  gSeparatorsA = list;
+}
+void SetSeparatorList(const UnicodeString& list) {
+  gSeparatorsW = list;
+}
+void SetSeparatorListW(const UnicodeString& list) {
+  gSeparatorsW = list;
+}
 
-bool IsSeparator(AnsiChar c) { return gSeparatorsA.find(c) != AnsiString::npos; }
-bool IsSeparator(WideChar c) { return gSeparatorsW.find(c) != UnicodeString::npos; }
+bool IsSeparator(AnsiChar c) {
+  return gSeparatorsA.find(c) != AnsiString::npos;
+}
+bool IsSeparator(WideChar c) {
+  return gSeparatorsW.find(c) != UnicodeString::npos;
+}
 
-bool IsNumber(std::string_view s) { return !s.empty() && AllOf<std::string_view>(s, [](char c) { return IsDigit(c); }); }
+bool IsNumber(std::string_view s) {
+  return !s.empty() && AllOf<std::string_view>(s, [](char c) { return IsDigit(c); });
+}
 bool IsNumber(std::u16string_view s) {
   return !s.empty() && AllOf<std::u16string_view>(s, [](char16_t c) { return IsDigit(c); });
 }
 
-bool IsIntNum(std::string_view s) { return IsIntNum(ToUnicode(s)); }
+bool IsIntNum(std::string_view s) {
+  return IsIntNum(ToUnicode(s));
+}
 bool IsIntNum(std::u16string_view s) {
   int32_t v;
   return TryStrToInt(s, v);
 }
 
-bool IsRealNum(std::string_view s) { return IsRealNum(ToUnicode(s)); }
+bool IsRealNum(std::string_view s) {
+  return IsRealNum(ToUnicode(s));
+}
 bool IsRealNum(std::u16string_view s) {
   double v;
   return TryStrToFloat(s, v, FormatSettings());
 }
 
-bool IsIdentifier(std::string_view s) { return AllOf<std::string_view>(s, [](char c) { return IsAlpha(c); }); }
+bool IsIdentifier(std::string_view s) {
+  return AllOf<std::string_view>(s, [](char c) { return IsAlpha(c); });
+}
 bool IsIdentifier(std::u16string_view s) {
   return AllOf<std::u16string_view>(s, [](char16_t c) { return IsAlpha(c); });
 }
@@ -119,8 +138,12 @@ bool AlphaExists(std::u16string_view s) {
   return false;
 }
 
-void SkipSpaces(std::string_view s, int32_t& position) { SkipSpacesImpl(s, position); }
-void SkipSpaces(std::u16string_view s, int32_t& position) { SkipSpacesImpl(s, position); }
+void SkipSpaces(std::string_view s, int32_t& position) {
+  SkipSpacesImpl(s, position);
+}
+void SkipSpaces(std::u16string_view s, int32_t& position) {
+  SkipSpacesImpl(s, position);
+}
 void SkipSymbols(std::string_view s, int32_t& position, std::string_view symbols) {
   SkipSymbolsImpl(s, position, symbols);
 }
@@ -128,8 +151,12 @@ void SkipSymbols(std::u16string_view s, int32_t& position, std::u16string_view s
   SkipSymbolsImpl(s, position, symbols);
 }
 
-AnsiString GetToken(AnsiString& s) { return GetTokenImpl(s); }
-UnicodeString GetToken(UnicodeString& s) { return GetTokenImpl(s); }
+AnsiString GetToken(AnsiString& s) {
+  return GetTokenImpl(s);
+}
+UnicodeString GetToken(UnicodeString& s) {
+  return GetTokenImpl(s);
+}
 
 AnsiString GetNextPart(AnsiString& s, std::string_view separator) {
   int32_t p = Pos(separator, s);

@@ -30,19 +30,37 @@ bool IsSeparator(WideChar c);
 
 // --- Classes -----------------------------------------------------------------
 
-constexpr bool IsSpace(WideChar c) { return c == 9 || c == 10 || c == 13 || c == 32; }
-constexpr bool IsDigit(WideChar c) { return c >= u'0' && c <= u'9'; }
+constexpr bool IsSpace(WideChar c) {
+  return c == 9 || c == 10 || c == 13 || c == 32;
+}
+constexpr bool IsDigit(WideChar c) {
+  return c >= u'0' && c <= u'9';
+}
 constexpr bool IsHexDigit(WideChar c) {
   return IsDigit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
-constexpr bool IsOctDigit(WideChar c) { return c >= u'0' && c <= u'7'; }
-constexpr bool IsAlpha(WideChar c) { return IsDigit(c) || (c >= u'A' && c <= u'Z') || (c >= 95 && c <= 122); }
+constexpr bool IsOctDigit(WideChar c) {
+  return c >= u'0' && c <= u'7';
+}
+constexpr bool IsAlpha(WideChar c) {
+  return IsDigit(c) || (c >= u'A' && c <= u'Z') || (c >= 95 && c <= 122);
+}
 // The 8-bit twins read the byte as unsigned: code 200 is 200, not -56.
-constexpr bool IsSpace(AnsiChar c) { return IsSpace(static_cast<WideChar>(static_cast<unsigned char>(c))); }
-constexpr bool IsDigit(AnsiChar c) { return IsDigit(static_cast<WideChar>(static_cast<unsigned char>(c))); }
-constexpr bool IsHexDigit(AnsiChar c) { return IsHexDigit(static_cast<WideChar>(static_cast<unsigned char>(c))); }
-constexpr bool IsOctDigit(AnsiChar c) { return IsOctDigit(static_cast<WideChar>(static_cast<unsigned char>(c))); }
-constexpr bool IsAlpha(AnsiChar c) { return IsAlpha(static_cast<WideChar>(static_cast<unsigned char>(c))); }
+constexpr bool IsSpace(AnsiChar c) {
+  return IsSpace(static_cast<WideChar>(static_cast<unsigned char>(c)));
+}
+constexpr bool IsDigit(AnsiChar c) {
+  return IsDigit(static_cast<WideChar>(static_cast<unsigned char>(c)));
+}
+constexpr bool IsHexDigit(AnsiChar c) {
+  return IsHexDigit(static_cast<WideChar>(static_cast<unsigned char>(c)));
+}
+constexpr bool IsOctDigit(AnsiChar c) {
+  return IsOctDigit(static_cast<WideChar>(static_cast<unsigned char>(c)));
+}
+constexpr bool IsAlpha(AnsiChar c) {
+  return IsAlpha(static_cast<WideChar>(static_cast<unsigned char>(c)));
+}
 
 // --- Whole-string tests --------------------------------------------------------
 

@@ -13,14 +13,15 @@
 namespace dz {
 namespace {
 
-const std::vector<std::string> kOrder = {"System",   "SysUtils", "Classes",  "Registry", "Forms",
-                                         "Dialogs",  "YConsts",  "YStrings", "YUtils",   "YDattime",
-                                         "YScanner", "YLocales", "YCompress", "YHtmlHlp"};
+const std::vector<std::string> kOrder = {
+    "System",   "SysUtils", "Classes",  "Registry", "Forms",    "Dialogs",   "YConsts",
+    "YStrings", "YUtils",   "YDattime", "YScanner", "YLocales", "YCompress", "YHtmlHlp"};
 
 class Trace {
  public:
   Trace() {
-    detail::SetUnitTrace([this](const char* u, bool start) { (start ? starts : stops).push_back(u); });
+    detail::SetUnitTrace(
+        [this](const char* u, bool start) { (start ? starts : stops).push_back(u); });
   }
   ~Trace() { detail::SetUnitTrace({}); }
   std::vector<std::string> starts, stops;
@@ -120,7 +121,8 @@ TEST(ResourceStrings, ALocalizedTableFileReplacesTextsAllOrNothing) {
   std::string path = testing::TempDir() + "dz-table.txt";
   {
     std::ofstream f(path, std::ios::binary);
-    f << "\xEF\xBB\xBF# German table\n65520=Stapel ist voll\r\n65524=Falsches Format\\nzweite Zeile\n";
+    f << "\xEF\xBB\xBF# German table\n65520=Stapel ist voll\r\n65524=Falsches Format\\nzweite "
+         "Zeile\n";
   }
   LoadStringTable(HInstance, path);
   EXPECT_EQ(LoadResString(_ERRStackFull), u"Stapel ist voll");

@@ -12,9 +12,10 @@ TEST(EncodeDate, CountsDaysFromTheEpoch) {
   struct Case {
     Word y, m, d;
     double serial;
-  } cases[] = {{1899, 12, 30, 0}, {1899, 12, 31, 1},   {1900, 1, 1, 2},      {1900, 3, 1, 61},
-               {2000, 2, 29, 36585}, {2000, 3, 1, 36586}, {1, 1, 1, -693593}, {9999, 12, 31, 2958465},
-               {2024, 1, 5, 45296}, {1899, 12, 29, -1}};
+  } cases[] = {{1899, 12, 30, 0},  {1899, 12, 31, 1},       {1900, 1, 1, 2},
+               {1900, 3, 1, 61},   {2000, 2, 29, 36585},    {2000, 3, 1, 36586},
+               {1, 1, 1, -693593}, {9999, 12, 31, 2958465}, {2024, 1, 5, 45296},
+               {1899, 12, 29, -1}};
   for (const auto& c : cases) {
     EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.serial) << c.y << "-" << c.m << "-" << c.d;
     Word y, m, d;
@@ -26,8 +27,8 @@ TEST(EncodeDate, CountsDaysFromTheEpoch) {
 TEST(EncodeDate, RejectsDaysTheCalendarLacks) {
   struct Case {
     Word y, m, d;
-  } bad[] = {{1900, 2, 29}, {2100, 2, 29}, {2023, 2, 29}, {2023, 4, 31}, {0, 1, 1}, {10000, 1, 1},
-             {2023, 0, 1},  {2023, 13, 1}, {2023, 1, 0}};
+  } bad[] = {{1900, 2, 29}, {2100, 2, 29}, {2023, 2, 29}, {2023, 4, 31}, {0, 1, 1},
+             {10000, 1, 1}, {2023, 0, 1},  {2023, 13, 1}, {2023, 1, 0}};
   for (const auto& c : bad) {
     EXPECT_THROW(EncodeDate(c.y, c.m, c.d), EConvertError) << c.y << "-" << c.m << "-" << c.d;
     TDateTime out = 7;
@@ -46,7 +47,8 @@ TEST(DecodeDate, RoundTripsEveryDayOfFourCenturies) {
   for (TDateTime t = first; t <= last; t += 1) {
     Word y, m, d;
     DecodeDate(t, y, m, d);
-    bool next = (y == py && m == pm && d == pd + 1) || (y == py && m == pm + 1 && d == 1 && pd == DaysInAMonth(py, pm)) ||
+    bool next = (y == py && m == pm && d == pd + 1) ||
+                (y == py && m == pm + 1 && d == 1 && pd == DaysInAMonth(py, pm)) ||
                 (y == py + 1 && m == 1 && d == 1 && pm == 12 && pd == 31);
     ASSERT_TRUE(next) << y << "-" << m << "-" << d;
     ASSERT_EQ(EncodeDate(y, m, d), t);
@@ -88,7 +90,8 @@ void ExpectParses(const TFormatSettings& fs, std::initializer_list<ParseCase> ca
     Word y, m, d, h, n, s, ms;
     DecodeDate(v, y, m, d);
     DecodeTime(v, h, n, s, ms);
-    EXPECT_EQ(std::tuple(y, m, d, h, n, s), std::tuple(c.y, c.m, c.d, c.h, c.n, c.s)) << UTF8Encode(c.text);
+    EXPECT_EQ(std::tuple(y, m, d, h, n, s), std::tuple(c.y, c.m, c.d, c.h, c.n, c.s))
+        << UTF8Encode(c.text);
   }
 }
 

@@ -63,8 +63,8 @@ TEST(TList, NotifiesAddsDeletesAndExtractions) {
   EXPECT_EQ(l.Remove(&a), 0);
   l.Clear();
   using P = std::pair<void*, TListNotification>;
-  std::vector<P> want = {{&a, lnAdded},   {&b, lnAdded},     {&c, lnAdded},    {&b, lnDeleted},
-                         {&a, lnAdded},   {&c, lnExtracted}, {&a, lnDeleted},  {&a, lnDeleted}};
+  std::vector<P> want = {{&a, lnAdded}, {&b, lnAdded},     {&c, lnAdded},   {&b, lnDeleted},
+                         {&a, lnAdded}, {&c, lnExtracted}, {&a, lnDeleted}, {&a, lnDeleted}};
   EXPECT_EQ(l.log, want);
 }
 

@@ -16,10 +16,19 @@ TEST(StrToInt, AcceptsTheClassicForms) {
     const char16_t* text;
     int32_t value;
   } cases[] = {
-      {u"0", 0},           {u"42", 42},           {u"  -17", -17},         {u"+8", 8},
-      {u"$FF", 255},       {u"0x1f", 31},         {u"X10", 16},            {u"-$10", -16},
-      {u"$FFFFFFFF", -1},  {u"2147483647", INT32_MAX}, {u"-2147483648", INT32_MIN},
-      {u"$80000000", INT32_MIN}, {u"007", 7},
+      {u"0", 0},
+      {u"42", 42},
+      {u"  -17", -17},
+      {u"+8", 8},
+      {u"$FF", 255},
+      {u"0x1f", 31},
+      {u"X10", 16},
+      {u"-$10", -16},
+      {u"$FFFFFFFF", -1},
+      {u"2147483647", INT32_MAX},
+      {u"-2147483648", INT32_MIN},
+      {u"$80000000", INT32_MIN},
+      {u"007", 7},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(StrToInt(c.text), c.value) << UTF8Encode(c.text);
@@ -105,15 +114,15 @@ TEST(StrToFloat, AcceptsAndRejects) {
   struct Good {
     const char16_t* text;
     double v;
-  } good[] = {{u"1", 1},     {u"-1.5", -1.5}, {u"+2", 2},       {u".5", 0.5},     {u"5.", 5},
-              {u"1e3", 1000}, {u"1E-2", 0.01}, {u"\t 3 \t", 3},  {u"1e-400", 0.0}, {u"007.50", 7.5}};
+  } good[] = {{u"1", 1},      {u"-1.5", -1.5}, {u"+2", 2},      {u".5", 0.5},     {u"5.", 5},
+              {u"1e3", 1000}, {u"1E-2", 0.01}, {u"\t 3 \t", 3}, {u"1e-400", 0.0}, {u"007.50", 7.5}};
   for (const auto& g : good) {
     double v;
     ASSERT_TRUE(TryStrToFloat(g.text, v, fs)) << UTF8Encode(g.text);
     EXPECT_DOUBLE_EQ(v, g.v);
   }
-  for (const char16_t* bad : {u"", u" ", u".", u"e5", u"1e", u"1e+", u"1.2.3", u"1,5", u"0x10", u"1 2",
-                              u"INF", u"nan", u"1e400", u"--1"}) {
+  for (const char16_t* bad : {u"", u" ", u".", u"e5", u"1e", u"1e+", u"1.2.3", u"1,5", u"0x10",
+                              u"1 2", u"INF", u"nan", u"1e400", u"--1"}) {
     double v;
     EXPECT_FALSE(TryStrToFloat(bad, v, fs)) << UTF8Encode(bad);
   }
@@ -129,8 +138,13 @@ TEST(CurrToStr, UpToFourDecimalsWithoutTrailingZeros) {
   struct Case {
     int64_t raw;
     const char16_t* text;
-  } cases[] = {{0, u"0"},           {10000, u"1"},  {15000, u"1.5"},       {12345, u"1.2345"},
-               {-5, u"-0.0005"},    {-25000, u"-2.5"}, {INT64_MAX, u"922337203685477.5807"},
+  } cases[] = {{0, u"0"},
+               {10000, u"1"},
+               {15000, u"1.5"},
+               {12345, u"1.2345"},
+               {-5, u"-0.0005"},
+               {-25000, u"-2.5"},
+               {INT64_MAX, u"922337203685477.5807"},
                {INT64_MIN, u"-922337203685477.5808"}};
   for (const auto& c : cases) EXPECT_EQ(CurrToStr(Currency::FromRaw(c.raw)), c.text);
   // Conversion from double rounds half to even on the fourth decimal.
@@ -146,9 +160,9 @@ TEST(Val, ReportsThePositionOfTheFirstUnreadCharacter) {
     double v;
     int32_t code;
   } cases[] = {
-      {u"12.5", 12.5, 0}, {u"  -3", -3, 0},   {u"1e3", 1000, 0}, {u"12a", 0, 3},
-      {u"", 0, 1},        {u"abc", 0, 1},     {u"1e", 0, 3},      {u"1.5 ", 0, 4},
-      {u"+.5", 0.5, 0},   {u"1,5", 0, 2},     {u"-", 0, 2},
+      {u"12.5", 12.5, 0}, {u"  -3", -3, 0}, {u"1e3", 1000, 0}, {u"12a", 0, 3},
+      {u"", 0, 1},        {u"abc", 0, 1},   {u"1e", 0, 3},     {u"1.5 ", 0, 4},
+      {u"+.5", 0.5, 0},   {u"1,5", 0, 2},   {u"-", 0, 2},
   };
   for (const auto& c : cases) {
     double v = -1;
@@ -162,9 +176,11 @@ TEST(Val, ReportsThePositionOfTheFirstUnreadCharacter) {
 }
 
 TEST(Format, PlaceholdersAndErrors) {
-  EXPECT_EQ(Format(u"List index out of bounds (%d)", {int64_t{-1}}), u"List index out of bounds (-1)");
+  EXPECT_EQ(Format(u"List index out of bounds (%d)", {int64_t{-1}}),
+            u"List index out of bounds (-1)");
   EXPECT_EQ(Format(u"'%s' and %s", {UnicodeString(u"ж"), AnsiString("x")}), u"'ж' and x");
-  EXPECT_EQ(Format(u"%.3d|%5s|%-3s|%x|%%", {int64_t{7}, UnicodeString(u"ab"), UnicodeString(u"c"), int64_t{255}}),
+  EXPECT_EQ(Format(u"%.3d|%5s|%-3s|%x|%%",
+                   {int64_t{7}, UnicodeString(u"ab"), UnicodeString(u"c"), int64_t{255}}),
             u"007|   ab|c  |FF|%");
   EXPECT_EQ(Format(u"%x", {int64_t{-1}}), u"FFFFFFFF");
   EXPECT_THROW(Format(u"%d", {}), EConvertError);
@@ -176,8 +192,10 @@ TEST(Rounding, TiesToEvenAndTruncation) {
   struct Case {
     double v;
     int64_t round, trunc;
-  } cases[] = {{0.5, 0, 0},   {1.5, 2, 1},   {2.5, 2, 2},    {-0.5, 0, 0},
-               {-1.5, -2, -1}, {-2.7, -3, -2}, {3.49, 3, 3}, {1e15 + 0.5, 1000000000000000, 1000000000000000}};
+  } cases[] = {{0.5, 0, 0},    {1.5, 2, 1},
+               {2.5, 2, 2},    {-0.5, 0, 0},
+               {-1.5, -2, -1}, {-2.7, -3, -2},
+               {3.49, 3, 3},   {1e15 + 0.5, 1000000000000000, 1000000000000000}};
   for (const auto& c : cases) {
     EXPECT_EQ(Round(c.v), c.round) << c.v;
     EXPECT_EQ(Trunc(c.v), c.trunc) << c.v;

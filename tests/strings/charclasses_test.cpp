@@ -144,9 +144,9 @@ TEST(WholeStringTests, AlphaExistsDiffersBetweenTheTwins) {
     const char16_t* s;
     bool a8, a16;
   } cases[] = {
-      {u"", false, false},       {u"12 34", false, false},   {u"12 34\t", false, true},
-      {u"\u00E9", true, true},   {u"x", true, true},         {u"[\\]^_`{|}~", false, false},
-      {u"@!?", false, false},    {u"\x7F", false, true},     {u"\x01", false, true},
+      {u"", false, false},     {u"12 34", false, false}, {u"12 34\t", false, true},
+      {u"\u00E9", true, true}, {u"x", true, true},       {u"[\\]^_`{|}~", false, false},
+      {u"@!?", false, false},  {u"\x7F", false, true},   {u"\x01", false, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(AlphaExists(ToAnsi(c.s)), c.a8) << UTF8Encode(c.s);
@@ -185,8 +185,12 @@ TEST(Cutting, GetNextPartAndAnsiTrim) {
     const char* part;
     const char* rest;
   } cases[] = {
-      {"key=value", "=", "key", "value"}, {"a::b::c", "::", "a", "b::c"}, {"abc", "=", "abc", ""},
-      {"=x", "=", "", "x"},               {"x=", "=", "x", ""},           {"abc", "", "abc", ""},
+      {"key=value", "=", "key", "value"},
+      {"a::b::c", "::", "a", "b::c"},
+      {"abc", "=", "abc", ""},
+      {"=x", "=", "", "x"},
+      {"x=", "=", "x", ""},
+      {"abc", "", "abc", ""},
       {"", "=", "", ""},
   };
   for (const auto& c : cases) {
@@ -196,7 +200,10 @@ TEST(Cutting, GetNextPartAndAnsiTrim) {
   }
   EXPECT_EQ(AnsiTrim("\tx\r"), "x");
   EXPECT_EQ(AnsiTrim("    "), "");
-  EXPECT_EQ(AnsiTrim("\x0C" "x\x01"), "\x0C" "x\x01");  // only the four spaces go
+  EXPECT_EQ(AnsiTrim("\x0C"
+                     "x\x01"),
+            "\x0C"
+            "x\x01");  // only the four spaces go
   EXPECT_EQ(AnsiTrim(" a b "), "a b");
 }
 

@@ -21,9 +21,9 @@ struct UsageError : std::runtime_error {
 };
 
 struct Command {
-  std::string Name;      // "str", "lzy", "scan" ...
-  std::string Summary;   // one line for "dz --help"
-  std::string Help;      // full text for "dz NAME --help"
+  std::string Name;     // "str", "lzy", "scan" ...
+  std::string Summary;  // one line for "dz --help"
+  std::string Help;     // full text for "dz NAME --help"
   std::function<int(const Args&)> Run;
 };
 

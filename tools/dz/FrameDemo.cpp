@@ -11,7 +11,9 @@
 namespace dz::tool {
 namespace {
 
-std::string U8(const UnicodeString& s) { return Utf16ToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+  return Utf16ToUtf8(s);
+}
 
 void ShowFrame() {
   std::printf("units, in start order:");
@@ -36,7 +38,8 @@ void ShowTokens() {
     if (nl == std::string::npos) nl = text.size();
     AnsiString line = text.substr(at, nl - at);
     std::printf("%s\n ", line.c_str());
-    for (AnsiString t = GetToken(line); !t.empty(); t = GetToken(line)) std::printf(" [%s]", t.c_str());
+    for (AnsiString t = GetToken(line); !t.empty(); t = GetToken(line))
+      std::printf(" [%s]", t.c_str());
     std::printf("\n");
   }
   SetSeparatorList(AnsiString());

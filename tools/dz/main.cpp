@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     return kOk;
   }
   auto& cmds = Commands();
-  auto it = std::find_if(cmds.begin(), cmds.end(), [&](const Command& c) { return c.Name == name; });
+  auto it =
+      std::find_if(cmds.begin(), cmds.end(), [&](const Command& c) { return c.Name == name; });
   if (it == cmds.end()) {
     std::fprintf(stderr, "dz: unknown command '%s' (try 'dz --help')\n", name.c_str());
     return kUsage;
