@@ -94,8 +94,8 @@ UnicodeString Format(const UnicodeString& fmt, std::initializer_list<TVarRec> ar
         const double* d = std::get_if<double>(&v);
         if (!d) FormatError(fmt);
         char buf[64];
-        char spec[8] = {'%', '.', '*', static_cast<char>(type), 0};
-        std::snprintf(buf, sizeof buf, spec, prec < 0 ? (type == u'g' ? 15 : 2) : prec, *d);
+        char pattern[8] = {'%', '.', '*', static_cast<char>(type), 0};
+        std::snprintf(buf, sizeof buf, pattern, prec < 0 ? (type == u'g' ? 15 : 2) : prec, *d);
         piece = AsciiToUnicode(buf);
         break;
       }
