@@ -219,8 +219,8 @@ WideChar TYScanner::RunPascalExtraChar(std::u16string_view S, int32_t& P) {
     else
       break;
   }
-  const int32_t value = hex ? HexToInt(UnicodeString(Cut(S, D + 1, P)))
-                            : XStrToInt(UnicodeString(Cut(S, D, P)));
+  const int32_t value = hex ? HexToInt(Cut(S, D + 1, P))
+                            : XStrToInt(Cut(S, D, P));
   if (value > 65535) throw Exception(u"\"%s\" not a character", {UnicodeString(Cut(S, hash, P))});
   // Eight hex digits wrap to a negative value, which passes the check above
   // and keeps its low 16 bits.
@@ -245,7 +245,7 @@ WideChar TYScanner::RunCExtraChar(std::u16string_view S, int32_t& P) {
       const int32_t from = P;
       while (P - from < 3 && Within(S, P) && dz::IsHexDigit(At(S, P))) ++P;
       if (P == from) return 0;
-      return static_cast<WideChar>(HexToInt(UnicodeString(Cut(S, from, P))));
+      return static_cast<WideChar>(HexToInt(Cut(S, from, P)));
     }
     default:
       break;
@@ -255,7 +255,7 @@ WideChar TYScanner::RunCExtraChar(std::u16string_view S, int32_t& P) {
     // the two that may follow must be octal.
     const int32_t from = P++;
     while (P - from < 3 && Within(S, P) && dz::IsOctDigit(At(S, P))) ++P;
-    return static_cast<WideChar>(OctToInt(UnicodeString(Cut(S, from, P))));
+    return static_cast<WideChar>(OctToInt(Cut(S, from, P)));
   }
   ++P;
   return c;

@@ -1,0 +1,54 @@
+// Shared helpers of the scanner tests: build a source, scan it to the end and
+// show tokens as short readable strings ("ttIdent x").
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "deziva27/host/Host.h"
+#include "deziva27/scanner/YScanner.h"
+
+namespace dz::test {
+
+inline TStringList Lines(std::initializer_list<UnicodeString> lines) { return TStringList(lines); }
+
+inline const char* KindName(TYTokenType t) {
+  static const char* const names[] = {"ttUnknown", "ttIdent",  "ttReservedWord", "ttSeparator",
+                                      "ttChar",    "ttString", "ttLString",      "ttNumber",
+                                      "ttVariable", "ttFunction", "ttStrTemplate"};
+  return t <= ttStrTemplate ? names[t] : "?";
+}
+
+// "kind text", with controls written as <13> so that failures stay readable.
+inline std::string Show(const TYToken& t) {
+  std::string s = KindName(t.TokType);
+  s += ' ';
+  for (char16_t c : t.RealStr) {
+    if (c < 32) s += "<" + std::to_string(int(c)) + ">";
+    else s += Utf16ToUtf8(std::u16string(1, c));
+  }
+  return s;
+}
+
+// Every token from FirstToken to EOS.
+inline std::vector<TYToken> ScanAll(TYScanner& sc) {
+  std::vector<TYToken> out;
+  for (sc.FirstToken(); !sc.EOS(); sc.NextToken()) out.push_back(sc.GetToken(0));
+  return out;
+}
+
+inline std::vector<std::string> ShowAll(TYScanner& sc) {
+  std::vector<std::string> out;
+  for (const TYToken& t : ScanAll(sc)) out.push_back(Show(t));
+  return out;
+}
+
+inline std::vector<std::string> ScanText(TSourceStyle style, std::initializer_list<UnicodeString> lines) {
+  TYScanner sc;
+  sc.SetSourceStyle(style);
+  sc.SetSource(Lines(lines));
+  return ShowAll(sc);
+}
+
+}  // namespace dz::test
