@@ -1,0 +1,357 @@
+#include "deziva27/compress/LZCoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "deziva27/frame/Errors.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace dz::detail {
+
+void RaiseBadOffset(int64_t Offset, int64_t At) {
+  throw EYCompressError(
+      u"Damaged compressed stream: the match at byte %d points %d bytes back, before the start "
+      u"of the data",
+      {At, Offset});
+}
+
+void RaiseTruncatedToken(int64_t At) {
+  throw EYCompressError(u"Damaged compressed stream: the token at byte %d is cut off", {At});
+}
+
+namespace {
+
+constexpr int64_t kChunk = 256 * 1024;  // bytes moved per stream call
+constexpr int64_t kAhead = 32;          // look-ahead a token needs short of the end
+constexpr int64_t kPad = 64;            // slack for word-wide loads past the data
+
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+inline uint16_t Load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
+// Common prefix of a and b, at most cap (<= 18). Both may read 24 bytes.
+inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
+  int len;
+  if (uint64_t x = Load64(a) ^ Load64(b)) {
+    len = __builtin_ctzll(x) >> 3;
+  } else if (uint64_t y = Load64(a + 8) ^ Load64(b + 8)) {
+    len = 8 + (__builtin_ctzll(y) >> 3);
+  } else {
+    len = 16 + (__builtin_ctzll((Load64(a + 16) ^ Load64(b + 16)) | (uint64_t{1} << 16)) >> 3);
+  }
+  return len < cap ? len : cap;
+}
+
+// The per-byte candidate rings. A slot keeps the position and the two bytes
+// that follow it, so that the search can rule out every candidate that cannot
+// reach 3 bytes with a few vector compares, without touching the data.
+// Entries older than the window are harmless: the search stops at the first
+// one it meets, as the plain search does, and drops it and all older ones.
+struct Dictionary {
+  static constexpr int kSlots = kLZPositionsPerByte;  // 40
+  static constexpr int kLanes = 48;                   // slots padded to whole vectors
+  alignas(16) uint16_t Next[256][kLanes];
+  int64_t Pos[256][kSlots];
+  uint8_t Head[256];   // the slot the next position goes to
+  uint8_t Count[256];  // live slots, the newest ones before Head
+
+  void Add(uint8_t b, int64_t pos, uint16_t next) {
+    int h = Head[b];
+    Pos[b][h] = pos;
+    Next[b][h] = next;
+    Head[b] = static_cast<uint8_t>(h + 1 == kSlots ? 0 : h + 1);
+    if (Count[b] < kSlots) ++Count[b];
+  }
+
+  // Bit s set when slot s of list b is live and its next two bytes are next.
+  uint64_t Candidates(uint8_t b, uint16_t next) const {
+    const uint16_t* row = Next[b];
+    uint64_t m;
+#if defined(__SSE2__)
+    __m128i t = _mm_set1_epi16(static_cast<short>(next));
+    auto eq = [&](int i) {
+      return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(row + i)), t);
+    };
+    auto m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(0), eq(8))));
+    auto m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(16), eq(24))));
+    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(32), eq(40))));
+    m = uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2} << 32;
+#else
+    m = 0;
+    for (int i = 0; i < kSlots; ++i) m |= uint64_t{row[i] == next} << i;
+#endif
+    int c = Count[b], h = Head[b];
+    uint64_t live;
+    if (c == kSlots)
+      live = (uint64_t{1} << kSlots) - 1;
+    else if (c <= h)
+      live = ((uint64_t{1} << c) - 1) << (h - c);
+    else
+      live = ((uint64_t{1} << h) - 1) | (((uint64_t{1} << (c - h)) - 1) << (kSlots - (c - h)));
+    return m & live;
+  }
+};
+
+class Encoder {
+ public:
+  Encoder(TStream& src, TStream& dest, const TCoderProgress& progress)
+      : FSrc(src), FDest(dest), FProgress(progress), FDict(std::make_unique<Dictionary>()) {
+    FStartPos = src.Position();
+    FSrcSize = src.Size();
+    FTotal = std::max<int64_t>(0, FSrcSize - FStartPos);
+    FBuf.assign(kLZWindowSize + kAhead + kChunk + kPad, 0);
+    FOut.resize(kChunk + 2 * kLZMaxLiteralRun);
+  }
+
+  void Run();
+
+ private:
+  void Refill(int64_t cur);
+  void FlushLiterals();
+  void FlushOut() {
+    FDest.WriteBuffer(FOut.data(), static_cast<int32_t>(FOutLen));
+    FOutLen = 0;
+  }
+  uint8_t* At(int64_t pos) { return FBuf.data() + (pos - FBase); }
+  void AddPosition(int64_t pos) {
+    const uint8_t* p = At(pos);
+    FDict->Add(p[0], pos, Load16(p + 1));
+  }
+  // The longest usable match at cur, with its distance in off; 0 when none.
+  int Search(int64_t cur, int cap, int64_t windowStart, int& off);
+
+  TStream& FSrc;
+  TStream& FDest;
+  const TCoderProgress& FProgress;
+  std::unique_ptr<Dictionary> FDict;
+  int64_t FStartPos = 0, FSrcSize = 0, FTotal = 0;
+  std::vector<uint8_t> FBuf;  // source bytes [FBase, FLoaded) at the front
+  int64_t FBase = 0, FLoaded = 0;
+  std::vector<uint8_t> FOut;
+  size_t FOutLen = 0;
+  int64_t FLitStart = 0;
+  int FLitCount = 0;
+};
+
+void Encoder::Refill(int64_t cur) {
+  // Matches reach at most 2045 bytes back and a pending literal run at most
+  // 126, so the window's width before cur is all the history kept.
+  int64_t keep = std::max(FBase, cur - kLZWindowSize);
+  std::memmove(FBuf.data(), At(keep), static_cast<size_t>(FLoaded - keep));
+  FBase = keep;
+  auto n = static_cast<int32_t>(std::min(kChunk, FTotal - FLoaded));
+  FSrc.ReadBuffer(At(FLoaded), n);
+  FLoaded += n;
+  std::memset(At(FLoaded), 0, kPad);
+}
+
+void Encoder::FlushLiterals() {
+  uint8_t* o = FOut.data() + FOutLen;
+  o[0] = static_cast<uint8_t>(FLitCount * 2);
+  std::memcpy(o + 1, At(FLitStart), static_cast<size_t>(FLitCount));
+  FOutLen += 1 + FLitCount;
+  FLitCount = 0;
+}
+
+int Encoder::Search(int64_t cur, int cap, int64_t windowStart, int& off) {
+  const uint8_t* p = At(cur);
+  uint8_t b = p[0];
+  uint64_t m = FDict->Candidates(b, Load16(p + 1));
+  if (!m) return 0;
+  int best = 0;
+  int h = FDict->Head[b];
+  const int64_t* pos = FDict->Pos[b];
+  uint64_t below = (uint64_t{1} << h) - 1;
+  // Newest first: the slots below Head downwards, then the wrapped part.
+  for (uint64_t part : {m & below, m & ~below}) {
+    while (part) {
+      int s = 63 - __builtin_clzll(part);
+      part &= ~(uint64_t{1} << s);
+      int64_t cand = pos[s];
+      if (cand < windowStart) {
+        FDict->Count[b] = static_cast<uint8_t>((h - 1 - s + Dictionary::kSlots) % Dictionary::kSlots);
+        return best;
+      }
+      int len = MatchLength(At(cand), p, cap);
+      if (len > best) {  // bytes 1 and 2 agree, so len >= 3 unless cap is below it
+        best = len;
+        off = static_cast<int>(cur - cand);
+        if (best > kLZGoodMatch) return best;
+      }
+    }
+  }
+  return best;
+}
+
+void Encoder::Run() {
+  int64_t cur = 0;
+  while (cur < FTotal) {
+    if (FLoaded - cur < kAhead && FLoaded < FTotal) Refill(cur);
+    int64_t remaining = FTotal - cur;
+    // The plain coder has read up to 127 bytes ahead at this point; what it
+    // then holds decides which positions are still in its window.
+    int64_t readTo = std::min(FTotal, cur + kLZMaxLiteralRun);
+    int64_t windowStart = readTo - kLZWindowSize;
+    int off = 0, len = 0;
+    if (remaining >= kLZMinMatch)
+      len = Search(cur, static_cast<int>(std::min<int64_t>(remaining, kLZMaxMatch)), windowStart,
+                   off);
+    if (len >= kLZMinMatch) {
+      if (FLitCount > 0) FlushLiterals();
+      auto w = static_cast<uint32_t>(off * 2 + 1 + (len - kLZMinMatch) * 4096);
+      FOut[FOutLen] = static_cast<uint8_t>(w);
+      FOut[FOutLen + 1] = static_cast<uint8_t>(w >> 8);
+      FOutLen += 2;
+      for (int i = 0; i < len; ++i) AddPosition(cur + i);
+      cur += len;
+    } else {
+      if (FLitCount == kLZMaxLiteralRun) FlushLiterals();
+      if (FLitCount == 0) FLitStart = cur;
+      ++FLitCount;
+      AddPosition(cur);
+      ++cur;
+    }
+    if (FOutLen >= static_cast<size_t>(kChunk)) FlushOut();
+    if (FProgress) FProgress(FStartPos + readTo, FSrcSize);
+  }
+  if (FLitCount > 0) FlushLiterals();
+  if (FOutLen > 0) FlushOut();
+}
+
+// --- Decoder -------------------------------------------------------------------
+
+class Decoder {
+ public:
+  Decoder(TStream& src, TStream& dest, const TCoderProgress& progress)
+      : FSrc(src), FDest(dest), FProgress(progress) {
+    FInPos = src.Position();
+    FInEnd = std::max(FInPos, src.Size());
+    FSrcSize = src.Size();
+    FIn.assign(kChunk + 4 * kLZMaxLiteralRun + 2 * kPad, 0);
+    FOut.assign(kLZWindowSize + kChunk + 2 * kPad + kLZMaxLiteralRun, 0);
+  }
+
+  template <bool kReport>
+  void Run();
+
+ private:
+  void RefillIn();
+  void FlushOut(uint8_t*& out);
+
+  TStream& FSrc;
+  TStream& FDest;
+  const TCoderProgress& FProgress;
+  int64_t FInPos = 0;  // source position of FIn[FInLen]: what has been read
+  int64_t FInEnd = 0;
+  int64_t FSrcSize = 0;
+  std::vector<uint8_t> FIn;
+  size_t FInHead = 0, FInLen = 0;  // unread input is FIn[FInHead, FInLen)
+  std::vector<uint8_t> FOut;
+  size_t FHistory = 0;  // restored bytes kept before the unwritten ones
+};
+
+void Decoder::RefillIn() {
+  size_t left = FInLen - FInHead;
+  std::memmove(FIn.data(), FIn.data() + FInHead, left);
+  FInHead = 0;
+  auto n = static_cast<int32_t>(std::min<int64_t>(kChunk, FInEnd - FInPos));
+  FSrc.ReadBuffer(FIn.data() + left, n);
+  FInLen = left + static_cast<size_t>(n);
+  FInPos += n;
+  std::memset(FIn.data() + FInLen, 0, kPad + kLZMaxLiteralRun);
+}
+
+void Decoder::FlushOut(uint8_t*& out) {
+  uint8_t* base = FOut.data();
+  uint8_t* from = base + FHistory;
+  FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
+  // Keep the window's width of history for the matches to come.
+  size_t keep = std::min<size_t>(static_cast<size_t>(out - base), kLZWindowSize);
+  std::memmove(base, out - keep, keep);
+  FHistory = keep;
+  out = base + keep;
+}
+
+template <bool kReport>
+void Decoder::Run() {
+  uint8_t* const base = FOut.data();
+  uint8_t* out = base;
+  uint8_t* const flushAt = base + kLZWindowSize + kChunk;
+  for (;;) {
+    if (FInLen - FInHead < static_cast<size_t>(2 * kLZMaxLiteralRun) && FInPos < FInEnd)
+      RefillIn();
+    if (FInHead == FInLen) break;
+    if (out >= flushAt) FlushOut(out);
+    const uint8_t* in = FIn.data() + FInHead;
+    size_t avail = FInLen - FInHead;
+    uint8_t b = in[0];
+    if (b & 1) {
+      if (avail < 2) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
+      unsigned w = b | unsigned{in[1]} << 8;
+      size_t off = (w & 0x0FFF) >> 1;
+      size_t len = (w >> 12) + kLZMinMatch;
+      if (off == 0 || off > static_cast<size_t>(out - base))
+        RaiseBadOffset(static_cast<int64_t>(off), FInPos - static_cast<int64_t>(avail));
+      const uint8_t* from = out - off;
+      if (off >= 16) {
+        // Both 16-byte halves read only bytes already in place.
+        std::memcpy(out, from, 16);
+        std::memcpy(out + 16, from + 16, 8);
+      } else if (off >= 8) {
+        std::memcpy(out, from, 8);
+        std::memcpy(out + 8, from + 8, 8);
+        std::memcpy(out + 16, from + 16, 8);
+      } else if (off == 1) {
+        std::memset(out, *from, 24);
+      } else {
+        for (size_t i = 0; i < len; ++i) out[i] = from[i];
+      }
+      out += len;
+      FInHead += 2;
+    } else {
+      size_t n = b >> 1;
+      if (avail - 1 < n) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
+      // The input keeps 127 bytes of zeroed slack, so a fixed-size copy of the
+      // common short runs is safe and cheaper than an exact one.
+      if (n <= 16)
+        std::memcpy(out, in + 1, 16);
+      else
+        std::memcpy(out, in + 1, n);
+      out += n;
+      FInHead += 1 + n;
+    }
+    if constexpr (kReport)
+      FProgress(FInPos - static_cast<int64_t>(FInLen - FInHead), FSrcSize);
+  }
+  uint8_t* from = base + FHistory;
+  if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
+}
+
+}  // namespace
+
+void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress) {
+  Encoder(Src, Dest, Progress).Run();
+}
+
+void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress) {
+  Decoder d(Src, Dest, Progress);
+  if (Progress)
+    d.Run<true>();
+  else
+    d.Run<false>();
+}
+
+}  // namespace dz::detail

@@ -1,0 +1,44 @@
+// The LZY engine: the token coder that TLZYCompressor runs.
+//
+// It writes the same bytes as the plain procedures of LZWindow.h, but works on
+// large blocks of the streams instead of 127-byte reads and one-token writes,
+// keeps positions in 64 bits (so sources of any size work), and finds the
+// same match as the plain search with fewer comparisons. Memory is fixed: a
+// few hundred KiB, whatever the size of the data.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "deziva27/host/Streams.h"
+#include "deziva27/host/Types.h"
+
+namespace dz::detail {
+
+// The constants of the token format and of the match search.
+inline constexpr Integer kLZWindowSize = 2048;     // bytes the coder can see
+inline constexpr Integer kLZMaxLiteralRun = 127;   // longest literal run; also the look-ahead
+inline constexpr Integer kLZMinMatch = 3;          // shortest match worth a token
+inline constexpr Integer kLZMaxMatch = 18;         // longest match
+inline constexpr Integer kLZGoodMatch = 8;         // a match longer than this ends the search
+inline constexpr Integer kLZPositionsPerByte = 40; // candidates kept per byte value
+
+// Called after every token with the source stream's position and size, as
+// the plain procedures would see them.
+using TCoderProgress = std::function<void(int64_t Position, int64_t Size)>;
+
+// Codes Src from its position to its end into tokens at Dest's position.
+// The source's size is taken once at the start; if fewer bytes can then be
+// read, EReadError "Stream read error" is raised.
+void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
+
+// Restores the tokens from Src's position to its end into Dest. A token that
+// reaches before the first restored byte, or is cut off by the end of the
+// stream, raises EYCompressError; bytes restored before it have been written.
+void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
+
+// The damaged-stream errors, at the absolute source position of the token.
+[[noreturn]] void RaiseBadOffset(int64_t Offset, int64_t At);
+[[noreturn]] void RaiseTruncatedToken(int64_t At);
+
+}  // namespace dz::detail

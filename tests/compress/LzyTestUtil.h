@@ -1,0 +1,72 @@
+// Helpers shared by the compress tests.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "deziva27/host/Streams.h"
+
+namespace dz::test {
+
+inline std::string Bytes(const TMemoryStream& s) {
+  return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(
+      const_cast<TMemoryStream&>(s).Size()));
+}
+
+inline void Fill(TMemoryStream& s, const std::string& data) {
+  s.Clear();
+  s.Write(data.data(), static_cast<int32_t>(data.size()));
+  s.SetPosition(0);
+}
+
+// "06 61 62" for the bytes 6, 'a', 'b'.
+inline std::string Hex(const std::string& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (!out.empty()) out += ' ';
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+inline std::string Unhex(const std::string& hex) {
+  std::string out;
+  for (size_t i = 0; i < hex.size(); i += 3)
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return out;
+}
+
+// Data of a given character, deterministic per seed:
+//   random  - every byte value equally likely (incompressible)
+//   small   - few distinct values, so lists fill up and many candidates tie
+//   words   - text-like runs of words from a small vocabulary
+//   runs    - long runs of one byte mixed with short noise
+inline std::string MakeData(const std::string& kind, size_t n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::string s;
+  s.reserve(n + 32);
+  if (kind == "random") {
+    while (s.size() < n) s += static_cast<char>(rng() & 0xFF);
+  } else if (kind == "small") {
+    while (s.size() < n) s += static_cast<char>('a' + rng() % 4);
+  } else if (kind == "words") {
+    static const char* words[] = {"the ", "quick ", "brown ", "fox ", "jumps ", "over ",
+                                  "lazy ", "dog ", "and ", "then ", "some ", "more\n",
+                                  "compress ", "window ", "match ", "literal "};
+    while (s.size() < n) s += words[rng() % 16];
+  } else {  // runs
+    while (s.size() < n) {
+      if (rng() % 3 == 0)
+        s.append(rng() % 300, static_cast<char>(rng() & 0xFF));
+      else
+        for (int i = rng() % 20; i > 0; --i) s += static_cast<char>(rng() & 0xFF);
+    }
+  }
+  s.resize(n);
+  return s;
+}
+
+}  // namespace dz::test

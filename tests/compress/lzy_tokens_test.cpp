@@ -1,0 +1,179 @@
+// The token stream: exact bytes for known inputs, and the fast coder against
+// the plain one on data that exercises every path of the search.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "LzyTestUtil.h"
+#include "deziva27/compress/LZCoder.h"
+#include "deziva27/compress/LZWindow.h"
+#include "deziva27/compress/YCompress.h"
+
+namespace dz {
+namespace {
+
+using test::Bytes;
+using test::Fill;
+using test::Hex;
+using test::MakeData;
+
+std::string Repeat(const std::string& s, int n) {
+  std::string r;
+  while (n-- > 0) r += s;
+  return r;
+}
+
+std::string Sequence(int from, int to) {
+  std::string r;
+  for (int i = from; i <= to; ++i) r += static_cast<char>(i);
+  return r;
+}
+
+// Tokens only, without the 9-byte header.
+std::string Tokens(const std::string& data) {
+  TMemoryStream src, dst;
+  Fill(src, data);
+  LZYCompressStream(&src, &dst);
+  std::string all = Bytes(dst);
+  EXPECT_EQ(all.substr(0, 9), std::string("LZY00\0\0\0\0", 9));
+  return all.substr(9);
+}
+
+std::string PlainTokens(const std::string& data) {
+  TMemoryStream src, dst;
+  Fill(src, data);
+  detail::PlainCompressSource(src, dst);
+  return Bytes(dst);
+}
+
+std::string Restore(const std::string& compressed) {
+  TMemoryStream src, dst;
+  Fill(src, compressed);
+  LZYDecompressStream(&src, &dst);
+  return Bytes(dst);
+}
+
+struct Example {
+  const char* Name;
+  std::string Input;
+  std::string Expected;  // hex of the tokens
+};
+
+std::vector<Example> Examples() {
+  std::string seq = Sequence(0, 255);
+  return {
+      {"empty", "", ""},
+      {"one byte", "a", "02 61"},
+      {"two bytes", "ab", "04 61 62"},
+      {"three equal bytes stay literal", "aaa", "06 61 61 61"},
+      {"overlapping copy of one byte", "aaaa", "02 61 03 00"},
+      {"forty equal bytes", std::string(40, 'a'), "02 61 03 F0 03 F0 03 00"},
+      {"match runs into its own bytes", "abcabcabcabc", "06 61 62 63 07 60"},
+      {"abc thirty times", Repeat("abc", 30), "06 61 62 63 07 F0 07 F0 07 F0 07 F0 07 C0"},
+      {"nearer of equal candidates wins", "abcXabcYabc", "08 61 62 63 58 09 00 02 59 09 00"},
+      {"literal run cut at 127", Sequence(0, 0xC7),
+       "FE " + Hex(Sequence(0, 0x7E)) + " 92 " + Hex(Sequence(0x7F, 0xC7))},
+      {"all byte values twice", seq + seq,
+       "FE " + Hex(seq.substr(0, 127)) + " FE " + Hex(seq.substr(127, 127)) + " 04 FE FF " +
+           Repeat("01 F2 ", 14) + "01 12"},
+      // For the last 18 bytes the newer candidate gives 9 and ends the
+      // search, although the older one would give all 18.
+      {"first long match ends the search", "0123456789abcdefghX012345678Y0123456789abcdefgh",
+       "26 " + Hex("0123456789abcdefghX") + " 27 60 02 59 15 60 3B 60"},
+  };
+}
+
+TEST(LzyTokens, ExamplesGiveTheirExactBytes) {
+  for (const Example& e : Examples()) {
+    EXPECT_EQ(Hex(Tokens(e.Input)), e.Expected) << e.Name;
+    EXPECT_EQ(Hex(PlainTokens(e.Input)), e.Expected) << e.Name;
+    EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex(e.Expected)), e.Input)
+        << e.Name;
+  }
+}
+
+// The fast coder keeps its own rings, 64-bit positions and large buffers;
+// it must still pick the very match the plain search picks, everywhere.
+TEST(LzyTokens, FastCoderMatchesPlainCoder) {
+  struct Case {
+    const char* Kind;
+    size_t Size;
+  };
+  const Case cases[] = {
+      {"random", 5000},  {"small", 3000},   {"small", 70000},  {"words", 100000},
+      {"runs", 60000},   {"words", 600000}, {"random", 2050}, {"small", 2048},
+  };
+  uint32_t seed = 1;
+  for (const Case& c : cases) {
+    std::string data = MakeData(c.Kind, c.Size, seed++);
+    std::string fast = Tokens(data);
+    ASSERT_EQ(fast, PlainTokens(data)) << c.Kind << " " << c.Size;
+    ASSERT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + fast), data) << c.Kind << " " << c.Size;
+  }
+}
+
+// Sizes around the ends of the look-ahead and of the window, where the
+// last bytes' handling and the first drop-outs meet.
+TEST(LzyTokens, SizesAroundTheBoundaries) {
+  for (size_t n : {1u, 2u, 3u, 4u, 5u, 17u, 18u, 19u, 126u, 127u, 128u, 129u, 254u, 255u, 1921u,
+                   1922u, 2045u, 2046u, 2047u, 2048u, 2049u, 2175u, 2176u, 4096u}) {
+    for (const char* kind : {"small", "runs", "words"}) {
+      std::string data = MakeData(kind, n, static_cast<uint32_t>(n));
+      std::string fast = Tokens(data);
+      ASSERT_EQ(fast, PlainTokens(data)) << kind << " " << n;
+      ASSERT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + fast), data) << kind << " " << n;
+    }
+  }
+}
+
+// The plain decoder, the fast decoder and the source agree, also when the
+// input wraps the window many times and crosses the fast coder's blocks.
+TEST(LzyTokens, DecodersAgreeOnLongInputs) {
+  for (const char* kind : {"words", "runs", "random", "small"}) {
+    std::string data = MakeData(kind, 700000, 7);
+    TMemoryStream src, packed, plain, fast;
+    Fill(src, data);
+    LZYCompressStream(&src, &packed);
+    packed.SetPosition(9);
+    detail::PlainDecompressSource(packed, plain);
+    EXPECT_TRUE(Bytes(plain) == data) << kind;
+    packed.SetPosition(0);
+    LZYDecompressStream(&packed, &fast);
+    EXPECT_TRUE(Bytes(fast) == data) << kind;
+  }
+}
+
+// A decoder that trusted the token would read before its data or past the
+// end of the stream; each of these must be refused.
+TEST(LzyTokens, DamagedTokensRaise) {
+  const struct {
+    const char* Name;
+    std::string Tokens;
+  } cases[] = {
+      {"offset 0", "02 61 01 00"},
+      {"offset beyond restored bytes", "04 61 62 07 00"},
+      {"match before any byte", "03 00"},
+      {"largest offset at the start", "FF FF"},
+      {"match cut after first byte", "02 61 03"},
+      {"literal run cut short", "08 61 62"},
+  };
+  for (const auto& c : cases) {
+    std::string stream = std::string("LZY00\0\0\0\0", 9) + test::Unhex(c.Tokens);
+    TMemoryStream src, dst;
+    Fill(src, stream);
+    EXPECT_THROW(LZYDecompressStream(&src, &dst), EYCompressError) << c.Name;
+    Fill(src, stream);
+    src.SetPosition(9);
+    TMemoryStream dst2;
+    EXPECT_THROW(detail::PlainDecompressSource(src, dst2), EYCompressError) << c.Name;
+  }
+  // An offset exactly as far back as the restored bytes reach is fine.
+  EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("04 61 62 05 00")), "ababa");
+}
+
+TEST(LzyTokens, EmptyLiteralRunRestoresNothing) {
+  EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("00 02 61 00")), "a");
+}
+
+}  // namespace
+}  // namespace dz
