@@ -1,6 +1,7 @@
 #include "deziva27/compress/LZCoder.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -58,28 +59,35 @@ inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
 // The per-byte candidate rings. A slot keeps the position and the two bytes
 // that follow it, so that the search can rule out every candidate that cannot
 // reach 3 bytes with a few vector compares, without touching the data.
-// Entries older than the window are harmless: the search stops at the first
-// one it meets, as the plain search does, and drops it and all older ones.
+// Positions that left the window need no purging: they are older than every
+// live one in a ring, so the newest-first search meets them last and stops
+// there, as the plain search does after dropping them. Slots never written
+// hold a position far before any window and end the search the same way.
 struct Dictionary {
   static constexpr int kSlots = kLZPositionsPerByte;  // 40
-  static constexpr int kLanes = 48;                   // slots padded to whole vectors
+  static constexpr int kLanes = 40;                   // a row is five whole vectors
+  static constexpr int64_t kNever = INT64_MIN / 2;
   alignas(16) uint16_t Next[256][kLanes];
   int64_t Pos[256][kSlots];
-  uint8_t Head[256];   // the slot the next position goes to
-  uint8_t Count[256];  // live slots, the newest ones before Head
+  uint8_t Head[256];  // the slot the next position goes to
+
+  Dictionary() {
+    std::memset(Next, 0, sizeof Next);
+    std::memset(Head, 0, sizeof Head);
+    for (auto& row : Pos)
+      for (int64_t& p : row) p = kNever;
+  }
 
   void Add(uint8_t b, int64_t pos, uint16_t next) {
     int h = Head[b];
     Pos[b][h] = pos;
     Next[b][h] = next;
     Head[b] = static_cast<uint8_t>(h + 1 == kSlots ? 0 : h + 1);
-    if (Count[b] < kSlots) ++Count[b];
   }
 
-  // Bit s set when slot s of list b is live and its next two bytes are next.
+  // Bit s set when slot s of list b has next as its next two bytes.
   uint64_t Candidates(uint8_t b, uint16_t next) const {
     const uint16_t* row = Next[b];
-    uint64_t m;
 #if defined(__SSE2__)
     __m128i t = _mm_set1_epi16(static_cast<short>(next));
     auto eq = [&](int i) {
@@ -87,21 +95,13 @@ struct Dictionary {
     };
     auto m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(0), eq(8))));
     auto m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(16), eq(24))));
-    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(32), eq(40))));
-    m = uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2} << 32;
+    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(32), eq(32))));
+    return uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2 & 0xFF} << 32;
 #else
-    m = 0;
+    uint64_t m = 0;
     for (int i = 0; i < kSlots; ++i) m |= uint64_t{row[i] == next} << i;
+    return m;
 #endif
-    int c = Count[b], h = Head[b];
-    uint64_t live;
-    if (c == kSlots)
-      live = (uint64_t{1} << kSlots) - 1;
-    else if (c <= h)
-      live = ((uint64_t{1} << c) - 1) << (h - c);
-    else
-      live = ((uint64_t{1} << h) - 1) | (((uint64_t{1} << (c - h)) - 1) << (kSlots - (c - h)));
-    return m & live;
   }
 };
 
@@ -116,6 +116,7 @@ class Encoder {
     FOut.resize(kChunk + 2 * kLZMaxLiteralRun);
   }
 
+  template <bool kReport>
   void Run();
 
  private:
@@ -126,10 +127,6 @@ class Encoder {
     FOutLen = 0;
   }
   uint8_t* At(int64_t pos) { return FBuf.data() + (pos - FBase); }
-  void AddPosition(int64_t pos) {
-    const uint8_t* p = At(pos);
-    FDict->Add(p[0], pos, Load16(p + 1));
-  }
   // The longest usable match at cur, with its distance in off; 0 when none.
   int Search(int64_t cur, int cap, int64_t windowStart, int& off);
 
@@ -181,10 +178,7 @@ int Encoder::Search(int64_t cur, int cap, int64_t windowStart, int& off) {
       int s = 63 - __builtin_clzll(part);
       part &= ~(uint64_t{1} << s);
       int64_t cand = pos[s];
-      if (cand < windowStart) {
-        FDict->Count[b] = static_cast<uint8_t>((h - 1 - s + Dictionary::kSlots) % Dictionary::kSlots);
-        return best;
-      }
+      if (cand < windowStart) return best;
       int len = MatchLength(At(cand), p, cap);
       if (len > best) {  // bytes 1 and 2 agree, so len >= 3 unless cap is below it
         best = len;
@@ -196,36 +190,63 @@ int Encoder::Search(int64_t cur, int cap, int64_t windowStart, int& off) {
   return best;
 }
 
+template <bool kReport>
 void Encoder::Run() {
   int64_t cur = 0;
   while (cur < FTotal) {
     if (FLoaded - cur < kAhead && FLoaded < FTotal) Refill(cur);
-    int64_t remaining = FTotal - cur;
-    // The plain coder has read up to 127 bytes ahead at this point; what it
-    // then holds decides which positions are still in its window.
-    int64_t readTo = std::min(FTotal, cur + kLZMaxLiteralRun);
-    int64_t windowStart = readTo - kLZWindowSize;
-    int off = 0, len = 0;
-    if (remaining >= kLZMinMatch)
-      len = Search(cur, static_cast<int>(std::min<int64_t>(remaining, kLZMaxMatch)), windowStart,
-                   off);
-    if (len >= kLZMinMatch) {
-      if (FLitCount > 0) FlushLiterals();
-      auto w = static_cast<uint32_t>(off * 2 + 1 + (len - kLZMinMatch) * 4096);
-      FOut[FOutLen] = static_cast<uint8_t>(w);
-      FOut[FOutLen + 1] = static_cast<uint8_t>(w >> 8);
-      FOutLen += 2;
-      for (int i = 0; i < len; ++i) AddPosition(cur + i);
-      cur += len;
-    } else {
-      if (FLitCount == kLZMaxLiteralRun) FlushLiterals();
-      if (FLitCount == 0) FLitStart = cur;
-      ++FLitCount;
-      AddPosition(cur);
-      ++cur;
+    // Code up to where a token could need bytes not yet loaded.
+    const int64_t stop = FLoaded < FTotal ? FLoaded - kAhead : FTotal;
+    const int64_t total = FTotal;
+    Dictionary& dict = *FDict;
+    uint8_t* const out = FOut.data();
+    size_t outLen = FOutLen;
+    int litCount = FLitCount;
+    int64_t litStart = FLitStart;
+    while (cur <= stop && cur < total) {
+      int64_t remaining = total - cur;
+      // The plain coder has read up to 127 bytes ahead at this point; what it
+      // then holds decides which positions are still in its window.
+      int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
+      int off = 0, len = 0;
+      if (remaining >= kLZMinMatch)
+        len = Search(cur, remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
+                     readTo - kLZWindowSize, off);
+      const uint8_t* p = At(cur);
+      if (len >= kLZMinMatch) {
+        if (litCount > 0) {
+          out[outLen] = static_cast<uint8_t>(litCount * 2);
+          std::memcpy(out + outLen + 1, At(litStart), static_cast<size_t>(litCount));
+          outLen += 1 + static_cast<size_t>(litCount);
+          litCount = 0;
+        }
+        auto w = static_cast<uint32_t>(off * 2 + 1 + (len - kLZMinMatch) * 4096);
+        out[outLen] = static_cast<uint8_t>(w);
+        out[outLen + 1] = static_cast<uint8_t>(w >> 8);
+        outLen += 2;
+        for (int i = 0; i < len; ++i) dict.Add(p[i], cur + i, Load16(p + i + 1));
+        cur += len;
+      } else {
+        if (litCount == kLZMaxLiteralRun) {
+          out[outLen] = static_cast<uint8_t>(litCount * 2);
+          std::memcpy(out + outLen + 1, At(litStart), static_cast<size_t>(litCount));
+          outLen += 1 + static_cast<size_t>(litCount);
+          litCount = 0;
+        }
+        if (litCount == 0) litStart = cur;
+        ++litCount;
+        dict.Add(p[0], cur, Load16(p + 1));
+        ++cur;
+      }
+      if (outLen >= static_cast<size_t>(kChunk)) {
+        FDest.WriteBuffer(out, static_cast<int32_t>(outLen));
+        outLen = 0;
+      }
+      if constexpr (kReport) FProgress(FStartPos + readTo, FSrcSize);
     }
-    if (FOutLen >= static_cast<size_t>(kChunk)) FlushOut();
-    if (FProgress) FProgress(FStartPos + readTo, FSrcSize);
+    FOutLen = outLen;
+    FLitCount = litCount;
+    FLitStart = litStart;
   }
   if (FLitCount > 0) FlushLiterals();
   if (FOutLen > 0) FlushOut();
@@ -343,7 +364,11 @@ void Decoder::Run() {
 }  // namespace
 
 void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress) {
-  Encoder(Src, Dest, Progress).Run();
+  Encoder e(Src, Dest, Progress);
+  if (Progress)
+    e.Run<true>();
+  else
+    e.Run<false>();
 }
 
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress) {

@@ -1,0 +1,92 @@
+// The file routines: round trips through real files, and a failure never
+// damages what the destination held.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "LzyTestUtil.h"
+#include "deziva27/compress/YCompress.h"
+#include "deziva27/host/Strings.h"
+
+namespace dz {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LzyFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("lzy_file_test_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  UnicodeString Path(const std::string& name) const { return Utf8ToUtf16((dir_ / name).string()); }
+  void Write(const std::string& name, const std::string& data) const {
+    std::ofstream(dir_ / name, std::ios::binary) << data;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  size_t Entries() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(LzyFile, RoundTripGivesTheStreamRoutinesBytes) {
+  std::string data = test::MakeData("words", 900000, 5);
+  Write("in.txt", data);
+  LZYCompressFile(Path("in.txt"), Path("in.lzy"));
+  TMemoryStream src, mem;
+  test::Fill(src, data);
+  LZYCompressStream(&src, &mem);
+  EXPECT_TRUE(Read("in.lzy") == test::Bytes(mem));
+  LZYDecompressFile(Path("in.lzy"), Path("out.txt"));
+  EXPECT_TRUE(Read("out.txt") == data);
+  EXPECT_EQ(Entries(), 3u);
+}
+
+TEST_F(LzyFile, FailuresLeaveTheDestinationAsItWas) {
+  Write("dest", "precious");
+  Write("bad.lzy", std::string("LZY00\0\0\0\0", 9) + "\x08" "abcd" "\x0F\x00");
+  Write("notlzy", "plain text");
+  Write("big", test::MakeData("random", 300000, 2));
+  int calls = 0;
+  TProgressEvent stopper = [&](TObject*, Integer, Integer) {
+    if (++calls == 5000) throw EConvertError(u"cancelled");
+  };
+  // Damaged tokens after some good output, a wrong header, a missing source,
+  // and a compression cancelled half way.
+  EXPECT_THROW(LZYDecompressFile(Path("bad.lzy"), Path("dest")), EYCompressError);
+  EXPECT_THROW(LZYDecompressFile(Path("notlzy"), Path("dest")), EYCompressError);
+  EXPECT_THROW(LZYCompressFile(Path("missing"), Path("dest")), EFOpenError);
+  EXPECT_THROW(LZYCompressFile(Path("big"), Path("dest"), stopper), EConvertError);
+  EXPECT_EQ(Read("dest"), "precious");
+  EXPECT_EQ(Entries(), 4u);  // no temporary file left behind
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(LzyFile, ReplacedFileKeepsItsPermissions) {
+  Write("in", "some data some data");
+  Write("dest", "old");
+  fs::permissions(dir_ / "dest", fs::perms::owner_read | fs::perms::owner_write |
+                                     fs::perms::group_read);
+  LZYCompressFile(Path("in"), Path("dest"));
+  EXPECT_EQ(fs::status(dir_ / "dest").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // Coding a file onto itself works, since the result lands only at the end.
+  LZYDecompressFile(Path("dest"), Path("dest"));
+  EXPECT_EQ(Read("dest"), "some data some data");
+}
+
+}  // namespace
+}  // namespace dz

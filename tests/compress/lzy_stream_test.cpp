@@ -1,0 +1,279 @@
+// The compressed stream format and the public routines: header, positions,
+// progress, messages, recognition.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "LzyTestUtil.h"
+#include "deziva27/compress/YCompress.h"
+
+namespace dz {
+namespace {
+
+using test::Bytes;
+using test::Fill;
+
+const std::string kEmptyStream("LZY00\0\0\0\0", 9);
+
+struct ProgressLog {
+  std::vector<std::pair<Integer, Integer>> Calls;
+  std::vector<TObject*> Senders;
+  TProgressEvent Event() {
+    return [this](TObject* sender, Integer pos, Integer max) {
+      Calls.emplace_back(pos, max);
+      Senders.push_back(sender);
+    };
+  }
+};
+
+TEST(LzyStream, EmptySourceWritesOnlyTheHeader) {
+  TMemoryStream src, dst;
+  ProgressLog log;
+  LZYCompressStream(&src, &dst, log.Event());
+  EXPECT_EQ(Bytes(dst), kEmptyStream);
+  EXPECT_TRUE(log.Calls.empty());
+  TMemoryStream back;
+  dst.SetPosition(0);
+  LZYDecompressStream(&dst, &back, log.Event());
+  EXPECT_EQ(back.Size(), 0);
+  EXPECT_TRUE(log.Calls.empty());
+}
+
+TEST(LzyStream, RoutinesStartWhereTheStreamsStand) {
+  TMemoryStream src, dst;
+  Fill(src, "0123456789");
+  src.SetPosition(7);
+  dst.Write("xy", 2);  // the destination is appended to, not rewound
+  LZYCompressStream(&src, &dst);
+  EXPECT_EQ(src.Position(), 10);
+  EXPECT_EQ(Bytes(dst), "xy" + kEmptyStream + "\x06" "789");
+  EXPECT_EQ(dst.Position(), dst.Size());
+
+  src.SetPosition(7);
+  TMemoryStream full;
+  LZYCompressFullStream(&src, &full);
+  EXPECT_EQ(Bytes(full), kEmptyStream + "\x14" "0123456789");
+
+  // A compressed stream embedded after other bytes decodes from there; the
+  // Full variant reads from 0 and so sees no header.
+  dst.SetPosition(2);
+  TMemoryStream out;
+  LZYDecompressStream(&dst, &out);
+  EXPECT_EQ(Bytes(out), "789");
+  TMemoryStream out2;
+  try {
+    LZYDecompressFullStream(&dst, &out2);
+    FAIL() << "no error";
+  } catch (const EYCompressError& e) {
+    EXPECT_STREQ(e.what(), "Wrong stream format");
+  }
+  EXPECT_EQ(out2.Size(), 0);
+}
+
+TEST(LzyStream, MissingStreamsAreReportedSourceFirst) {
+  TMemoryStream s;
+  const struct {
+    TStream* Src;
+    TStream* Dest;
+    const char* Message;
+  } cases[] = {
+      {nullptr, nullptr, "Source stream is not defined"},
+      {nullptr, &s, "Source stream is not defined"},
+      {&s, nullptr, "Destination stream is not defined"},
+  };
+  for (const auto& c : cases) {
+    for (auto* fn : {&LZYCompressStream, &LZYDecompressStream, &LZYCompressFullStream,
+                     &LZYDecompressFullStream}) {
+      try {
+        fn(c.Src, c.Dest, {});
+        ADD_FAILURE() << "no error for " << c.Message;
+      } catch (const EYCompressError& e) {
+        EXPECT_STREQ(e.what(), c.Message);
+      }
+    }
+  }
+  EXPECT_EQ(s.Size(), 0);
+}
+
+// The texts come from the string table at the moment of raising.
+TEST(LzyStream, MessagesFollowTheStringTable) {
+  SetResString(HInstance, 65524, u"Falsches Format");
+  SetResString(HInstance, 65522, u"Keine Quelle");
+  TMemoryStream src, dst;
+  Fill(src, "LZX00");
+  EXPECT_THROW(
+      {
+        try {
+          LZYDecompressStream(&src, &dst);
+        } catch (const EYCompressError& e) {
+          EXPECT_EQ(e.Message(), u"Falsches Format");
+          throw;
+        }
+      },
+      EYCompressError);
+  try {
+    LZYCompressStream(nullptr, &dst);
+  } catch (const EYCompressError& e) {
+    EXPECT_EQ(e.Message(), u"Keine Quelle");
+  }
+  ResetStringTable();
+  EXPECT_EQ(LoadResString(_SWrongStreamFormat), u"Wrong stream format");
+  EXPECT_EQ(LoadResString(_SDestNotDefined), u"Destination stream is not defined");
+}
+
+TEST(LzyStream, HeaderVersionIsReadButNotChecked) {
+  // Version 0x04030201 written by someone else; the tokens still decode.
+  std::string stream = std::string("LZY00\x01\x02\x03\x04", 9) + "\x04" "ok";
+  TMemoryStream src, dst;
+  Fill(src, stream);
+  TLZYCompressor c;
+  c.SetSrcStream(&src);
+  c.SetDestStream(&dst);
+  c.Decompress();
+  EXPECT_EQ(c.Version(), 0x04030201);
+  EXPECT_EQ(Bytes(dst), "ok");
+}
+
+TEST(LzyStream, ShortVersionKeepsTheMissingBytes) {
+  const struct {
+    std::string Data;
+    bool Result;
+    Integer Version;  // from 0x7F6E5D4C
+    int64_t Position;
+  } cases[] = {
+      {"LZY00", true, 0x7F6E5D4C, 5},
+      {std::string("LZY00\x11", 6), true, 0x7F6E5D11, 6},
+      {std::string("LZY00\x11\x22\x33", 8), true, 0x7F332211, 8},
+      {"LZY0", false, 0x7F6E5D4C, 4},
+      {"lzy00abcd", false, 0x7F6E5D4C, 5},
+      {"", false, 0x7F6E5D4C, 0},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream src;
+    Fill(src, c.Data);
+    TLZYCompressor comp;
+    comp.SetSrcStream(&src);
+    Integer v = 0x7F6E5D4C;
+    EXPECT_EQ(comp.CheckHeader(v), c.Result) << c.Data;
+    EXPECT_EQ(v, c.Version) << c.Data;
+    EXPECT_EQ(src.Position(), c.Position) << c.Data;
+  }
+  // Magic alone: a compressed stream of nothing.
+  TMemoryStream src, dst;
+  Fill(src, "LZY00");
+  LZYDecompressStream(&src, &dst);
+  EXPECT_EQ(dst.Size(), 0);
+}
+
+TEST(LzyStream, RecognitionRestoresThePosition) {
+  const struct {
+    std::string Data;
+    int64_t At;
+    bool Expected;
+  } cases[] = {
+      {"", 0, false},
+      {"LZY0", 0, false},
+      {"LZY00", 0, true},
+      {"LZY01xxxx", 0, false},
+      {"xxLZY00\0\0\0\0", 2, true},
+      {"xxLZY00\0\0\0\0", 0, false},
+      {"LZY00", 3, false},
+      {"LZY00", 9, false},  // past the end
+  };
+  for (const auto& c : cases) {
+    TMemoryStream s;
+    Fill(s, c.Data);
+    s.SetPosition(c.At);
+    EXPECT_EQ(IsLZYCompressedStream(s), c.Expected) << c.Data << " at " << c.At;
+    EXPECT_EQ(s.Position(), c.At);
+  }
+}
+
+TEST(LzyStream, WrongMagicWritesNothing) {
+  TMemoryStream src, dst;
+  Fill(src, "LZY10\0\0\0\0\x02z");
+  EXPECT_THROW(LZYDecompressStream(&src, &dst), EYCompressError);
+  EXPECT_EQ(dst.Size(), 0);
+  EXPECT_EQ(src.Position(), 5);
+}
+
+TEST(LzyStream, ProgressOncePerTokenWithStreamPositions) {
+  // 300 bytes: 127 literal tokens read ahead the whole source early on.
+  std::string data = test::MakeData("words", 300, 3);
+  TMemoryStream src, packed;
+  Fill(src, data);
+  ProgressLog log;
+  LZYCompressStream(&src, &packed, log.Event());
+
+  // Replay the plain coder to get its per-token positions.
+  std::vector<std::pair<Integer, Integer>> expected;
+  TMemoryStream src2, plain;
+  Fill(src2, data);
+  detail::PlainCompressSource(src2, plain, [&](Integer p, Integer m) {
+    expected.emplace_back(p, m);
+  });
+  EXPECT_EQ(log.Calls, expected);
+  ASSERT_FALSE(log.Calls.empty());
+  EXPECT_EQ(log.Calls.front().first, 127);
+  EXPECT_EQ(log.Calls.back(), std::make_pair(Integer{300}, Integer{300}));
+
+  // Decompressing reports the compressed stream's position after each token.
+  ProgressLog back;
+  TMemoryStream out;
+  packed.SetPosition(0);
+  LZYDecompressStream(&packed, &out, back.Event());
+  std::vector<std::pair<Integer, Integer>> expectedBack;
+  TMemoryStream plainOut;
+  packed.SetPosition(9);
+  detail::PlainDecompressSource(packed, plainOut, [&](Integer p, Integer m) {
+    expectedBack.emplace_back(p, m);
+  });
+  EXPECT_EQ(back.Calls, expectedBack);
+  EXPECT_EQ(back.Calls.back().first, packed.Size());
+  EXPECT_EQ(Bytes(out), data);
+
+  // The sender is the compressor of the call, and the output does not depend
+  // on whether anyone listens.
+  TMemoryStream quiet;
+  src.SetPosition(0);
+  LZYCompressStream(&src, &quiet);
+  EXPECT_EQ(Bytes(quiet), Bytes(packed));
+  TLZYCompressor c;
+  std::vector<TObject*> senders;
+  c.SetOnProgress([&](TObject* s, Integer, Integer) { senders.push_back(s); });
+  src.SetPosition(0);
+  TMemoryStream viaObject;
+  c.SetSrcStream(&src);
+  c.SetDestStream(&viaObject);
+  c.Compress();
+  ASSERT_FALSE(senders.empty());
+  EXPECT_EQ(senders.front(), &c);
+  EXPECT_EQ(Bytes(viaObject), Bytes(packed));
+}
+
+TEST(LzyStream, BytesAfterTheStreamAreTokensToo) {
+  TMemoryStream src, packed, out;
+  Fill(src, "hello");
+  LZYCompressStream(&src, &packed);
+  packed.Write("\x02!", 2);
+  packed.SetPosition(0);
+  LZYDecompressStream(&packed, &out);
+  EXPECT_EQ(Bytes(out), "hello!");
+}
+
+// A listener that stops the work by raising leaves the caller's streams
+// usable and the exception unchanged.
+TEST(LzyStream, ExceptionFromProgressPassesThrough) {
+  TMemoryStream src, dst;
+  Fill(src, test::MakeData("random", 5000, 9));
+  int calls = 0;
+  EXPECT_THROW(LZYCompressStream(&src, &dst,
+                                 [&](TObject*, Integer, Integer) {
+                                   if (++calls == 100) throw EConvertError(u"stop");
+                                 }),
+               EConvertError);
+  EXPECT_EQ(calls, 100);
+}
+
+}  // namespace
+}  // namespace dz
