@@ -24,7 +24,9 @@ void TYScanner::SetToken(int32_t Index, const TYToken& Value) {
   Slot(Index) = Value;
 }
 
-UnicodeString TYScanner::GetTokStr() const { return AnsiLowerCase(Slot(0).RealStr); }
+UnicodeString TYScanner::GetTokStr() const {
+  return AnsiLowerCase(Slot(0).RealStr);
+}
 
 UnicodeString TYScanner::GetPrevToksStr() const {
   UnicodeString r;
@@ -39,7 +41,9 @@ void TYScanner::Shift(bool keepLast) {
   --FLastTokenIndex;
 }
 
-void TYScanner::ShiftTokens() { Shift(true); }
+void TYScanner::ShiftTokens() {
+  Shift(true);
+}
 
 TYScannerBookmark TYScanner::GetBookmark() const {
   TYScannerBookmark b;
@@ -79,7 +83,8 @@ UnicodeString TYScanner::ExtractPiece(const TYScannerBookmark& Bmrk1,
   if (Bmrk1.LastTokenIndex < 0) return {};
   const int32_t lastLine = FSource->Count() - 1;
   auto line = [&](int32_t i) -> std::u16string_view {
-    return i >= 0 && i <= lastLine ? std::u16string_view(FSource->Strings(i)) : std::u16string_view();
+    return i >= 0 && i <= lastLine ? std::u16string_view(FSource->Strings(i))
+                                   : std::u16string_view();
   };
   int32_t SL = Bmrk1.TokenQueue[0].TokLine;
   int32_t SC = Bmrk1.TokenQueue[0].TokStart;

@@ -19,16 +19,20 @@ constexpr StyleSettings kStyles[] = {
     {nullptr, 0, 0, 0, nullptr, nullptr},
     {u"( ) [ ] + - * / = < > ! ; , @ ' \" : . := >= <= <> { } // (* *) #", u'\'', u'#', u'\'',
      u"//", u"(*-*),{-}"},
-    {u"( ) [ ] + - * / = < > ! ; , @ ' \" : . := >= <= != { } // # /* */ ->", u'"', u'\\',
-     u'\'', u"//", u"/*-*/"},
+    {u"( ) [ ] + - * / = < > ! ; , @ ' \" : . := >= <= != { } // # /* */ ->", u'"', u'\\', u'\'',
+     u"//", u"/*-*/"},
     {u"( ) [ ] + - * / = < > ! ; , @ ' \" : . := >= <= <> != { } // # /* */ ->", u'\'', u'\\',
      u'\'', u"//", u"/*-*/"},
     {u"( ) [ ] + - * / = < > ! ; , @ ' \" : . := >= <= != { } # -> =~", u'"', u'\\', u'\'', u"#",
      u""},
 };
 
-bool Bit(const uint64_t* bits, size_t i) { return (bits[i >> 6] >> (i & 63)) & 1u; }
-void SetBit(uint64_t* bits, size_t i) { bits[i >> 6] |= uint64_t{1} << (i & 63); }
+bool Bit(const uint64_t* bits, size_t i) {
+  return (bits[i >> 6] >> (i & 63)) & 1u;
+}
+void SetBit(uint64_t* bits, size_t i) {
+  bits[i >> 6] |= uint64_t{1} << (i & 63);
+}
 
 // The LOCALIZE markers: the text after the opener, cut to 13 characters,
 // trimmed of codes up to 32 and compared with ASCII letters folded.
@@ -63,10 +67,18 @@ TYScanner::TYScanner()
 
 TYScanner::~TYScanner() = default;
 
-void TYScanner::SetSource(const TStrings& Value) { FSource->Assign(Value); }
-void TYScanner::SetWords(const TStrings& Value) { FRWords->Assign(Value); }
-void TYScanner::SetVars(const TStrings& Value) { FVars->Assign(Value); }
-void TYScanner::SetFuncs(const TStrings& Value) { FFuncs->Assign(Value); }
+void TYScanner::SetSource(const TStrings& Value) {
+  FSource->Assign(Value);
+}
+void TYScanner::SetWords(const TStrings& Value) {
+  FRWords->Assign(Value);
+}
+void TYScanner::SetVars(const TStrings& Value) {
+  FVars->Assign(Value);
+}
+void TYScanner::SetFuncs(const TStrings& Value) {
+  FFuncs->Assign(Value);
+}
 
 void TYScanner::SetSeps(const UnicodeString& Value) {
   FSeps = Value;
@@ -80,7 +92,8 @@ void TYScanner::SetSeps(const UnicodeString& Value) {
       continue;
     }
     SetBit(FSepAscii.data(), c);
-    if (i + 1 < FSeps.size() && FSeps[i + 1] < 128) SetBit(FSepPairs.data(), c * 128u + FSeps[i + 1]);
+    if (i + 1 < FSeps.size() && FSeps[i + 1] < 128)
+      SetBit(FSepPairs.data(), c * 128u + FSeps[i + 1]);
   }
 }
 
@@ -151,8 +164,10 @@ bool TYScanner::isLineComment(std::u16string_view S, int32_t P) {
   if (at > S.size() || S.size() - at < FLineCommentStr.size()) return false;
   if (S.compare(at, FLineCommentStr.size(), FLineCommentStr) != 0) return false;
   std::u16string_view rest = S.substr(at + FLineCommentStr.size(), 13);
-  if (IsMarker(rest, u"LOCALIZE ON")) FLocalize = true;
-  else if (IsMarker(rest, u"LOCALIZE OFF")) FLocalize = false;
+  if (IsMarker(rest, u"LOCALIZE ON"))
+    FLocalize = true;
+  else if (IsMarker(rest, u"LOCALIZE OFF"))
+    FLocalize = false;
   return true;
 }
 
@@ -185,8 +200,14 @@ bool TYScanner::isNumber(std::u16string_view S) const {
   return code == 0;
 }
 
-bool TYScanner::isVar(std::u16string_view S) const { return FVarSet->Contains(S); }
-bool TYScanner::isFunc(std::u16string_view S) const { return FFuncSet->Contains(S); }
-bool TYScanner::IsReservedWord(std::u16string_view S) const { return FRWordSet->Contains(S); }
+bool TYScanner::isVar(std::u16string_view S) const {
+  return FVarSet->Contains(S);
+}
+bool TYScanner::isFunc(std::u16string_view S) const {
+  return FFuncSet->Contains(S);
+}
+bool TYScanner::IsReservedWord(std::u16string_view S) const {
+  return FRWordSet->Contains(S);
+}
 
 }  // namespace dz

@@ -9,11 +9,15 @@ namespace {
 inline bool Within(std::u16string_view s, int32_t p) {
   return p >= 1 && static_cast<size_t>(p) <= s.size();
 }
-inline WideChar At(std::u16string_view s, int32_t p) { return s[static_cast<size_t>(p) - 1]; }
+inline WideChar At(std::u16string_view s, int32_t p) {
+  return s[static_cast<size_t>(p) - 1];
+}
 inline std::u16string_view Cut(std::u16string_view s, int32_t from, int32_t to) {
   return s.substr(static_cast<size_t>(from) - 1, static_cast<size_t>(to - from));
 }
-inline int32_t Len(std::u16string_view s) { return static_cast<int32_t>(s.size()); }
+inline int32_t Len(std::u16string_view s) {
+  return static_cast<int32_t>(s.size());
+}
 
 // Lower case of a token text. ASCII goes without the locale when the locale
 // maps ASCII plainly, and into the string's existing buffer.
@@ -130,9 +134,12 @@ TYTokenType TYScanner::InternalNextToken() {
     FRealStr.assign(Cut(L, Start, E));
     const unsigned low = first & 0xFFu;
     if (low >= 65 && low <= 122) {
-      if (IsReservedWord(FRealStr)) kind = ttReservedWord;
-      else if (isVar(FRealStr)) kind = ttVariable;
-      else if (isFunc(FRealStr)) kind = ttFunction;
+      if (IsReservedWord(FRealStr))
+        kind = ttReservedWord;
+      else if (isVar(FRealStr))
+        kind = ttVariable;
+      else if (isFunc(FRealStr))
+        kind = ttFunction;
       else {
         kind = ttIdent;
         if (FRealStr == u"L" && Within(L, E) && At(L, E) == FStrQuote)
@@ -219,8 +226,7 @@ WideChar TYScanner::RunPascalExtraChar(std::u16string_view S, int32_t& P) {
     else
       break;
   }
-  const int32_t value = hex ? HexToInt(Cut(S, D + 1, P))
-                            : XStrToInt(Cut(S, D, P));
+  const int32_t value = hex ? HexToInt(Cut(S, D + 1, P)) : XStrToInt(Cut(S, D, P));
   if (value > 65535) throw Exception(u"\"%s\" not a character", {UnicodeString(Cut(S, hash, P))});
   // Eight hex digits wrap to a negative value, which passes the check above
   // and keeps its low 16 bits.
@@ -233,13 +239,27 @@ WideChar TYScanner::RunCExtraChar(std::u16string_view S, int32_t& P) {
   if (!Within(S, P)) return FExtraCharSymbol;
   const WideChar c = At(S, P);
   switch (c) {
-    case u'n': ++P; return 10;
-    case u'r': ++P; return 13;
-    case u't': ++P; return 9;
-    case u'v': ++P; return 11;
-    case u'a': ++P; return 7;
-    case u'b': ++P; return 8;
-    case u'f': ++P; return 12;
+    case u'n':
+      ++P;
+      return 10;
+    case u'r':
+      ++P;
+      return 13;
+    case u't':
+      ++P;
+      return 9;
+    case u'v':
+      ++P;
+      return 11;
+    case u'a':
+      ++P;
+      return 7;
+    case u'b':
+      ++P;
+      return 8;
+    case u'f':
+      ++P;
+      return 12;
     case u'x': {
       ++P;
       const int32_t from = P;

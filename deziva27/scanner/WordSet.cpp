@@ -18,7 +18,9 @@ bool PrintableAscii(std::u16string_view s) {
   return true;
 }
 
-char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t FoldAscii(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 // Whether the locale's caseless comparison agrees with ASCII folding on
 // printable ASCII: I and i equal, and no printable character ignored.

@@ -94,13 +94,13 @@ class TYTokenTypes {
 // One token. An empty token (all fields zero or empty) is ttUnknown.
 struct TYToken {
   TYTokenType TokType = ttUnknown;
-  UnicodeString TokStr;   // RealStr in lower case (AnsiLowerCase)
-  UnicodeString RealStr;  // as written; for literals their value (quotes
-                          // removed, escapes, doubled quotes and #codes resolved)
-  int32_t TokLine = 0;    // 0-based line of the first character
-  int32_t TokStart = 0;   // 1-based column of the first character
-  int32_t TokEnd = 0;     // column just after the last character
-  int32_t TokPos = 0;     // 0-based offset in the whole source (line ends = 2)
+  UnicodeString TokStr;      // RealStr in lower case (AnsiLowerCase)
+  UnicodeString RealStr;     // as written; for literals their value (quotes
+                             // removed, escapes, doubled quotes and #codes resolved)
+  int32_t TokLine = 0;       // 0-based line of the first character
+  int32_t TokStart = 0;      // 1-based column of the first character
+  int32_t TokEnd = 0;        // column just after the last character
+  int32_t TokPos = 0;        // 0-based offset in the whole source (line ends = 2)
   bool TokLocalize = false;  // the scanner's Localize flag when it was read
 
   bool operator==(const TYToken&) const = default;
@@ -113,9 +113,7 @@ struct TYTokenQueue {
   static constexpr int32_t High = 10;
 
   TYToken& operator[](int32_t index) { return Items[static_cast<size_t>(index - Low)]; }
-  const TYToken& operator[](int32_t index) const {
-    return Items[static_cast<size_t>(index - Low)];
-  }
+  const TYToken& operator[](int32_t index) const { return Items[static_cast<size_t>(index - Low)]; }
   bool operator==(const TYTokenQueue&) const = default;
 
   std::array<TYToken, 21> Items;
@@ -340,9 +338,7 @@ class TYScanner : public TObject {
 
   TYToken& Slot(int32_t index) { return FRing[RingIndex(index)]; }
   const TYToken& Slot(int32_t index) const { return FRing[RingIndex(index)]; }
-  size_t RingIndex(int32_t index) const {
-    return static_cast<size_t>((FHead + index + 21) % 21);
-  }
+  size_t RingIndex(int32_t index) const { return static_cast<size_t>((FHead + index + 21) % 21); }
   // Moves the queue on; slot 10 keeps its token only when asked to, since a
   // token read right after overwrites it anyway.
   void Shift(bool keepLast);

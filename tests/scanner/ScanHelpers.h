@@ -11,11 +11,13 @@
 
 namespace dz::test {
 
-inline TStringList Lines(std::initializer_list<UnicodeString> lines) { return TStringList(lines); }
+inline TStringList Lines(std::initializer_list<UnicodeString> lines) {
+  return TStringList(lines);
+}
 
 inline const char* KindName(TYTokenType t) {
-  static const char* const names[] = {"ttUnknown", "ttIdent",  "ttReservedWord", "ttSeparator",
-                                      "ttChar",    "ttString", "ttLString",      "ttNumber",
+  static const char* const names[] = {"ttUnknown",  "ttIdent",    "ttReservedWord", "ttSeparator",
+                                      "ttChar",     "ttString",   "ttLString",      "ttNumber",
                                       "ttVariable", "ttFunction", "ttStrTemplate"};
   return t <= ttStrTemplate ? names[t] : "?";
 }
@@ -25,8 +27,10 @@ inline std::string Show(const TYToken& t) {
   std::string s = KindName(t.TokType);
   s += ' ';
   for (char16_t c : t.RealStr) {
-    if (c < 32) s += "<" + std::to_string(int(c)) + ">";
-    else s += Utf16ToUtf8(std::u16string(1, c));
+    if (c < 32)
+      s += "<" + std::to_string(int(c)) + ">";
+    else
+      s += Utf16ToUtf8(std::u16string(1, c));
   }
   return s;
 }
@@ -44,7 +48,8 @@ inline std::vector<std::string> ShowAll(TYScanner& sc) {
   return out;
 }
 
-inline std::vector<std::string> ScanText(TSourceStyle style, std::initializer_list<UnicodeString> lines) {
+inline std::vector<std::string> ScanText(TSourceStyle style,
+                                         std::initializer_list<UnicodeString> lines) {
   TYScanner sc;
   sc.SetSourceStyle(style);
   sc.SetSource(Lines(lines));

@@ -104,9 +104,9 @@ TEST(WordLists, KindsFollowTheListsCaseInsensitively) {
   sc.SetVars(Lines({u"Counter"}));
   sc.SetFuncs(Lines({u"WriteLn", u"NA\u00cfVE"}));
   sc.SetSource(Lines({u"Begin counter writeln na\u00efve end x"}));
-  EXPECT_EQ(ShowAll(sc),
-            (std::vector<std::string>{"ttReservedWord Begin", "ttVariable counter", "ttFunction writeln",
-                                      "ttFunction na\u00efve", "ttReservedWord end", "ttIdent x"}));
+  EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttReservedWord Begin", "ttVariable counter",
+                                                   "ttFunction writeln", "ttFunction na\u00efve",
+                                                   "ttReservedWord end", "ttIdent x"}));
   // Changes made to the lists in place count from the next token on.
   sc.RWords().Add(u"x");
   sc.Vars().Clear();

@@ -100,7 +100,8 @@ TEST(ExtractPiece, BetweenBookmarks) {
   EXPECT_EQ(sc.ExtractPiece(atFirst, sc.GetBookmark(), false),
             u"first  line\r\n\tmiddle \r\nlast line");
   sc.NextToken();
-  EXPECT_EQ(sc.ExtractPiece(atFirst, sc.GetBookmark(), false), u"first  line\r\n\tmiddle \r\nlast line  y");
+  EXPECT_EQ(sc.ExtractPiece(atFirst, sc.GetBookmark(), false),
+            u"first  line\r\n\tmiddle \r\nlast line  y");
 }
 
 struct PairCase {
@@ -110,12 +111,8 @@ struct PairCase {
 
 TEST(ScanToPair, FindsRightTokenOutsideWrongLevels) {
   const PairCase cases[] = {
-      {u"(a, (x), b)", u"", true},
-      {u"(a, b) x", u"", false},
-      {u"(a, (x), b)", u"(", false},
-      {u"(a, [x])", u"(", true},
-      {u"((y) x)", u"y", true},
-      {u"(a, b", u"", false},
+      {u"(a, (x), b)", u"", true}, {u"(a, b) x", u"", false}, {u"(a, (x), b)", u"(", false},
+      {u"(a, [x])", u"(", true},   {u"((y) x)", u"y", true},  {u"(a, b", u"", false},
   };
   for (const auto& c : cases) {
     TYScanner sc;
@@ -136,8 +133,9 @@ TEST(ScanToPair, LeavesTheScannerAsItWas) {
   std::vector<std::string> rest;
   for (; !sc.EOS(); sc.NextToken())
     rest.push_back(Show(sc.GetToken(0)) + (sc.GetToken(0).TokLocalize ? "" : " off"));
-  EXPECT_EQ(rest, (std::vector<std::string>{"ttIdent begin", "ttIdent a", "ttIdent end off",
-                                            "ttSeparator ; off", "ttIdent b off", "ttIdent c off"}));
+  EXPECT_EQ(rest,
+            (std::vector<std::string>{"ttIdent begin", "ttIdent a", "ttIdent end off",
+                                      "ttSeparator ; off", "ttIdent b off", "ttIdent c off"}));
   // An exception from the look-ahead also gives everything back.
   Start(sc, {u"( a b c d e f g h i j k l #99999 )"});
   const auto before = sc.GetBookmark();

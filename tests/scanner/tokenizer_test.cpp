@@ -17,40 +17,64 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"PascalStringWithCodes", ssPascal, {u"x := 'it''s'#13#10;"},
+    {"PascalStringWithCodes",
+     ssPascal,
+     {u"x := 'it''s'#13#10;"},
      {"ttIdent x", "ttSeparator :=", "ttString it's<13><10>", "ttSeparator ;"}},
     {"PascalLoneCodeIsChar", ssPascal, {u"#65 #$1F #$ff"}, {"ttChar A", "ttChar <31>", "ttChar ÿ"}},
     {"PascalCodesInARowAreString", ssPascal, {u"#$41#66"}, {"ttString AB"}},
-    {"PascalCodesAroundQuotes", ssPascal, {u"#13'ab'#10'c'd"}, {"ttString <13>ab<10>c", "ttIdent d"}},
+    {"PascalCodesAroundQuotes",
+     ssPascal,
+     {u"#13'ab'#10'c'd"},
+     {"ttString <13>ab<10>c", "ttIdent d"}},
     {"PascalWideLiteral", ssPascal, {u"L'abc' L"}, {"ttLString abc", "ttIdent L"}},
     {"UnterminatedTakesRestOfLine", ssPascal, {u"'ab x", u"y"}, {"ttUnknown ab x", "ttIdent y"}},
     {"UnterminatedWideLiteral", ssC, {u"L\"ab x", u"y"}, {"ttUnknown ab x", "ttIdent y"}},
-    {"NumbersAreWholeWords", ssPascal, {u"12 12ab 1.5 1e+5 2e10"},
+    {"NumbersAreWholeWords",
+     ssPascal,
+     {u"12 12ab 1.5 1e+5 2e10"},
      {"ttNumber 12", "ttUnknown 12ab", "ttNumber 1", "ttSeparator .", "ttNumber 5", "ttUnknown 1e",
       "ttSeparator +", "ttNumber 5", "ttNumber 2e10"}},
-    {"FirstCharLow8BitsDecides", ssPascal, {u"\u0141odz \u0436uk _x `q $FF"},
+    {"FirstCharLow8BitsDecides",
+     ssPascal,
+     {u"\u0141odz \u0436uk _x `q $FF"},
      {"ttIdent \u0141odz", "ttUnknown \u0436uk", "ttIdent _x", "ttIdent `q", "ttUnknown $FF"}},
-    {"PascalCommentsSkipped", ssPascal, {u"a { one", u"two } b (* c *) c // d", u"{}e"},
+    {"PascalCommentsSkipped",
+     ssPascal,
+     {u"a { one", u"two } b (* c *) c // d", u"{}e"},
      {"ttIdent a", "ttIdent b", "ttIdent c", "ttIdent e"}},
     {"OpenCloseParenStarIsAComment", ssPascal, {u"(*) x"}, {"ttIdent x"}},
     {"CommentsDoNotNest", ssPascal, {u"{ a { b } c }"}, {"ttIdent c", "ttSeparator }"}},
     {"UnterminatedBlockCommentEndsSource", ssPascal, {u"a (* b", u"c"}, {"ttIdent a"}},
-    {"TwoCharSeparators", ssPascal, {u"a:=b: =c=>d<>e"},
+    {"TwoCharSeparators",
+     ssPascal,
+     {u"a:=b: =c=>d<>e"},
      {"ttIdent a", "ttSeparator :=", "ttIdent b", "ttSeparator :", "ttSeparator =", "ttIdent c",
       "ttSeparator =", "ttSeparator >", "ttIdent d", "ttSeparator <>", "ttIdent e"}},
-    {"CEscapes", ssC, {u"\"a\\\"b\\\\c\" \"\\x41\\101\" \"\\q\\?\\1234\" \"\\x414\\x\""},
+    {"CEscapes",
+     ssC,
+     {u"\"a\\\"b\\\\c\" \"\\x41\\101\" \"\\q\\?\\1234\" \"\\x414\\x\""},
      {"ttString a\"b\\c", "ttString AA", "ttString q?S4", "ttString \u0414<0>"}},
-    {"CCharLiterals", ssC, {u"'a' '\\n'x 'ab'"},
+    {"CCharLiterals",
+     ssC,
+     {u"'a' '\\n'x 'ab'"},
      {"ttChar a", "ttChar <10>", "ttIdent x", "ttChar <0>", "ttIdent b", "ttChar <0>"}},
     {"CWideAndLowerL", ssC, {u"L\"abc\" l\"abc\""}, {"ttLString abc", "ttIdent l", "ttString abc"}},
     {"CNoDoubledQuotes", ssC, {u"\"ab\"\"cd\""}, {"ttString ab", "ttString cd"}},
-    {"CSeparatorsAndComments", ssC, {u"p->q != r /* x", u"*/ #include // y"},
+    {"CSeparatorsAndComments",
+     ssC,
+     {u"p->q != r /* x", u"*/ #include // y"},
      {"ttIdent p", "ttSeparator ->", "ttIdent q", "ttSeparator !=", "ttIdent r", "ttSeparator #",
       "ttIdent include"}},
     {"CEscapeEndingTheLine", ssC, {u"\"ab\\"}, {"ttUnknown ab\\"}},
-    {"SqlDoubledQuotes", ssSQL, {u"'O''Neil' L'x' 'a\\'b'"},
+    {"SqlDoubledQuotes",
+     ssSQL,
+     {u"'O''Neil' L'x' 'a\\'b'"},
      {"ttString O'Neil", "ttLString x", "ttString a'b"}},
-    {"PerlComments", ssPerl, {u"# whole line", u"x # y", u"\"a\\tb\""}, {"ttIdent x", "ttString a<9>b"}},
+    {"PerlComments",
+     ssPerl,
+     {u"# whole line", u"x # y", u"\"a\\tb\""},
+     {"ttIdent x", "ttString a<9>b"}},
 };
 
 class Literals : public testing::TestWithParam<Case> {};
@@ -152,21 +176,22 @@ Tokens ScanPerl(std::initializer_list<UnicodeString> lines) {
   Tokens out;
   for (sc.FirstToken(); !sc.EOS();) {
     out.push_back(Show(sc.GetToken(0)));
-    if (sc.GetTokStr() == u"=~") sc.NextTokenAsTemplate();
-    else sc.NextToken();
+    if (sc.GetTokStr() == u"=~")
+      sc.NextTokenAsTemplate();
+    else
+      sc.NextToken();
   }
   return out;
 }
 
 TEST(Tokenizer, TemplateReadsThePatternAfterTheCurrentToken) {
   EXPECT_EQ(ScanPerl({u"$x =~ /a\\/b c/i;", u"y"}),
-            (Tokens{"ttUnknown $x", "ttSeparator =~", "ttString a/b c", "ttIdent i", "ttSeparator ;",
-                    "ttIdent y"}));
+            (Tokens{"ttUnknown $x", "ttSeparator =~", "ttString a/b c", "ttIdent i",
+                    "ttSeparator ;", "ttIdent y"}));
   EXPECT_EQ(ScanPerl({u"$x =~ /abc", u"y"}),
             (Tokens{"ttUnknown $x", "ttSeparator =~", "ttUnknown abc", "ttIdent y"}));
-  EXPECT_EQ(ScanPerl({u"$x =~ m/a/"}),
-            (Tokens{"ttUnknown $x", "ttSeparator =~", "ttIdent m", "ttSeparator /", "ttIdent a",
-                    "ttSeparator /"}));
+  EXPECT_EQ(ScanPerl({u"$x =~ m/a/"}), (Tokens{"ttUnknown $x", "ttSeparator =~", "ttIdent m",
+                                               "ttSeparator /", "ttIdent a", "ttSeparator /"}));
   EXPECT_EQ(ScanPerl({u"=~"}), (Tokens{"ttSeparator =~"}));
 }
 
