@@ -20,3 +20,4 @@
 #include "deziva27/strings/Quoting.h"
 #include "deziva27/strings/Search.h"
 #include "deziva27/strings/Paths.h"
+#include "deziva27/strings/Patterns.h"

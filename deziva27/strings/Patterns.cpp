@@ -1,0 +1,208 @@
+#include "deziva27/strings/Patterns.h"
+
+#include <algorithm>
+#include <array>
+
+#include "deziva27/host/Strings.h"
+#include "deziva27/strings/CharClasses.h"
+
+namespace dz {
+namespace {
+
+// Membership in a symbol set: a bit table for the first 256 codes, a linear
+// look at the set only for wider code units, which symbol sets rarely hold.
+template <class Ch>
+class SymbolSet {
+ public:
+  explicit SymbolSet(std::basic_string_view<Ch> symbols) : FSymbols(symbols) {
+    for (Ch c : symbols) {
+      auto u = static_cast<std::make_unsigned_t<Ch>>(c);
+      if (u < 256) FLow[u >> 6] |= uint64_t{1} << (u & 63);
+    }
+  }
+  bool Has(Ch c) const {
+    auto u = static_cast<std::make_unsigned_t<Ch>>(c);
+    if (u < 256) return (FLow[u >> 6] >> (u & 63)) & 1;
+    return FSymbols.find(c) != std::basic_string_view<Ch>::npos;
+  }
+
+ private:
+  std::basic_string_view<Ch> FSymbols;
+  std::array<uint64_t, 4> FLow{};
+};
+
+template <class Ch>
+bool EqualToSymbolsImpl(std::basic_string_view<Ch> a, std::basic_string_view<Ch> b,
+                        std::basic_string_view<Ch> symbols) {
+  const SymbolSet<Ch> set(symbols);
+  size_t i = 0, j = 0;
+  for (;;) {
+    while (i < a.size() && set.Has(a[i])) ++i;
+    while (j < b.size() && set.Has(b[j])) ++j;
+    const bool endA = i == a.size(), endB = j == b.size();
+    if (endA || endB) return endA && endB;
+    if (a[i] != b[j]) return false;
+    ++i;
+    ++j;
+  }
+}
+
+// --- Template matching ---------------------------------------------------------
+//
+// The template's meaning is defined by a backtracking search: each '*' tries
+// the occurrences of the literal run after it in turn and matches the rest of
+// the template afresh behind each one. Seen as a whole that search asks
+// whether some choice of stretches exists, so it can be answered without
+// backtracking once three properties of it are pulled out:
+//  - a '*' followed by '*' or '?' (other than the template "*") makes every
+//    path fail, whatever the text;
+//  - '?' past the end of the text matches nothing, which only lets the
+//    template finish when nothing but '?'s and one final '*' remain. So the
+//    template is a head H (empty, or ending in a literal) and a tail of m '?'s
+//    and maybe a '*': the text fits when H matches a prefix of length x with
+//    n - m <= x <= n (no final '*') or any x <= n (final '*');
+//  - inside H every '*' is followed by a non-empty segment (literals and
+//    '?'s, '?' taking exactly one character). Placing the segments between
+//    stars at their leftmost occurrences leaves the most room for the rest,
+//    so only the last segment's end has to be chosen, within the range above.
+
+template <class Ch>
+bool SegmentAt(std::basic_string_view<Ch> text, size_t at, std::basic_string_view<Ch> seg) {
+  if (at > text.size() || seg.size() > text.size() - at) return false;
+  for (size_t k = 0; k < seg.size(); ++k)
+    if (seg[k] != Ch('?') && seg[k] != text[at + k]) return false;
+  return true;
+}
+
+// Leftmost start at or after from where seg (which begins with a literal)
+// matches; npos when none. The literal head is found with the library's
+// search, then the remainder is checked in place.
+template <class Ch>
+size_t FindSegment(std::basic_string_view<Ch> text, std::basic_string_view<Ch> seg, size_t from) {
+  using View = std::basic_string_view<Ch>;
+  const size_t q = seg.find(Ch('?'));
+  if (q == View::npos) return text.find(seg, from);
+  const View head = seg.substr(0, q);
+  while (from <= text.size() && seg.size() <= text.size() - from) {
+    const size_t at = text.find(head, from);
+    if (at == View::npos || seg.size() > text.size() - at) return View::npos;
+    if (SegmentAt(text, at, seg)) return at;
+    from = at + 1;
+  }
+  return View::npos;
+}
+
+template <class Ch>
+bool FitExact(std::basic_string_view<Ch> text, std::basic_string_view<Ch> templ) {
+  using View = std::basic_string_view<Ch>;
+  constexpr Ch kStar = Ch('*'), kAny = Ch('?');
+  if (templ.size() == 1 && templ[0] == kStar) return true;
+  for (size_t i = 0; i + 1 < templ.size(); ++i)
+    if (templ[i] == kStar && (templ[i + 1] == kStar || templ[i + 1] == kAny)) return false;
+
+  size_t e = templ.size();
+  const bool finalStar = e > 0 && templ[e - 1] == kStar;
+  if (finalStar) --e;
+  size_t m = 0;
+  while (e > 0 && templ[e - 1] == kAny) --e, ++m;
+  const View head = templ.substr(0, e);
+  const size_t n = text.size();
+  const size_t lo = finalStar ? 0 : (n > m ? n - m : 0);
+
+  size_t star = head.find(kStar);
+  if (star == View::npos) return head.size() >= lo && SegmentAt(text, 0, head);
+  if (!SegmentAt(text, 0, head.substr(0, star))) return false;
+  size_t pos = star;
+  View rest = head.substr(star + 1);
+  for (star = rest.find(kStar); star != View::npos; star = rest.find(kStar)) {
+    const View seg = rest.substr(0, star);
+    const size_t at = FindSegment(text, seg, pos);
+    if (at == View::npos) return false;
+    pos = at + seg.size();
+    rest = rest.substr(star + 1);
+  }
+  // rest is the last segment; it must end at some x in [max(lo, pos + len), n].
+  const size_t len = rest.size();
+  if (pos > n || len > n - pos) return false;
+  if (finalStar) return FindSegment(text, rest, pos) != View::npos;
+  for (size_t x = std::max(lo, pos + len); x <= n; ++x)
+    if (SegmentAt(text, x - len, rest)) return true;
+  return false;
+}
+
+template <class Ch>
+bool WholeWordAt(std::basic_string_view<Ch> text, size_t at, size_t len) {
+  if (at > 0 && IsAlpha(text[at - 1])) return false;
+  return at + len >= text.size() || !IsAlpha(text[at + len]);
+}
+
+}  // namespace
+
+bool EqualToSymbols(std::string_view a, std::string_view b, std::string_view symbols) {
+  return EqualToSymbolsImpl(a, b, symbols);
+}
+bool EqualToSymbols(std::u16string_view a, std::u16string_view b, std::u16string_view symbols) {
+  return EqualToSymbolsImpl(a, b, symbols);
+}
+bool EqualToSpaces(std::string_view a, std::string_view b) {
+  return EqualToSymbolsImpl(a, b, std::string_view(" "));
+}
+bool EqualToSpaces(std::u16string_view a, std::u16string_view b) {
+  return EqualToSymbolsImpl(a, b, std::u16string_view(u" "));
+}
+
+bool FitToTemplate(std::string_view text, std::string_view templ, bool caseSensitive) {
+  if (caseSensitive) return FitExact(text, templ);
+  const AnsiString t = AnsiLowerCase(text), p = AnsiLowerCase(templ);
+  return FitExact(std::string_view(t), std::string_view(p));
+}
+
+bool FitToTemplate(std::u16string_view text, std::u16string_view templ, bool caseSensitive) {
+  if (caseSensitive) return FitExact(text, templ);
+  const WideString t = WideLowerCase(text), p = WideLowerCase(templ);
+  return FitExact(std::u16string_view(t), std::u16string_view(p));
+}
+
+bool ContainsAsWholeWord(std::string_view text, std::string_view word) {
+  if (word.empty()) return false;
+  const size_t at = text.find(word);
+  return at != std::string_view::npos && WholeWordAt(text, at, word.size());
+}
+
+bool ContainsAsWholeWord(std::u16string_view text, std::u16string_view word) {
+  // The 16-bit search finds an empty word at the first position of any
+  // non-empty text, and the answer then rests on the first character alone.
+  if (word.empty()) return !text.empty() && !IsAlpha(text[0]);
+  const size_t at = text.find(word);
+  return at != std::u16string_view::npos && WholeWordAt(text, at, word.size());
+}
+
+UnicodeString AdjustLineBreaks(std::u16string_view text) {
+  const size_t n = text.size();
+  size_t extra = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (text[i] == u'\r') {
+      if (i + 1 < n && text[i + 1] == u'\n')
+        ++i;
+      else
+        ++extra;
+    } else if (text[i] == u'\n') {
+      ++extra;
+    }
+  }
+  UnicodeString r(n + extra, u'\0');
+  size_t o = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      r[o++] = u'\r';
+      r[o++] = u'\n';
+      if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+    } else {
+      r[o++] = c;
+    }
+  }
+  return r;
+}
+
+}  // namespace dz
