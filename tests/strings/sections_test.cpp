@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "deziva27/platform/Nls.h"
+#include "deziva27/strings/YStrings.h"
+
+namespace dz {
+namespace {
+
+std::vector<UnicodeString> Items(const TStrings& l) {
+  std::vector<UnicodeString> v;
+  for (int32_t i = 0; i < l.Count(); ++i) v.push_back(l.Strings(i));
+  return v;
+}
+
+class Sections : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+  // Line 2 is empty, line 4 starts with two blanks.
+  TStringList ini{u"[General]", u"Name=Foo", u"", u"; note", u"  [Other]", u"X=1"};
+};
+
+TEST_F(Sections, ReadSectionValuesReturnsTheLastLineOfTheSection) {
+  struct Case {
+    std::u16string_view name;
+    std::vector<UnicodeString> values;
+    int32_t result;
+  } cases[] = {
+      {u"general", {u"Name=Foo", u"; note"}, 3},
+      {u"Other", {u"X=1"}, 5},
+      {u"Missing", {}, 5},
+      {u" General", {}, 5},  // blanks inside the brackets count
+  };
+  for (const auto& c : cases) {
+    TStringList values{u"stale"};
+    EXPECT_EQ(ReadSLSectionValues(ini, c.name, values), c.result) << Utf16ToUtf8(c.name);
+    EXPECT_EQ(Items(values), c.values) << Utf16ToUtf8(c.name);
+  }
+}
+
+TEST_F(Sections, ValuesKeepTheirBlanksAndSkipBlankLines) {
+  TStringList list{u"[s]", u"  a = 1 \t", u" \t ", u"\x01", u"b"};
+  TStringList values;
+  EXPECT_EQ(ReadSLSectionValues(list, u"S", values), 4);
+  EXPECT_EQ(Items(values), (std::vector<UnicodeString>{u"  a = 1 \t", u"b"}));
+}
+
+TEST_F(Sections, EmptySectionEndsAtItsHeader) {
+  TStringList list{u"[a]", u"[b]", u"x", u"[c]"};
+  TStringList values;
+  EXPECT_EQ(ReadSLSectionValues(list, u"a", values), 0);
+  EXPECT_EQ(ReadSLSectionValues(list, u"c", values), 3);
+  EXPECT_EQ(values.Count(), 0);
+  EXPECT_EQ(ReadSLSectionValues(list, u"b", values), 2);
+}
+
+TEST_F(Sections, UnclosedBracketEndsASectionButIsNoHeader) {
+  TStringList list{u"[a]", u"1", u"[x", u"2", u"[]"};
+  TStringList values, names{u"kept"};
+  EXPECT_EQ(ReadSLSectionValues(list, u"a", values), 1);
+  EXPECT_EQ(Items(values), (std::vector<UnicodeString>{u"1"}));
+  ReadSLSections(list, names);
+  EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"kept", u"a", u""}));
+  EXPECT_EQ(ReadSLSectionValues(list, u"x", values), 4);
+}
+
+TEST_F(Sections, ReadSectionsAppendsInOrderWithDuplicates) {
+  TStringList names;
+  ReadSLSections(ini, names);
+  ReadSLSections(TStringList{u"[ a ]", u"[b]x", u"[A]", u" [ a ] "}, names);
+  EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"General", u"Other", u" a ", u"A", u" a "}));
+}
+
+TEST_F(Sections, SectionIndexWrapsAroundOnce) {
+  struct Case {
+    int32_t start;
+    std::u16string_view name;
+    int32_t result;
+  } cases[] = {
+      {5, u"General", 0}, {0, u"Missing", -1}, {99, u"Other", 4},
+      {0, u"other", 4},   {4, u"Other", 4},    {6, u"Missing", -1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(XGetSLSectionIndex(c.start, ini, c.name), c.result) << c.start;
+  EXPECT_THROW(XGetSLSectionIndex(-1, ini, u"General"), EListError);
+}
+
+TEST_F(Sections, FirstOfTwoEqualHeadersWinsAfterTheStartLine) {
+  TStringList list{u"[a]", u"1", u"[A]", u"2"};
+  TStringList values;
+  EXPECT_EQ(XGetSLSectionIndex(1, list, u"a"), 2);
+  EXPECT_EQ(XReadSLSectionValues(1, list, u"a", values), 3);
+  EXPECT_EQ(Items(values), (std::vector<UnicodeString>{u"2"}));
+  EXPECT_EQ(XReadSLSectionValues(3, list, u"a", values), 1);  // wrapped to the first
+  EXPECT_EQ(Items(values), (std::vector<UnicodeString>{u"1"}));
+}
+
+TEST_F(Sections, XReadMissingSectionReturnsTheStartLine) {
+  TStringList values{u"stale"};
+  EXPECT_EQ(XReadSLSectionValues(2, ini, u"Missing", values), 2);
+  EXPECT_EQ(values.Count(), 0);
+  EXPECT_EQ(XReadSLSectionValues(99, ini, u"Missing", values), 99);
+  EXPECT_EQ(XReadSLSectionValues(5, ini, u"GENERAL", values), 3);
+}
+
+TEST_F(Sections, EmptyListHasNoSections) {
+  TStringList empty, values, names;
+  EXPECT_EQ(ReadSLSectionValues(empty, u"a", values), -1);
+  EXPECT_EQ(XGetSLSectionIndex(0, empty, u"a"), -1);
+  ReadSLSections(empty, names);
+  EXPECT_EQ(names.Count(), 0);
+}
+
+}  // namespace
+}  // namespace dz
