@@ -21,3 +21,5 @@
 #include "deziva27/strings/Search.h"
 #include "deziva27/strings/Paths.h"
 #include "deziva27/strings/Patterns.h"
+#include "deziva27/strings/Sections.h"
+#include "deziva27/strings/StringLists.h"

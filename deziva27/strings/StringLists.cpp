@@ -1,0 +1,114 @@
+#include "deziva27/strings/StringLists.h"
+
+#include <algorithm>
+
+#include "deziva27/host/Strings.h"
+
+namespace dz {
+namespace {
+
+template <class Item, class View, class Equal>
+bool InList(View s, const Item* items, size_t count, Equal equal) {
+  return std::any_of(items, items + count, [&](const Item& item) { return equal(s, View(item)); });
+}
+
+bool AsciiEqual(std::u16string_view a, std::u16string_view b) {
+  return CompareText(a, b) == 0;
+}
+bool AnsiEqual(std::string_view a, std::string_view b) {
+  return AnsiCompareText(a, b) == 0;
+}
+bool WideEqual(std::u16string_view a, std::u16string_view b) {
+  return WideCompareText(a, b) == 0;
+}
+
+template <class Str, class View>
+void SplitAt(size_t at, size_t sepLen, View text, Str& name, Str& value) {
+  if (at == View::npos) {
+    name = Str(text);
+    value.clear();
+  } else {
+    name = Str(text.substr(0, at));
+    value = Str(text.substr(at + sepLen));
+  }
+}
+
+}  // namespace
+
+int32_t IndexOfString(const TStrings& list, std::u16string_view s) {
+  for (int32_t i = 0, n = list.Count(); i < n; ++i)
+    if (CompareText(list.Strings(i), s) == 0) return i;
+  return -1;
+}
+
+void InsertToStrings(TStrings& list, int32_t line, int32_t position, std::u16string_view s) {
+  UnicodeString item = list.Strings(line);
+  Insert(s, item, position);
+  list.SetStrings(line, item);
+}
+
+void DeleteFromStrings(TStrings& list, int32_t line1, int32_t col1, int32_t line2, int32_t col2) {
+  if (line2 < line1) return;
+  // Copies: a TStrings may hand out a buffer that its next read reuses.
+  const UnicodeString first = list.Strings(line1);
+  const UnicodeString last = list.Strings(line2);
+  UnicodeString joined = Copy(first, 1, col1 - 1);
+  if (col2 < 1) col2 = 1;
+  if (static_cast<size_t>(col2) <= last.size()) joined.append(last, static_cast<size_t>(col2 - 1));
+  list.SetStrings(line1, joined);
+  for (int32_t k = line1; k < line2; ++k) list.Delete(line1 + 1);
+}
+
+void GetNameAndValueSep(std::string_view separator, std::string_view text, AnsiString& name,
+                        AnsiString& value) {
+  const size_t at = separator.empty() ? std::string_view::npos : text.find(separator);
+  SplitAt(at, separator.size(), text, name, value);
+}
+
+void GetNameAndValueSep(std::u16string_view separator, std::u16string_view text,
+                        UnicodeString& name, UnicodeString& value) {
+  // The 16-bit search matches an empty separator at the first position of a
+  // non-empty text; std::u16string_view::find agrees, and in an empty text
+  // both cases give an empty name and value.
+  SplitAt(text.find(separator), separator.size(), text, name, value);
+}
+
+void GetNameAndValue(std::string_view text, AnsiString& name, AnsiString& value) {
+  GetNameAndValueSep(std::string_view("="), text, name, value);
+}
+
+void GetNameAndValue(std::u16string_view text, UnicodeString& name, UnicodeString& value) {
+  GetNameAndValueSep(std::u16string_view(u"="), text, name, value);
+}
+
+bool StrInList(std::u16string_view s, std::span<const UnicodeString> items) {
+  return InList(s, items.data(), items.size(), AsciiEqual);
+}
+bool StrInList(std::u16string_view s, std::initializer_list<std::u16string_view> items) {
+  return InList(s, items.begin(), items.size(), AsciiEqual);
+}
+bool StrInListA(std::string_view s, std::span<const AnsiString> items) {
+  return InList(s, items.data(), items.size(), AnsiEqual);
+}
+bool StrInListA(std::string_view s, std::initializer_list<std::string_view> items) {
+  return InList(s, items.begin(), items.size(), AnsiEqual);
+}
+bool StrInListW(std::u16string_view s, std::span<const UnicodeString> items) {
+  return InList(s, items.data(), items.size(), WideEqual);
+}
+bool StrInListW(std::u16string_view s, std::initializer_list<std::u16string_view> items) {
+  return InList(s, items.begin(), items.size(), WideEqual);
+}
+
+AnsiChar* StrPCat(AnsiChar* dest, const AnsiString& s) {
+  return StrCat(dest, s.c_str());
+}
+
+void ClearPChar(AnsiChar* buf, Word count) {
+  std::fill_n(buf, count, AnsiChar(0));
+}
+void ClearPChar(WideChar* buf, Word count) {
+  std::fill_n(buf, count, WideChar(0));
+}
+
+}  // namespace dz

@@ -1,0 +1,78 @@
+// Work on a TStrings as a whole, or on the text its lines hold: finding an
+// item without regard to case, inserting into and deleting from the text by
+// line and column, splitting NAME<sep>VALUE, membership in a set of strings,
+// and two helpers for NUL-terminated buffers.
+//
+// List routines take any TStrings and go through its item operations only; a
+// line index outside the list is handed to the list, whose check raises
+// EListError. Character positions are 1-based, line indexes 0-based.
+#pragma once
+
+#include <initializer_list>
+#include <span>
+#include <string_view>
+
+#include "deziva27/host/Lists.h"
+#include "deziva27/host/Types.h"
+
+namespace dz {
+
+// --- Items and text ------------------------------------------------------------
+
+// Index of the first item equal to s when ASCII letters are folded
+// (CompareText); other letters must match exactly. -1 when absent.
+int32_t IndexOfString(const TStrings& list, std::u16string_view s);
+
+// Inserts s into line `line` before character `position`; a position below 1
+// inserts at the start, one past the end appends.
+void InsertToStrings(TStrings& list, int32_t line, int32_t position, std::u16string_view s);
+
+// Deletes the text from (line1, col1) up to, not including, (line2, col2).
+// Line1 keeps its first col1 - 1 characters and gains line2's characters from
+// col2 on; the lines after line1 up to line2 go. Nothing happens when line2 is
+// before line1. Both lines are read before anything changes, so a bad index
+// raises with the list untouched.
+void DeleteFromStrings(TStrings& list, int32_t line1, int32_t col1, int32_t line2, int32_t col2);
+
+// --- Name and value ----------------------------------------------------------------
+
+// Splits text at the first occurrence of separator (case-sensitive): name is
+// what comes before it, value what follows the whole separator; neither is
+// trimmed. Without an occurrence, name is the whole text and value is empty.
+// An empty separator: the 8-bit twin finds it nowhere (name = text); the
+// 16-bit twin finds it at position 1 of a non-empty text (value = text).
+void GetNameAndValueSep(std::string_view separator, std::string_view text, AnsiString& name,
+                        AnsiString& value);
+void GetNameAndValueSep(std::u16string_view separator, std::u16string_view text,
+                        UnicodeString& name, UnicodeString& value);
+// GetNameAndValueSep with "=".
+void GetNameAndValue(std::string_view text, AnsiString& name, AnsiString& value);
+void GetNameAndValue(std::u16string_view text, UnicodeString& name, UnicodeString& value);
+
+// --- Membership ---------------------------------------------------------------------
+
+// Whether s equals some item without regard to case; the first equal item
+// ends the search, an empty set answers false. The three differ only in how
+// case is folded:
+//   StrInList   ASCII letters only (CompareText);
+//   StrInListA  the locale's comparison of 8-bit text (AnsiCompareText);
+//   StrInListW  the locale's comparison of wide text (WideCompareText).
+bool StrInList(std::u16string_view s, std::span<const UnicodeString> items);
+bool StrInList(std::u16string_view s, std::initializer_list<std::u16string_view> items);
+bool StrInListA(std::string_view s, std::span<const AnsiString> items);
+bool StrInListA(std::string_view s, std::initializer_list<std::string_view> items);
+bool StrInListW(std::u16string_view s, std::span<const UnicodeString> items);
+bool StrInListW(std::u16string_view s, std::initializer_list<std::u16string_view> items);
+
+// --- NUL-terminated buffers -----------------------------------------------------------
+
+// Appends s, up to its first NUL if it holds one, to the NUL-terminated text
+// in dest and returns dest. dest must have room for the result.
+AnsiChar* StrPCat(AnsiChar* dest, const AnsiString& s);
+
+// Sets the first count elements of buf to 0 (bytes, or 16-bit code units).
+// buf must hold that many.
+void ClearPChar(AnsiChar* buf, Word count);
+void ClearPChar(WideChar* buf, Word count);
+
+}  // namespace dz
