@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "deziva27/host/Strings.h"
+#include "deziva27/strings/Quoting.h"
 
 namespace dz {
 namespace {
@@ -34,6 +35,39 @@ void SplitAt(size_t at, size_t sepLen, View text, Str& name, Str& value) {
 }
 
 }  // namespace
+
+UnicodeString DelimitedText(const TStrings& list, WideChar delimiter, WideChar quote) {
+  UnicodeString r;
+  for (int32_t i = 0, n = list.Count(); i < n; ++i) {
+    if (i > 0) r.push_back(delimiter);
+    r += QuotedString(list.Strings(i), quote);
+  }
+  return r;
+}
+
+void ComposeText(std::u16string_view text, WideChar delimiter, WideChar quote, TStrings& list) {
+  list.Clear();
+  if (Trim(text).empty()) return;
+  auto add = [&](size_t from, size_t to) {
+    list.Add(UnquotedString(Trim(text.substr(from, to - from)), quote));
+  };
+  bool inside = false;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    // Both tests look at every character, the flip first: a delimiter that is
+    // also the quote ends an item each time it closes a quoted stretch.
+    if (text[i] == quote) inside = !inside;
+    if (text[i] == delimiter && !inside) {
+      add(start, i);
+      start = i + 1;
+    }
+  }
+  add(start, text.size());
+}
+
+void ComposeCommaText(std::u16string_view text, TStrings& list) {
+  ComposeText(text, u',', u'"', list);
+}
 
 int32_t IndexOfString(const TStrings& list, std::u16string_view s) {
   for (int32_t i = 0, n = list.Count(); i < n; ++i)

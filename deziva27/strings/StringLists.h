@@ -1,5 +1,6 @@
-// Work on a TStrings as a whole, or on the text its lines hold: finding an
-// item without regard to case, inserting into and deleting from the text by
+// Work on a TStrings as a whole, or on the text its lines hold: joining the
+// items into one delimited line and splitting it back, finding an item
+// without regard to case, inserting into and deleting from the text by
 // line and column, splitting NAME<sep>VALUE, membership in a set of strings,
 // and two helpers for NUL-terminated buffers.
 //
@@ -16,6 +17,23 @@
 #include "deziva27/host/Types.h"
 
 namespace dz {
+
+// --- Delimited text ----------------------------------------------------------------
+
+// The items joined by delimiter, each written with QuotedString(item, quote):
+// 'a','it''s','x'#13#10 for a, it's and x CR LF. An empty list gives "".
+UnicodeString DelimitedText(const TStrings& list, WideChar delimiter, WideChar quote);
+
+// The inverse: clears list, then splits text at every delimiter that stands
+// outside quotes (each quote character flips the inside state, so a doubled
+// quote flips it twice) and adds each piece trimmed (codes 0..32) and read
+// with UnquotedString. k delimiters outside quotes give k + 1 items, empty
+// ones included; a text that is blank after trimming gives no item at all.
+// A piece that is no literal passes through UnquotedString unchanged, so
+// a, b gives "a" and "b". Raises what UnquotedString raises on a bad "#" code.
+void ComposeText(std::u16string_view text, WideChar delimiter, WideChar quote, TStrings& list);
+// ComposeText with "," and the double quote.
+void ComposeCommaText(std::u16string_view text, TStrings& list);
 
 // --- Items and text ------------------------------------------------------------
 

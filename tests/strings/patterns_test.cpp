@@ -56,14 +56,6 @@ TEST_F(Patterns, EqualToSymbolsHandlesWideAndHighSymbols) {
 // The backtracking definition of templates, transcribed step by step. It is
 // exponential in the number of stars, so it serves only as the reference the
 // fast matcher is held to.
-size_t NthOccurrence(const UnicodeString& sub, const UnicodeString& text, size_t start, int n) {
-  // 1-based, 0 when none; overlapping occurrences count.
-  if (text.empty() || sub.empty() || start > text.size()) return 0;
-  for (size_t p = start; p + sub.size() - 1 <= text.size(); ++p)
-    if (text.compare(p - 1, sub.size(), sub) == 0 && --n == 0) return p;
-  return 0;
-}
-
 bool OracleFit(const UnicodeString& t, const UnicodeString& p) {
   if ((t.empty() && p.empty()) || p == u"*") return true;
   size_t i = 0;
@@ -83,7 +75,7 @@ bool OracleFit(const UnicodeString& t, const UnicodeString& p) {
     if (k == UnicodeString::npos) k = p.size();
     const UnicodeString run = p.substr(i + 1, k - i - 1);
     for (int occ = 1;; ++occ) {
-      const size_t q = NthOccurrence(run, t, i + 1, occ);
+      const size_t q = XPos(run, t, static_cast<int32_t>(i + 1), occ);
       if (q == 0) return false;
       if (OracleFit(t.substr(q - 1 + run.size()), p.substr(k))) return true;
     }
