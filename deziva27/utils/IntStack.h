@@ -1,0 +1,47 @@
+// TYIntStack: a stack of at most 20 signed 32-bit integers.
+//
+//   TYIntStack s(84);
+//   s.Push(1); s.Push(2);
+//   s.GetValue(0);   // 2, the top
+//   s.Pop();         // 2
+//
+// Push on a full stack and Pop on an empty one raise EYUtilsError with the
+// string table's "Stack is full" / "Stack is empty", and change nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "deziva27/host/Types.h"
+
+namespace dz {
+
+class TYIntStack : public TObject {
+ public:
+  static constexpr int32_t kCapacity = 20;
+
+  // ASpace is the size in bytes of the storage reserved for the values; the
+  // capacity stays 20 whatever it is. Twenty values need 84 bytes (slot 0 is
+  // never used), so a smaller ASpace, 0 or negative included, reserves 84:
+  // a push can never write past the storage. Raises EOutOfMemory when the
+  // block cannot be had.
+  explicit TYIntStack(int32_t ASpace);
+  TYIntStack(const TYIntStack&) = delete;
+  TYIntStack& operator=(const TYIntStack&) = delete;
+  ~TYIntStack() override;
+
+  void Push(int32_t Num);
+  int32_t Pop();
+
+  // Empty: no value on the stack.
+  bool GetEmpty() const { return FTop == 0; }
+  // Values: index 0 is the top, FTop - 1 the bottom. An index outside that
+  // range raises EListError instead of reading a slot that holds no value.
+  int32_t GetValue(int32_t Index) const;
+
+ private:
+  int16_t FTop = 0;
+  std::unique_ptr<int32_t[]> FBuf;  // slots 1..FTop hold the values
+};
+
+}  // namespace dz
