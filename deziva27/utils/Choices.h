@@ -1,0 +1,26 @@
+// Picking: the larger or smaller of two integers, and a random item of a
+// list other than a given one.
+#pragma once
+
+#include <cstdint>
+
+#include "deziva27/host/Lists.h"
+
+namespace dz {
+
+constexpr int32_t MaxInt(int32_t A, int32_t B) {
+  return A > B ? A : B;
+}
+constexpr int32_t MinInt(int32_t A, int32_t B) {
+  return A < B ? A : B;
+}
+
+// A random item of List that differs from Avoid, every such item being
+// equally likely. Re-seeds the host's generator from the clock on every call
+// (Randomize), so the host's RandSeed changes. An empty list raises
+// EListError. When no item differs from Avoid (a list that holds only Avoid,
+// say) there is nothing to draw: the result is nullptr rather than a search
+// that never ends.
+void* GetRandomItem(const TList& List, const void* Avoid);
+
+}  // namespace dz

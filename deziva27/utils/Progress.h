@@ -1,0 +1,18 @@
+// Progress callbacks for long work. The worker calls them with itself as
+// Sender, how far it is and how far it goes; a TYProgressEvent handler sets
+// Stop to ask the worker to give up.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "deziva27/host/Types.h"
+
+namespace dz {
+
+using TYProgressEvent =
+    std::function<void(TObject* Sender, int32_t Position, int32_t MaxValue, bool& Stop)>;
+using TYSimpleProgressEvent =
+    std::function<void(TObject* Sender, int32_t Position, int32_t MaxValue)>;
+
+}  // namespace dz

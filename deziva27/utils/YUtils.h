@@ -1,0 +1,30 @@
+// YUtils: general utilities for the host application.
+//
+//  - Containers: TYIntStack (20 integers), TYCurrencyArray (fixed length),
+//    TYObjectList (owns its objects, reports changes), TYStringMap (key and
+//    value strings, searched either way).
+//  - Rounding of Currency: CRound, RoundTo, RoundToL, RoundToM.
+//  - Font styles as an integer: IntToFontStyle, FontStyleToInt.
+//  - Comma text: StringToComma, CommaToString.
+//  - Choices: MaxInt, MinInt, GetRandomItem.
+//  - A reversible character shift: Encrypt1, Decrypt1.
+//  - Progress callbacks: TYProgressEvent, TYSimpleProgressEvent.
+//
+// Everything runs on the caller's thread and takes no lock; no object here
+// is safe for two threads at once. Errors are exceptions: EYUtilsError for
+// the stack, the host's EListError for bad indexes, EConvertError for
+// rounding that cannot be done.
+#pragma once
+
+#include "deziva27/frame/Errors.h"
+#include "deziva27/frame/YConsts.h"
+#include "deziva27/utils/Choices.h"
+#include "deziva27/utils/Cipher.h"
+#include "deziva27/utils/CommaText.h"
+#include "deziva27/utils/CurrencyArray.h"
+#include "deziva27/utils/FontStyle.h"
+#include "deziva27/utils/IntStack.h"
+#include "deziva27/utils/ObjectList.h"
+#include "deziva27/utils/Progress.h"
+#include "deziva27/utils/Rounding.h"
+#include "deziva27/utils/StringMap.h"

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "deziva27/utils/YUtils.h"
+
+namespace dz {
+namespace {
+
+Currency C(double v) {
+  return Currency(v);
+}
+
+TEST(Rounding, CentsTieToEven) {
+  struct Case {
+    double in, out;
+  } cases[] = {{0.125, 0.12},    {0.135, 0.14}, {-0.125, -0.12}, {-0.135, -0.14},
+               {1.005, 1.00},    {1.015, 1.02}, {0.0049, 0.0},   {0.0051, 0.01},
+               {-0.0051, -0.01}, {2.5, 2.5},    {0.0, 0.0}};
+  for (auto& c : cases) EXPECT_EQ(CRound(C(c.in)), C(c.out)) << c.in;
+  // The extremes round without overflowing.
+  EXPECT_EQ(CRound(Currency::FromRaw(INT64_MAX)).Raw(), INT64_MAX - 7);
+  EXPECT_EQ(CRound(Currency::FromRaw(INT64_MIN)).Raw(), INT64_MIN + 8);
+}
+
+TEST(Rounding, ByStep) {
+  using Fn = Currency (*)(Currency, int32_t);
+  struct Case {
+    Fn fn;
+    double value;
+    int32_t step;
+    double out;
+  } cases[] = {
+      {RoundTo, 12, 5, 10},
+      {RoundTo, 12.5, 5, 10},
+      {RoundTo, 17.5, 5, 20},
+      {RoundTo, -12.5, 5, -10},
+      {RoundTo, -17.5, 5, -20},
+      {RoundTo, 7.5, 5, 10},
+      {RoundTo, 2.5, 5, 0},
+      {RoundTo, 12.5001, 5, 15},
+      {RoundTo, 13, -5, 15},
+      {RoundTo, 0.0001, 1, 0},
+      {RoundToL, 14, 5, 10},
+      {RoundToL, -14, 5, -10},
+      {RoundToL, 15, 5, 15},
+      {RoundToL, 4.9999, 5, 0},
+      {RoundToM, 11, 5, 15},
+      {RoundToM, 10, 5, 15},
+      {RoundToM, -14, 5, -5},
+      {RoundToM, 0, 5, 5},
+      {RoundTo, 3e9, 2000000000, 4e9},
+  };
+  for (auto& c : cases) EXPECT_EQ(c.fn(C(c.value), c.step), C(c.out)) << c.value << " / " << c.step;
+}
+
+TEST(Rounding, RefusesZeroStepAndOverflow) {
+  EXPECT_THROW(RoundTo(C(1), 0), EConvertError);
+  EXPECT_THROW(RoundToM(Currency::FromRaw(INT64_MAX), 1), EConvertError);
+  EXPECT_THROW(RoundTo(Currency::FromRaw(INT64_MAX), 1), EConvertError);
+  EXPECT_EQ(RoundToL(Currency::FromRaw(INT64_MIN), 1).Raw(), INT64_MIN / 10000 * 10000);
+}
+
+TEST(FontStyle, PacksFourBitsAndIgnoresTheRest) {
+  EXPECT_EQ(FontStyleToInt(TFontStyles{fsBold, fsUnderline}), 5);
+  EXPECT_EQ(IntToFontStyle(18), TFontStyles{fsItalic});
+  EXPECT_EQ(IntToFontStyle(-1), (TFontStyles{fsBold, fsItalic, fsUnderline, fsStrikeOut}));
+  for (int32_t v = 0; v < 64; ++v) EXPECT_EQ(FontStyleToInt(IntToFontStyle(v)), v & 15) << v;
+}
+
+TEST(CommaText, LinesToCommas) {
+  struct Case {
+    std::u16string in, out;
+  } cases[] = {
+      {u"", u""},
+      {u"a\r\nb c\r\nd\"e", u"a,\"b c\",\"d\"\"e\""},
+      {u"a\r\n", u"a,"},
+      {u"\r\n", u","},
+      {u"a\nb", u"a,b"},
+      {u"a\rb", u"a,b"},
+      {u"a\r\r\nb", u"a,,b"},
+      {u"a\nb\rc", u"\"a\nb\",c"},  // a CR anywhere ahead ends the line first
+      {u"x,y", u"\"x,y\""},
+      {u"tab\there", u"\"tab\there\""},
+      {u"\n\r", u"\"\n\","},
+  };
+  for (auto& c : cases) EXPECT_EQ(StringToComma(c.in), c.out);
+}
+
+TEST(CommaText, CommasToLines) {
+  struct Case {
+    std::u16string in, out;
+  } cases[] = {
+      {u"a, \"b c\" ,x", u"a\r\nb c\r\nx"},
+      {u"a b", u"ab"},
+      {u"", u""},
+      {u" \t\r\n ", u""},
+      {u"\"d\"\"e\"", u"d\"e"},
+      {u",", u"\r\n"},
+      {u",,", u"\r\n\r\n"},
+      {u"a,", u"a\r\n"},
+      {u"\"open", u"open"},
+      {u"\"x\"y", u"xy"},
+      {std::u16string(u"a\0,b", 4), u"a"},
+  };
+  for (auto& c : cases) EXPECT_EQ(CommaToString(c.in), c.out);
+}
+
+// Texts of CR LF lines made of printable characters, quotes, commas and
+// blanks come back from a trip through comma text unchanged.
+TEST(CommaText, RoundTrip) {
+  std::mt19937 rng(27);
+  const std::u16string alphabet = u"ab ,\"\t;\u0416x";
+  for (int round = 0; round < 500; ++round) {
+    std::u16string text;
+    for (int lines = static_cast<int>(rng() % 5); lines-- > 0;) {
+      for (int n = static_cast<int>(rng() % 6); n-- > 0;) text += alphabet[rng() % alphabet.size()];
+      if (lines > 0 || rng() % 2) text += u"\r\n";
+    }
+    EXPECT_EQ(CommaToString(StringToComma(text)), text) << round;
+  }
+}
+
+TEST(Cipher, PrintableTextComesBackUnderEveryKey) {
+  std::u16string printable;
+  for (char16_t c = 32; c <= 126; ++c) printable += c;
+  const std::u16string keys[] = {u"A",        u"key",    u"\x7f",   u"~",
+                                 u"\x01\x60", u"\u0416", u"\uffff", u"\0"};
+  for (const auto& key : keys) {
+    std::u16string enc = Encrypt1(printable, key);
+    EXPECT_EQ(enc.size(), printable.size());
+    EXPECT_EQ(Decrypt1(enc, key), printable) << static_cast<int>(key[0]);
+  }
+}
+
+TEST(Cipher, ShiftsByTheRepeatingKey) {
+  EXPECT_EQ(Encrypt1(u"A", u"A"), u"#");  // 65 + 65 = 130, less 95
+  EXPECT_EQ(Encrypt1(u"abc", u"\x01"), u"bcd");
+  EXPECT_EQ(Encrypt1(u"aaaaa", u"\x01\x02"), u"bcbcb");
+  EXPECT_EQ(Decrypt1(u"bcbcb", u"\x01\x02"), u"aaaaa");
+  EXPECT_EQ(Decrypt1(u"#", u"A"), u"A");
+  EXPECT_EQ(Encrypt1(u"~", u"\uffff"), std::u16string(1, char16_t(30)));  // kept to 16 bits
+  EXPECT_EQ(Encrypt1(u"text", u""), u"text");
+  EXPECT_EQ(Decrypt1(u"text", u""), u"text");
+  EXPECT_EQ(Encrypt1(u"", u"key"), u"");
+}
+
+TEST(Choices, MaxMin) {
+  EXPECT_EQ(MaxInt(-3, 2), 2);
+  EXPECT_EQ(MinInt(-3, 2), -3);
+  EXPECT_EQ(MaxInt(INT32_MIN, INT32_MIN), INT32_MIN);
+  EXPECT_EQ(MinInt(INT32_MAX, 0), 0);
+}
+
+TEST(Choices, RandomItemAvoidsTheGivenOne) {
+  int a, b, c;
+  TList list;
+  for (int* p : {&a, &b, &c}) list.Add(p);
+  std::set<void*> seen;
+  for (int i = 0; i < 300; ++i) seen.insert(GetRandomItem(list, &a));
+  EXPECT_EQ(seen, (std::set<void*>{&b, &c}));
+
+  TList same;
+  for (int i = 0; i < 3; ++i) same.Add(&a);
+  EXPECT_EQ(GetRandomItem(same, &a), nullptr);
+  same.Add(&b);
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(GetRandomItem(same, &a), &b);
+
+  TList empty;
+  EXPECT_THROW(GetRandomItem(empty, nullptr), EListError);
+}
+
+}  // namespace
+}  // namespace dz
