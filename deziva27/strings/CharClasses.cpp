@@ -1,5 +1,7 @@
 #include "deziva27/strings/CharClasses.h"
 
+#include <optional>
+
 #include "deziva27/frame/Units.h"
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/Strings.h"
@@ -7,9 +9,11 @@
 namespace dz {
 namespace {
 
-// Constant-initialised, so they exist before any start-up code runs.
-constinit AnsiString gSeparatorsA;
-constinit UnicodeString gSeparatorsW;
+// Constant-initialised, so they exist before any start-up code runs. The
+// optional wrapper keeps that true with standard libraries whose strings have
+// no constexpr constructor (clang with libstdc++); empty means no separators.
+constinit std::optional<AnsiString> gSeparatorsA;
+constinit std::optional<UnicodeString> gSeparatorsW;
 
 template <class View>
 bool AllOf(View s, bool (*test)(typename View::value_type)) {
@@ -56,10 +60,8 @@ Str GetTokenImpl(Str& s) {
 
 namespace detail {
 void YStringsStop() {
-  gSeparatorsA.clear();
-  gSeparatorsA.shrink_to_fit();
-  gSeparatorsW.clear();
-  gSeparatorsW.shrink_to_fit();
+  gSeparatorsA.reset();
+  gSeparatorsW.reset();
 }
 }  // namespace detail
 
@@ -74,10 +76,10 @@ void SetSeparatorListW(const UnicodeString& list) {
 }
 
 bool IsSeparator(AnsiChar c) {
-  return gSeparatorsA.find(c) != AnsiString::npos;
+  return gSeparatorsA && gSeparatorsA->find(c) != AnsiString::npos;
 }
 bool IsSeparator(WideChar c) {
-  return gSeparatorsW.find(c) != UnicodeString::npos;
+  return gSeparatorsW && gSeparatorsW->find(c) != UnicodeString::npos;
 }
 
 bool IsNumber(std::string_view s) {
