@@ -26,17 +26,24 @@ struct Input {
 // whose low byte looks like a letter or digit, a surrogate and U+FFFF.
 char16_t CharOf(uint8_t b) {
   switch (b) {
-    case 0xF0: return u'\u0141';
-    case 0xF1: return u'\u0436';
-    case 0xF2: return u'\uD800';
-    case 0xF3: return u'\uFFFF';
-    case 0xF4: return u'\u00e9';
-    default: return b;
+    case 0xF0:
+      return u'\u0141';
+    case 0xF1:
+      return u'\u0436';
+    case 0xF2:
+      return u'\uD800';
+    case 0xF3:
+      return u'\uFFFF';
+    case 0xF4:
+      return u'\u00e9';
+    default:
+      return b;
   }
 }
 
 bool Documented(const Exception& e) {
-  if (dynamic_cast<const EConvertError*>(&e) || dynamic_cast<const EYStringsError*>(&e)) return true;
+  if (dynamic_cast<const EConvertError*>(&e) || dynamic_cast<const EYStringsError*>(&e))
+    return true;
   const UnicodeString& m = e.Message();
   const std::u16string_view tail = u"\" not a character";
   return m.size() > tail.size() && m.compare(m.size() - tail.size(), tail.size(), tail) == 0;
@@ -107,13 +114,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   uint32_t ops = opsSeed * 2654435761u;
   auto step = [&](TYScanner& sc, int op) {
-    if (op == 0) sc.NextTokenAsTemplate();
-    else sc.NextToken();
+    if (op == 0)
+      sc.NextTokenAsTemplate();
+    else
+      sc.NextToken();
   };
   try {
     bool aThrew = false, bThrew = false;
-    try { a.FirstToken(); } catch (const Exception& e) { Check(Documented(e)); aThrew = true; }
-    try { b.FirstToken(); } catch (const Exception& e) { Check(Documented(e)); bThrew = true; }
+    try {
+      a.FirstToken();
+    } catch (const Exception& e) {
+      Check(Documented(e));
+      aThrew = true;
+    }
+    try {
+      b.FirstToken();
+    } catch (const Exception& e) {
+      Check(Documented(e));
+      bThrew = true;
+    }
     Check(aThrew == bThrew);
     if (aThrew) return 0;
     for (int n = 0; n < 3000 && !a.EOS(); ++n) {
@@ -134,8 +153,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         continue;
       }
       aThrew = bThrew = false;
-      try { step(a, op); } catch (const Exception& e) { Check(Documented(e)); aThrew = true; }
-      try { step(b, op); } catch (const Exception& e) { Check(Documented(e)); bThrew = true; }
+      try {
+        step(a, op);
+      } catch (const Exception& e) {
+        Check(Documented(e));
+        aThrew = true;
+      }
+      try {
+        step(b, op);
+      } catch (const Exception& e) {
+        Check(Documented(e));
+        bThrew = true;
+      }
       Check(aThrew == bThrew);
       if (aThrew) break;
       Check(a.GetBookmark() == b.GetBookmark());

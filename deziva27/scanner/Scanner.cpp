@@ -56,8 +56,6 @@ TYScanner::TYScanner()
       FVars(std::make_unique<TStringList>()),
       FFuncs(std::make_unique<TStringList>()),
       FRWords(std::make_unique<TStringList>()),
-      FBlockComments1(std::make_unique<TStringList>()),
-      FBlockComments2(std::make_unique<TStringList>()),
       FRWordSet(std::make_unique<detail::WordSet>(*FRWords)),
       FVarSet(std::make_unique<detail::WordSet>(*FVars)),
       FFuncSet(std::make_unique<detail::WordSet>(*FFuncs)) {
@@ -97,11 +95,6 @@ void TYScanner::SetSeps(const UnicodeString& Value) {
   }
 }
 
-bool TYScanner::SepChar(WideChar c) const {
-  if (c < 128) return Bit(FSepAscii.data(), c);
-  return FSepsWide && FSeps.find(c) != UnicodeString::npos;
-}
-
 bool TYScanner::SepPair(WideChar a, WideChar b) const {
   if (a < 128 && b < 128) return Bit(FSepPairs.data(), a * 128u + b);
   if (!FSepsWide) return false;
@@ -120,42 +113,54 @@ void TYScanner::SetSourceStyle(TSourceStyle Value) {
   FCharQuote = s.CharQuote;
   FLineCommentStr = s.LineComment;
   SetBlockComments(s.BlockComments);
+  UpdateCommentStarts();
+}
+
+void TYScanner::UpdateCommentStarts() {
+  FCommentStarts = {};
+  auto add = [this](const UnicodeString& opener) {
+    if (opener.empty())
+      FCommentStarts = {~uint64_t{0}, ~uint64_t{0}};  // starts anywhere
+    else if (opener[0] < 128)
+      SetBit(FCommentStarts.data(), opener[0]);
+  };
+  add(FLineCommentStr);
+  for (const UnicodeString& o : FBlockComments1) add(o);
 }
 
 UnicodeString TYScanner::GetBlockComments() const {
   UnicodeString r;
-  for (int32_t i = 0, n = FBlockComments1->Count(); i < n; ++i) {
+  for (size_t i = 0; i < FBlockComments1.size(); ++i) {
     if (i > 0) r += u',';
-    r += FBlockComments1->Strings(i);
+    r += FBlockComments1[i];
     r += u'-';
-    // The two lists only change together, item for item.
-    r += FBlockComments2->Strings(i);
+    r += FBlockComments2[i];
   }
   return r;
 }
 
 void TYScanner::SetBlockComments(const UnicodeString& Value) {
   if (Value == GetBlockComments()) return;
-  FBlockComments1->Clear();
-  FBlockComments2->Clear();
+  FBlockComments1.clear();
+  FBlockComments2.clear();
   TStringList items;
   items.SetCommaText(Value);
   for (int32_t i = 0, n = items.Count(); i < n; ++i) {
     const UnicodeString& item = items.Strings(i);
     size_t h = item.find(u'-');
     if (h == UnicodeString::npos) continue;
-    FBlockComments1->Add(item.substr(0, h));
-    FBlockComments2->Add(item.substr(h + 1));
+    FBlockComments1.push_back(item.substr(0, h));
+    FBlockComments2.push_back(item.substr(h + 1));
   }
+  UpdateCommentStarts();
 }
 
 bool TYScanner::IsSeparator(std::u16string_view S, int32_t& P) const {
   if (P < 1 || static_cast<size_t>(P) > S.size()) return false;
-  if (static_cast<size_t>(P) < S.size() && !dz::IsSpace(S[P]) && SepPair(S[P - 1], S[P])) {
-    ++P;
-    return true;
-  }
-  return SepChar(S[P - 1]);
+  // A pair can only match when its first character is in the list too.
+  if (!SepChar(S[P - 1])) return false;
+  if (static_cast<size_t>(P) < S.size() && !dz::IsSpace(S[P]) && SepPair(S[P - 1], S[P])) ++P;
+  return true;
 }
 
 bool TYScanner::isLineComment(std::u16string_view S, int32_t P) {
@@ -175,9 +180,10 @@ int32_t TYScanner::BlockCommentAt(std::u16string_view S, int32_t P) const {
   if (P < 1) return -1;
   size_t at = static_cast<size_t>(P) - 1;
   if (at > S.size()) return -1;
-  for (int32_t i = 0, n = FBlockComments1->Count(); i < n; ++i) {
-    const UnicodeString& open = FBlockComments1->Strings(i);
-    if (S.size() - at >= open.size() && S.compare(at, open.size(), open) == 0) return i;
+  for (size_t i = 0; i < FBlockComments1.size(); ++i) {
+    const UnicodeString& open = FBlockComments1[i];
+    if (S.size() - at >= open.size() && S.compare(at, open.size(), open) == 0)
+      return static_cast<int32_t>(i);
   }
   return -1;
 }
@@ -185,7 +191,7 @@ int32_t TYScanner::BlockCommentAt(std::u16string_view S, int32_t P) const {
 bool TYScanner::isBlockComment(std::u16string_view S, int32_t P, UnicodeString& Closer) const {
   int32_t i = BlockCommentAt(S, P);
   if (i < 0) return false;
-  Closer = FBlockComments2->Strings(i);
+  Closer = FBlockComments2[static_cast<size_t>(i)];
   return true;
 }
 

@@ -23,18 +23,15 @@ inline int32_t Len(std::u16string_view s) {
 // maps ASCII plainly, and into the string's existing buffer.
 void LowerInto(const UnicodeString& src, UnicodeString& dst, bool asciiPlain) {
   if (asciiPlain) {
-    bool ascii = true;
-    for (WideChar c : src)
-      if (c >= 128) {
-        ascii = false;
-        break;
-      }
-    if (ascii) {
-      dst.assign(src);
-      for (WideChar& c : dst)
-        if (c >= u'A' && c <= u'Z') c = static_cast<WideChar>(c + 32);
-      return;
+    const size_t n = src.size();
+    dst.resize(n);
+    size_t i = 0;
+    for (; i < n; ++i) {
+      const WideChar c = src[i];
+      if (c >= 128) break;
+      dst[i] = c >= u'A' && c <= u'Z' ? static_cast<WideChar>(c + 32) : c;
     }
+    if (i == n) return;
   }
   dst = AnsiLowerCase(src);
 }
@@ -65,13 +62,13 @@ TYTokenType TYScanner::InternalNextToken() {
   };
 
   for (;;) {
-    while (P > Len(L) || isLineComment(L, P))
+    while (P > Len(L) || (CommentMayStart(At(L, P)) && isLineComment(L, P)))
       if (!nextLine()) return ttUnknown;
-    int32_t bc = BlockCommentAt(L, P);
+    const int32_t bc = CommentMayStart(At(L, P)) ? BlockCommentAt(L, P) : -1;
     if (bc >= 0) {
       // Comments do not nest; the closer is looked for from the opener's
       // second character on, so "(*)" is a whole comment.
-      const UnicodeString& closer = FBlockComments2->Strings(bc);
+      const UnicodeString& closer = FBlockComments2[static_cast<size_t>(bc)];
       int32_t found = Pos(closer, L, P + 1);
       while (found == 0) {
         if (!nextLine()) return ttUnknown;
@@ -126,11 +123,8 @@ TYTokenType TYScanner::InternalNextToken() {
       ++E;
     }
   } else {
-    while (Within(L, E) && !dz::IsSpace(At(L, E))) {
-      int32_t probe = E;
-      if (IsSeparator(L, probe)) break;
-      ++E;
-    }
+    // A character ends the word exactly when IsSeparator would hold there.
+    while (Within(L, E) && !dz::IsSpace(At(L, E)) && !SepChar(At(L, E))) ++E;
     FRealStr.assign(Cut(L, Start, E));
     const unsigned low = first & 0xFFu;
     if (low >= 65 && low <= 122) {
@@ -304,8 +298,10 @@ void TYScanner::FillToken(int32_t Index, TYTokenType TokenType) {
     throw Exception(u"Token %d is not available", {int64_t{Index}});
   TYToken& t = Slot(Index);
   t.TokType = TokenType;
-  LowerInto(FRealStr, t.TokStr, FAsciiLowerPlain);
-  t.RealStr = FRealStr;
+  // The slot's old buffer becomes the next token's work string, so neither
+  // string allocates once the queue has gone round.
+  t.RealStr.swap(FRealStr);
+  LowerInto(t.RealStr, t.TokStr, FAsciiLowerPlain);
   t.TokLine = FLine;
   t.TokStart = FTokStart;
   t.TokEnd = FTokEnd;

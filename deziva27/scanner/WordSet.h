@@ -6,8 +6,9 @@
 // folded to ASCII lower case and answers from it when both the word and all
 // items are printable ASCII and the locale's comparison folds ASCII plainly
 // (not Turkish or Azeri dotted i, no ignorable punctuation); anything else
-// goes to IndexOf. The copy is rebuilt after the list reports a change or the
-// system locale changes.
+// goes to IndexOf. Locale tailorings that make two different ASCII words
+// equal (Hungarian "ccs" and "cscs") are not followed by the fast path. The copy is rebuilt after
+// the list reports a change or the system locale changes.
 #pragma once
 
 #include <string_view>
@@ -34,7 +35,11 @@ class WordSet {
   bool FDirty = true;
   bool FFast = false;
   uint32_t FEpoch = 0;
-  std::vector<std::u16string> FFolded;  // sorted
+  // Open addressing over the folded items; a slot holds an index into
+  // FFolded plus one, 0 for empty. The table is at least twice the items.
+  std::vector<std::u16string> FFolded;
+  std::vector<uint32_t> FSlots;
+  uint64_t FLengths = 0;  // bit n: some item has n characters (n < 64)
 };
 
 }  // namespace dz::detail

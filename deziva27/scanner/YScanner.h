@@ -36,6 +36,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "deziva27/frame/Errors.h"
 #include "deziva27/host/Host.h"
@@ -344,8 +345,17 @@ class TYScanner : public TObject {
   void Shift(bool keepLast);
   std::u16string_view LineAt(int32_t line) const;
   int32_t BlockCommentAt(std::u16string_view S, int32_t P) const;
-  bool SepChar(WideChar c) const;
+  bool SepChar(WideChar c) const {
+    if (c < 128) return (FSepAscii[c >> 6] >> (c & 63)) & 1u;
+    return FSepsWide && FSeps.find(c) != UnicodeString::npos;
+  }
   bool SepPair(WideChar a, WideChar b) const;
+  // False when no comment opener can start with c; a cheap filter that spares
+  // most characters the comparisons.
+  bool CommentMayStart(WideChar c) const {
+    return c >= 128 || (FCommentStarts[c >> 6] >> (c & 63)) & 1u;
+  }
+  void UpdateCommentStarts();
   bool IsReservedWord(std::u16string_view S) const;
   // Whether the locale lower-cases ASCII as ASCII (not so in Turkish).
   static bool AsciiLowerIsPlain();
@@ -374,8 +384,8 @@ class TYScanner : public TObject {
   WideChar FExtraCharSymbol = u'#';
   WideChar FCharQuote = u'\'';
   UnicodeString FLineCommentStr = u"//";
-  std::unique_ptr<TStringList> FBlockComments1;
-  std::unique_ptr<TStringList> FBlockComments2;
+  std::vector<UnicodeString> FBlockComments1;  // openers
+  std::vector<UnicodeString> FBlockComments2;  // closers, item for item
   bool FScanTemplate = false;
   bool FLocalize = true;
   bool FAsciiLowerPlain = true;  // taken again at each FirstToken
@@ -384,7 +394,8 @@ class TYScanner : public TObject {
   // characters above 127 go to FSeps itself.
   std::array<uint64_t, 2> FSepAscii{};
   std::array<uint64_t, 128 * 2> FSepPairs{};
-  bool FSepsWide = false;  // FSeps holds a character above 127
+  bool FSepsWide = false;                    // FSeps holds a character above 127
+  std::array<uint64_t, 2> FCommentStarts{};  // first characters of the openers
   std::unique_ptr<detail::WordSet> FRWordSet, FVarSet, FFuncSet;
 };
 
