@@ -31,7 +31,7 @@ char16_t CharOf(uint8_t b) {
     case 0xF1:
       return u'\u0436';
     case 0xF2:
-      return u'\uD800';
+      return static_cast<char16_t>(0xD800);  // a lone surrogate
     case 0xF3:
       return u'\uFFFF';
     case 0xF4:
