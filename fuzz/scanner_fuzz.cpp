@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(aThrew == bThrew);
     if (aThrew) return 0;
-    for (int n = 0; n < 3000 && !a.EOS(); ++n) {
+    for (int n = 0; n < 400 && !a.EOS(); ++n) {
       ops = ops * 1103515245u + 12345u;
       const int op = (ops >> 16) % 8;
       if (op == 7) {
