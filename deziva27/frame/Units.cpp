@@ -32,7 +32,7 @@ constinit Unit gUnits[] = {
     {"Classes", nullptr, nullptr, 0},   {"Registry", nullptr, nullptr, 0},
     {"Forms", nullptr, nullptr, 0},     {"Dialogs", nullptr, nullptr, 0},
     {"YConsts", nullptr, nullptr, 0},   {"YStrings", nullptr, &YStringsStop, 0},
-    {"YUtils", nullptr, nullptr, 0},    {"YDattime", nullptr, nullptr, 0},
+    {"YUtils", nullptr, nullptr, 0},    {"YDattime", &YDattimeStart, &YDattimeStop, 0},
     {"YScanner", nullptr, nullptr, 0},  {"YLocales", nullptr, nullptr, 0},
     {"YCompress", nullptr, nullptr, 0}, {"YHtmlHlp", nullptr, nullptr, 0},
 };

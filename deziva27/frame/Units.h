@@ -15,5 +15,7 @@ void SetUnitTrace(std::function<void(const char* unit, bool starting)> trace);
 int UnitStartCount(const char* unit);
 
 void YStringsStop();
+void YDattimeStart();
+void YDattimeStop();
 
 }  // namespace dz::detail

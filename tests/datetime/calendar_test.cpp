@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "deziva27/datetime/YDattime.h"
+#include "deziva27/frame/Deziva27.h"
+#include "deziva27/platform/Nls.h"
+
+namespace dz {
+namespace {
+
+struct Ymd {
+  Word y, m, d;
+};
+
+TDateTime D(Ymd v) {
+  return EncodeDate(v.y, v.m, v.d);
+}
+
+TEST(Calendar, MonthEndsAndLeapYears) {
+  struct Case {
+    Ymd in, last;
+  } cases[] = {
+      {{2024, 2, 15}, {2024, 2, 29}}, {{2023, 12, 3}, {2023, 12, 31}},
+      {{1900, 2, 10}, {1900, 2, 28}}, {{2000, 2, 1}, {2000, 2, 29}},
+      {{2100, 2, 28}, {2100, 2, 28}}, {{2023, 4, 30}, {2023, 4, 30}},
+      {{1, 1, 1}, {1, 1, 31}},
+  };
+  for (auto& c : cases) {
+    TDateTime in = D(c.in) + 0.75;  // the time of day must not leak through
+    EXPECT_EQ(GetLastMonthDate(in), D(c.last)) << c.in.y << "-" << c.in.m;
+    EXPECT_EQ(GetFirstMonthDate(in), D({c.in.y, c.in.m, 1}));
+    EXPECT_EQ(GetFirstYearDate(in), D({c.in.y, 1, 1}));
+    EXPECT_EQ(GetLastYearDate(in), D({c.in.y, 12, 31}));
+    EXPECT_EQ(LastMonthDate(c.in.y, c.in.m), D(c.last));
+  }
+  EXPECT_EQ(NextMonthFirstDay(2023, 12), D({2024, 1, 1}));
+  EXPECT_EQ(NextMonthFirstDay(2024, 1), D({2024, 2, 1}));
+}
+
+TEST(Calendar, ValuesThatCannotBeEncodedRaise) {
+  EXPECT_THROW(GetLastMonthDate(D({9999, 12, 5})), EConvertError);  // no January 10000
+  EXPECT_THROW(NextMonthFirstDay(9999, 12), EConvertError);
+  for (Word m : {0, 13, 65535}) EXPECT_THROW(NextMonthFirstDay(2024, m), EConvertError) << m;
+  EXPECT_THROW(LastMonthDate(-1, 5), EConvertError);
+  EXPECT_THROW(LastMonthDate(2024, -1), EConvertError);
+  EXPECT_THROW(LastMonthDate(0, 1), EConvertError);
+  for (Word q : {0, 5}) {
+    EXPECT_THROW(GetFirstQuarterDate(2024, q), EConvertError);
+    EXPECT_THROW(GetLastQuarterDate(2024, q), EConvertError);
+  }
+}
+
+TEST(Calendar, Quarters) {
+  Ymd firsts[] = {{2024, 1, 1}, {2024, 4, 1}, {2024, 7, 1}, {2024, 10, 1}};
+  Ymd lasts[] = {{2024, 3, 31}, {2024, 6, 30}, {2024, 9, 30}, {2024, 12, 31}};
+  const char* numerals[] = {"I", "II", "III", "IV"};
+  for (Word q = 1; q <= 4; ++q) {
+    EXPECT_EQ(GetFirstQuarterDate(2024, q), D(firsts[q - 1]));
+    EXPECT_EQ(GetLastQuarterDate(2024, q), D(lasts[q - 1]));
+    EXPECT_EQ(GetQuartal(D(firsts[q - 1])), q);
+    EXPECT_EQ(GetQuartal(D(lasts[q - 1]) + 0.99), q);
+    EXPECT_EQ(GetQuartalWrite(q), numerals[q - 1]);
+  }
+  EXPECT_EQ(GetQuartalWrite(0), "");
+  EXPECT_EQ(GetQuartalWrite(5), "");
+  EXPECT_EQ(GetYear(D({1999, 7, 4})), 1999);
+  EXPECT_EQ(GetMonth(D({1999, 7, 4})), 7);
+  EXPECT_EQ(GetDay(D({1999, 7, 4})), 4);
+}
+
+TEST(Calendar, AddDate) {
+  struct Case {
+    Ymd in;
+    Word years, months, days;
+    Ymd out;
+  } cases[] = {
+      {{2023, 11, 15}, 0, 3, 0, {2024, 2, 15}},
+      {{2023, 11, 15}, 1, 14, 0, {2026, 1, 15}},
+      {{2023, 2, 28}, 0, 0, 1, {2023, 3, 1}},
+      {{2024, 2, 28}, 0, 0, 1, {2024, 2, 29}},
+      {{1900, 2, 28}, 0, 0, 1, {1900, 3, 1}},
+      {{2023, 12, 31}, 0, 0, 1, {2024, 1, 1}},
+      {{2023, 1, 15}, 0, 12, 0, {2024, 1, 15}},
+      {{2023, 1, 15}, 0, 11, 0, {2023, 12, 15}},
+      {{2023, 6, 1}, 0, 30, 0, {2025, 12, 1}},
+      {{2023, 1, 31}, 0, 0, 366, {2024, 2, 1}},
+      // Days come first: 31 January + 1 day is 1 February, then a month on.
+      {{2023, 1, 31}, 0, 1, 1, {2023, 3, 1}},
+  };
+  for (auto& c : cases)
+    EXPECT_EQ(AddDate(D(c.in) + 0.5, c.years, c.months, c.days), D(c.out))
+        << c.in.y << "-" << c.in.m << "-" << c.in.d << " +" << c.years << "/" << c.months << "/"
+        << c.days;
+  EXPECT_THROW(AddDate(D({2023, 1, 31}), 0, 1, 0), EConvertError);
+  EXPECT_THROW(AddDate(D({2024, 2, 29}), 1, 0, 0), EConvertError);
+  EXPECT_THROW(AddDate(D({9999, 1, 1}), 1, 0, 0), EConvertError);
+}
+
+TEST(Calendar, AddTimeCarries) {
+  const TDateTime day = D({2024, 3, 10});
+  struct Case {
+    Word h, n, s, ms;  // time of day
+    Word ah, an, as;   // added
+    int carry;         // days
+    Word rh, rn, rs;   // result
+  } cases[] = {
+      {10, 59, 30, 0, 0, 0, 45, 0, 11, 0, 15}, {10, 59, 30, 0, 14, 0, 0, 1, 0, 59, 30},
+      {23, 59, 59, 0, 0, 0, 1, 1, 0, 0, 0},    {10, 0, 0, 0, 0, 61, 0, 0, 11, 1, 0},
+      {10, 0, 0, 0, 0, 0, 3600, 0, 11, 0, 0},  {10, 0, 0, 0, 48, 0, 0, 2, 10, 0, 0},
+      {10, 0, 0, 250, 0, 0, 1, 0, 10, 0, 1},   {0, 0, 0, 0, 0, 1440, 0, 1, 0, 0, 0},
+  };
+  for (auto& c : cases) {
+    TDateTime in = day + EncodeTime(c.h, c.n, c.s, c.ms);
+    TDateTime want = day + c.carry + EncodeTime(c.rh, c.rn, c.rs, c.ms);
+    EXPECT_DOUBLE_EQ(AddTime(in, c.ah, c.an, c.as), want) << c.h << ":" << c.n << ":" << c.s;
+  }
+}
+
+// Runs each test under a pinned system locale, with the unit restarted so
+// that its month words follow it, and puts the environment's back after.
+class UnderLocale : public ::testing::Test {
+ protected:
+  static void Restart(const char* locale) {
+    if (locale) {
+      ASSERT_TRUE(SetSystemLocale(locale));
+    } else {
+      ResetSystemLocale();
+    }
+    Finalize();
+    Initialize();
+  }
+  void SetUp() override { Restart("en-US"); }
+  void TearDown() override { Restart(nullptr); }
+};
+
+TEST_F(UnderLocale, StartFillsMonthWordsAndStopReleasesThem) {
+  EXPECT_EQ(LongMonthNames2()[1], u"of January");
+  EXPECT_EQ(LongMonthNames2()[12], u"of December");
+  ShortYearName() = u" AD";
+  Finalize();
+  for (const auto& w : LongMonthNames2()) EXPECT_TRUE(w.empty());
+  EXPECT_TRUE(ShortYearName().empty());
+  ASSERT_TRUE(SetSystemLocale("ru-RU"));
+  Initialize();
+  EXPECT_EQ(LongMonthNames2()[1], u"of январь");
+  TStringList names;
+  names.Add(u"stale");
+  GetMonthNames(names);
+  ASSERT_EQ(names.Count(), 12);
+  EXPECT_EQ(names.Strings(0), u"январь");
+  EXPECT_EQ(names.Strings(11), u"декабрь");
+  EXPECT_THROW(LongMonthNames2()[0], EListError);
+  EXPECT_THROW(LongMonthNames2()[13], EListError);
+}
+
+TEST_F(UnderLocale, DateNameAndItsParameters) {
+  const TDateTime jan5 = D({2024, 1, 5});
+  EXPECT_EQ(GetDateName(jan5), u"5 of January 2024");
+  EXPECT_EQ(GetDateName(D({987, 12, 31})), u"31 of December 987");
+  ShortYearName() = u" AD";
+  EXPECT_EQ(GetDateName(jan5), u"5 of January 2024 AD");
+
+  InitDateTimeParams(u"y.", {u"w1", u"w2", u"w3", u"w4", u"w5", u"w6", u"w7", u"w8", u"w9", u"w10",
+                             u"w11", u"w12"});
+  EXPECT_EQ(GetDateName(jan5), u"5 w1 2024y.");
+  EXPECT_EQ(GetDateName(D({2024, 12, 9})), u"9 w12 2024y.");
+  InitDateTimeParams(u"", {UnicodeString(u"Jan.")});
+  EXPECT_EQ(GetDateName(jan5), u"5 Jan. 2024");
+  EXPECT_EQ(LongMonthNames2()[2], u"w2");
+
+  // A wrong call changes nothing.
+  EXPECT_THROW(InitDateTimeParams(u"x", {u"a", int64_t{3}}), EConvertError);
+  EXPECT_THROW(InitDateTimeParams(u"x", {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9",
+                                         u"10", u"11", u"12", u"13"}),
+               EConvertError);
+  EXPECT_EQ(GetDateName(jan5), u"5 Jan. 2024");
+}
+
+}  // namespace
+}  // namespace dz
