@@ -110,8 +110,11 @@ int32_t CXPosImpl(View sub, View text, int32_t start, int32_t occurrence) {
 
 template <class View>
 StrOf<View> Replace(View text, View oldPattern, View newPattern, bool caseSensitive) {
-  StrOf<View> r;
   if (oldPattern.empty()) return StrOf<View>(text);
+  // Sized for the common case of a replacement no longer than what it
+  // replaces, so that a large text is not copied again by every growth step.
+  StrOf<View> r;
+  r.reserve(text.size());
   if (caseSensitive) {
     size_t q = 0;
     for (size_t p; (p = text.find(oldPattern, q)) != View::npos; q = p + oldPattern.size()) {
