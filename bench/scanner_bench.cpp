@@ -9,7 +9,10 @@
 // tokens per second, and s_per_byte (shown as n for nanoseconds), which
 // must stay flat across sizes.
 // The Pascal runs carry a list of 40 reserved words, as a parser would.
+// rss_growth_MB is how much the peak resident size grew while scanning, the
+// source being loaded before: the scan itself holds only the queue.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <map>
 #include <regex>
@@ -101,6 +104,12 @@ size_t SourceBytes(const TStringList& lines) {
   return n;
 }
 
+long PeakRssKb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
 void Report(benchmark::State& state, size_t bytes, int64_t tokens) {
   state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
   state.counters["tokens"] = benchmark::Counter(static_cast<double>(tokens) * state.iterations(),
@@ -117,6 +126,7 @@ void BM_Scanner(benchmark::State& state, TSourceStyle style) {
   if (style == ssPascal)
     for (auto* w : kPascalWords) sc.RWords().Add(w);
   sc.SetSource(lines);
+  const long peakBefore = PeakRssKb();
   int64_t tokens = 0;
   for (auto _ : state) {
     tokens = 0;
@@ -126,6 +136,7 @@ void BM_Scanner(benchmark::State& state, TSourceStyle style) {
     }
   }
   Report(state, SourceBytes(lines), tokens);
+  state.counters["rss_growth_MB"] = static_cast<double>(PeakRssKb() - peakBefore) / 1024.0;
 }
 
 // The peer: just enough lexing to hand out the same kind of token stream.
