@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool utf8 = data[0] & 8;
   std::string narrow(reinterpret_cast<const char*>(data + 1), size - 1);
   std::u16string wide;
-  for (size_t i = 1; i + 1 < size; i += 2) wide.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+  for (size_t i = 1; i + 1 < size; i += 2)
+    wide.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
   std::u16string widened;
   for (unsigned char c : narrow) widened.push_back(c);
 

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char q = static_cast<char>(data[0]);
   std::string narrow(reinterpret_cast<const char*>(data + 1), size - 1);
   std::u16string wide;
-  for (size_t i = 1; i + 1 < size; i += 2) wide.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+  for (size_t i = 1; i + 1 < size; i += 2)
+    wide.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
   // Single bytes widened as well, so that the wide twin sees the same literals.
   std::u16string widened(narrow.begin(), narrow.end());
   for (auto& ch : widened) ch &= 0xFF;

@@ -45,7 +45,9 @@ const TFormatSettings& FixedPointSettings() {
   return fs;
 }
 
-bool IsFalseWord(std::u16string_view s) { return s == u"0" || CompareText(s, u"false") == 0; }
+bool IsFalseWord(std::u16string_view s) {
+  return s == u"0" || CompareText(s, u"false") == 0;
+}
 
 }  // namespace
 
@@ -70,8 +72,12 @@ int32_t SafeStrToInt(std::u16string_view s) {
   return TryStrToInt(std::u16string_view(t).substr(0, n), v) ? v : 0;
 }
 
-int32_t HexToInt(std::u16string_view s) { return ReadFromRight(s, 16, u" is not a hex digit"); }
-int32_t OctToInt(std::u16string_view s) { return ReadFromRight(s, 8, u" is not an oct digit"); }
+int32_t HexToInt(std::u16string_view s) {
+  return ReadFromRight(s, 16, u" is not a hex digit");
+}
+int32_t OctToInt(std::u16string_view s) {
+  return ReadFromRight(s, 8, u" is not an oct digit");
+}
 
 double XStrToFloat(std::u16string_view s, double defaultValue) {
   if (s.empty()) return defaultValue;
@@ -83,12 +89,22 @@ double ZStrToFloat(std::u16string_view s) {
   return TryStrToFloat(Trim(s), v, FormatSettings()) ? v : 0.0;
 }
 
-UnicodeString XFloatToStr(double value) { return FloatToStr(value, FixedPointSettings()); }
-UnicodeString XCurrToStr(Currency value) { return CurrToStr(value, FixedPointSettings()); }
+UnicodeString XFloatToStr(double value) {
+  return FloatToStr(value, FixedPointSettings());
+}
+UnicodeString XCurrToStr(Currency value) {
+  return CurrToStr(value, FixedPointSettings());
+}
 
-UnicodeString BoolToStr(bool b) { return b ? u"1" : u"0"; }
+UnicodeString BoolToStr(bool b) {
+  return b ? u"1" : u"0";
+}
 
-bool XStrToBool(std::u16string_view s) { return !s.empty() && !IsFalseWord(s); }
-bool NStrToBool(std::u16string_view s) { return !IsFalseWord(s); }
+bool XStrToBool(std::u16string_view s) {
+  return !s.empty() && !IsFalseWord(s);
+}
+bool NStrToBool(std::u16string_view s) {
+  return !IsFalseWord(s);
+}
 
 }  // namespace dz

@@ -10,7 +10,9 @@ namespace {
 template <class View>
 using StrOf = std::basic_string<typename View::value_type>;
 
-size_t Count(int32_t n) { return n < 1 ? 0 : static_cast<size_t>(n); }
+size_t Count(int32_t n) {
+  return n < 1 ? 0 : static_cast<size_t>(n);
+}
 
 template <class View>
 StrOf<View> Pad(View s, int32_t width, typename View::value_type c, bool left) {
@@ -58,10 +60,18 @@ StrOf<View> Names(View first, View second) {
 
 }  // namespace
 
-AnsiString SpaceA(int32_t n) { return AnsiString(Count(n), ' '); }
-UnicodeString SpaceW(int32_t n) { return UnicodeString(Count(n), u' '); }
-AnsiString Replicate(AnsiChar c, int32_t n) { return AnsiString(Count(n), c); }
-UnicodeString Replicate(WideChar c, int32_t n) { return UnicodeString(Count(n), c); }
+AnsiString SpaceA(int32_t n) {
+  return AnsiString(Count(n), ' ');
+}
+UnicodeString SpaceW(int32_t n) {
+  return UnicodeString(Count(n), u' ');
+}
+AnsiString Replicate(AnsiChar c, int32_t n) {
+  return AnsiString(Count(n), c);
+}
+UnicodeString Replicate(WideChar c, int32_t n) {
+  return UnicodeString(Count(n), c);
+}
 
 AnsiString ReplicateStr(std::string_view s, int32_t n) {
   AnsiString r;
@@ -76,11 +86,15 @@ UnicodeString ConcatWChar(std::u16string_view s, WideChar c) {
   return r;
 }
 
-AnsiString Padr(std::string_view s, int32_t width, AnsiChar c) { return Pad(s, width, c, false); }
+AnsiString Padr(std::string_view s, int32_t width, AnsiChar c) {
+  return Pad(s, width, c, false);
+}
 UnicodeString Padr(std::u16string_view s, int32_t width, WideChar c) {
   return Pad(s, width, c, false);
 }
-AnsiString Padl(std::string_view s, int32_t width, AnsiChar c) { return Pad(s, width, c, true); }
+AnsiString Padl(std::string_view s, int32_t width, AnsiChar c) {
+  return Pad(s, width, c, true);
+}
 UnicodeString Padl(std::u16string_view s, int32_t width, WideChar c) {
   return Pad(s, width, c, true);
 }
@@ -108,16 +122,24 @@ int32_t CharCount(std::u16string_view s, WideChar c) {
   return static_cast<int32_t>(std::count(s.begin(), s.end(), c));
 }
 
-AnsiString OnlyFileName(std::string_view name) { return WithoutExtension(name); }
-UnicodeString OnlyFileName(std::u16string_view name) { return WithoutExtension(name); }
+AnsiString OnlyFileName(std::string_view name) {
+  return WithoutExtension(name);
+}
+UnicodeString OnlyFileName(std::u16string_view name) {
+  return WithoutExtension(name);
+}
 AnsiString YChangeFileExt(std::string_view name, std::string_view extension) {
   return WithoutExtension(name).append(extension);
 }
 UnicodeString YChangeFileExt(std::u16string_view name, std::u16string_view extension) {
   return WithoutExtension(name).append(extension);
 }
-AnsiString YExtractFileExt(std::string_view name) { return Extension(name); }
-UnicodeString YExtractFileExt(std::u16string_view name) { return Extension(name); }
+AnsiString YExtractFileExt(std::string_view name) {
+  return Extension(name);
+}
+UnicodeString YExtractFileExt(std::u16string_view name) {
+  return Extension(name);
+}
 
 AnsiString FixPath(std::string_view path) {
   AnsiString r(path);
@@ -130,8 +152,7 @@ UnicodeString FixPath(std::u16string_view path) {
   return r;
 }
 
-AnsiString XConcPath(std::string_view first, std::string_view second,
-                     std::string_view separator) {
+AnsiString XConcPath(std::string_view first, std::string_view second, std::string_view separator) {
   if (first.empty()) return AnsiString(second);
   if (second.empty()) return AnsiString(first);
   // A character equals the separator string only when that is one character.
@@ -155,8 +176,8 @@ AnsiString ConcPath(std::string_view first, std::string_view second) {
   return XConcPath(first, second, "\\");
 }
 UnicodeString ConcPath(std::u16string_view first, std::u16string_view second) {
-  bool between = !first.empty() && !second.empty() && first.back() != u'\\' &&
-                 second.front() != u'\\';
+  bool between =
+      !first.empty() && !second.empty() && first.back() != u'\\' && second.front() != u'\\';
   return Join(first, between ? std::u16string_view(u"\\") : std::u16string_view(), second);
 }
 

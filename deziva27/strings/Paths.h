@@ -79,8 +79,7 @@ UnicodeString FixPath(std::u16string_view path);
 //           starts with separator, they are joined as they are (two
 //           separators may meet: "a/" + "/b" is "a//b"); otherwise the
 //           separator goes between.
-AnsiString XConcPath(std::string_view first, std::string_view second,
-                     std::string_view separator);
+AnsiString XConcPath(std::string_view first, std::string_view second, std::string_view separator);
 UnicodeString XConcPath(std::u16string_view first, std::u16string_view second,
                         std::u16string_view separator);
 // Joined by a backslash. 8-bit: XConcPath with "\". 16-bit: a backslash goes

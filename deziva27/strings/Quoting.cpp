@@ -17,8 +17,12 @@ uint32_t Code(Ch c) {
 
 // Message texts are 16-bit; the few 8-bit bytes that reach one are ASCII
 // digits and "#$" (the scan lets nothing else through), so widening suffices.
-UnicodeString Widen(std::string_view s) { return AsciiToUnicode(s); }
-UnicodeString Widen(std::u16string_view s) { return UnicodeString(s); }
+UnicodeString Widen(std::string_view s) {
+  return AsciiToUnicode(s);
+}
+UnicodeString Widen(std::u16string_view s) {
+  return UnicodeString(s);
+}
 
 template <class Str>
 void AppendDecimal(Str& out, uint32_t v) {
@@ -105,6 +109,7 @@ Str Unquoted(View s, typename Str::value_type q) {
 template <class Str, class View = std::basic_string_view<typename Str::value_type>>
 Str CEncode(View s, bool plainApostrophe, bool quoted) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr char kLetters[] = "abtnvfr";  // codes 7 to 13
   Str r;
   r.reserve(s.size() + 2);
   auto put = [&r](const char* esc) {
@@ -113,31 +118,21 @@ Str CEncode(View s, bool plainApostrophe, bool quoted) {
   if (quoted) r.push_back('"');
   for (auto ch : s) {
     uint32_t c = Code(ch);
-    switch (c) {
-      case 7: put("\\a"); break;
-      case 8: put("\\b"); break;
-      case 9: put("\\t"); break;
-      case 10: put("\\n"); break;
-      case 11: put("\\v"); break;
-      case 12: put("\\f"); break;
-      case 13: put("\\r"); break;
-      case '\\': put("\\\\"); break;
-      case '"':
-        if (quoted) r.push_back('\\');
-        r.push_back(ch);
-        break;
-      case '\'':
-        if (quoted && !plainApostrophe) r.push_back('\\');
-        r.push_back(ch);
-        break;
-      default:
-        if (c < 32) {
-          put("\\x");
-          r.push_back(kHex[c >> 4]);
-          r.push_back(kHex[c & 15]);
-        } else {
-          r.push_back(ch);
-        }
+    if (c >= 7 && c <= 13) {
+      r.push_back('\\');
+      r.push_back(kLetters[c - 7]);
+    } else if (c == '\\') {
+      put("\\\\");
+    } else if (c == '"' && quoted) {
+      put("\\\"");
+    } else if (c == '\'' && quoted && !plainApostrophe) {
+      put("\\'");
+    } else if (c < 32) {
+      put("\\x");
+      r.push_back(kHex[c >> 4]);
+      r.push_back(kHex[c & 15]);
+    } else {
+      r.push_back(ch);
     }
   }
   if (quoted) r.push_back('"');
@@ -153,10 +148,14 @@ uint32_t ReadEscapeDigits(View s, size_t& i, int32_t limit, uint32_t base) {
   for (int32_t count = 0; i < s.size() && (limit <= 0 || count < limit); ++i, ++count) {
     uint32_t b = Code(s[i]) & 0xFF;
     uint32_t d;
-    if (b >= '0' && b <= '9') d = b - '0';
-    else if (b >= 'A' && b <= 'F') d = b - 'A' + 10;
-    else if (b >= 'a' && b <= 'f') d = b - 'a' + 10;
-    else break;
+    if (b >= '0' && b <= '9')
+      d = b - '0';
+    else if (b >= 'A' && b <= 'F')
+      d = b - 'A' + 10;
+    else if (b >= 'a' && b <= 'f')
+      d = b - 'a' + 10;
+    else
+      break;
     if (d >= base) break;
     v = v * base + d;
   }
@@ -170,27 +169,24 @@ template <class View>
 uint32_t DecodeEscape(View s, size_t& i, int32_t limit, bool& wasHex, uint32_t& hexValue) {
   uint32_t e = Code(s[i + 1]);
   wasHex = false;
-  switch (e) {
-    case 'n': i += 2; return 10;
-    case 't': i += 2; return 9;
-    case 'v': i += 2; return 11;
-    case 'r': i += 2; return 13;
-    case 'a': i += 2; return 7;
-    case 'b': i += 2; return 8;
-    case 'f': i += 2; return 12;
-    case 'x':
-      i += 2;
-      wasHex = true;
-      hexValue = ReadEscapeDigits(s, i, limit, 16);
-      return hexValue & 0xFF;
-    default:
-      if (e >= '0' && e <= '9') {
-        i += 1;
-        return ReadEscapeDigits(s, i, limit, 8);
-      }
-      i += 2;
-      return e;
+  static constexpr std::string_view kLetters = "abtnvfr";  // codes 7 to 13
+  if (size_t k = e < 128 ? kLetters.find(static_cast<char>(e)) : kLetters.npos;
+      k != kLetters.npos) {
+    i += 2;
+    return static_cast<uint32_t>(7 + k);
   }
+  if (e == 'x') {
+    i += 2;
+    wasHex = true;
+    hexValue = ReadEscapeDigits(s, i, limit, 16);
+    return hexValue & 0xFF;
+  }
+  if (e >= '0' && e <= '9') {
+    i += 1;
+    return ReadEscapeDigits(s, i, limit, 8);
+  }
+  i += 2;
+  return e;
 }
 
 template <class View>
@@ -248,9 +244,15 @@ Str UnquotedC(View s, int32_t limit, int32_t& position) {
 
 }  // namespace
 
-AnsiString QuotedString(std::string_view s, AnsiChar q) { return Quoted<AnsiString>(s, q); }
-UnicodeString QuotedString(std::u16string_view s, WideChar q) { return Quoted<UnicodeString>(s, q); }
-AnsiString UnquotedString(std::string_view s, AnsiChar q) { return Unquoted<AnsiString>(s, q); }
+AnsiString QuotedString(std::string_view s, AnsiChar q) {
+  return Quoted<AnsiString>(s, q);
+}
+UnicodeString QuotedString(std::u16string_view s, WideChar q) {
+  return Quoted<UnicodeString>(s, q);
+}
+AnsiString UnquotedString(std::string_view s, AnsiChar q) {
+  return Unquoted<AnsiString>(s, q);
+}
 UnicodeString UnquotedString(std::u16string_view s, WideChar q) {
   return Unquoted<UnicodeString>(s, q);
 }
@@ -267,8 +269,12 @@ AnsiString QuotedCStringEx(std::string_view s, bool plainApostrophe) {
 UnicodeString QuotedCStringEx(std::u16string_view s, bool plainApostrophe) {
   return CStringEx(s, plainApostrophe, true);
 }
-AnsiString QuotedCString(std::string_view s) { return CStringEx(s, false, true); }
-UnicodeString QuotedCString(std::u16string_view s) { return CStringEx(s, false, true); }
+AnsiString QuotedCString(std::string_view s) {
+  return CStringEx(s, false, true);
+}
+UnicodeString QuotedCString(std::u16string_view s) {
+  return CStringEx(s, false, true);
+}
 
 AnsiChar GetCExtraSymbolEx(std::string_view s, int32_t digitLimit, int32_t& position) {
   return ExtraSymbol(s, digitLimit, position, false);

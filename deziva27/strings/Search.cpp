@@ -11,12 +11,18 @@ namespace {
 template <class View>
 using StrOf = std::basic_string<typename View::value_type>;
 
-AnsiString Lower(std::string_view s) { return AnsiLowerCase(s); }
-UnicodeString Lower(std::u16string_view s) { return WideLowerCase(s); }
+AnsiString Lower(std::string_view s) {
+  return AnsiLowerCase(s);
+}
+UnicodeString Lower(std::u16string_view s) {
+  return WideLowerCase(s);
+}
 
 // Length of the character that starts at s[i]: a surrogate pair counts as
 // one; an 8-bit character is one byte.
-size_t CharLen(std::string_view, size_t) { return 1; }
+size_t CharLen(std::string_view, size_t) {
+  return 1;
+}
 size_t CharLen(std::u16string_view s, size_t i) {
   bool pair = s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
               s[i + 1] <= 0xDFFF;
@@ -166,8 +172,7 @@ StrOf<View> After(View separator, View text, int32_t p) {
 int32_t XPos(std::string_view sub, std::string_view text, int32_t start, int32_t occurrence) {
   return XPosImpl(sub, text, start, occurrence);
 }
-int32_t XPos(std::u16string_view sub, std::u16string_view text, int32_t start,
-             int32_t occurrence) {
+int32_t XPos(std::u16string_view sub, std::u16string_view text, int32_t start, int32_t occurrence) {
   return XPosImpl(sub, text, start, occurrence);
 }
 
@@ -230,8 +235,12 @@ UnicodeString XReplaceStr(std::u16string_view text, std::u16string_view oldPatte
   return Replace(text, oldPattern, newPattern, caseSensitive);
 }
 
-AnsiString EraseSymbol(std::string_view text, AnsiChar c) { return Erase(text, c); }
-UnicodeString EraseSymbol(std::u16string_view text, WideChar c) { return Erase(text, c); }
+AnsiString EraseSymbol(std::string_view text, AnsiChar c) {
+  return Erase(text, c);
+}
+UnicodeString EraseSymbol(std::u16string_view text, WideChar c) {
+  return Erase(text, c);
+}
 
 AnsiString GetBeforeSep(std::string_view separator, std::string_view text) {
   return Before(text, Pos(separator, text));

@@ -31,8 +31,7 @@ namespace dz {
 // either string is empty, start is past the end, occurrence < 1 or there are
 // fewer matches.
 int32_t XPos(std::string_view sub, std::string_view text, int32_t start, int32_t occurrence);
-int32_t XPos(std::u16string_view sub, std::u16string_view text, int32_t start,
-             int32_t occurrence);
+int32_t XPos(std::u16string_view sub, std::u16string_view text, int32_t start, int32_t occurrence);
 
 // The same scanning backward, from a first candidate position down to 1. The
 // twins choose that first position differently:
@@ -41,8 +40,7 @@ int32_t XPos(std::u16string_view sub, std::u16string_view text, int32_t start,
 //   16-bit: start 0 or below -1 gives 0 at once; -1 or start >= length means
 //           the last position where sub fits; otherwise start.
 int32_t BXPos(std::string_view sub, std::string_view text, int32_t start, int32_t occurrence);
-int32_t BXPos(std::u16string_view sub, std::u16string_view text, int32_t start,
-              int32_t occurrence);
+int32_t BXPos(std::u16string_view sub, std::u16string_view text, int32_t start, int32_t occurrence);
 
 // XPos from position 1.
 int32_t PosNum(std::string_view sub, std::string_view text, int32_t occurrence);
@@ -52,8 +50,7 @@ int32_t PosNum(std::u16string_view sub, std::u16string_view text, int32_t occurr
 
 // XPos on the lower-cased operands.
 int32_t CXPos(std::string_view sub, std::string_view text, int32_t start, int32_t occurrence);
-int32_t CXPos(std::u16string_view sub, std::u16string_view text, int32_t start,
-              int32_t occurrence);
+int32_t CXPos(std::u16string_view sub, std::u16string_view text, int32_t start, int32_t occurrence);
 // First occurrence of the lower-cased sub in the lower-cased text. An empty sub
 // gives 0 in the 8-bit twin, 1 in a non-empty text in the 16-bit twin.
 int32_t CPos(std::string_view sub, std::string_view text);

@@ -66,10 +66,14 @@ TEST(DigitReaders, Values) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.text));
-    if (c.hex == kRaises) EXPECT_THROW(HexToInt(c.text), EYStringsError);
-    else EXPECT_EQ(HexToInt(c.text), c.hex);
-    if (c.oct == kRaises) EXPECT_THROW(OctToInt(c.text), EYStringsError);
-    else EXPECT_EQ(OctToInt(c.text), c.oct);
+    if (c.hex == kRaises)
+      EXPECT_THROW(HexToInt(c.text), EYStringsError);
+    else
+      EXPECT_EQ(HexToInt(c.text), c.hex);
+    if (c.oct == kRaises)
+      EXPECT_THROW(OctToInt(c.text), EYStringsError);
+    else
+      EXPECT_EQ(OctToInt(c.text), c.oct);
   }
 }
 
@@ -86,14 +90,10 @@ TEST(DigitReaders, MessageNamesRightmostBadCharacter) {
     bool hex;
     const char16_t* message;
   } cases[] = {
-      {u"1G", true, u"G is not a hex digit"},
-      {u"1g2h", true, u"h is not a hex digit"},
-      {u"$FF", true, u"$ is not a hex digit"},
-      {u"0x1", true, u"x is not a hex digit"},
-      {u"-1", true, u"- is not a hex digit"},
-      {u"8", false, u"8 is not an oct digit"},
-      {u"9a7", false, u"a is not an oct digit"},
-      {u" 1", false, u"  is not an oct digit"},
+      {u"1G", true, u"G is not a hex digit"},    {u"1g2h", true, u"h is not a hex digit"},
+      {u"$FF", true, u"$ is not a hex digit"},   {u"0x1", true, u"x is not a hex digit"},
+      {u"-1", true, u"- is not a hex digit"},    {u"8", false, u"8 is not an oct digit"},
+      {u"9a7", false, u"a is not an oct digit"}, {u" 1", false, u"  is not an oct digit"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.text));
@@ -139,10 +139,10 @@ TEST(BooleanConversions, FalseWordsAndEmpty) {
     const char16_t* text;
     bool x, n;
   } cases[] = {
-      {u"", false, true},      {u"0", false, false},    {u"false", false, false},
+      {u"", false, true},       {u"0", false, false},     {u"false", false, false},
       {u"False", false, false}, {u"FALSE", false, false}, {u"no", true, true},
-      {u" false", true, true}, {u"false ", true, true},  {u"00", true, true},
-      {u"1", true, true},      {u"f", true, true},      {u"falsey", true, true},
+      {u" false", true, true},  {u"false ", true, true},  {u"00", true, true},
+      {u"1", true, true},       {u"f", true, true},       {u"falsey", true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.text));

@@ -23,12 +23,9 @@ TEST(Padding, CutsToWidthFromTheStartOnBothSides) {
     char c;
     const char *right, *left;
   } cases[] = {
-      {"abc", 5, '*', "abc**", "**abc"},
-      {"abcdef", 3, '0', "abc", "abc"},
-      {"abc", 3, '0', "abc", "abc"},
-      {"abc", 0, '0', "", ""},
-      {"abc", -2, '0', "", ""},
-      {"", 2, '.', "..", ".."},
+      {"abc", 5, '*', "abc**", "**abc"}, {"abcdef", 3, '0', "abc", "abc"},
+      {"abc", 3, '0', "abc", "abc"},     {"abc", 0, '0', "", ""},
+      {"abc", -2, '0', "", ""},          {"", 2, '.', "..", ".."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.s) + " " + std::to_string(c.width));
@@ -71,7 +68,8 @@ TEST(FileNames, ExtensionRules) {
     const char* name;
     const char *only, *changed, *ext;  // OnlyFileName, YChangeFileExt(".bak"), YExtractFileExt
   } cases[] = {
-      {R"(C:\dir.old\file.tar.gz)", R"(C:\dir.old\file)", R"(C:\dir.old\file.bak)", ".old\\file.tar.gz"},
+      {R"(C:\dir.old\file.tar.gz)", R"(C:\dir.old\file)", R"(C:\dir.old\file.bak)",
+       ".old\\file.tar.gz"},
       {R"(C:\dir.old\file)", R"(C:\dir.old\file)", R"(C:\dir.old\file.bak)", ".old\\file"},
       {".profile", "", ".bak", ".profile"},
       {R"(C:\a\report.txt)", R"(C:\a\report)", R"(C:\a\report.bak)", ".txt"},

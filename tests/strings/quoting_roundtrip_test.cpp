@@ -17,10 +17,16 @@ Str RandomText(std::mt19937& rng) {
   Str s;
   for (int i = len(rng); i > 0; --i) {
     switch (kind(rng)) {
-      case 0: s.push_back(static_cast<Ch>(rng() % 32)); break;  // controls
+      case 0:
+        s.push_back(static_cast<Ch>(rng() % 32));
+        break;  // controls
       case 1:
-      case 2: s.push_back(static_cast<Ch>(kSpecial[rng() % (sizeof kSpecial - 1)])); break;
-      case 3: s.push_back(static_cast<Ch>(32 + rng() % 96)); break;
+      case 2:
+        s.push_back(static_cast<Ch>(kSpecial[rng() % (sizeof kSpecial - 1)]));
+        break;
+      case 3:
+        s.push_back(static_cast<Ch>(32 + rng() % 96));
+        break;
       default:
         // high bytes, or any code unit (surrogate halves included)
         s.push_back(static_cast<Ch>(sizeof(Ch) == 1 ? 128 + rng() % 128 : rng() % 0x10000));
@@ -58,14 +64,22 @@ void CheckRoundTrips(uint32_t seed) {
   }
 }
 
-TEST(LiteralRoundTrips, EightBit) { CheckRoundTrips<AnsiString>(27); }
-TEST(LiteralRoundTrips, SixteenBit) { CheckRoundTrips<UnicodeString>(2027); }
+TEST(LiteralRoundTrips, EightBit) {
+  CheckRoundTrips<AnsiString>(27);
+}
+TEST(LiteralRoundTrips, SixteenBit) {
+  CheckRoundTrips<UnicodeString>(2027);
+}
 
 // The run-on that the note above allows for, pinned so that nobody "fixes" it
 // silently in one twin only.
 TEST(LiteralRoundTrips, HexEscapeRunsOnWithoutLimit) {
-  EXPECT_EQ(UnquotedCString(QuotedCString("\x01" "A")), "\x1a");
-  EXPECT_EQ(UnquotedCString(QuotedCString(u"\x01" "A")), u"\x1a");
+  EXPECT_EQ(UnquotedCString(QuotedCString("\x01"
+                                          "A")),
+            "\x1a");
+  EXPECT_EQ(UnquotedCString(QuotedCString(u"\x01"
+                                          "A")),
+            u"\x1a");
 }
 
 }  // namespace

@@ -34,24 +34,15 @@ TEST(PascalLiterals, UnquotedString) {
   const struct {
     std::string in, out;
   } cases[] = {
-      {"''", ""},
-      {"'it''s'", "it's"},
-      {"'ab'#13#10'cd'", "ab\r\ncd"},
-      {"#65#66", "AB"},
-      {"#$41", "A"},
-      {"#$1F", "\x1f"},
-      {"#$ff", "\xff"},
-      {"#1F", "\x01"},        // F is outside quotes: reading ends there
-      {"abc", "abc"},         // no literal: passes through
-      {"'ab", "ab"},          // unterminated
-      {"'ab'xy", "ab"},
-      {"'a'#9", "a\t"},
-      {"#0", "\0"s},
-      {"#$", "\0"s},          // no hex digit reads as 0
-      {"x'a'", "x'a'"},
-      {"''''", "'"},
-      {"'''", "'"},
-      {"'' ", "'' "},          // empty value, not exactly two quotes
+      {"''", ""},           {"'it''s'", "it's"}, {"'ab'#13#10'cd'", "ab\r\ncd"},
+      {"#65#66", "AB"},     {"#$41", "A"},       {"#$1F", "\x1f"},
+      {"#$ff", "\xff"},     {"#1F", "\x01"},  // F is outside quotes: reading ends there
+      {"abc", "abc"},                         // no literal: passes through
+      {"'ab", "ab"},                          // unterminated
+      {"'ab'xy", "ab"},     {"'a'#9", "a\t"},    {"#0", "\0"s},
+      {"#$", "\0"s},  // no hex digit reads as 0
+      {"x'a'", "x'a'"},     {"''''", "'"},       {"'''", "'"},
+      {"'' ", "'' "},        // empty value, not exactly two quotes
       {"#$100000041", "A"},  // nine digits wrap to 32 bits
   };
   for (const auto& c : cases) {
@@ -127,23 +118,15 @@ TEST(CLiterals, GetCExtraSymbol) {
     unsigned code;
     int32_t next;
   } cases[] = {
-      {R"(\101)", 0, 'A', 5},
-      {R"(\x414)", 2, 'A', 5},
+      {R"(\101)", 0, 'A', 5},   {R"(\x414)", 2, 'A', 5},
       {R"(\x414)", 0, 0x14, 6},  // 0x414 cut to 8 bits
-      {R"(\)", 0, '\\', 2},
-      {"a", 0, 'a', 2},
-      {R"(\t\)", 0, 9, 3},
-      {R"(\\)", 0, '\\', 3},
-      {R"(\")", 0, '"', 3},
-      {R"(\?)", 0, '?', 3},
-      {R"(\e)", 0, 'e', 3},
-      {R"(\x)", 0, 0, 3},
-      {R"(\xg)", 0, 0, 3},
-      {R"(\8)", 0, 0, 2},     // 8 is no octal digit and stays unread
-      {R"(\0)", 0, 0, 3},
-      {R"(\377)", 0, 255, 5},
-      {R"(\1234)", 3, 'S', 5},
-      {R"(\779)", 0, 63, 4},
+      {R"(\)", 0, '\\', 2},     {"a", 0, 'a', 2},
+      {R"(\t\)", 0, 9, 3},      {R"(\\)", 0, '\\', 3},
+      {R"(\")", 0, '"', 3},     {R"(\?)", 0, '?', 3},
+      {R"(\e)", 0, 'e', 3},     {R"(\x)", 0, 0, 3},
+      {R"(\xg)", 0, 0, 3},      {R"(\8)", 0, 0, 2},  // 8 is no octal digit and stays unread
+      {R"(\0)", 0, 0, 3},       {R"(\377)", 0, 255, 5},
+      {R"(\1234)", 3, 'S', 5},  {R"(\779)", 0, 63, 4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in + " limit " + std::to_string(c.limit));
@@ -187,15 +170,12 @@ TEST(CLiterals, Utf8Pairs) {
     char16_t code;
     int32_t next;
   } cases[] = {
-      {uR"(\xC3\xA9)", true, u'\u00e9', 9},
-      {uR"(\xE2\x82AC)", true, u'\u20ac', 11},
-      {uR"(\xC3\xA9)", false, u'\u00c3', 5},
-      {uR"(\xC3)", true, u'\u00c3', 5},      // no second escape
-      {uR"(\xC3\x)", true, u'\u00c3', 5},    // nothing after the second x
-      {uR"(\xC3\xZ)", true, 211, 7},         // C3 00 is no UTF-8
-      {uR"(\x41\x42)", true, u'A', 9},
-      {uR"(\xFF\xFF)", true, 211, 9},
-      {uR"(\xF0\x9F98)", true, 211, 11},     // a truncated four-byte form
+      {uR"(\xC3\xA9)", true, u'\u00e9', 9},  {uR"(\xE2\x82AC)", true, u'\u20ac', 11},
+      {uR"(\xC3\xA9)", false, u'\u00c3', 5}, {uR"(\xC3)", true, u'\u00c3', 5},  // no second escape
+      {uR"(\xC3\x)", true, u'\u00c3', 5},  // nothing after the second x
+      {uR"(\xC3\xZ)", true, 211, 7},       // C3 00 is no UTF-8
+      {uR"(\x41\x42)", true, u'A', 9},       {uR"(\xFF\xFF)", true, 211, 9},
+      {uR"(\xF0\x9F98)", true, 211, 11},  // a truncated four-byte form
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.in));

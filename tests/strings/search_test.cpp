@@ -16,16 +16,16 @@ struct PosCase {
 
 TEST(ForwardSearch, XPosCountsOverlappingMatches) {
   const PosCase cases[] = {
-      {"aa", "aaaa", 1, 1, 1}, {"aa", "aaaa", 1, 2, 2}, {"aa", "aaaa", 1, 3, 3},
-      {"aa", "aaaa", 1, 4, 0}, {"b", "abcb", 3, 1, 4},  {"b", "abcb", 0, 1, 2},
-      {"b", "abcb", -9, 2, 4}, {"b", "abcb", 5, 1, 0},  {"b", "abcb", 4, 1, 4},
-      {"b", "abcb", 1, 0, 0},  {"b", "abcb", 1, -1, 0}, {"", "abc", 1, 1, 0},
+      {"aa", "aaaa", 1, 1, 1}, {"aa", "aaaa", 1, 2, 2},  {"aa", "aaaa", 1, 3, 3},
+      {"aa", "aaaa", 1, 4, 0}, {"b", "abcb", 3, 1, 4},   {"b", "abcb", 0, 1, 2},
+      {"b", "abcb", -9, 2, 4}, {"b", "abcb", 5, 1, 0},   {"b", "abcb", 4, 1, 4},
+      {"b", "abcb", 1, 0, 0},  {"b", "abcb", 1, -1, 0},  {"", "abc", 1, 1, 0},
       {"a", "", 1, 1, 0},      {"abcd", "abc", 1, 1, 0}, {"bc", "abcbc", 3, 1, 4},
       {"cb", "abcb", 3, 1, 3},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.sub) + " in " + c.text + " from " + std::to_string(c.start) +
-                 " #" + std::to_string(c.occurrence));
+    SCOPED_TRACE(std::string(c.sub) + " in " + c.text + " from " + std::to_string(c.start) + " #" +
+                 std::to_string(c.occurrence));
     EXPECT_EQ(XPos(c.sub, c.text, c.start, c.occurrence), c.expected);
     EXPECT_EQ(XPos(ToUnicode(c.sub), ToUnicode(c.text), c.start, c.occurrence), c.expected);
     if (c.start == 1) {
@@ -41,16 +41,16 @@ TEST(BackwardSearch, TwinsChooseTheFirstPositionDifferently) {
     const char* text;
     int32_t start, occurrence, narrow, wide;
   } cases[] = {
-      {"b", "abcb", 0, 1, 4, 0},     {"b", "abcb", -1, 1, 4, 4},   {"b", "abcb", -2, 1, 4, 0},
-      {"b", "abcb", 3, 1, 2, 2},     {"b", "abcb", 4, 2, 2, 2},    {"b", "abcb", 4, 1, 4, 4},
-      {"b", "abcb", 99, 1, 4, 4},    {"b", "abcb", 1, 1, 0, 0},    {"b", "abcb", 2, 3, 0, 0},
-      {"bc", "abcbc", 5, 1, 4, 4},   {"bc", "abcbc", 3, 1, 2, 2},  {"bc", "abcbc", 4, 2, 2, 2},
-      {"aa", "aaaa", 0, 3, 1, 0},    {"aa", "aaaa", -1, 2, 2, 2},  {"abcde", "abc", 0, 1, 0, 0},
-      {"", "abc", 2, 1, 0, 0},       {"a", "", -1, 1, 0, 0},       {"b", "abcb", 4, 0, 0, 0},
+      {"b", "abcb", 0, 1, 4, 0},   {"b", "abcb", -1, 1, 4, 4},  {"b", "abcb", -2, 1, 4, 0},
+      {"b", "abcb", 3, 1, 2, 2},   {"b", "abcb", 4, 2, 2, 2},   {"b", "abcb", 4, 1, 4, 4},
+      {"b", "abcb", 99, 1, 4, 4},  {"b", "abcb", 1, 1, 0, 0},   {"b", "abcb", 2, 3, 0, 0},
+      {"bc", "abcbc", 5, 1, 4, 4}, {"bc", "abcbc", 3, 1, 2, 2}, {"bc", "abcbc", 4, 2, 2, 2},
+      {"aa", "aaaa", 0, 3, 1, 0},  {"aa", "aaaa", -1, 2, 2, 2}, {"abcde", "abc", 0, 1, 0, 0},
+      {"", "abc", 2, 1, 0, 0},     {"a", "", -1, 1, 0, 0},      {"b", "abcb", 4, 0, 0, 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.sub) + " in " + c.text + " from " + std::to_string(c.start) +
-                 " #" + std::to_string(c.occurrence));
+    SCOPED_TRACE(std::string(c.sub) + " in " + c.text + " from " + std::to_string(c.start) + " #" +
+                 std::to_string(c.occurrence));
     EXPECT_EQ(BXPos(c.sub, c.text, c.start, c.occurrence), c.narrow);
     EXPECT_EQ(BXPos(ToUnicode(c.sub), ToUnicode(c.text), c.start, c.occurrence), c.wide);
   }
@@ -59,7 +59,7 @@ TEST(BackwardSearch, TwinsChooseTheFirstPositionDifferently) {
 TEST(CaselessSearch, FoldsBothOperands) {
   const PosCase cases[] = {
       {"AB", "xaBab", 1, 2, 4}, {"ab", "XABAB", 3, 1, 4}, {"Q", "abc", 1, 1, 0},
-      {"", "abc", 1, 1, 0},    {"b", "aBcB", 5, 1, 0},
+      {"", "abc", 1, 1, 0},     {"b", "aBcB", 5, 1, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.sub) + " in " + c.text);
@@ -101,14 +101,10 @@ TEST(Replacement, LeftToRightWithoutRescanning) {
   const struct {
     const char *text, *oldPattern, *newPattern, *sensitive, *insensitive;
   } cases[] = {
-      {"aaaa", "aa", "a", "aa", "aa"},
-      {"axb", "x", "xx", "axxb", "axxb"},
-      {"abc", "", "Z", "abc", "abc"},
-      {"ABCabc", "abc", "X", "ABCX", "XX"},
-      {"aAaA", "a", "", "AA", ""},
-      {"", "a", "b", "", ""},
-      {"abab", "ab", "ab", "abab", "abab"},
-      {"xAbX", "aB", "<$0>", "xAbX", "x<$0>X"},
+      {"aaaa", "aa", "a", "aa", "aa"},      {"axb", "x", "xx", "axxb", "axxb"},
+      {"abc", "", "Z", "abc", "abc"},       {"ABCabc", "abc", "X", "ABCX", "XX"},
+      {"aAaA", "a", "", "AA", ""},          {"", "a", "b", "", ""},
+      {"abab", "ab", "ab", "abab", "abab"}, {"xAbX", "aB", "<$0>", "xAbX", "x<$0>X"},
       {"aaa", "aaaa", "b", "aaa", "aaa"},
   };
   for (const auto& c : cases) {
@@ -118,9 +114,9 @@ TEST(Replacement, LeftToRightWithoutRescanning) {
               ToUnicode(c.sensitive));
     EXPECT_EQ(XReplaceStr(c.text, c.oldPattern, c.newPattern, true), c.sensitive);
     EXPECT_EQ(XReplaceStr(c.text, c.oldPattern, c.newPattern, false), c.insensitive);
-    EXPECT_EQ(XReplaceStr(ToUnicode(c.text), ToUnicode(c.oldPattern), ToUnicode(c.newPattern),
-                          false),
-              ToUnicode(c.insensitive));
+    EXPECT_EQ(
+        XReplaceStr(ToUnicode(c.text), ToUnicode(c.oldPattern), ToUnicode(c.newPattern), false),
+        ToUnicode(c.insensitive));
   }
   EXPECT_EQ(XReplaceStr(u"\u0414\u0434", u"\u0434", u"+", false), u"++");
   EXPECT_EQ(EraseSymbol(" a b ", ' '), "ab");

@@ -27,7 +27,8 @@ int RunStr(const Args& args) {
       ++i;
       break;
     }
-    if (args[i] != "-q" || i + 1 == args.size()) throw UsageError("unknown option '" + args[i] + "'");
+    if (args[i] != "-q" || i + 1 == args.size())
+      throw UsageError("unknown option '" + args[i] + "'");
     UnicodeString q = Utf8ToUtf16(args[++i]);
     if (q.size() != 1) throw UsageError("the quote must be one character");
     quote = q[0];
@@ -35,11 +36,16 @@ int RunStr(const Args& args) {
   if (args.size() > i + 1) throw UsageError("one TEXT at most");
   const UnicodeString text = Utf8ToUtf16(InputText(args, i));
   UnicodeString out;
-  if (action == "quote") out = QuotedString(text, quote);
-  else if (action == "unquote") out = UnquotedString(text, quote);
-  else if (action == "cquote") out = QuotedCString(text);
-  else if (action == "cunquote") out = UnquotedCString(text);
-  else throw UsageError("unknown action '" + action + "'");
+  if (action == "quote")
+    out = QuotedString(text, quote);
+  else if (action == "unquote")
+    out = UnquotedString(text, quote);
+  else if (action == "cquote")
+    out = QuotedCString(text);
+  else if (action == "cunquote")
+    out = UnquotedCString(text);
+  else
+    throw UsageError("unknown action '" + action + "'");
   std::string bytes = Utf16ToUtf8(out);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fputc('\n', stdout);
