@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
+#include "deziva27/host/Icu.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/strings/CharClasses.h"
 
@@ -66,34 +68,71 @@ bool EqualToSymbolsImpl(std::basic_string_view<Ch> a, std::basic_string_view<Ch>
 //    stars at their leftmost occurrences leaves the most room for the rest,
 //    so only the last segment's end has to be chosen, within the range above.
 
-template <class Ch>
+// How two characters are compared: exactly, or with ASCII letters folded.
+// The folded form serves caseless matching of ASCII text, where lower-casing
+// both strings first would give the same answer at the price of two copies.
+struct Exact {
+  template <class Ch>
+  static bool Same(Ch a, Ch b) {
+    return a == b;
+  }
+  template <class Ch>
+  static size_t Find(std::basic_string_view<Ch> text, std::basic_string_view<Ch> lit, size_t from) {
+    return text.find(lit, from);
+  }
+};
+
+struct AsciiFold {
+  template <class Ch>
+  static Ch Low(Ch c) {
+    return c >= Ch('A') && c <= Ch('Z') ? Ch(c + 32) : c;
+  }
+  template <class Ch>
+  static bool Same(Ch a, Ch b) {
+    return Low(a) == Low(b);
+  }
+  template <class Ch>
+  static size_t Find(std::basic_string_view<Ch> text, std::basic_string_view<Ch> lit, size_t from) {
+    if (lit.empty()) return from <= text.size() ? from : std::basic_string_view<Ch>::npos;
+    const Ch first = Low(lit[0]);
+    for (size_t at = from; at < text.size() && lit.size() <= text.size() - at; ++at) {
+      if (Low(text[at]) != first) continue;
+      size_t k = 1;
+      while (k < lit.size() && Same(text[at + k], lit[k])) ++k;
+      if (k == lit.size()) return at;
+    }
+    return std::basic_string_view<Ch>::npos;
+  }
+};
+
+template <class Eq, class Ch>
 bool SegmentAt(std::basic_string_view<Ch> text, size_t at, std::basic_string_view<Ch> seg) {
   if (at > text.size() || seg.size() > text.size() - at) return false;
   for (size_t k = 0; k < seg.size(); ++k)
-    if (seg[k] != Ch('?') && seg[k] != text[at + k]) return false;
+    if (seg[k] != Ch('?') && !Eq::Same(seg[k], text[at + k])) return false;
   return true;
 }
 
 // Leftmost start at or after from where seg (which begins with a literal)
-// matches; npos when none. The literal head is found with the library's
-// search, then the remainder is checked in place.
-template <class Ch>
+// matches; npos when none. The literal head is searched for, then the
+// remainder is checked in place.
+template <class Eq, class Ch>
 size_t FindSegment(std::basic_string_view<Ch> text, std::basic_string_view<Ch> seg, size_t from) {
   using View = std::basic_string_view<Ch>;
   const size_t q = seg.find(Ch('?'));
-  if (q == View::npos) return text.find(seg, from);
+  if (q == View::npos) return Eq::Find(text, seg, from);
   const View head = seg.substr(0, q);
   while (from <= text.size() && seg.size() <= text.size() - from) {
-    const size_t at = text.find(head, from);
+    const size_t at = Eq::Find(text, head, from);
     if (at == View::npos || seg.size() > text.size() - at) return View::npos;
-    if (SegmentAt(text, at, seg)) return at;
+    if (SegmentAt<Eq>(text, at, seg)) return at;
     from = at + 1;
   }
   return View::npos;
 }
 
-template <class Ch>
-bool FitExact(std::basic_string_view<Ch> text, std::basic_string_view<Ch> templ) {
+template <class Eq, class Ch>
+bool Fit(std::basic_string_view<Ch> text, std::basic_string_view<Ch> templ) {
   using View = std::basic_string_view<Ch>;
   constexpr Ch kStar = Ch('*'), kAny = Ch('?');
   if (templ.size() == 1 && templ[0] == kStar) return true;
@@ -110,13 +149,13 @@ bool FitExact(std::basic_string_view<Ch> text, std::basic_string_view<Ch> templ)
   const size_t lo = finalStar ? 0 : (n > m ? n - m : 0);
 
   size_t star = head.find(kStar);
-  if (star == View::npos) return head.size() >= lo && SegmentAt(text, 0, head);
-  if (!SegmentAt(text, 0, head.substr(0, star))) return false;
+  if (star == View::npos) return head.size() >= lo && SegmentAt<Eq>(text, 0, head);
+  if (!SegmentAt<Eq>(text, 0, head.substr(0, star))) return false;
   size_t pos = star;
   View rest = head.substr(star + 1);
   for (star = rest.find(kStar); star != View::npos; star = rest.find(kStar)) {
     const View seg = rest.substr(0, star);
-    const size_t at = FindSegment(text, seg, pos);
+    const size_t at = FindSegment<Eq>(text, seg, pos);
     if (at == View::npos) return false;
     pos = at + seg.size();
     rest = rest.substr(star + 1);
@@ -124,10 +163,24 @@ bool FitExact(std::basic_string_view<Ch> text, std::basic_string_view<Ch> templ)
   // rest is the last segment; it must end at some x in [max(lo, pos + len), n].
   const size_t len = rest.size();
   if (pos > n || len > n - pos) return false;
-  if (finalStar) return FindSegment(text, rest, pos) != View::npos;
+  if (finalStar) return FindSegment<Eq>(text, rest, pos) != View::npos;
   for (size_t x = std::max(lo, pos + len); x <= n; ++x)
-    if (SegmentAt(text, x - len, rest)) return true;
+    if (SegmentAt<Eq>(text, x - len, rest)) return true;
   return false;
+}
+
+template <class Ch>
+bool IsAsciiText(std::basic_string_view<Ch> s) {
+  for (Ch c : s)
+    if (static_cast<std::make_unsigned_t<Ch>>(c) >= 0x80) return false;
+  return true;
+}
+
+// Whether lower-casing ASCII text in the system locale only folds A-Z; the
+// Turkic locales map "I" to a dotless i instead.
+bool AsciiFoldIsLowerCase() {
+  const char* loc = detail::CaseLocale();
+  return std::strncmp(loc, "tr", 2) != 0 && std::strncmp(loc, "az", 2) != 0;
 }
 
 template <class Ch>
@@ -152,15 +205,19 @@ bool EqualToSpaces(std::u16string_view a, std::u16string_view b) {
 }
 
 bool FitToTemplate(std::string_view text, std::string_view templ, bool caseSensitive) {
-  if (caseSensitive) return FitExact(text, templ);
+  if (caseSensitive) return Fit<Exact>(text, templ);
+  if (IsAsciiText(text) && IsAsciiText(templ) && AsciiFoldIsLowerCase())
+    return Fit<AsciiFold>(text, templ);
   const AnsiString t = AnsiLowerCase(text), p = AnsiLowerCase(templ);
-  return FitExact(std::string_view(t), std::string_view(p));
+  return Fit<Exact>(std::string_view(t), std::string_view(p));
 }
 
 bool FitToTemplate(std::u16string_view text, std::u16string_view templ, bool caseSensitive) {
-  if (caseSensitive) return FitExact(text, templ);
+  if (caseSensitive) return Fit<Exact>(text, templ);
+  if (IsAsciiText(text) && IsAsciiText(templ) && AsciiFoldIsLowerCase())
+    return Fit<AsciiFold>(text, templ);
   const WideString t = WideLowerCase(text), p = WideLowerCase(templ);
-  return FitExact(std::u16string_view(t), std::u16string_view(p));
+  return Fit<Exact>(std::u16string_view(t), std::u16string_view(p));
 }
 
 bool ContainsAsWholeWord(std::string_view text, std::string_view word) {

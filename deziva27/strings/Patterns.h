@@ -34,7 +34,9 @@ bool EqualToSpaces(std::u16string_view a, std::u16string_view b);
 //       "a*?" and "*?b" fit nothing.
 // Literal runs between wildcards must match exactly. With caseSensitive false
 // both strings are lower-cased first (AnsiLowerCase for the 8-bit twin,
-// WideLowerCase for the 16-bit one) and then matched exactly.
+// WideLowerCase for the 16-bit one) and then matched exactly; ASCII text in a
+// locale whose lower case of A-Z is a-z is folded in place to the same effect,
+// without the two copies.
 //
 // The answer is that of trying, for each '*', every occurrence of the literal
 // run that follows it, but the matcher never backtracks: it places the runs

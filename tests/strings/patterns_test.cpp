@@ -129,29 +129,46 @@ TEST_F(Patterns, FitToTemplateDoesNotBlowUpOnManyStars) {
 }
 
 // Random small templates against random small texts over an alphabet that
-// makes occurrences overlap, both widths and both case flags.
+// makes occurrences overlap, both widths and both case flags. The accented
+// letters (the same bytes in code page 1252) send caseless cases down the
+// locale's lower-casing instead of the ASCII folding.
 TEST_F(Patterns, FitToTemplateAgreesWithBacktrackingOnRandomCases) {
   std::mt19937 rng(20260512);
-  const char textAlphabet[] = {'a', 'b', 'A', '*', '?'};
-  const char templAlphabet[] = {'a', 'b', 'A', 'B', '*', '*', '?'};
+  const char16_t textAlphabet[] = {u'a', u'b', u'A', 0xC9, u'*', u'?'};
+  const char16_t templAlphabet[] = {u'a', u'b', u'A', u'B', 0xE9, u'*', u'*', u'?'};
   int checked = 0;
   for (int round = 0; round < 100000; ++round) {
-    std::string text, templ;
+    UnicodeString text, templ;
     const int tl = std::uniform_int_distribution<int>(0, 9)(rng);
     const int pl = std::uniform_int_distribution<int>(0, 7)(rng);
-    for (int k = 0; k < tl; ++k) text += textAlphabet[rng() % (round % 3 == 0 ? 5 : 3)];
-    for (int k = 0; k < pl; ++k) templ += templAlphabet[rng() % 7];
+    const bool accented = round % 4 == 0;
+    for (int k = 0; k < tl; ++k) text += textAlphabet[rng() % (round % 3 == 0 ? 6 : 3 + accented)];
+    for (int k = 0; k < pl; ++k) {
+      const char16_t c = templAlphabet[rng() % 8];
+      templ += c != 0xE9 || accented ? c : u'a';
+    }
     const bool caseSensitive = round & 1;
-    const UnicodeString ut = U(text), up = U(templ);
-    const bool expected =
-        caseSensitive ? OracleFit(ut, up) : OracleFit(LowerCase(ut), LowerCase(up));
-    ASSERT_EQ(FitToTemplate(ut, up, caseSensitive), expected)
-        << "\"" << text << "\" ~ \"" << templ << "\" case " << caseSensitive;
-    ASSERT_EQ(FitToTemplate(std::string_view(text), templ, caseSensitive), expected)
-        << "\"" << text << "\" ~ \"" << templ << "\" case " << caseSensitive;
+    const bool expected = caseSensitive ? OracleFit(text, templ)
+                                        : OracleFit(WideLowerCase(text), WideLowerCase(templ));
+    const std::string bytesText(text.begin(), text.end()), bytesTempl(templ.begin(), templ.end());
+    ASSERT_EQ(FitToTemplate(text, templ, caseSensitive), expected)
+        << Utf16ToUtf8(text) << " ~ " << Utf16ToUtf8(templ) << " case " << caseSensitive;
+    ASSERT_EQ(FitToTemplate(std::string_view(bytesText), bytesTempl, caseSensitive), expected)
+        << Utf16ToUtf8(text) << " ~ " << Utf16ToUtf8(templ) << " case " << caseSensitive;
     ++checked;
   }
   EXPECT_EQ(checked, 100000);
+}
+
+TEST_F(Patterns, FitToTemplateFoldsAsTheLocaleDoes) {
+  // In Turkish "I" lowers to a dotless i, so folding ASCII letters alone would
+  // answer wrongly there.
+  EXPECT_TRUE(FitToTemplate(u"FILE.TXT", u"file.*", false));
+  ASSERT_TRUE(SetSystemLocale("tr-TR"));
+  EXPECT_FALSE(FitToTemplate(u"FILE.TXT", u"file.*", false));
+  EXPECT_FALSE(FitToTemplate(std::string_view("FILE.TXT"), "file.*", false));
+  EXPECT_TRUE(FitToTemplate(u"\u0130", u"i", false));
+  ASSERT_TRUE(SetSystemLocale("en-US"));
 }
 
 TEST_F(Patterns, ContainsAsWholeWordLooksAtTheFirstOccurrenceOnly) {
