@@ -315,6 +315,27 @@ void Encoder::Run() {
 
 // --- Decoder -------------------------------------------------------------------
 
+constexpr size_t kSafeIn = kLZMaxLiteralRun + 1;  // the longest token
+
+// Appends the len (<= 18) bytes that start off back from out, as a forward
+// byte-by-byte copy would; may write up to 24 bytes.
+inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
+  const uint8_t* from = out - off;
+  if (off >= 16) {
+    // The second part reads only bytes the first has put in place.
+    std::memcpy(out, from, 16);
+    std::memcpy(out + 16, from + 16, 8);
+  } else if (off >= 8) {
+    std::memcpy(out, from, 8);
+    std::memcpy(out + 8, from + 8, 8);
+    std::memcpy(out + 16, from + 16, 8);
+  } else if (off == 1) {
+    std::memset(out, *from, 24);
+  } else {
+    for (size_t i = 0; i < len; ++i) out[i] = from[i];
+  }
+}
+
 class Decoder {
  public:
   Decoder(TStream& src, TStream& dest, const TCoderProgress& progress)
@@ -379,6 +400,34 @@ void Decoder::Run() {
     if (out >= flushAt) FlushOut(out);
     const uint8_t* in = FIn.data() + FInHead;
     size_t avail = FInLen - FInHead;
+    if (avail > kSafeIn) {
+      // Every token that starts before inSafe lies whole in the buffer, and
+      // every copy may run a little past its end into the slack: only the
+      // offsets need checking here.
+      const uint8_t* const inEnd = in + avail;
+      const uint8_t* const inSafe = inEnd - kSafeIn;
+      while (in < inSafe && out < flushAt) {
+        uint8_t b = in[0];
+        if (b & 1) {
+          unsigned w = b | unsigned{in[1]} << 8;
+          size_t off = (w & 0x0FFF) >> 1;
+          size_t len = (w >> 12) + kLZMinMatch;
+          if (off - 1 >= static_cast<size_t>(out - base))  // also catches 0
+            RaiseBadOffset(static_cast<int64_t>(off), FInPos - (inEnd - in));
+          CopyMatch(out, off, len);
+          out += len;
+          in += 2;
+        } else {
+          size_t n = b >> 1;
+          for (size_t i = 0; i < n; i += 32) std::memcpy(out + i, in + 1 + i, 32);
+          out += n;
+          in += 1 + n;
+        }
+        if constexpr (kReport) FProgress(FInPos - (inEnd - in), FSrcSize);
+      }
+      FInHead = static_cast<size_t>(in - FIn.data());
+      continue;
+    }
     uint8_t b = in[0];
     if (b & 1) {
       if (avail < 2) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
@@ -387,20 +436,7 @@ void Decoder::Run() {
       size_t len = (w >> 12) + kLZMinMatch;
       if (off == 0 || off > static_cast<size_t>(out - base))
         RaiseBadOffset(static_cast<int64_t>(off), FInPos - static_cast<int64_t>(avail));
-      const uint8_t* from = out - off;
-      if (off >= 16) {
-        // Both 16-byte halves read only bytes already in place.
-        std::memcpy(out, from, 16);
-        std::memcpy(out + 16, from + 16, 8);
-      } else if (off >= 8) {
-        std::memcpy(out, from, 8);
-        std::memcpy(out + 8, from + 8, 8);
-        std::memcpy(out + 16, from + 16, 8);
-      } else if (off == 1) {
-        std::memset(out, *from, 24);
-      } else {
-        for (size_t i = 0; i < len; ++i) out[i] = from[i];
-      }
+      CopyMatch(out, off, len);
       out += len;
       FInHead += 2;
     } else {
