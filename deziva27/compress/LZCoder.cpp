@@ -56,10 +56,9 @@ inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
   return len < cap ? len : cap;
 }
 
-// The per-byte candidate rings. A slot keeps the position and the four bytes
-// that follow it, so that the search can tell with a few vector compares
-// which candidates reach 3, 4 or 5 bytes, and measure only those that could
-// beat the best so far, without touching the data.
+// The per-byte candidate rings. A slot keeps the position and the two bytes
+// that follow it, so that a few vector compares rule out every candidate that
+// cannot reach 3 bytes, without touching the data. Most searches end there.
 // Positions that left the window need no purging: they are older than every
 // live one in a ring, so the newest-first search meets them last and stops
 // there, as the plain search does after dropping them. Slots never written
@@ -67,14 +66,12 @@ inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
 struct Dictionary {
   static constexpr int kSlots = kLZPositionsPerByte;  // 40, five vectors of 8
   static constexpr int64_t kNever = INT64_MIN / 2;
-  alignas(16) uint16_t Next12[256][kSlots];  // bytes 1 and 2 after the position
-  alignas(16) uint16_t Next34[256][kSlots];  // bytes 3 and 4
+  alignas(16) uint16_t Next[256][kSlots];  // the two bytes after the position
   int64_t Pos[256][kSlots];
   uint8_t Head[256];  // the slot the next position goes to
 
   Dictionary() {
-    std::memset(Next12, 0, sizeof Next12);
-    std::memset(Next34, 0, sizeof Next34);
+    std::memset(Next, 0, sizeof Next);
     std::memset(Head, 0, sizeof Head);
     for (auto& row : Pos)
       for (int64_t& p : row) p = kNever;
@@ -84,64 +81,29 @@ struct Dictionary {
     uint8_t b = p[0];
     int h = Head[b];
     Pos[b][h] = pos;
-    Next12[b][h] = Load16(p + 1);
-    Next34[b][h] = Load16(p + 3);
+    Next[b][h] = Load16(p + 1);
     Head[b] = static_cast<uint8_t>(h + 1 == kSlots ? 0 : h + 1);
   }
 
   // Bit s of the result is set when slot s of list b is followed by the two
-  // bytes n12 (a match of at least 3 bytes).
-  uint64_t Reach3(uint8_t b, uint16_t n12) const {
-    const uint16_t* row = Next12[b];
+  // bytes next (a match of at least 3 bytes).
+  uint64_t Reach3(uint8_t b, uint16_t next) const {
+    const uint16_t* row = Next[b];
 #if defined(__SSE2__)
-    __m128i t = _mm_set1_epi16(static_cast<short>(n12));
+    __m128i t = _mm_set1_epi16(static_cast<short>(next));
     auto eq = [&](int k) {
       return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(row + 8 * k)), t);
     };
-    return Pack(eq(0), eq(1), eq(2), eq(3), eq(4));
+    auto m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(0), eq(1))));
+    auto m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(2), eq(3))));
+    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(4), eq(4))));
+    return uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2 & 0xFF} << 32;
 #else
     uint64_t m = 0;
-    for (int i = 0; i < kSlots; ++i) m |= uint64_t{row[i] == n12} << i;
+    for (int i = 0; i < kSlots; ++i) m |= uint64_t{row[i] == next} << i;
     return m;
 #endif
   }
-
-  // Among the slots of reach3, those followed by byte 3 too (reach 4) and by
-  // bytes 3 and 4 (reach 5).
-  void Reach45(uint8_t b, uint16_t n34, uint64_t reach3, uint64_t& reach4,
-               uint64_t& reach5) const {
-    const uint16_t* row = Next34[b];
-#if defined(__SSE2__)
-    __m128i t34 = _mm_set1_epi16(static_cast<short>(n34));
-    __m128i t3 = _mm_set1_epi16(static_cast<short>(n34 << 8));
-    __m128i e4[5], e5[5];
-    for (int k = 0; k < 5; ++k) {
-      __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(row + 8 * k));
-      e4[k] = _mm_cmpeq_epi16(_mm_slli_epi16(v, 8), t3);
-      e5[k] = _mm_cmpeq_epi16(v, t34);
-    }
-    reach4 = reach3 & Pack(e4[0], e4[1], e4[2], e4[3], e4[4]);
-    reach5 = reach3 & Pack(e5[0], e5[1], e5[2], e5[3], e5[4]);
-#else
-    reach4 = reach5 = 0;
-    for (int i = 0; i < kSlots; ++i) {
-      reach4 |= uint64_t{(row[i] & 0xFF) == (n34 & 0xFF)} << i;
-      reach5 |= uint64_t{row[i] == n34} << i;
-    }
-    reach4 &= reach3;
-    reach5 &= reach3;
-#endif
-  }
-
-#if defined(__SSE2__)
-  // Five vectors of 16-bit lane results to one bit per lane.
-  static uint64_t Pack(__m128i a, __m128i b, __m128i c, __m128i d, __m128i e) {
-    auto m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)));
-    auto m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(c, d)));
-    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(e, e)));
-    return uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2 & 0xFF} << 32;
-  }
-#endif
 };
 
 class Encoder {
@@ -167,7 +129,7 @@ class Encoder {
   }
   uint8_t* At(int64_t pos) { return FBuf.data() + (pos - FBase); }
   // The longest usable match at cur, with its distance in off; 0 when none.
-  int Search(int64_t cur, int cap, int64_t windowStart, int& off);
+  inline int Search(int64_t cur, int cap, int64_t windowStart, int& off);
 
   TStream& FSrc;
   TStream& FDest;
@@ -202,7 +164,10 @@ void Encoder::FlushLiterals() {
   FLitCount = 0;
 }
 
-int Encoder::Search(int64_t cur, int cap, int64_t windowStart, int& off) {
+// Inlined into the coding loop: a call per token costs more than the
+// search itself when there is no candidate.
+__attribute__((always_inline)) inline int Encoder::Search(int64_t cur, int cap,
+                                                          int64_t windowStart, int& off) {
   const uint8_t* p = At(cur);
   uint8_t b = p[0];
   const Dictionary& dict = *FDict;
@@ -211,40 +176,20 @@ int Encoder::Search(int64_t cur, int cap, int64_t windowStart, int& off) {
   int h = dict.Head[b];
   const int64_t* pos = dict.Pos[b];
   uint64_t below = (uint64_t{1} << h) - 1;
-  // Newest first: the slots below Head downwards, then the wrapped part.
-  uint64_t parts[2] = {reach3 & below, reach3 & ~below};
   int best = 0;
-  // The first candidate is measured directly. Only when more remain are the
-  // 4- and 5-byte reaches worked out, so that from then on only candidates
-  // that can be longer than the best are looked at; those skipped could not
-  // change the choice.
-  bool narrowed = false;
-  uint64_t reach4 = 0, reach5 = 0;
-  for (int k = 0; k < 2; ++k) {
-    while (parts[k]) {
-      int s = 63 - __builtin_clzll(parts[k]);
-      uint64_t bit = uint64_t{1} << s;
-      parts[k] &= ~bit;
+  // Newest first: the slots below Head downwards, then the wrapped part.
+  for (uint64_t part : {reach3 & below, reach3 & ~below}) {
+    while (part) {
+      int s = 63 - __builtin_clzll(part);
+      part &= ~(uint64_t{1} << s);
       int64_t cand = pos[s];
       if (cand < windowStart) return best;
-      int len;
-      if (!narrowed)
-        len = MatchLength(At(cand), p, cap);
-      else
-        len = (reach5 & bit) ? MatchLength(At(cand), p, cap) : (reach4 & bit) ? 4 : 3;
-      if (len > cap) len = cap;
+      int len = MatchLength(At(cand), p, cap);
       if (len > best) {
         best = len;
         off = static_cast<int>(cur - cand);
+        // Nothing longer can follow a match of cap bytes.
         if (best > kLZGoodMatch || best == cap) return best;
-        if ((parts[0] | parts[1]) == 0) return best;
-        if (!narrowed) {
-          dict.Reach45(b, Load16(p + 3), reach3, reach4, reach5);
-          narrowed = true;
-        }
-        uint64_t wanted = best >= 4 ? reach5 : reach4;
-        parts[0] &= wanted;
-        parts[1] &= wanted;
       }
     }
   }
