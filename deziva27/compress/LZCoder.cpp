@@ -296,6 +296,8 @@ class Decoder {
   void Run();
 
  private:
+  template <bool kReport>
+  void Decode(uint8_t* base, uint8_t*& out, uint8_t* flushAt);
   void RefillIn();
   void FlushOut(uint8_t*& out);
 
@@ -338,6 +340,21 @@ void Decoder::Run() {
   uint8_t* const base = FOut.data();
   uint8_t* out = base;
   uint8_t* const flushAt = base + kLZWindowSize + kChunk;
+  try {
+    Decode<kReport>(base, out, flushAt);
+  } catch (const EYCompressError&) {
+    // What was restored before the damage still goes out, as it would from
+    // a decoder that writes token by token.
+    uint8_t* from = base + FHistory;
+    if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
+    throw;
+  }
+  uint8_t* from = base + FHistory;
+  if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
+}
+
+template <bool kReport>
+void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt) {
   for (;;) {
     if (FInLen - FInHead < static_cast<size_t>(2 * kLZMaxLiteralRun) && FInPos < FInEnd)
       RefillIn();
@@ -399,8 +416,6 @@ void Decoder::Run() {
     if constexpr (kReport)
       FProgress(FInPos - static_cast<int64_t>(FInLen - FInHead), FSrcSize);
   }
-  uint8_t* from = base + FHistory;
-  if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
 }
 
 }  // namespace

@@ -155,6 +155,7 @@ TEST(LzyTokens, DamagedTokensRaise) {
       {"match before any byte", "03 00"},
       {"largest offset at the start", "FF FF"},
       {"match cut after first byte", "02 61 03"},
+      {"match cut after a literal run", "04 66 07 D1"},
       {"literal run cut short", "08 61 62"},
   };
   for (const auto& c : cases) {
@@ -166,6 +167,8 @@ TEST(LzyTokens, DamagedTokensRaise) {
     src.SetPosition(9);
     TMemoryStream dst2;
     EXPECT_THROW(detail::PlainDecompressSource(src, dst2), EYCompressError) << c.Name;
+    // Both have written what came before the damage.
+    EXPECT_EQ(Bytes(dst), Bytes(dst2)) << c.Name;
   }
   // An offset exactly as far back as the restored bytes reach is fine.
   EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("04 61 62 05 00")), "ababa");

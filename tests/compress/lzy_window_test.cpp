@@ -14,21 +14,6 @@ std::string Content(const TSlideWindow& w) {
   return s;
 }
 
-TEST(LzyWindow, RingDropsTheOldestAndCountsThem) {
-  TSlideWindow w(4);
-  for (char c : std::string("abcdef")) w.AddByte(static_cast<Byte>(c));
-  EXPECT_EQ(Content(w), "cdef");
-  EXPECT_EQ(w.GlobalStart(), 2);
-  EXPECT_EQ(w.Start(), 2);
-  EXPECT_EQ(w.GetIntIndex(3), 1);  // wraps once
-  w.DeleteFirst(3);                // not counted as dropped
-  EXPECT_EQ(Content(w), "f");
-  EXPECT_EQ(w.GlobalStart(), 2);
-  Integer i = 3;
-  w.IncIntIndex(i, 2);
-  EXPECT_EQ(i, 1);
-}
-
 TEST(LzyWindow, PositionsRingKeepsTheNewest) {
   TPositionsList l(3);
   for (Integer p : {10, 20, 30, 40, 50}) l.Add(p);
