@@ -27,7 +27,12 @@ void RaiseTruncatedToken(int64_t At) {
 
 namespace {
 
-constexpr int64_t kChunk = 256 * 1024;  // bytes moved per stream call
+constexpr int64_t kChunk = 256 * 1024;  // bytes moved per stream call, at most
+constexpr int64_t kMinChunk = 4096;
+
+// Small jobs get small buffers: compressing a short string must not cost a
+// quarter of a megabyte of zeroing.
+int64_t ChunkFor(int64_t bytes) { return std::clamp<int64_t>(bytes, kMinChunk, kChunk); }
 constexpr int64_t kAhead = 32;          // look-ahead a token needs short of the end
 constexpr int64_t kPad = 64;            // slack for word-wide loads past the data
 
@@ -113,8 +118,9 @@ class Encoder {
     FStartPos = src.Position();
     FSrcSize = src.Size();
     FTotal = std::max<int64_t>(0, FSrcSize - FStartPos);
-    FBuf.assign(kLZWindowSize + kAhead + kChunk + kPad, 0);
-    FOut.resize(kChunk + 2 * kLZMaxLiteralRun);
+    FChunk = ChunkFor(FTotal);
+    FBuf.assign(static_cast<size_t>(kLZWindowSize + kAhead + FChunk + kPad), 0);
+    FOut.resize(static_cast<size_t>(FChunk + 2 * kLZMaxLiteralRun));
   }
 
   template <bool kReport>
@@ -136,6 +142,7 @@ class Encoder {
   const TCoderProgress& FProgress;
   std::unique_ptr<Dictionary> FDict;
   int64_t FStartPos = 0, FSrcSize = 0, FTotal = 0;
+  int64_t FChunk = kChunk;
   std::vector<uint8_t> FBuf;  // source bytes [FBase, FLoaded) at the front
   int64_t FBase = 0, FLoaded = 0;
   std::vector<uint8_t> FOut;
@@ -150,7 +157,7 @@ void Encoder::Refill(int64_t cur) {
   int64_t keep = std::max(FBase, cur - kLZWindowSize);
   std::memmove(FBuf.data(), At(keep), static_cast<size_t>(FLoaded - keep));
   FBase = keep;
-  auto n = static_cast<int32_t>(std::min(kChunk, FTotal - FLoaded));
+  auto n = static_cast<int32_t>(std::min(FChunk, FTotal - FLoaded));
   FSrc.ReadBuffer(At(FLoaded), n);
   FLoaded += n;
   std::memset(At(FLoaded), 0, kPad);
@@ -244,7 +251,7 @@ void Encoder::Run() {
         dict.Add(p, cur);
         ++cur;
       }
-      if (outLen >= static_cast<size_t>(kChunk)) {
+      if (outLen >= static_cast<size_t>(FChunk)) {
         FDest.WriteBuffer(out, static_cast<int32_t>(outLen));
         outLen = 0;
       }
@@ -288,8 +295,11 @@ class Decoder {
     FInPos = src.Position();
     FInEnd = std::max(FInPos, src.Size());
     FSrcSize = src.Size();
-    FIn.assign(kChunk + 4 * kLZMaxLiteralRun + 2 * kPad, 0);
-    FOut.assign(kLZWindowSize + kChunk + 2 * kPad + kLZMaxLiteralRun, 0);
+    // A match token of 2 bytes restores at most 18: 9 times its size.
+    FInChunk = ChunkFor(FInEnd - FInPos);
+    FOutChunk = ChunkFor(9 * (FInEnd - FInPos) + kPad);
+    FIn.assign(static_cast<size_t>(FInChunk + 4 * kLZMaxLiteralRun + 2 * kPad), 0);
+    FOut.assign(static_cast<size_t>(kLZWindowSize + FOutChunk + 2 * kPad + kLZMaxLiteralRun), 0);
   }
 
   template <bool kReport>
@@ -307,6 +317,7 @@ class Decoder {
   int64_t FInPos = 0;  // source position of FIn[FInLen]: what has been read
   int64_t FInEnd = 0;
   int64_t FSrcSize = 0;
+  int64_t FInChunk = kChunk, FOutChunk = kChunk;
   std::vector<uint8_t> FIn;
   size_t FInHead = 0, FInLen = 0;  // unread input is FIn[FInHead, FInLen)
   std::vector<uint8_t> FOut;
@@ -317,7 +328,7 @@ void Decoder::RefillIn() {
   size_t left = FInLen - FInHead;
   std::memmove(FIn.data(), FIn.data() + FInHead, left);
   FInHead = 0;
-  auto n = static_cast<int32_t>(std::min<int64_t>(kChunk, FInEnd - FInPos));
+  auto n = static_cast<int32_t>(std::min<int64_t>(FInChunk, FInEnd - FInPos));
   FSrc.ReadBuffer(FIn.data() + left, n);
   FInLen = left + static_cast<size_t>(n);
   FInPos += n;
@@ -339,7 +350,7 @@ template <bool kReport>
 void Decoder::Run() {
   uint8_t* const base = FOut.data();
   uint8_t* out = base;
-  uint8_t* const flushAt = base + kLZWindowSize + kChunk;
+  uint8_t* const flushAt = base + kLZWindowSize + FOutChunk;
   try {
     Decode<kReport>(base, out, flushAt);
   } catch (const EYCompressError&) {
