@@ -14,11 +14,16 @@
 
 namespace dz::detail {
 
-void RaiseBadOffset(int64_t Offset, int64_t At) {
+void RaiseBadMatch(int64_t Offset, int64_t Length, int64_t At) {
+  if (Offset == 0 || Offset + Length <= kLZWindowSize)
+    throw EYCompressError(
+        u"Damaged compressed stream: the match at byte %d points %d bytes back, before the start "
+        u"of the data",
+        {At, Offset});
   throw EYCompressError(
-      u"Damaged compressed stream: the match at byte %d points %d bytes back, before the start "
-      u"of the data",
-      {At, Offset});
+      u"Damaged compressed stream: the match at byte %d copies %d bytes from %d back, beyond the "
+      u"2048-byte window",
+      {At, Length, Offset});
 }
 
 void RaiseTruncatedToken(int64_t At) {
@@ -385,8 +390,9 @@ void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt)
           unsigned w = b | unsigned{in[1]} << 8;
           size_t off = (w & 0x0FFF) >> 1;
           size_t len = (w >> 12) + kLZMinMatch;
-          if (off - 1 >= static_cast<size_t>(out - base))  // also catches 0
-            RaiseBadOffset(static_cast<int64_t>(off), FInPos - (inEnd - in));
+          if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize)
+            RaiseBadMatch(static_cast<int64_t>(off), static_cast<int64_t>(len),
+                          FInPos - (inEnd - in));
           CopyMatch(out, off, len);
           out += len;
           in += 2;
@@ -407,8 +413,9 @@ void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt)
       unsigned w = b | unsigned{in[1]} << 8;
       size_t off = (w & 0x0FFF) >> 1;
       size_t len = (w >> 12) + kLZMinMatch;
-      if (off == 0 || off > static_cast<size_t>(out - base))
-        RaiseBadOffset(static_cast<int64_t>(off), FInPos - static_cast<int64_t>(avail));
+      if (off == 0 || off > static_cast<size_t>(out - base) || off + len > kLZWindowSize)
+        RaiseBadMatch(static_cast<int64_t>(off), static_cast<int64_t>(len),
+                      FInPos - static_cast<int64_t>(avail));
       CopyMatch(out, off, len);
       out += len;
       FInHead += 2;

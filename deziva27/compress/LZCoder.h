@@ -32,13 +32,14 @@ using TCoderProgress = std::function<void(int64_t Position, int64_t Size)>;
 // read, EReadError "Stream read error" is raised.
 void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
-// Restores the tokens from Src's position to its end into Dest. A token that
-// reaches before the first restored byte, or is cut off by the end of the
-// stream, raises EYCompressError; bytes restored before it have been written.
+// Restores the tokens from Src's position to its end into Dest. A match that
+// reaches before the first restored byte or past the window (Offset + Length
+// above 2048), or a token cut off by the end of the stream, raises
+// EYCompressError; bytes restored before it have been written.
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
 // The damaged-stream errors, at the absolute source position of the token.
-[[noreturn]] void RaiseBadOffset(int64_t Offset, int64_t At);
+[[noreturn]] void RaiseBadMatch(int64_t Offset, int64_t Length, int64_t At);
 [[noreturn]] void RaiseTruncatedToken(int64_t At);
 
 }  // namespace dz::detail

@@ -235,7 +235,8 @@ void PlainDecompressSource(TStream& Src, TStream& Dest, const TPlainProgress& Pr
       Word w = static_cast<Word>(b + 256 * s);
       Integer offset = (w & 0x0FFF) >> 1;
       Integer len = (w >> 12) + kLZMinMatch;
-      if (offset == 0 || offset > restored) RaiseBadOffset(offset, at);
+      if (offset == 0 || offset > restored || offset + len > kLZWindowSize)
+        RaiseBadMatch(offset, len, at);
       win.UnpackSequence(offset, len, Dest);
       restored += len;
     } else {

@@ -110,10 +110,12 @@ class TLZYCompressor : public TYCompressor {
   void ReadHeader() override;
   void WriteHeader() override;
   void CompressSource() override;
-  // A match reaching before the first restored byte, or a token cut off by
-  // the end of the stream, raises EYCompressError naming the token's position.
-  // Nothing is read or written outside the window; what was restored before
-  // the damage has been written.
+  // A match reaching before the first restored byte, a token cut off by the
+  // end of the stream, or a match whose Offset + Length passes 2048 raises
+  // EYCompressError naming the token's position. The coder never writes such
+  // a match, and a 2048-byte window cannot serve it: its copy would overwrite
+  // the bytes it is still to read. Nothing is read or written outside the
+  // window; what was restored before the damage has been written.
   void DecompressSource() override;
 
   // Reads 5 bytes; if they are "LZY00", reads up to 4 more into Version and

@@ -154,6 +154,10 @@ TEST(LzyTokens, DamagedTokensRaise) {
       {"offset beyond restored bytes", "04 61 62 07 00"},
       {"match before any byte", "03 00"},
       {"largest offset at the start", "FF FF"},
+      // After 2100 restored bytes: 2040 back is inside the data, but 2040 + 9
+      // passes the window, whose copy would overwrite what it reads.
+      {"match past the window", Repeat("FE " + Hex(std::string(127, 'x')) + " ", 16) +
+                                    "B4 " + Hex(std::string(90, 'y')) + " F1 6F"},
       {"match cut after first byte", "02 61 03"},
       {"match cut after a literal run", "04 66 07 D1"},
       {"literal run cut short", "08 61 62"},
@@ -172,6 +176,11 @@ TEST(LzyTokens, DamagedTokensRaise) {
   }
   // An offset exactly as far back as the restored bytes reach is fine.
   EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("04 61 62 05 00")), "ababa");
+  // And a match that ends exactly at the window's width (2030 back, 18 long).
+  std::string head = Repeat(std::string(1, '\xFE') + std::string(127, 'x'), 16) + "\xB4" +
+                     std::string(90, 'y');
+  EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + head + "\xDD\xFF").substr(2122),
+            std::string(18, 'x'));
 }
 
 TEST(LzyTokens, EmptyLiteralRunRestoresNothing) {
