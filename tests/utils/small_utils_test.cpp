@@ -136,9 +136,6 @@ TEST(Cipher, PrintableTextComesBackUnderEveryKey) {
     EXPECT_EQ(enc.size(), printable.size());
     EXPECT_EQ(Decrypt1(enc, key), printable) << static_cast<int>(key[0]);
   }
-}
-
-TEST(Cipher, ShiftsByTheRepeatingKey) {
   EXPECT_EQ(Encrypt1(u"A", u"A"), u"#");  // 65 + 65 = 130, less 95
   EXPECT_EQ(Encrypt1(u"abc", u"\x01"), u"bcd");
   EXPECT_EQ(Encrypt1(u"aaaaa", u"\x01\x02"), u"bcbcb");
@@ -148,13 +145,6 @@ TEST(Cipher, ShiftsByTheRepeatingKey) {
   EXPECT_EQ(Encrypt1(u"text", u""), u"text");
   EXPECT_EQ(Decrypt1(u"text", u""), u"text");
   EXPECT_EQ(Encrypt1(u"", u"key"), u"");
-}
-
-TEST(Choices, MaxMin) {
-  EXPECT_EQ(MaxInt(-3, 2), 2);
-  EXPECT_EQ(MinInt(-3, 2), -3);
-  EXPECT_EQ(MaxInt(INT32_MIN, INT32_MIN), INT32_MIN);
-  EXPECT_EQ(MinInt(INT32_MAX, 0), 0);
 }
 
 TEST(Choices, RandomItemAvoidsTheGivenOne) {
