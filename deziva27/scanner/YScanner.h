@@ -161,7 +161,7 @@ class TYScanner : public TObject {
   void SetFuncs(const TStrings& Value);
 
   // Separator list: a plain string searched as a whole, so "a:=b" finds the
-  // pair ":=" and ' ' between entries never pairs with anything.
+  // pair ":=", and a pair with a blank inside never matches.
   const UnicodeString& Seps() const { return FSeps; }
   void SetSeps(const UnicodeString& Value);
 

@@ -168,15 +168,16 @@ TEST(Tokenizer, BadDigitsRaiseWhatTheConvertersRaise) {
   EXPECT_THROW(sc.FirstToken(), EYStringsError);
 }
 
-// Reads the whole source, taking the token after "=~" as a template.
-Tokens ScanPerl(std::initializer_list<UnicodeString> lines) {
+// Reads the whole source, taking the token after `before` as a template.
+Tokens ScanPerl(std::initializer_list<UnicodeString> lines, TSourceStyle style = ssPerl,
+                const UnicodeString& before = u"=~") {
   TYScanner sc;
-  sc.SetSourceStyle(ssPerl);
+  sc.SetSourceStyle(style);
   sc.SetSource(Lines(lines));
   Tokens out;
   for (sc.FirstToken(); !sc.EOS();) {
     out.push_back(Show(sc.GetToken(0)));
-    if (sc.GetTokStr() == u"=~")
+    if (sc.GetTokStr() == before)
       sc.NextTokenAsTemplate();
     else
       sc.NextToken();
@@ -193,6 +194,12 @@ TEST(Tokenizer, TemplateReadsThePatternAfterTheCurrentToken) {
   EXPECT_EQ(ScanPerl({u"$x =~ m/a/"}), (Tokens{"ttUnknown $x", "ttSeparator =~", "ttIdent m",
                                                "ttSeparator /", "ttIdent a", "ttSeparator /"}));
   EXPECT_EQ(ScanPerl({u"=~"}), (Tokens{"ttSeparator =~"}));
+  // The style's doubling rule applies to the borrowed quote as well.
+  EXPECT_EQ(ScanPerl({u"x /a//b/ y"}, ssSQL, u"x"),
+            (Tokens{"ttIdent x", "ttString a/b", "ttIdent y"}));
+  EXPECT_EQ(ScanPerl({u"x /a//b/ y"}, ssC, u"x"),
+            (Tokens{"ttIdent x", "ttString a", "ttSeparator /", "ttIdent b", "ttSeparator /",
+                    "ttIdent y"}));
 }
 
 }  // namespace
