@@ -204,3 +204,44 @@ TEST(Tokenizer, TemplateReadsThePatternAfterTheCurrentToken) {
 
 }  // namespace
 }  // namespace dz::test
+
+namespace dz::test {
+namespace {
+
+// Short but whole sources; each check names what would break.
+TEST(RealisticSources, PascalUnit) {
+  TYScanner sc;
+  sc.SetWords(Lines({u"unit", u"const", u"begin", u"end"}));
+  sc.SetSource(Lines({u"unit U; { header (* not nested *)", u"  still header }", u"const",
+                      u"  // LOCALIZE OFF", u"  Key = 'k''1'#9;", u"  // LOCALIZE ON",
+                      u"  Msg = 'Hi'#13#10 + #$263A; (* a", u"{ b } *) begin end."}));
+  auto toks = ScanAll(sc);
+  std::vector<std::string> shown;
+  for (auto& t : toks) shown.push_back(Show(t) + (t.TokLocalize ? "" : " (off)"));
+  EXPECT_EQ(shown,
+            (Tokens{"ttReservedWord unit", "ttIdent U", "ttSeparator ;", "ttReservedWord const",
+                    "ttIdent Key (off)", "ttSeparator = (off)", "ttString k'1<9> (off)",
+                    "ttSeparator ; (off)", "ttIdent Msg", "ttSeparator =", "ttString Hi<13><10>",
+                    "ttSeparator +", "ttChar \u263A", "ttSeparator ;", "ttReservedWord begin",
+                    "ttReservedWord end", "ttSeparator ."}));
+  EXPECT_EQ(toks[3].TokLine, 2);
+  EXPECT_EQ(toks.back().TokLine, 7);
+}
+
+TEST(RealisticSources, CSqlAndPerl) {
+  // An escape reads three hex digits at most: \x263A is U+0263 and A.
+  EXPECT_EQ(ScanText(ssC, {u"wchar_t *w = L\"\\u00e9\\x263A\"; char c = '\\'';"}),
+            (Tokens{"ttIdent wchar_t", "ttSeparator *", "ttIdent w",
+                    "ttSeparator =", "ttLString u00e9\u0263A", "ttSeparator ;", "ttIdent char",
+                    "ttIdent c", "ttSeparator =", "ttChar '", "ttSeparator ;"}));
+  EXPECT_EQ(ScanText(ssSQL, {u"WHERE name = 'O''Neil' AND note <> '' -- x"}),
+            (Tokens{"ttIdent WHERE", "ttIdent name", "ttSeparator =", "ttString O'Neil",
+                    "ttIdent AND", "ttIdent note", "ttSeparator <>", "ttString ", "ttSeparator -",
+                    "ttSeparator -", "ttIdent x"}));
+  EXPECT_EQ(ScanPerl({u"if ($l =~ /name=\"(\\w+)\"/) { # note", u"}"}),
+            (Tokens{"ttIdent if", "ttSeparator (", "ttUnknown $l", "ttSeparator =~",
+                    "ttString name=\"(w+)\"", "ttSeparator )", "ttSeparator {", "ttSeparator }"}));
+}
+
+}  // namespace
+}  // namespace dz::test
