@@ -10,7 +10,9 @@
 // for 8-bit text, WideLowerCase for 16-bit) and then search exactly. Where
 // lower-casing changes the length of the text (U+0130 becomes two units
 // outside Turkish locales), positions are mapped back to the given text, so a
-// result always points into what the caller passed.
+// result always points into what the caller passed. In that rare case the
+// 8-bit text is folded byte by byte, which is exact for the single-byte code
+// pages but not for a double-byte one (932, 936 ...).
 //
 // The 8-bit twins find plain first occurrences with the host's Pos, which
 // finds an empty substring nowhere. The 16-bit CPos, GetBeforeSep and
