@@ -74,15 +74,7 @@ int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
     if (static_cast<size_t>(end) > FData.capacity())
       FData.reserve(
           std::max<size_t>(static_cast<size_t>(end), FData.capacity() + FData.capacity() / 2));
-    // Bytes past the old end are appended from the buffer rather than zeroed
-    // first and then overwritten: a stream filled by appending is written once.
-    const auto* p = static_cast<const uint8_t*>(buffer);
-    auto inside = static_cast<size_t>(std::max<int64_t>(0, Size() - FPosition));
-    if (FPosition > Size()) FData.resize(static_cast<size_t>(FPosition));  // the gap reads as zeros
-    if (inside > 0) std::memcpy(FData.data() + FPosition, p, inside);
-    FData.insert(FData.end(), p + inside, p + count);
-    FPosition = end;
-    return count;
+    FData.resize(static_cast<size_t>(end));
   }
   std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
   FPosition = end;
