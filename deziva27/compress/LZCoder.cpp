@@ -311,10 +311,11 @@ class Decoder {
   void Run();
 
  private:
+  // Returns the end of the restored bytes; when it raises, FPending holds it.
   template <bool kReport>
-  void Decode(uint8_t* base, uint8_t*& out, uint8_t* flushAt);
+  uint8_t* Decode(uint8_t* base, uint8_t* flushAt);
   void RefillIn();
-  void FlushOut(uint8_t*& out);
+  uint8_t* FlushOut(uint8_t* out);
 
   TStream& FSrc;
   TStream& FDest;
@@ -327,6 +328,7 @@ class Decoder {
   size_t FInHead = 0, FInLen = 0;  // unread input is FIn[FInHead, FInLen)
   std::vector<uint8_t> FOut;
   size_t FHistory = 0;  // restored bytes kept before the unwritten ones
+  uint8_t* FPending = nullptr;
 };
 
 void Decoder::RefillIn() {
@@ -340,7 +342,7 @@ void Decoder::RefillIn() {
   std::memset(FIn.data() + FInLen, 0, kPad + kLZMaxLiteralRun);
 }
 
-void Decoder::FlushOut(uint8_t*& out) {
+uint8_t* Decoder::FlushOut(uint8_t* out) {
   uint8_t* base = FOut.data();
   uint8_t* from = base + FHistory;
   FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
@@ -348,19 +350,20 @@ void Decoder::FlushOut(uint8_t*& out) {
   size_t keep = std::min<size_t>(static_cast<size_t>(out - base), kLZWindowSize);
   std::memmove(base, out - keep, keep);
   FHistory = keep;
-  out = base + keep;
+  return base + keep;
 }
 
 template <bool kReport>
 void Decoder::Run() {
   uint8_t* const base = FOut.data();
-  uint8_t* out = base;
   uint8_t* const flushAt = base + kLZWindowSize + FOutChunk;
+  uint8_t* out;
   try {
-    Decode<kReport>(base, out, flushAt);
+    out = Decode<kReport>(base, flushAt);
   } catch (const EYCompressError&) {
     // What was restored before the damage still goes out, as it would from
     // a decoder that writes token by token.
+    out = FPending;
     uint8_t* from = base + FHistory;
     if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
     throw;
@@ -370,12 +373,15 @@ void Decoder::Run() {
 }
 
 template <bool kReport>
-void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt) {
+uint8_t* Decoder::Decode(uint8_t* const base, uint8_t* const flushAt) {
+  // out stays a plain local: were it reachable from outside, every copy
+  // through it would force it back to memory.
+  uint8_t* out = base;
   for (;;) {
     if (FInLen - FInHead < static_cast<size_t>(2 * kLZMaxLiteralRun) && FInPos < FInEnd)
       RefillIn();
     if (FInHead == FInLen) break;
-    if (out >= flushAt) FlushOut(out);
+    if (out >= flushAt) out = FlushOut(out);
     const uint8_t* in = FIn.data() + FInHead;
     size_t avail = FInLen - FInHead;
     if (avail > kSafeIn) {
@@ -390,9 +396,11 @@ void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt)
           unsigned w = b | unsigned{in[1]} << 8;
           size_t off = (w & 0x0FFF) >> 1;
           size_t len = (w >> 12) + kLZMinMatch;
-          if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize)
+          if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) {
+            FPending = out;
             RaiseBadMatch(static_cast<int64_t>(off), static_cast<int64_t>(len),
                           FInPos - (inEnd - in));
+          }
           CopyMatch(out, off, len);
           out += len;
           in += 2;
@@ -409,6 +417,7 @@ void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt)
     }
     uint8_t b = in[0];
     if (b & 1) {
+      FPending = out;
       if (avail < 2) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
       unsigned w = b | unsigned{in[1]} << 8;
       size_t off = (w & 0x0FFF) >> 1;
@@ -421,6 +430,7 @@ void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt)
       FInHead += 2;
     } else {
       size_t n = b >> 1;
+      FPending = out;
       if (avail - 1 < n) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
       // The input keeps 127 bytes of zeroed slack, so a fixed-size copy of the
       // common short runs is safe and cheaper than an exact one.
@@ -434,6 +444,7 @@ void Decoder::Decode(uint8_t* const base, uint8_t*& out, uint8_t* const flushAt)
     if constexpr (kReport)
       FProgress(FInPos - static_cast<int64_t>(FInLen - FInHead), FSrcSize);
   }
+  return out;
 }
 
 }  // namespace
