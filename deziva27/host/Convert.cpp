@@ -211,16 +211,26 @@ UnicodeString FloatToStr(double v, const TFormatSettings& fs) {
   char dec = static_cast<char>(fs.DecimalSeparator < 0x80 ? fs.DecimalSeparator : '.');
   if (expForm) {
     out += mant[0];
-    if (mant.size() > 1) out += std::string(1, dec) + mant.substr(1);
-    out += "E" + std::to_string(exp10);
+    if (mant.size() > 1) {
+      out += dec;
+      out.append(mant, 1);
+    }
+    out += 'E';
+    out += std::to_string(exp10);
   } else if (exp10 < 0) {
-    out += "0" + std::string(1, dec) + std::string(static_cast<size_t>(-exp10 - 1), '0') + mant;
+    out += '0';
+    out += dec;
+    out.append(static_cast<size_t>(-exp10 - 1), '0');
+    out += mant;
   } else {
     size_t intDigits = static_cast<size_t>(exp10) + 1;
     if (mant.size() <= intDigits) {
-      out += mant + std::string(intDigits - mant.size(), '0');
+      out += mant;
+      out.append(intDigits - mant.size(), '0');
     } else {
-      out += mant.substr(0, intDigits) + std::string(1, dec) + mant.substr(intDigits);
+      out.append(mant, 0, intDigits);
+      out += dec;
+      out.append(mant, intDigits);
     }
   }
   UnicodeString r = AsciiToUnicode(out);

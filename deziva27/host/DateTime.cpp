@@ -171,6 +171,11 @@ TDateTime EncodeDate(Word year, Word month, Word day) {
 }
 
 void DecodeDate(TDateTime date, Word& year, Word& month, Word& day) {
+  // Outside 0001-01-01 .. 9999-12-31 (NaN included) there is no date to give.
+  if (!(date > -693594.0 && date < 2958466.0)) {
+    year = month = day = 0;
+    return;
+  }
   int64_t t = static_cast<int64_t>(std::trunc(date)) +
               static_cast<int64_t>(DateDelta);  // days since 0001-01-01, 1-based
   if (t <= 0) {
@@ -215,6 +220,10 @@ TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec) {
 }
 
 void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec) {
+  if (!std::isfinite(time)) {
+    hour = min = sec = msec = 0;
+    return;
+  }
   double frac = std::fabs(time - std::trunc(time));
   int64_t ms = static_cast<int64_t>(std::llround(frac * MSecsPerDay));
   if (ms >= 86400000) ms = 86399999;
@@ -225,6 +234,7 @@ void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec) {
 }
 
 Word DayOfWeek(TDateTime date) {
+  if (!(std::fabs(date) < 1e15)) return 0;  // no day for NaN or a value beyond any calendar
   int64_t d = static_cast<int64_t>(std::trunc(date));
   // 1899-12-30 was a Saturday (7).
   int64_t r = ((d + 6) % 7 + 7) % 7;

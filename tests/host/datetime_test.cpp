@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "deziva27/host/Host.h"
 #include "support/Locale.h"
 
@@ -70,6 +72,12 @@ TEST(Time, EncodeDecodeAndLimits) {
   EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 5)), 6);  // a Friday
   EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1);
   EXPECT_EQ(Date(), DateOf(Now()));
+  // Values no calendar holds decode to zeros rather than to garbage.
+  for (double bad : {std::nan(""), 1e300, -1e7, 2958466.0}) {
+    Word y = 1, m = 1, d = 1;
+    DecodeDate(bad, y, m, d);
+    EXPECT_EQ(std::tuple(y, m, d), std::tuple(0, 0, 0)) << bad;
+  }
 }
 
 struct ParseCase {

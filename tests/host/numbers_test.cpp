@@ -200,6 +200,10 @@ TEST(Rounding, TiesToEvenAndTruncation) {
     EXPECT_EQ(Round(c.v), c.round) << c.v;
     EXPECT_EQ(Trunc(c.v), c.trunc) << c.v;
   }
+  for (double v : {std::nan(""), 1e19, -1e300, HUGE_VAL}) {
+    EXPECT_EQ(Round(v), INT64_MIN) << v;
+    EXPECT_EQ(Trunc(v), INT64_MIN) << v;
+  }
 }
 
 TEST(Random, ClassicSequenceAndRange) {
