@@ -148,8 +148,8 @@ void BM_ZlibCompress(benchmark::State& state) {
   uLongf n = 0;
   for (auto _ : state) {
     n = out.size();
-    compress2(reinterpret_cast<Bytef*>(out.data()), &n,
-              reinterpret_cast<const Bytef*>(data.data()), data.size(), level);
+    compress2(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(data.data()),
+              data.size(), level);
     benchmark::DoNotOptimize(out.data());
   }
   Finish(state, data.size(), n);

@@ -37,9 +37,11 @@ constexpr int64_t kMinChunk = 4096;
 
 // Small jobs get small buffers: compressing a short string must not cost a
 // quarter of a megabyte of zeroing.
-int64_t ChunkFor(int64_t bytes) { return std::clamp<int64_t>(bytes, kMinChunk, kChunk); }
-constexpr int64_t kAhead = 32;          // look-ahead a token needs short of the end
-constexpr int64_t kPad = 64;            // slack for word-wide loads past the data
+int64_t ChunkFor(int64_t bytes) {
+  return std::clamp<int64_t>(bytes, kMinChunk, kChunk);
+}
+constexpr int64_t kAhead = 32;  // look-ahead a token needs short of the end
+constexpr int64_t kPad = 64;    // slack for word-wide loads past the data
 
 inline uint64_t Load64(const uint8_t* p) {
   uint64_t v;
@@ -178,8 +180,8 @@ void Encoder::FlushLiterals() {
 
 // Inlined into the coding loop: a call per token costs more than the
 // search itself when there is no candidate.
-__attribute__((always_inline)) inline int Encoder::Search(int64_t cur, int cap,
-                                                          int64_t windowStart, int& off) {
+__attribute__((always_inline)) inline int Encoder::Search(int64_t cur, int cap, int64_t windowStart,
+                                                          int& off) {
   const uint8_t* p = At(cur);
   uint8_t b = p[0];
   const Dictionary& dict = *FDict;
@@ -378,8 +380,7 @@ uint8_t* Decoder::Decode(uint8_t* const base, uint8_t* const flushAt) {
   // through it would force it back to memory.
   uint8_t* out = base;
   for (;;) {
-    if (FInLen - FInHead < static_cast<size_t>(2 * kLZMaxLiteralRun) && FInPos < FInEnd)
-      RefillIn();
+    if (FInLen - FInHead < static_cast<size_t>(2 * kLZMaxLiteralRun) && FInPos < FInEnd) RefillIn();
     if (FInHead == FInLen) break;
     if (out >= flushAt) out = FlushOut(out);
     const uint8_t* in = FIn.data() + FInHead;
@@ -441,8 +442,7 @@ uint8_t* Decoder::Decode(uint8_t* const base, uint8_t* const flushAt) {
       out += n;
       FInHead += 1 + n;
     }
-    if constexpr (kReport)
-      FProgress(FInPos - static_cast<int64_t>(FInLen - FInHead), FSrcSize);
+    if constexpr (kReport) FProgress(FInPos - static_cast<int64_t>(FInLen - FInHead), FSrcSize);
   }
   return out;
 }

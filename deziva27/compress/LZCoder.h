@@ -16,12 +16,12 @@
 namespace dz::detail {
 
 // The constants of the token format and of the match search.
-inline constexpr Integer kLZWindowSize = 2048;     // bytes the coder can see
-inline constexpr Integer kLZMaxLiteralRun = 127;   // longest literal run; also the look-ahead
-inline constexpr Integer kLZMinMatch = 3;          // shortest match worth a token
-inline constexpr Integer kLZMaxMatch = 18;         // longest match
-inline constexpr Integer kLZGoodMatch = 8;         // a match longer than this ends the search
-inline constexpr Integer kLZPositionsPerByte = 40; // candidates kept per byte value
+inline constexpr Integer kLZWindowSize = 2048;      // bytes the coder can see
+inline constexpr Integer kLZMaxLiteralRun = 127;    // longest literal run; also the look-ahead
+inline constexpr Integer kLZMinMatch = 3;           // shortest match worth a token
+inline constexpr Integer kLZMaxMatch = 18;          // longest match
+inline constexpr Integer kLZGoodMatch = 8;          // a match longer than this ends the search
+inline constexpr Integer kLZPositionsPerByte = 40;  // candidates kept per byte value
 
 // Called after every token with the source stream's position and size, as
 // the plain procedures would see them.

@@ -216,8 +216,7 @@ void PlainCompressSource(TStream& Src, TStream& Dest, const TPlainProgress& Prog
       literals[count++] = win.GetBuffer(0);
       win.EnlargeDictionary(1);
     }
-    if (Progress)
-      Progress(static_cast<Integer>(Src.Position()), static_cast<Integer>(Src.Size()));
+    if (Progress) Progress(static_cast<Integer>(Src.Position()), static_cast<Integer>(Src.Size()));
   }
   if (count > 0) flush();
 }
@@ -246,8 +245,7 @@ void PlainDecompressSource(TStream& Src, TStream& Dest, const TPlainProgress& Pr
       win.WriteBytesToStream(Dest, win.Size() - n, n);
       restored += n;
     }
-    if (Progress)
-      Progress(static_cast<Integer>(Src.Position()), static_cast<Integer>(Src.Size()));
+    if (Progress) Progress(static_cast<Integer>(Src.Position()), static_cast<Integer>(Src.Size()));
   }
 }
 

@@ -15,7 +15,9 @@
 namespace dz {
 namespace {
 
-UnicodeString SysError(int err) { return Utf8ToUtf16(std::strerror(err)); }
+UnicodeString SysError(int err) {
+  return Utf8ToUtf16(std::strerror(err));
+}
 
 // A new file beside path, created exclusively so that no other writer shares
 // it; the name carries the process id and a counter to stay out of the way of
@@ -49,7 +51,7 @@ class TempFile {
 
   void Commit() {
     // A replaced file keeps its permissions, as it would if rewritten in place.
-    struct stat st{};
+    struct stat st {};
     if (::stat(FDest.c_str(), &st) == 0 && S_ISREG(st.st_mode))
       (void)::fchmod(FHandle, st.st_mode & 07777);
     int fd = FHandle;

@@ -9,7 +9,9 @@ namespace {
 
 constexpr char kMagic[5] = {'L', 'Z', 'Y', '0', '0'};
 
-[[noreturn]] void Raise(const TResStringRec& rec) { throw EYCompressError(LoadResString(rec)); }
+[[noreturn]] void Raise(const TResStringRec& rec) {
+  throw EYCompressError(LoadResString(rec));
+}
 
 // The coder reports 64-bit positions; the event takes them cut to 32 bits.
 detail::TCoderProgress ProgressOf(TYCompressor& c) {
@@ -60,8 +62,8 @@ void TLZYCompressor::ReadHeader() {
 
 void TLZYCompressor::WriteHeader() {
   auto v = static_cast<uint32_t>(FVersion);
-  uint8_t h[9] = {'L', 'Z', 'Y', '0', '0', uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16),
-                  uint8_t(v >> 24)};
+  uint8_t h[9] = {
+      'L', 'Z', 'Y', '0', '0', uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
   FDestStream->WriteBuffer(h, 9);
 }
 

@@ -96,8 +96,8 @@ class TYCompressor : public TObject {
   TStream* FDestStream = nullptr;
   TProgressEvent FOnProgress;
   Integer FVersion = 0;
-  Word FBuffer = 0;      // reserved
-  Byte FBitOffset = 0;   // reserved
+  Word FBuffer = 0;     // reserved
+  Byte FBitOffset = 0;  // reserved
 };
 
 // The LZY compressor. CompressSource codes SrcStream from its position to its
@@ -135,8 +135,7 @@ void LZYCompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent&
 // its end. Bytes after a compressed stream are read as tokens.
 void LZYDecompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress = {});
 // The same from position 0 of Source.
-void LZYDecompressFullStream(TStream* Source, TStream* Dest,
-                             const TProgressEvent& OnProgress = {});
+void LZYDecompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress = {});
 
 // Whole files, by name (UTF-16; UTF-8 on the file system). The result goes to
 // a temporary file beside Dest that replaces Dest only when coding succeeded:

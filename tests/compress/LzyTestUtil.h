@@ -10,8 +10,8 @@
 namespace dz::test {
 
 inline std::string Bytes(const TMemoryStream& s) {
-  return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(
-      const_cast<TMemoryStream&>(s).Size()));
+  return std::string(reinterpret_cast<const char*>(s.Memory()),
+                     static_cast<size_t>(const_cast<TMemoryStream&>(s).Size()));
 }
 
 inline void Fill(TMemoryStream& s, const std::string& data) {
@@ -53,8 +53,8 @@ inline std::string MakeData(const std::string& kind, size_t n, uint32_t seed) {
   } else if (kind == "small") {
     while (s.size() < n) s += static_cast<char>('a' + rng() % 4);
   } else if (kind == "words") {
-    static const char* words[] = {"the ", "quick ", "brown ", "fox ", "jumps ", "over ",
-                                  "lazy ", "dog ", "and ", "then ", "some ", "more\n",
+    static const char* words[] = {"the ",      "quick ",  "brown ", "fox ",    "jumps ", "over ",
+                                  "lazy ",     "dog ",    "and ",   "then ",   "some ",  "more\n",
                                   "compress ", "window ", "match ", "literal "};
     while (s.size() < n) s += words[rng() % 16];
   } else {  // runs

@@ -57,7 +57,10 @@ TEST_F(LzyFile, RoundTripGivesTheStreamRoutinesBytes) {
 
 TEST_F(LzyFile, FailuresLeaveTheDestinationAsItWas) {
   Write("dest", "precious");
-  Write("bad.lzy", std::string("LZY00\0\0\0\0", 9) + "\x08" "abcd" "\x0F\x00");
+  Write("bad.lzy", std::string("LZY00\0\0\0\0", 9) +
+                       "\x08"
+                       "abcd"
+                       "\x0F\x00");
   Write("notlzy", "plain text");
   Write("big", test::MakeData("random", 300000, 2));
   int calls = 0;
@@ -78,8 +81,8 @@ TEST_F(LzyFile, FailuresLeaveTheDestinationAsItWas) {
 TEST_F(LzyFile, ReplacedFileKeepsItsPermissions) {
   Write("in", "some data some data");
   Write("dest", "old");
-  fs::permissions(dir_ / "dest", fs::perms::owner_read | fs::perms::owner_write |
-                                     fs::perms::group_read);
+  fs::permissions(dir_ / "dest",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   LZYCompressFile(Path("in"), Path("dest"));
   EXPECT_EQ(fs::status(dir_ / "dest").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

@@ -46,13 +46,17 @@ TEST(LzyStream, RoutinesStartWhereTheStreamsStand) {
   dst.Write("xy", 2);  // the destination is appended to, not rewound
   LZYCompressStream(&src, &dst);
   EXPECT_EQ(src.Position(), 10);
-  EXPECT_EQ(Bytes(dst), "xy" + kEmptyStream + "\x06" "789");
+  EXPECT_EQ(Bytes(dst), "xy" + kEmptyStream +
+                            "\x06"
+                            "789");
   EXPECT_EQ(dst.Position(), dst.Size());
 
   src.SetPosition(7);
   TMemoryStream full;
   LZYCompressFullStream(&src, &full);
-  EXPECT_EQ(Bytes(full), kEmptyStream + "\x14" "0123456789");
+  EXPECT_EQ(Bytes(full), kEmptyStream +
+                             "\x14"
+                             "0123456789");
 
   // A compressed stream embedded after other bytes decodes from there; the
   // Full variant reads from 0 and so sees no header.
@@ -112,7 +116,9 @@ TEST(LzyStream, MessagesFollowTheStringTable) {
 
 TEST(LzyStream, HeaderVersionIsReadButNotChecked) {
   // Version 0x04030201 written by someone else; the tokens still decode.
-  std::string stream = std::string("LZY00\x01\x02\x03\x04", 9) + "\x04" "ok";
+  std::string stream = std::string("LZY00\x01\x02\x03\x04", 9) +
+                       "\x04"
+                       "ok";
   TMemoryStream src, dst;
   Fill(src, stream);
   TLZYCompressor c;
@@ -160,14 +166,9 @@ TEST(LzyStream, RecognitionRestoresThePosition) {
     int64_t At;
     bool Expected;
   } cases[] = {
-      {"", 0, false},
-      {"LZY0", 0, false},
-      {"LZY00", 0, true},
-      {"LZY01xxxx", 0, false},
-      {"xxLZY00\0\0\0\0", 2, true},
-      {"xxLZY00\0\0\0\0", 0, false},
-      {"LZY00", 3, false},
-      {"LZY00", 9, false},  // past the end
+      {"", 0, false},          {"LZY0", 0, false},           {"LZY00", 0, true},
+      {"LZY01xxxx", 0, false}, {"xxLZY00\0\0\0\0", 2, true}, {"xxLZY00\0\0\0\0", 0, false},
+      {"LZY00", 3, false},     {"LZY00", 9, false},  // past the end
   };
   for (const auto& c : cases) {
     TMemoryStream s;
@@ -198,9 +199,8 @@ TEST(LzyStream, ProgressOncePerTokenWithStreamPositions) {
   std::vector<std::pair<Integer, Integer>> expected;
   TMemoryStream src2, plain;
   Fill(src2, data);
-  detail::PlainCompressSource(src2, plain, [&](Integer p, Integer m) {
-    expected.emplace_back(p, m);
-  });
+  detail::PlainCompressSource(src2, plain,
+                              [&](Integer p, Integer m) { expected.emplace_back(p, m); });
   EXPECT_EQ(log.Calls, expected);
   ASSERT_FALSE(log.Calls.empty());
   EXPECT_EQ(log.Calls.front().first, 127);
@@ -214,9 +214,8 @@ TEST(LzyStream, ProgressOncePerTokenWithStreamPositions) {
   std::vector<std::pair<Integer, Integer>> expectedBack;
   TMemoryStream plainOut;
   packed.SetPosition(9);
-  detail::PlainDecompressSource(packed, plainOut, [&](Integer p, Integer m) {
-    expectedBack.emplace_back(p, m);
-  });
+  detail::PlainDecompressSource(packed, plainOut,
+                                [&](Integer p, Integer m) { expectedBack.emplace_back(p, m); });
   EXPECT_EQ(back.Calls, expectedBack);
   EXPECT_EQ(back.Calls.back().first, packed.Size());
   EXPECT_EQ(Bytes(out), data);

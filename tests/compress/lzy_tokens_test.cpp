@@ -100,8 +100,8 @@ TEST(LzyTokens, FastCoderMatchesPlainCoder) {
     size_t Size;
   };
   const Case cases[] = {
-      {"random", 5000},  {"small", 3000},   {"small", 70000},  {"words", 100000},
-      {"runs", 60000},   {"words", 600000}, {"random", 2050}, {"small", 2048},
+      {"random", 5000}, {"small", 3000},   {"small", 70000}, {"words", 100000},
+      {"runs", 60000},  {"words", 600000}, {"random", 2050}, {"small", 2048},
   };
   uint32_t seed = 1;
   for (const Case& c : cases) {
@@ -115,8 +115,9 @@ TEST(LzyTokens, FastCoderMatchesPlainCoder) {
 // Sizes around the ends of the look-ahead and of the window, where the
 // last bytes' handling and the first drop-outs meet.
 TEST(LzyTokens, SizesAroundTheBoundaries) {
-  for (size_t n : {1u, 2u, 3u, 4u, 5u, 17u, 18u, 19u, 126u, 127u, 128u, 129u, 254u, 255u, 1921u,
-                   1922u, 2045u, 2046u, 2047u, 2048u, 2049u, 2175u, 2176u, 4096u}) {
+  for (size_t n :
+       {1u,   2u,   3u,    4u,    5u,    17u,   18u,   19u,   126u,  127u,  128u,  129u,
+        254u, 255u, 1921u, 1922u, 2045u, 2046u, 2047u, 2048u, 2049u, 2175u, 2176u, 4096u}) {
     for (const char* kind : {"small", "runs", "words"}) {
       std::string data = MakeData(kind, n, static_cast<uint32_t>(n));
       std::string fast = Tokens(data);
@@ -156,8 +157,8 @@ TEST(LzyTokens, DamagedTokensRaise) {
       {"largest offset at the start", "FF FF"},
       // After 2100 restored bytes: 2040 back is inside the data, but 2040 + 9
       // passes the window, whose copy would overwrite what it reads.
-      {"match past the window", Repeat("FE " + Hex(std::string(127, 'x')) + " ", 16) +
-                                    "B4 " + Hex(std::string(90, 'y')) + " F1 6F"},
+      {"match past the window", Repeat("FE " + Hex(std::string(127, 'x')) + " ", 16) + "B4 " +
+                                    Hex(std::string(90, 'y')) + " F1 6F"},
       {"match cut after first byte", "02 61 03"},
       {"match cut after a literal run", "04 66 07 D1"},
       {"literal run cut short", "08 61 62"},
@@ -177,8 +178,8 @@ TEST(LzyTokens, DamagedTokensRaise) {
   // An offset exactly as far back as the restored bytes reach is fine.
   EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("04 61 62 05 00")), "ababa");
   // And a match that ends exactly at the window's width (2030 back, 18 long).
-  std::string head = Repeat(std::string(1, '\xFE') + std::string(127, 'x'), 16) + "\xB4" +
-                     std::string(90, 'y');
+  std::string head =
+      Repeat(std::string(1, '\xFE') + std::string(127, 'x'), 16) + "\xB4" + std::string(90, 'y');
   EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + head + "\xDD\xFF").substr(2122),
             std::string(18, 'x'));
 }

@@ -38,7 +38,7 @@ TEST(LzyWindow, FindGivesTheItemOrTheInsertionPoint) {
     Integer Position;
     bool Found;
     Integer Index;
-  } cases[] = {{5, true, 0}, {31, true, 4}, {14, true, 2}, {4, false, 0},
+  } cases[] = {{5, true, 0},   {31, true, 4},  {14, true, 2}, {4, false, 0},
                {10, false, 2}, {32, false, 5}, {21, false, 4}};
   for (const auto& c : cases) {
     Integer index = -1;

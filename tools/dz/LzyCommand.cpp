@@ -110,8 +110,8 @@ int Code(const std::string& in, const std::string& out, bool compress) {
   }
   // Standard input to a file: code into a memory-flat spool, then let the
   // file routine place the result, so that OUT is never left half written.
-  std::string spool = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                      "/dz-lzy-XXXXXX";
+  std::string spool =
+      std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/dz-lzy-XXXXXX";
   int fd = ::mkstemp(spool.data());
   if (fd < 0) throw std::runtime_error("cannot create a temporary file");
   struct Unlink {
