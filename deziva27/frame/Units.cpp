@@ -27,15 +27,24 @@ struct Unit {
 };
 
 // Start order. A unit with module state names its work here: one line.
+// clang-format off
 constinit Unit gUnits[] = {
-    {"System", nullptr, nullptr, 0},    {"SysUtils", &SysUtilsStart, nullptr, 0},
-    {"Classes", nullptr, nullptr, 0},   {"Registry", nullptr, nullptr, 0},
-    {"Forms", nullptr, nullptr, 0},     {"Dialogs", nullptr, nullptr, 0},
-    {"YConsts", nullptr, nullptr, 0},   {"YStrings", nullptr, &YStringsStop, 0},
-    {"YUtils", nullptr, nullptr, 0},    {"YDattime", &YDattimeStart, &YDattimeStop, 0},
-    {"YScanner", nullptr, nullptr, 0},  {"YLocales", nullptr, nullptr, 0},
-    {"YCompress", nullptr, nullptr, 0}, {"YHtmlHlp", nullptr, nullptr, 0},
+    {"System",    nullptr,        nullptr,       0},
+    {"SysUtils",  &SysUtilsStart, nullptr,       0},
+    {"Classes",   nullptr,        nullptr,       0},
+    {"Registry",  nullptr,        nullptr,       0},
+    {"Forms",     nullptr,        nullptr,       0},
+    {"Dialogs",   nullptr,        nullptr,       0},
+    {"YConsts",   nullptr,        nullptr,       0},
+    {"YStrings",  nullptr,        &YStringsStop, 0},
+    {"YUtils",    nullptr,        nullptr,       0},
+    {"YDattime",  &YDattimeStart, &YDattimeStop, 0},
+    {"YScanner",  nullptr,        nullptr,       0},
+    {"YLocales",  nullptr,        nullptr,       0},
+    {"YCompress", nullptr,        nullptr,       0},
+    {"YHtmlHlp",  nullptr,        nullptr,       0},
 };
+// clang-format on
 constexpr size_t kUnitCount = sizeof gUnits / sizeof gUnits[0];
 
 std::function<void(const char*, bool)>& Trace() {
