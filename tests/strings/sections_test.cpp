@@ -2,15 +2,12 @@
 
 #include "deziva27/platform/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Lists.h"
 
 namespace dz {
 namespace {
 
-std::vector<UnicodeString> Items(const TStrings& l) {
-  std::vector<UnicodeString> v;
-  for (int32_t i = 0; i < l.Count(); ++i) v.push_back(l.Strings(i));
-  return v;
-}
+using test::Items;
 
 class Sections : public ::testing::Test {
  protected:
