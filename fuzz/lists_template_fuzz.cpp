@@ -6,36 +6,9 @@
 #include <cstdlib>
 
 #include "deziva27/strings/YStrings.h"
+#include "tests/support/TemplateOracle.h"
 
-namespace {
-
-bool Backtrack(const dz::UnicodeString& t, const dz::UnicodeString& p) {
-  if ((t.empty() && p.empty()) || p == u"*") return true;
-  size_t i = 0;
-  for (;;) {
-    size_t j = p.find_first_of(u"*?", i);
-    if (j == dz::UnicodeString::npos) j = p.size();
-    for (size_t k = i; k < j; ++k)
-      if (k >= t.size() || t[k] != p[k]) return false;
-    i = j;
-    if (i == p.size()) return i >= t.size();
-    if (p[i] == u'?') {
-      ++i;
-      continue;
-    }
-    if (i + 1 == p.size()) return true;
-    size_t k = p.find_first_of(u"*?", i + 1);
-    if (k == dz::UnicodeString::npos) k = p.size();
-    const dz::UnicodeString run = p.substr(i + 1, k - i - 1);
-    for (int32_t occ = 1;; ++occ) {
-      const int32_t q = dz::XPos(run, t, static_cast<int32_t>(i + 1), occ);
-      if (q == 0) return false;
-      if (Backtrack(t.substr(q - 1 + run.size()), p.substr(k))) return true;
-    }
-  }
-}
-
-}  // namespace
+using dz::test::OracleFit;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2 || size > 96) return 0;
@@ -59,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   const dz::UnicodeString ut = widen(text), up = widen(templ);
   const bool expected =
-      caseSensitive ? Backtrack(ut, up) : Backtrack(dz::LowerCase(ut), dz::LowerCase(up));
+      caseSensitive ? OracleFit(ut, up) : OracleFit(dz::LowerCase(ut), dz::LowerCase(up));
   if (dz::FitToTemplate(ut, up, caseSensitive) != expected) std::abort();
   bool ascii = true;
   for (char c : text + templ) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
