@@ -12,6 +12,8 @@
 // minus FStart.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -19,7 +21,7 @@
 #include "deziva27/host/Streams.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // Which way a window works; one byte, as in the stream format's engine.
 enum TProcType : uint8_t { ptCompress = 0, ptDecompress = 1 };

@@ -34,6 +34,8 @@
 // (EReadError, EWriteError, EFOpenError, EFCreateError) pass through.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <functional>
 
 #include "deziva27/compress/LZWindow.h"
@@ -42,7 +44,7 @@
 #include "deziva27/host/Streams.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // The unit's messages, read from the string table when they are raised.
 inline constexpr TResStringRec _SSourceNotDefined{&HInstance, 65522};

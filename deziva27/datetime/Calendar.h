@@ -10,13 +10,15 @@
 // month lacks) raises the host's EConvertError.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <array>
 #include <cstdint>
 
 #include "deziva27/host/Lists.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- The unit's two variables --------------------------------------------------
 

@@ -26,13 +26,15 @@
 //    wrong one is an error rather than a text that does not match.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <initializer_list>
 #include <string_view>
 
 #include "deziva27/host/Exceptions.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // True when Text is written in Format; Value is then set, and left alone
 // otherwise. Text that does not match never raises.

@@ -9,13 +9,15 @@
 // YCompress, YHtmlHlp.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <span>
 
 #include "deziva27/frame/Errors.h"
 #include "deziva27/frame/YConsts.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 void Initialize();  // start every unit, in order
 void Finalize();    // stop every unit, in reverse

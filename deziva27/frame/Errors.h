@@ -2,9 +2,11 @@
 // adds nothing but its message.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include "deziva27/host/Exceptions.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 DZ_DECLARE_EXCEPTION(EYStringsError, Exception);   // HexToInt, OctToInt
 DZ_DECLARE_EXCEPTION(EYUtilsError, Exception);     // TYIntStack full or empty

@@ -5,9 +5,11 @@
 // what later errors say. All the library's messages share one table.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include "deziva27/host/ResStrings.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // This library's module: the holder of its string table.
 extern const TResourceModule HInstance;

@@ -1,13 +1,15 @@
 // Number <-> text conversions with the classic run-time rules.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <optional>
 #include <string_view>
 
 #include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 UnicodeString IntToStr(int32_t v);
 UnicodeString IntToStr(int64_t v);

@@ -2,12 +2,14 @@
 // fraction (taken by magnitude for dates before the epoch, as classically).
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 inline constexpr double MSecsPerDay = 86400000.0;
 inline constexpr double DateDelta = 693594;  // days from 0001-01-01 to 1899-12-31

@@ -2,6 +2,8 @@
 // derived from dz::Exception; no routine returns an error code.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <exception>
 #include <initializer_list>
 #include <string>
@@ -9,7 +11,7 @@
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // One argument of Format: an integer, a 16-bit or 8-bit string, or a double.
 using TVarRec = std::variant<int64_t, UnicodeString, AnsiString, double>;

@@ -3,10 +3,12 @@
 // belong to the user-interface services.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <initializer_list>
 
-namespace dz {
+namespace dz DZ_API {
 
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 

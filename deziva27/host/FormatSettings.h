@@ -2,11 +2,13 @@
 // names, read from ICU's locale data for a Windows locale identifier.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <array>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 struct TFormatSettings {
   WideChar DecimalSeparator = u'.';

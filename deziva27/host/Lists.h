@@ -3,6 +3,8 @@
 // EListError "List index out of bounds (%d)".
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -10,7 +12,7 @@
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // A callback bound to an object, called with the sender; unassigned when empty.
 using TNotifyEvent = std::function<void(TObject* Sender)>;

@@ -6,13 +6,15 @@
 // comment line. If DZ_STRING_TABLE names such a file it is loaded on first use.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 struct TStringResource {
   int32_t Identifier;

@@ -2,13 +2,15 @@
 // in-memory stream and a file stream.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 

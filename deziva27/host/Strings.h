@@ -6,11 +6,13 @@
 // cached per thread, so a call costs one conversion and no converter set-up.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Conversions -----------------------------------------------------------
 

@@ -2,11 +2,13 @@
 // the classic rounding.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // The classic linear congruential generator (seed * 0x08088405 + 1), so that a
 // given seed gives the classic sequence. 0 <= Random(n) < n; Random(0) is 0.

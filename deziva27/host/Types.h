@@ -2,11 +2,13 @@
 // integers under their classic names, TDateTime and Currency.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <compare>
 #include <cstdint>
 #include <string>
 
-namespace dz {
+namespace dz DZ_API {
 
 using AnsiChar = char;
 using WideChar = char16_t;

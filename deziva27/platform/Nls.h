@@ -8,13 +8,15 @@
 // override it with SetSystemLocale.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // The system default locale identifier (0x0409 for en-US, 0x0419 for ru-RU).
 LCID GetSystemDefaultLCID();

@@ -31,6 +31,8 @@
 // here; it exists for callers that report scanning errors of their own.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -42,7 +44,7 @@
 #include "deziva27/host/Host.h"
 #include "deziva27/strings/YStrings.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 namespace detail {
 class WordSet;

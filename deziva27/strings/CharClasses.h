@@ -10,11 +10,13 @@
 //   IsAlpha     0-9 A-Z and 95..122 (underscore, backquote, a-z)
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Separator lists ---------------------------------------------------------
 // One list per width, both empty at load: until a caller sets one, no

@@ -12,11 +12,13 @@
 // and ZStrToFloat use the current settings instead.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Integers ----------------------------------------------------------------
 

@@ -5,11 +5,13 @@
 // Counts and widths are signed; a count below 1 produces nothing.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Repetition and padding ---------------------------------------------------
 

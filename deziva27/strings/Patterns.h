@@ -3,11 +3,13 @@
 // search and line-break normalisation. No routine here raises or keeps state.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Equality that ignores characters -----------------------------------------
 

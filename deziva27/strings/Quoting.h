@@ -16,11 +16,13 @@
 // what it consumed.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Pascal style ---------------------------------------------------------------
 

@@ -20,11 +20,13 @@
 // substring at 1 in any non-empty text.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Case-sensitive search ------------------------------------------------------
 

@@ -15,11 +15,13 @@
 // list is handed to the list, which raises EListError.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Lists.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // Clears values and fills it with the section's values, searching for the
 // header from line 0. Returns the last line examined as part of the section:

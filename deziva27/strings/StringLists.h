@@ -9,6 +9,8 @@
 // EListError. Character positions are 1-based, line indexes 0-based.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <initializer_list>
 #include <span>
 #include <string_view>
@@ -16,7 +18,7 @@
 #include "deziva27/host/Lists.h"
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // --- Delimited text ----------------------------------------------------------------
 

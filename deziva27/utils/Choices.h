@@ -2,11 +2,13 @@
 // list other than a given one.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 
 #include "deziva27/host/Lists.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 constexpr int32_t MaxInt(int32_t A, int32_t B) {
   return A > B ? A : B;

@@ -10,11 +10,13 @@
 // shifted alike but need not come back. An empty key leaves the text as is.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 UnicodeString Encrypt1(std::u16string_view Text, std::u16string_view Key);
 UnicodeString Decrypt1(std::u16string_view Text, std::u16string_view Key);

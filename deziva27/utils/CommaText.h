@@ -4,11 +4,13 @@
 //   CommaToString(u"a, \"b c\" ,x")      // a CR LF b c CR LF x
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // Each line of Text becomes one item, and a line break one comma, so a
 // trailing break leaves a trailing comma and "" stays "". A line ends at the

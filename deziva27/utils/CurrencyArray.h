@@ -6,12 +6,14 @@
 //   a.SetItem(0, Currency(2)); a[0];
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <memory>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 class TYCurrencyArray : public TObject {
  public:

@@ -5,11 +5,13 @@
 //   IntToFontStyle(18)                                  // {fsItalic}
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 
 #include "deziva27/host/FontStyles.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // Bits above bit 3 are ignored.
 constexpr TFontStyles IntToFontStyle(int32_t Value) {

@@ -9,12 +9,14 @@
 // string table's "Stack is full" / "Stack is empty", and change nothing.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <memory>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 class TYIntStack : public TObject {
  public:

@@ -14,13 +14,15 @@
 // notify nobody and free nothing.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <concepts>
 #include <cstdint>
 #include <memory>
 
 #include "deziva27/host/Lists.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 class TYObjectList : public TList {
  public:

@@ -3,12 +3,14 @@
 // Stop to ask the worker to give up.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <functional>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 using TYProgressEvent =
     std::function<void(TObject* Sender, int32_t Position, int32_t MaxValue, bool& Stop)>;

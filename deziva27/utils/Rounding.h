@@ -12,11 +12,13 @@
 // EConvertError.
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 
 #include "deziva27/host/Types.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // To two decimals, a tie to the even hundredth: 0.125 -> 0.12, 0.135 -> 0.14,
 // -0.125 -> -0.12.

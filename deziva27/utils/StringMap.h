@@ -8,13 +8,15 @@
 //   map.FindByKey(u"a")->Value;   // u"x"
 #pragma once
 
+#include "deziva27/frame/Export.h"
+
 #include <cstdint>
 #include <string_view>
 
 #include "deziva27/host/Types.h"
 #include "deziva27/utils/ObjectList.h"
 
-namespace dz {
+namespace dz DZ_API {
 
 // One pair of the map; both strings start empty.
 class TYStringMapEntry : public TObject {
