@@ -2,15 +2,18 @@
 # Set-up and build entry point.
 #   ./build.sh demo   build the library and dz, then run the dz tour
 #   ./build.sh test   build and run every test, then again under ASan+UBSan
+#   ./build.sh docs   the HTML reference from the headers (build/docs/html)
+# Each command has its own build folder and sets every option it relies on,
+# so they can run in any order in one clone.
 # Debian packages that are missing are installed first (needs root or sudo).
 set -euo pipefail
 cd "$(dirname "$0")"
 
 JOBS=${JOBS:-$(nproc)}
 
-need_packages() {
+need_packages() {  # extra packages...
   local pkgs=(build-essential cmake ninja-build pkg-config libicu-dev libsqlite3-dev
-              libgtest-dev libgmock-dev)
+              libgtest-dev libgmock-dev dpkg-dev "$@")
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -32,23 +35,49 @@ configure_and_build() {  # dir, extra cmake args...
   cmake --build "$dir" -j "$JOBS"
 }
 
+# Runs every test program of a build folder but the consumer check; fails when
+# a program is missing from the folder or no test ran.
+run_tests() {  # dir
+  local dir=$1 expected listed
+  expected=$(find tests -mindepth 2 -maxdepth 2 -name '*.cpp' -printf '%h\n' | sort -u | wc -l)
+  listed=$(ctest --test-dir "$dir" -N -E '^consumer$' | grep -c 'Test *#' || true)
+  if [ "$listed" -lt "$expected" ]; then
+    echo "$dir: $listed test programs registered, $expected expected" >&2
+    exit 1
+  fi
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$JOBS" -E '^consumer$'
+}
+
 case "${1:-}" in
   demo)
     need_packages
-    configure_and_build build/release -DCMAKE_BUILD_TYPE=Release -DDZ_BUILD_TESTS=OFF
-    ./build/release/tools/dz/dz demo
+    configure_and_build build/demo -DCMAKE_BUILD_TYPE=Release -DDZ_BUILD_TESTS=OFF \
+      -DDZ_BUILD_TOOLS=ON -DDZ_SANITIZE=OFF -DBUILD_SHARED_LIBS=OFF
+    ./build/demo/tools/dz/dz demo
     ;;
   test)
     need_packages
-    configure_and_build build/release -DCMAKE_BUILD_TYPE=Release
-    ctest --test-dir build/release --output-on-failure -j "$JOBS"
-    configure_and_build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DDZ_SANITIZE=ON
+    configure_and_build build/release -DCMAKE_BUILD_TYPE=Release -DDZ_BUILD_TESTS=ON \
+      -DDZ_BUILD_TOOLS=ON -DDZ_SANITIZE=OFF -DBUILD_SHARED_LIBS=OFF
+    run_tests build/release
+    # The consumer check runs on its own, so that its absence fails the pass.
+    ctest --test-dir build/release --output-on-failure --no-tests=error -R '^consumer$'
+    configure_and_build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DDZ_BUILD_TESTS=ON \
+      -DDZ_BUILD_TOOLS=ON -DDZ_SANITIZE=ON -DBUILD_SHARED_LIBS=OFF
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-      ctest --test-dir build/sanitize --output-on-failure -j "$JOBS"
-    echo "all tests passed (release and ASan+UBSan)"
+      run_tests build/sanitize
+    echo "all tests passed (release and ASan+UBSan, consumer check)"
+    ;;
+  docs)
+    need_packages doxygen
+    mkdir -p build/docs
+    doxygen docs/Doxyfile 2>build/docs/warnings.txt >/dev/null
+    missing=$(grep -c 'is not documented' build/docs/warnings.txt || true)
+    echo "reference: build/docs/html/index.html"
+    echo "public declarations without a contract: $missing (listed in build/docs/warnings.txt)"
     ;;
   *)
-    echo "usage: $0 demo|test" >&2
+    echo "usage: $0 demo|test|docs" >&2
     exit 2
     ;;
 esac

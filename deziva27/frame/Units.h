@@ -5,14 +5,18 @@
 
 #include <functional>
 
+#include "deziva27/frame/Export.h"
+
 namespace dz::detail {
 
 // Called for every start or stop work that actually runs; tests watch the
-// order with it. Pass an empty function to stop tracing.
-void SetUnitTrace(std::function<void(const char* unit, bool starting)> trace);
+// order with it. Pass an empty function to stop tracing. Work that runs while
+// the library loads or unloads is seen by setting DZ_TRACE_UNITS to a file
+// name: each start and stop appends "start UNIT" or "stop UNIT" to it.
+DZ_API void SetUnitTrace(std::function<void(const char* unit, bool starting)> trace);
 
 // Start counter of a unit by name (-1 when there is no such unit).
-int UnitStartCount(const char* unit);
+DZ_API int UnitStartCount(const char* unit);
 
 void YStringsStop();
 void YDattimeStart();
