@@ -86,6 +86,9 @@ TYTokenType TYScanner::InternalNextToken() {
 
   const int32_t Start = P;
   int32_t E = P;
+  // Set before the literal readers run, so that a bad character code that
+  // leaves by exception can be placed (ReadLine, ReadColumn).
+  FTokStart = Start;
   const WideChar savedQuote = FStrQuote;
   // Template mode borrows the string quote for one read; put it back also
   // when a bad character code leaves by exception.
@@ -143,7 +146,6 @@ TYTokenType TYScanner::InternalNextToken() {
       kind = isNumber(FRealStr) ? ttNumber : ttUnknown;
     }
   }
-  FTokStart = Start;
   FTokEnd = E;
   return kind;
 }

@@ -241,6 +241,11 @@ class TYScanner : public TObject {
   void NextTokenAsTemplate();
   // The current token has moved past the last token of the source.
   bool EOS() const { return FLastTokenIndex < 0; }
+  // Where reading stands: the line (from 0) and column (from 1) at which the
+  // token read last began. After FirstToken or NextToken left by an
+  // exception, the token that raised it, as a compiler would point to it.
+  int32_t ReadLine() const { return FLine; }
+  int32_t ReadColumn() const { return FTokStart; }
 
   // --- The queue ------------------------------------------------------------------
 

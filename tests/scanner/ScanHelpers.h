@@ -28,7 +28,7 @@ inline std::string Show(const TYToken& t) {
   s += ' ';
   for (char16_t c : t.RealStr) {
     if (c < 32)
-      s += "<" + std::to_string(int(c)) + ">";
+      s.append("<").append(std::to_string(int(c))).append(">");
     else
       s += Utf16ToUtf8(std::u16string(1, c));
   }

@@ -157,6 +157,28 @@ TEST(Tokenizer, CharacterCodeTooLargeRaisesPlainException) {
   EXPECT_EQ(fresh.GetBookmark().LastTokenIndex, 0);
 }
 
+// The place of a token that raised, for messages like FILE:LINE:COLUMN, also
+// when blanks, comments and line ends come before it.
+TEST(Tokenizer, ReadPositionNamesTheTokenThatRaised) {
+  struct Case {
+    UnicodeString Text;
+    int32_t Line, Column;
+  } cases[] = {
+      {u"a b #$10000", 0, 5},
+      {u"x := 1;\n  { note } #70000;", 1, 12},
+      {u"(* one\ntwo *)   #99999", 1, 10},
+  };
+  for (const Case& c : cases) {
+    TStringList lines;
+    lines.SetText(c.Text);
+    TYScanner sc;
+    sc.SetSource(lines);
+    EXPECT_THROW(sc.FirstToken(), Exception);
+    EXPECT_EQ(sc.ReadLine(), c.Line) << Utf16ToUtf8(c.Text);
+    EXPECT_EQ(sc.ReadColumn(), c.Column) << Utf16ToUtf8(c.Text);
+  }
+}
+
 TEST(Tokenizer, BadDigitsRaiseWhatTheConvertersRaise) {
   TYScanner sc;
   sc.SetSource(Lines({u"#1$2"}));

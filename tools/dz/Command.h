@@ -11,8 +11,9 @@ namespace dz::tool {
 
 using Args = std::vector<std::string>;
 
-// Exit codes: 0 success, 1 a negative answer (no match, not an LZY stream),
-// 2 a usage error, 3 a failure while working.
+// Exit codes, the same for every command (the table is in "dz --help"):
+// 0 done, 1 a negative answer (no match, not an LZY stream), 2 a usage error,
+// 3 a failure while working (a file, bad input, an error of the library).
 enum ExitCode { kOk = 0, kNo = 1, kUsage = 2, kFailed = 3 };
 
 // Raised for a wrong command line; main prints it with the usage hint.
@@ -46,10 +47,5 @@ struct RegisterDemo {
   explicit RegisterDemo(DemoStep d) { DemoSteps().push_back(std::move(d)); }
 };
 std::string SamplesDir();
-
-// Reads all of standard input (binary).
-std::string ReadStdin();
-// The whole of a file, or of standard input for "-".
-std::string ReadFileOrStdin(const std::string& path);
 
 }  // namespace dz::tool

@@ -8,6 +8,7 @@
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/utils/YUtils.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -37,9 +38,9 @@ bool HasTimePart(const UnicodeString& format) {
 
 int RunParse(const Args& args) {
   if (args.size() != 2) throw UsageError("date parse needs FORMAT and TEXT");
-  UnicodeString format = Utf8ToUtf16(args[0]);
+  UnicodeString format = ArgText(args[0]);
   TDateTime v;
-  if (!TryStrToDateTimeByFormat(format, Utf8ToUtf16(args[1]), v)) {
+  if (!TryStrToDateTimeByFormat(format, ArgText(args[1]), v)) {
     std::fprintf(stderr, "dz: '%s' is not a date in the format '%s'\n", args[1].c_str(),
                  args[0].c_str());
     return kNo;
@@ -51,7 +52,7 @@ int RunParse(const Args& args) {
 int RunName(const Args& args) {
   if (args.size() != 1) throw UsageError("date name needs one date, YYYY-MM-DD");
   TDateTime v;
-  if (!TryStrToDateTimeByFormat(u"yyyy-mm-dd", Utf8ToUtf16(args[0]), v) || args[0].size() != 10)
+  if (!TryStrToDateTimeByFormat(u"yyyy-mm-dd", ArgText(args[0]), v) || args[0].size() != 10)
     throw UsageError("'" + args[0] + "' is not a date written YYYY-MM-DD");
   std::printf("%s\n", Utf16ToUtf8(GetDateName(v)).c_str());
   return kOk;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "deziva27/strings/YStrings.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -16,7 +17,7 @@ std::string U8(std::u16string_view s) {
 void LoadLines(const std::string& path, TStringList& lines) {
   std::string bytes = ReadFileOrStdin(path);
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
-  lines.SetText(Utf8ToUtf16(bytes));
+  lines.SetText(Utf8Text(bytes, DisplayName(path)));
 }
 
 int RunIni(const Args& args) {
@@ -30,7 +31,7 @@ int RunIni(const Args& args) {
   } else if (what == "values") {
     if (args.size() != 3) throw UsageError("usage: dz ini values FILE SECTION");
     LoadLines(args[1], lines);
-    const UnicodeString name = Utf8ToUtf16(args[2]);
+    const UnicodeString name = ArgText(args[2]);
     // A missing section and an empty one both give no values; only the
     // header search tells them apart.
     if (XGetSLSectionIndex(0, lines, name) < 0) return kNo;

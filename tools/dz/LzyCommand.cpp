@@ -9,38 +9,29 @@
 
 #include "deziva27/compress/YCompress.h"
 #include "deziva27/host/Strings.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
 namespace {
 
 constexpr const char* kHelp =
-    "usage: dz lzy compress IN OUT\n"
-    "       dz lzy decompress IN OUT\n"
+    "usage: dz lzy compress [-f] IN OUT\n"
+    "       dz lzy decompress [-f] IN OUT\n"
     "       dz lzy check FILE\n"
     "\n"
     "Compresses IN into an LZY stream at OUT, or restores it. '-' as IN or OUT\n"
-    "is standard input or output. OUT is replaced only when the work succeeded.\n"
-    "A progress bar is shown on standard error when it is a terminal.\n"
+    "is standard input or output. A progress bar is shown on standard error\n"
+    "when it is a terminal.\n"
+    "\n"
+    "OUT is written beside its final place and put there only when the work\n"
+    "succeeded, so a failed or interrupted run leaves no partial file and an\n"
+    "old OUT as it was. An OUT that exists is replaced only with -f (--force),\n"
+    "keeping its permissions; a symbolic link is followed and the file it\n"
+    "points to is replaced. A device, FIFO or socket as OUT is written in\n"
+    "place, never replaced. Compressed data goes to a terminal only with -f.\n"
     "\n"
     "check exits with 0 when FILE starts with an LZY stream and 1 when not.\n";
-
-// Standard input spooled to an unnamed temporary file: the coder needs a
-// stream that knows its size, and a file keeps memory flat for any input.
-std::unique_ptr<THandleStream> SpoolStdin() {
-  std::FILE* tmp = std::tmpfile();
-  if (!tmp) throw std::runtime_error("cannot create a temporary file");
-  int fd = ::dup(fileno(tmp));
-  std::fclose(tmp);
-  auto s = std::make_unique<THandleStream>(fd);
-  char buf[1 << 16];
-  for (ssize_t n; (n = ::read(0, buf, sizeof buf)) != 0;) {
-    if (n < 0) throw std::runtime_error("cannot read standard input");
-    s->WriteBuffer(buf, static_cast<int32_t>(n));
-  }
-  s->SetPosition(0);
-  return s;
-}
 
 // Draws a bar on stderr, redrawn only when the shown percentage changes.
 class ProgressBar {
@@ -85,46 +76,20 @@ class ProgressBar {
   unsigned FCalls = 0;
 };
 
-int Code(const std::string& in, const std::string& out, bool compress) {
+int Code(const std::string& in, const std::string& out, bool compress, bool force) {
+  // OUT first: a refusal comes before standard input is read to its end.
+  Output dst(out, force);
+  std::unique_ptr<TStream> src = OpenInput(in);
+  // Compressed bytes on a terminal help no one and may upset it.
+  if (compress && !force && dst.IsTerminal())
+    throw FileError("compressed data not written to a terminal; use -f to force it");
   ProgressBar bar;
-  if (in != "-" && out != "-") {
-    // Files on both sides: the library's file routines replace OUT safely.
-    if (compress)
-      LZYCompressFile(Utf8ToUtf16(in), Utf8ToUtf16(out), bar.Event());
-    else
-      LZYDecompressFile(Utf8ToUtf16(in), Utf8ToUtf16(out), bar.Event());
-    return kOk;
-  }
-  std::unique_ptr<TStream> src;
-  if (in == "-")
-    src = SpoolStdin();
+  if (compress)
+    LZYCompressStream(src.get(), &dst.Stream(), bar.Event());
   else
-    src = std::make_unique<TFileStream>(in, fmOpenRead);
-  if (out == "-") {
-    THandleStream dst(1);
-    if (compress)
-      LZYCompressStream(src.get(), &dst, bar.Event());
-    else
-      LZYDecompressStream(src.get(), &dst, bar.Event());
-    return kOk;
-  }
-  // Standard input to a file: code into a memory-flat spool, then let the
-  // file routine place the result, so that OUT is never left half written.
-  std::string spool =
-      std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/dz-lzy-XXXXXX";
-  int fd = ::mkstemp(spool.data());
-  if (fd < 0) throw std::runtime_error("cannot create a temporary file");
-  struct Unlink {
-    std::string Name;
-    ~Unlink() { ::unlink(Name.c_str()); }
-  } cleanup{spool};
-  {
-    THandleStream tmp(fd);
-    src->SetPosition(0);
-    tmp.CopyFrom(*src, src->Size());
-    ::close(fd);
-  }
-  return Code(spool, out, compress);
+    LZYDecompressStream(src.get(), &dst.Stream(), bar.Event());
+  dst.Commit();
+  return kOk;
 }
 
 int Check(const std::string& file) {
@@ -139,7 +104,7 @@ int Check(const std::string& file) {
     mem->SetPosition(0);
     s = std::move(mem);
   } else {
-    s = std::make_unique<TFileStream>(file, fmOpenRead);
+    s = OpenInput(file);
   }
   bool yes = IsLZYCompressedStream(*s);
   std::printf("%s: %s\n", file.c_str(), yes ? "LZY stream" : "not an LZY stream");
@@ -150,8 +115,21 @@ int RunLzy(const Args& args) {
   if (args.empty()) throw UsageError("missing subcommand");
   const std::string& sub = args[0];
   if (sub == "compress" || sub == "decompress") {
-    if (args.size() != 3) throw UsageError(sub + " takes IN and OUT");
-    return Code(args[1], args[2], sub == "compress");
+    bool force = false, options = true;
+    Args files;
+    for (size_t i = 1; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      if (options && (a == "-f" || a == "--force"))
+        force = true;
+      else if (options && a == "--")
+        options = false;
+      else if (options && a.size() > 1 && a[0] == '-')
+        throw UsageError("unknown option '" + a + "'");
+      else
+        files.push_back(a);
+    }
+    if (files.size() != 2) throw UsageError(sub + " takes IN and OUT");
+    return Code(files[0], files[1], sub == "compress", force);
   }
   if (sub == "check") {
     if (args.size() != 2) throw UsageError("check takes one FILE");

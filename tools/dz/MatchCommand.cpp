@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "deziva27/strings/YStrings.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -20,20 +21,23 @@ int RunMatch(const Args& args) {
     caseSensitive = false;
   }
   if (i == args.size()) throw UsageError("TEMPLATE is missing");
-  const UnicodeString templ = Utf8ToUtf16(args[i++]);
+  const UnicodeString templ = ArgText(args[i++]);
 
   bool any = false;
-  auto test = [&](const std::string& text) {
-    if (!FitToTemplate(Utf8ToUtf16(text), templ, caseSensitive)) return;
+  auto test = [&](const std::string& text, const UnicodeString& value) {
+    if (!FitToTemplate(value, templ, caseSensitive)) return;
     std::printf("%s\n", text.c_str());
     any = true;
   };
   if (i < args.size()) {
-    for (; i < args.size(); ++i) test(args[i]);
+    for (; i < args.size(); ++i) test(args[i], ArgText(args[i]));
   } else {
-    for (std::string line; std::getline(std::cin, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      test(line);
+    // Lines are read and answered one by one, so a pipe is answered as it
+    // flows and the lines before a bad one are printed before the error.
+    std::string text;
+    for (size_t line = 1; std::getline(std::cin, text); ++line) {
+      if (!text.empty() && text.back() == '\r') text.pop_back();
+      test(text, Utf8Text(text, "standard input", line));
     }
   }
   return any ? kOk : kNo;

@@ -6,6 +6,7 @@
 
 #include "deziva27/scanner/YScanner.h"
 #include "deziva27/strings/YStrings.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -39,19 +40,22 @@ TSourceStyle StyleByExtension(const std::string& path) {
   return ssPascal;
 }
 
-// Files are read as UTF-8 when they are valid UTF-8 (a BOM is dropped), else
-// in the ANSI code page.
-UnicodeString DecodeText(const std::string& bytes) {
+enum class Encoding { kUtf8, kAnsi, kAuto };
+
+// A byte-order mark is dropped in every encoding. kAuto takes UTF-8 when the
+// file is valid UTF-8, else the ANSI code page, as older sources often are.
+UnicodeString DecodeText(const std::string& bytes, Encoding enc, const std::string& name) {
   std::string_view b(bytes);
   if (b.substr(0, 3) == "\xEF\xBB\xBF") b.remove_prefix(3);
-  if (b.empty()) return {};
-  UnicodeString u = UTF8Decode(b);
-  return u.empty() ? ToUnicode(b) : u;
+  if (enc == Encoding::kAnsi) return ToUnicode(b);
+  if (enc == Encoding::kAuto && InvalidUtf8At(b) != std::string_view::npos) return ToUnicode(b);
+  return Utf8Text(b, name);
 }
 
-void Load(TYScanner& sc, const std::string& path, TSourceStyle style) {
+void Load(TYScanner& sc, const std::string& path, TSourceStyle style,
+          Encoding enc = Encoding::kUtf8) {
   TStringList lines;
-  lines.SetText(DecodeText(ReadFileOrStdin(path)));
+  lines.SetText(DecodeText(ReadFileOrStdin(path), enc, DisplayName(path)));
   sc.SetSourceStyle(style);
   sc.SetSource(lines);
 }
@@ -60,14 +64,25 @@ std::string Literal(const UnicodeString& s) {
   return Utf16ToUtf8(QuotedCStringEx(s, true));
 }
 
+// "--name VALUE" or "--name=VALUE" at args[i]; i moves past what it used.
+bool OptionValue(const Args& args, size_t& i, const std::string& name, std::string& value) {
+  if (args[i] == name) {
+    if (i + 1 == args.size()) throw UsageError(name + " needs a value");
+    value = args[++i];
+    return true;
+  }
+  if (args[i].rfind(name + "=", 0) != 0) return false;
+  value = args[i].substr(name.size() + 1);
+  return true;
+}
+
 int RunScan(const Args& args) {
-  std::string path, styleName;
+  std::string path, styleName, encName = "utf-8";
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--style") {
-      if (++i == args.size()) throw UsageError("--style needs a value");
-      styleName = args[i];
-    } else if (args[i].rfind("--style=", 0) == 0) {
-      styleName = args[i].substr(8);
+    if (OptionValue(args, i, "--style", styleName) || OptionValue(args, i, "--encoding", encName)) {
+      continue;
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      throw UsageError("unknown option '" + args[i] + "'");
     } else if (path.empty()) {
       path = args[i];
     } else {
@@ -78,22 +93,47 @@ int RunScan(const Args& args) {
   TSourceStyle style = StyleByExtension(path);
   if (!styleName.empty() && !StyleByName(styleName, style))
     throw UsageError("unknown style '" + styleName + "'");
+  Encoding enc;
+  if (encName == "utf-8" || encName == "utf8")
+    enc = Encoding::kUtf8;
+  else if (encName == "ansi")
+    enc = Encoding::kAnsi;
+  else if (encName == "auto")
+    enc = Encoding::kAuto;
+  else
+    throw UsageError("unknown encoding '" + encName + "'");
   TYScanner sc;
-  Load(sc, path, style);
-  for (sc.FirstToken(); !sc.EOS(); sc.NextToken()) {
-    std::printf("%d %d %d %d %s %s\n", sc.GetTokLine(), sc.GetTokStart(), sc.GetTokEnd(),
-                sc.GetTokPos(), KindName(sc.GetTokType()), Literal(sc.GetRealStr()).c_str());
+  Load(sc, path, style, enc);
+  try {
+    for (sc.FirstToken(); !sc.EOS(); sc.NextToken()) {
+      std::printf("%d %d %d %d %s %s\n", sc.GetTokLine(), sc.GetTokStart(), sc.GetTokEnd(),
+                  sc.GetTokPos(), KindName(sc.GetTokType()), Literal(sc.GetRealStr()).c_str());
+    }
+  } catch (const Exception& e) {
+    // The scanner reads ahead, so the tokens before the bad one are printed
+    // first; the message then points at it as a compiler would.
+    std::fflush(stdout);
+    throw FileError(DisplayName(path) + ":" + std::to_string(sc.ReadLine() + 1) + ":" +
+                    std::to_string(sc.ReadColumn()) + ": " + e.what());
   }
   return kOk;
 }
 
 Register reg({"scan", "split a source file into typed tokens",
-              "usage: dz scan [--style pascal|c|sql|perl] FILE\n\n"
+              "usage: dz scan [--style pascal|c|sql|perl] [--encoding E] FILE\n\n"
               "Prints one token a line: line (from 0), start column, end column (after\n"
               "the token), offset in the file (line ends count two), the kind and the\n"
               "text as a C literal in UTF-8. String and character literals show their\n"
               "value. Without --style the extension decides (.c .h .cpp ... C, .sql SQL,\n"
-              ".pl .pm Perl, anything else Pascal). FILE may be - for standard input.\n",
+              ".pl .pm Perl, anything else Pascal). FILE may be - for standard input.\n\n"
+              "FILE is read as UTF-8 (--encoding utf-8, the default; a byte-order mark\n"
+              "is dropped), in the ANSI code page of the locale (--encoding ansi), or\n"
+              "as UTF-8 when it is valid UTF-8 and in the ANSI code page otherwise\n"
+              "(--encoding auto). Bytes that are not UTF-8 under utf-8, and text the\n"
+              "scanner cannot read (a character code past 65535), stop the scan with\n"
+              "FILE:LINE:COLUMN: and the reason on standard error, exit 3. Lines count\n"
+              "from 1 in these messages, columns from 1 in characters (in bytes for\n"
+              "the UTF-8 check).\n",
               RunScan});
 
 // --- The tour --------------------------------------------------------------------
@@ -106,8 +146,8 @@ void ShowSample(const char* file, TSourceStyle style) {
   for (sc.FirstToken(); !sc.EOS();) {
     ++kinds[KindName(sc.GetTokType())];
     if (sc.GetTokType() == ttString || sc.GetTokType() == ttChar || sc.GetTokType() == ttLString)
-      literals += " " + Literal(sc.GetRealStr());
-    if (!sc.GetToken(0).TokLocalize) unlocalized += " " + Literal(sc.GetRealStr());
+      literals.append(" ").append(Literal(sc.GetRealStr()));
+    if (!sc.GetToken(0).TokLocalize) unlocalized.append(" ").append(Literal(sc.GetRealStr()));
     // A Perl pattern is read whole, blanks and all.
     if (style == ssPerl && sc.GetTokStr() == u"=~")
       sc.NextTokenAsTemplate();

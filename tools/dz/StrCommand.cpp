@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "deziva27/strings/YStrings.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -9,9 +10,8 @@ namespace {
 
 // Standard input loses one trailing line break, as the shell's $(...) does,
 // so that `echo it\'s | dz str quote` quotes what was typed.
-std::string InputText(const Args& args, size_t i) {
-  if (i < args.size()) return args[i];
-  std::string s = ReadStdin();
+std::string StdinText() {
+  std::string s = ReadFileOrStdin("-");
   if (!s.empty() && s.back() == '\n') s.pop_back();
   if (!s.empty() && s.back() == '\r') s.pop_back();
   return s;
@@ -29,12 +29,13 @@ int RunStr(const Args& args) {
     }
     if (args[i] != "-q" || i + 1 == args.size())
       throw UsageError("unknown option '" + args[i] + "'");
-    UnicodeString q = Utf8ToUtf16(args[++i]);
+    UnicodeString q = ArgText(args[++i]);
     if (q.size() != 1) throw UsageError("the quote must be one character");
     quote = q[0];
   }
   if (args.size() > i + 1) throw UsageError("one TEXT at most");
-  const UnicodeString text = Utf8ToUtf16(InputText(args, i));
+  const UnicodeString text =
+      i < args.size() ? ArgText(args[i]) : Utf8Text(StdinText(), "standard input");
   UnicodeString out;
   if (action == "quote")
     out = QuotedString(text, quote);

@@ -1,12 +1,6 @@
 // dz: the library's main routines at a shell prompt.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/host/Host.h"
@@ -19,29 +13,28 @@ std::vector<Command>& Commands() {
   return commands;
 }
 
-std::string ReadStdin() {
-  std::ostringstream out;
-  out << std::cin.rdbuf();
-  return out.str();
-}
-
-std::string ReadFileOrStdin(const std::string& path) {
-  if (path == "-") return ReadStdin();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 namespace {
 
 constexpr const char* kVersion = "dz (deziva27) 0.1.0";
+
+// One table for every command, printed under each command's help too.
+constexpr const char* kExitStatus =
+    "exit status:\n"
+    "  0  done\n"
+    "  1  a negative answer: no match, no such section, not an LZY stream,\n"
+    "     not a date in the format\n"
+    "  2  a usage error: unknown command or option, missing or extra arguments\n"
+    "  3  a failure: a file that cannot be read or written, an OUT that exists\n"
+    "     without -f, input that is not valid UTF-8 or that the command cannot\n"
+    "     read, an interrupted run\n";
 
 void PrintUsage(std::FILE* to) {
   std::fprintf(to, "usage: dz COMMAND [ARGS...]\n       dz COMMAND --help\n\ncommands:\n");
   auto cmds = Commands();
   std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return a.Name < b.Name; });
   for (auto& c : cmds) std::fprintf(to, "  %-8s %s\n", c.Name.c_str(), c.Summary.c_str());
-  std::fprintf(to, "\noptions:\n  --help     this text\n  --version  the version\n");
+  std::fprintf(to, "\noptions:\n  --help     this text\n  --version  the version\n\n%s",
+               kExitStatus);
 }
 
 }  // namespace
@@ -72,7 +65,7 @@ int main(int argc, char** argv) {
   }
   Args args(argv + 2, argv + argc);
   if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-    std::printf("%s", it->Help.c_str());
+    std::printf("%s\n%s", it->Help.c_str(), kExitStatus);
     return kOk;
   }
   try {

@@ -1,0 +1,322 @@
+// dz as a user meets it: the program itself is run, with files, pipes,
+// devices and signals, and judged by exit status, output and what is left on
+// disk.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int Status = -1;  // exit status, or 128 + signal
+  std::string Out, Err;
+};
+
+// Absolute, since the runs happen in a scratch folder.
+const std::string& DzPath() {
+  static const std::string path = [] {
+    const char* p = std::getenv("DZ_BIN");
+    if (!p || !*p) {
+      std::fprintf(stderr, "DZ_BIN must name the dz program\n");
+      std::exit(1);
+    }
+    return fs::absolute(p).string();
+  }();
+  return path;
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Spit(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// A scratch folder per test, removed afterwards.
+class Dz : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/dz-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    Dir = tmpl;
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  // Starts dz with args in Dir; stdin from a file holding input.
+  pid_t Start(const std::vector<std::string>& args, const std::string& input,
+              const std::vector<std::string>& env = {}) {
+    Spit(Dir / ".stdin", input);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(Dir.c_str()) != 0) ::_exit(126);
+      int in = ::open(".stdin", O_RDONLY);
+      int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int err = ::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::dup2(in, 0), ::dup2(out, 1), ::dup2(err, 2);
+      for (auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
+      std::vector<char*> argv{const_cast<char*>(DzPath().c_str())};
+      for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+
+  Result Wait(pid_t pid) {
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    Result r;
+    r.Status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.Out = Slurp(Dir / ".stdout");
+    r.Err = Slurp(Dir / ".stderr");
+    return r;
+  }
+
+  Result Run(const std::vector<std::string>& args, const std::string& input = "",
+             const std::vector<std::string>& env = {}) {
+    return Wait(Start(args, input, env));
+  }
+
+  // Names in Dir, the harness's own files left out.
+  std::vector<std::string> Listing() {
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(Dir))
+      if (e.path().filename().string()[0] != '.' || e.path().filename().string().find("dz-tmp") !=
+                                                       std::string::npos)
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path Dir;
+};
+
+// Text that takes the coder a while: varied enough not to collapse into a
+// few long matches.
+std::string BigText(size_t bytes) {
+  std::string s;
+  s.reserve(bytes);
+  uint32_t x = 12345;
+  while (s.size() < bytes) {
+    x = x * 1103515245 + 12345;
+    s += "line " + std::to_string(x % 100000) + " of the corpus, value " +
+         std::to_string((x >> 8) % 977) + "\n";
+  }
+  return s;
+}
+
+TEST_F(Dz, EveryCommandHasHelpWithTheExitTable) {
+  Result top = Run({"--help"});
+  ASSERT_EQ(top.Status, 0);
+  EXPECT_NE(top.Out.find("exit status:"), std::string::npos);
+  // The command names are read from the list, so a new command is covered too.
+  std::istringstream lines(top.Out.substr(top.Out.find("commands:")));
+  std::string line;
+  int commands = 0;
+  std::getline(lines, line);
+  while (std::getline(lines, line) && line.rfind("  ", 0) == 0) {
+    std::string name = line.substr(2, line.find(' ', 2) - 2);
+    Result r = Run({name, "--help"});
+    EXPECT_EQ(r.Status, 0) << name;
+    EXPECT_EQ(r.Out.rfind("usage: dz " + name, 0), 0u) << name;
+    EXPECT_NE(r.Out.find("  3  a failure"), std::string::npos) << name;
+    ++commands;
+  }
+  EXPECT_GE(commands, 6);
+}
+
+TEST_F(Dz, ExitStatusAndMessages) {
+  Spit(Dir / "plain.txt", "hello\n");
+  Spit(Dir / "bad.txt", "ok\nb\xFF\n");
+  Spit(Dir / "set.ini", "[a]\nx=1\n");
+  fs::create_directory(Dir / "sub");
+  struct Case {
+    std::vector<std::string> Args;
+    std::string Input;
+    int Status;
+    std::string Out, Err;  // expected within stdout / stderr
+  } cases[] = {
+      {{}, "", 2, "", "usage: dz COMMAND"},
+      {{"nosuch"}, "", 2, "", "unknown command 'nosuch'"},
+      {{"lzy"}, "", 2, "", "missing subcommand (try 'dz lzy --help')"},
+      {{"lzy", "compress", "a"}, "", 2, "", "takes IN and OUT"},
+      {{"lzy", "compress", "-x", "a", "b"}, "", 2, "", "unknown option '-x'"},
+      {{"scan"}, "", 2, "", "FILE is missing"},
+      {{"scan", "--style", "cobol", "plain.txt"}, "", 2, "", "unknown style 'cobol'"},
+      {{"scan", "--encoding", "ebcdic", "plain.txt"}, "", 2, "", "unknown encoding"},
+      {{"str", "bogus", "x"}, "", 2, "", "unknown action 'bogus'"},
+      {{"date", "name", "2024-13-01"}, "", 2, "", "is not a date written YYYY-MM-DD"},
+      {{"str", "quote", "it's"}, "", 0, "'it''s'\n", ""},
+      {{"str", "quote"}, "it's\n", 0, "'it''s'\n", ""},
+      {{"match", "a*", "abc", "xbc"}, "", 0, "abc\n", ""},
+      {{"match", "a*", "xbc"}, "", 1, "", ""},
+      {{"match", "a*"}, "abc\nb\xFF\n", 3, "abc\n", "standard input:2:2: not valid UTF-8"},
+      {{"date", "parse", "dd.mm.yyyy", "nonsense"}, "", 1, "", "is not a date"},
+      {{"ini", "values", "set.ini", "b"}, "", 1, "", ""},
+      {{"ini", "values", "set.ini", "A"}, "", 0, "x=1\n", ""},
+      {{"lzy", "check", "plain.txt"}, "", 1, "not an LZY stream", ""},
+      // Bytes that are not UTF-8, wherever text is read.
+      {{"str", "quote"}, "ab\xFF", 3, "", "standard input:1:3: not valid UTF-8 at byte offset 2 (0xFF)"},
+      {{"str", "quote", "a\xC0\xAF"}, "", 3, "", "argument \"a\\xC0\\xAF\": not valid UTF-8 at byte offset 1"},
+      {{"scan", "bad.txt"}, "", 3, "", "bad.txt:2:2: not valid UTF-8 at byte offset 4 (0xFF)"},
+      {{"ini", "sections", "bad.txt"}, "", 3, "", "bad.txt:2:2: not valid UTF-8"},
+      {{"scan", "--encoding", "ansi", "bad.txt"}, "", 0, "ttIdent", ""},
+      // Files that cannot be read, in the same words everywhere.
+      {{"scan", "sub"}, "", 3, "", "Cannot open file \"sub\". Is a directory"},
+      {{"ini", "sections", "sub"}, "", 3, "", "Cannot open file \"sub\". Is a directory"},
+      {{"lzy", "compress", "sub", "x"}, "", 3, "", "Cannot open file \"sub\". Is a directory"},
+      {{"scan", "missing.pas"}, "", 3, "", "Cannot open file \"missing.pas\". No such file"},
+      {{"lzy", "compress", "plain.txt", "sub"}, "", 3, "", "Cannot create file \"sub\". Is a directory"},
+      {{"lzy", "compress", "plain.txt", "no/such/dir"}, "", 3, "", "Cannot create file \"no/such/dir\""},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (auto& a : c.Args) shown.append(" ").append(a);
+    Result r = Run(c.Args, c.Input);
+    EXPECT_EQ(r.Status, c.Status) << "dz" << shown << "\n" << r.Err;
+    EXPECT_NE(r.Out.find(c.Out), std::string::npos) << "dz" << shown << "\n" << r.Out;
+    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << "dz" << shown << "\n" << r.Err;
+    if (c.Status == 3) {
+      EXPECT_EQ(r.Err.find("basic_"), std::string::npos) << r.Err;
+    }
+  }
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.txt", "plain.txt", "set.ini", "sub"}));
+}
+
+TEST_F(Dz, ScanErrorsPointAtTheToken) {
+  Spit(Dir / "unit.pas", "begin\n  y := 'ok';\n  x := #$00ff00ff;\nend.\n");
+  Result r = Run({"scan", "unit.pas"});
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_NE(r.Err.find("dz scan: unit.pas:3:8: \"#$00ff00ff\" not a character"), std::string::npos)
+      << r.Err;
+}
+
+TEST_F(Dz, StandardStreamsRoundTrip) {
+  std::string text = BigText(300000);
+  Result packed = Run({"lzy", "compress", "-", "-"}, text);
+  ASSERT_EQ(packed.Status, 0) << packed.Err;
+  EXPECT_LT(packed.Out.size(), text.size());
+  Result back = Run({"lzy", "decompress", "-", "-"}, packed.Out);
+  ASSERT_EQ(back.Status, 0) << back.Err;
+  EXPECT_TRUE(back.Out == text);
+  // Standard input to a file and a file to standard output meet the same bytes.
+  ASSERT_EQ(Run({"lzy", "compress", "-", "out.lzy"}, text).Status, 0);
+  EXPECT_TRUE(Slurp(Dir / "out.lzy") == packed.Out);
+}
+
+TEST_F(Dz, ExistingOutputNeedsForceAndKeepsItsMode) {
+  Spit(Dir / "in.txt", BigText(10000));
+  Spit(Dir / "out.lzy", "old");
+  ::chmod((Dir / "out.lzy").c_str(), 0640);
+  Result refused = Run({"lzy", "compress", "in.txt", "out.lzy"});
+  EXPECT_EQ(refused.Status, 3);
+  EXPECT_NE(refused.Err.find("\"out.lzy\" already exists; use -f to replace it"), std::string::npos);
+  EXPECT_EQ(Slurp(Dir / "out.lzy"), "old");
+  for (const char* force : {"-f", "--force"}) {
+    Spit(Dir / "out.lzy", "old");
+    ASSERT_EQ(Run({"lzy", "compress", force, "in.txt", "out.lzy"}).Status, 0);
+    EXPECT_EQ(Run({"lzy", "check", "out.lzy"}).Status, 0);
+    EXPECT_EQ(fs::status(Dir / "out.lzy").permissions() & fs::perms::mask,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  }
+  // A symbolic link is followed: its target is replaced, the link stays.
+  fs::create_symlink("out.lzy", Dir / "link.lzy");
+  Spit(Dir / "out.lzy", "old");
+  EXPECT_EQ(Run({"lzy", "compress", "in.txt", "link.lzy"}).Status, 3);
+  ASSERT_EQ(Run({"lzy", "compress", "-f", "in.txt", "link.lzy"}).Status, 0);
+  EXPECT_TRUE(fs::is_symlink(Dir / "link.lzy"));
+  EXPECT_EQ(Run({"lzy", "check", "out.lzy"}).Status, 0);
+  // A dangling link names the file to create.
+  fs::create_symlink("new.lzy", Dir / "dangling.lzy");
+  ASSERT_EQ(Run({"lzy", "compress", "in.txt", "dangling.lzy"}).Status, 0);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Dir / "new.lzy")));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"dangling.lzy", "in.txt", "link.lzy", "new.lzy",
+                                                 "out.lzy"}));
+}
+
+TEST_F(Dz, SpecialFilesAreWrittenInPlace) {
+  const std::string text = BigText(200000);
+  Spit(Dir / "in.txt", text);
+  // A FIFO: its reader gets the stream and the FIFO stays a FIFO.
+  ASSERT_EQ(::mkfifo((Dir / "pipe").c_str(), 0600), 0);
+  std::string got;
+  std::thread reader([&] { got = Slurp(Dir / "pipe"); });
+  Result r = Run({"lzy", "compress", "in.txt", "pipe"});
+  if (r.Status != 0) ::close(::open((Dir / "pipe").c_str(), O_WRONLY | O_NONBLOCK));  // free the reader
+  reader.join();
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_TRUE(fs::is_fifo(Dir / "pipe"));
+  Spit(Dir / "got.lzy", got);
+  Result back = Run({"lzy", "decompress", "got.lzy", "-"});
+  EXPECT_TRUE(back.Out == text);
+  // A full device reports the failure and stays a device.
+  Result full = Run({"lzy", "compress", "in.txt", "/dev/full"});
+  EXPECT_EQ(full.Status, 3);
+  EXPECT_NE(full.Err.find("Cannot write file \"/dev/full\". No space left on device"),
+            std::string::npos)
+      << full.Err;
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  EXPECT_EQ(Run({"lzy", "compress", "in.txt", "/dev/null"}).Status, 0);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+// Waits until dz holds its output open, then signals it; nothing but the old
+// OUT may be left afterwards.
+TEST_F(Dz, AKilledRunLeavesNoTraceAndTheOldOutput) {
+  Spit(Dir / "in.txt", BigText(48 << 20));
+  struct Case {
+    int Signal;
+    bool NamedTemp;
+  } cases[] = {{SIGTERM, false}, {SIGKILL, false}, {SIGINT, false},
+               {SIGTERM, true},  {SIGINT, true},   {SIGHUP, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.NamedTemp ? ", named temp" : ""));
+    Spit(Dir / "out.lzy", "old");
+    std::vector<std::string> env;
+    if (c.NamedTemp) env.push_back("DZ_NO_TMPFILE=1");
+    pid_t pid = Start({"lzy", "compress", "-f", "in.txt", "out.lzy"}, "", env);
+    // The output is open once a descriptor of dz points into Dir besides in.txt.
+    bool open = false;
+    for (int i = 0; i < 5000 && !open; ++i) {
+      std::error_code ec;
+      for (auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        std::string target = fs::read_symlink(fd.path(), ec).string();
+        if (target.rfind(Dir.string(), 0) == 0 && target.find("in.txt") == std::string::npos &&
+            target.find("/.std") == std::string::npos)
+          open = true;
+      }
+      if (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(open) << "dz never opened its output";
+    ::kill(pid, c.Signal);
+    Result r = Wait(pid);
+    EXPECT_EQ(r.Status, 128 + c.Signal);
+    EXPECT_EQ(Slurp(Dir / "out.lzy"), "old");
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"in.txt", "out.lzy"}));
+  }
+}
+
+}  // namespace

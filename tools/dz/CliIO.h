@@ -1,0 +1,102 @@
+// Files at the dz prompt, treated the way gzip-like tools treat them.
+//
+// Errors name the file and the system's reason in plain words ("Cannot open
+// file "d". Is a directory"), "-" stands for standard input or output, text
+// must be UTF-8 and a failure says at which byte it stops being so, and an
+// output file is replaced only once the work is complete.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "deziva27/host/Streams.h"
+#include "deziva27/host/Types.h"
+
+namespace dz::tool {
+
+// A file the command cannot use; main prints the message as it stands.
+struct FileError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// "Cannot <verb> file "<path>". <reason of err>"; "-" reads as standard input
+// or output.
+[[noreturn]] void ThrowFileError(const char* verb, const std::string& path, int err);
+
+// The name of an input or output in messages: the path, or "standard input".
+std::string DisplayName(const std::string& path, bool output = false);
+
+// The whole of a file, or of standard input for "-".
+std::string ReadFileOrStdin(const std::string& path);
+
+// An input as a stream that knows its size and can be rewound: a regular file
+// is read in place; standard input, pipes and devices are first copied to an
+// unnamed temporary file, so memory stays flat for any size.
+std::unique_ptr<TStream> OpenInput(const std::string& path);
+
+// The byte offset at which bytes stop being well-formed UTF-8 (overlong forms,
+// surrogates and code points past U+10FFFF are not), or npos when they are.
+size_t InvalidUtf8At(std::string_view bytes);
+
+// bytes decoded from UTF-8; when they are not, FileError placed as compilers
+// place errors: "<what>:LINE:COLUMN: not valid UTF-8 at byte offset N (0xXX)",
+// lines counted from firstLine, columns in bytes from 1, the offset from the
+// start of bytes. what names the source (a file, "standard input").
+UnicodeString Utf8Text(std::string_view bytes, const std::string& what, size_t firstLine = 1);
+
+// A command-line argument as text; FileError naming the argument (its bytes
+// past ASCII written \xNN) when it is not UTF-8.
+UnicodeString ArgText(const std::string& arg);
+
+// An output file, replaced only on success.
+//
+// - "-" is standard output, written as it goes.
+// - A character or block device, a FIFO or a Unix socket is written in place
+//   (a socket is connected to); it is never replaced.
+// - A symbolic link is followed: the file it finally points to is replaced
+//   and the link stays a link.
+// - A regular file that exists is replaced only when force is true, else the
+//   constructor raises FileError before any work is done. The replacement
+//   keeps the old file's permissions.
+// - Otherwise the data goes to an unnamed file beside the target (O_TMPFILE),
+//   linked into place by Commit, so that nothing is left behind however the
+//   process ends. Where the file system has no unnamed files, a named one is
+//   used and removed on failure and on SIGINT, SIGTERM and SIGHUP (set
+//   DZ_NO_TMPFILE=1 to use it everywhere, as its tests do).
+// Write errors raise FileError "Cannot write file ..." with the reason.
+class Output {
+ public:
+  Output(const std::string& path, bool force);
+  ~Output();  // unfinished work is dropped; the old file is left as it was
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  TStream& Stream() { return *FStream; }
+  // Puts the finished file in place (nothing to do for an in-place output).
+  void Commit();
+  // Standard output or a special file, written directly.
+  bool InPlace() const { return FInPlace; }
+  // Standard output or an in-place file that is a terminal.
+  bool IsTerminal() const;
+
+ private:
+  void OpenInPlace(const struct stat& st);
+  void OpenTemporary(const struct stat* existing);
+
+  std::string FPath;    // as given, for messages
+  std::string FTarget;  // the file that is written or replaced
+  int FHandle = -1;
+  bool FInPlace = false;
+  bool FUnnamed = false;  // O_TMPFILE: no name to remove
+  bool FCommitted = false;
+  std::string FTempName;  // the named temporary file, when one was needed
+  mode_t FMode = 0;
+  bool FKeepMode = false;
+  std::unique_ptr<THandleStream> FStream;
+};
+
+}  // namespace dz::tool
