@@ -178,6 +178,7 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"ini", "values", "set.ini", "b"}, "", 1, "", ""},
       {{"ini", "values", "set.ini", "A"}, "", 0, "x=1\n", ""},
       {{"lzy", "check", "plain.txt"}, "", 1, "not an LZY stream", ""},
+      {{"lzy", "decompress", "plain.txt", "-"}, "", 3, "", "dz lzy: plain.txt: Wrong stream format"},
       // Bytes that are not UTF-8, wherever text is read.
       {{"str", "quote"}, "ab\xFF", 3, "", "standard input:1:3: not valid UTF-8 at byte offset 2 (0xFF)"},
       {{"str", "quote", "a\xC0\xAF"}, "", 3, "", "argument \"a\\xC0\\xAF\": not valid UTF-8 at byte offset 1"},

@@ -84,10 +84,14 @@ int Code(const std::string& in, const std::string& out, bool compress, bool forc
   if (compress && !force && dst.IsTerminal())
     throw FileError("compressed data not written to a terminal; use -f to force it");
   ProgressBar bar;
-  if (compress)
-    LZYCompressStream(src.get(), &dst.Stream(), bar.Event());
-  else
-    LZYDecompressStream(src.get(), &dst.Stream(), bar.Event());
+  try {
+    if (compress)
+      LZYCompressStream(src.get(), &dst.Stream(), bar.Event());
+    else
+      LZYDecompressStream(src.get(), &dst.Stream(), bar.Event());
+  } catch (const EYCompressError& e) {
+    throw FileError(DisplayName(in) + ": " + e.what());  // a stream that is not LZY
+  }
   dst.Commit();
   return kOk;
 }
