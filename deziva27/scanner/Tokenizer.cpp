@@ -86,9 +86,9 @@ TYTokenType TYScanner::InternalNextToken() {
 
   const int32_t Start = P;
   int32_t E = P;
-  // Set before the literal readers run, so that a bad character code that
-  // leaves by exception can be placed (ReadLine, ReadColumn).
-  FTokStart = Start;
+  // Kept apart from FTokStart, which must still hold the previous token's
+  // column when a bad character code leaves by exception.
+  FReadStart = Start;
   const WideChar savedQuote = FStrQuote;
   // Template mode borrows the string quote for one read; put it back also
   // when a bad character code leaves by exception.
@@ -146,6 +146,7 @@ TYTokenType TYScanner::InternalNextToken() {
       kind = isNumber(FRealStr) ? ttNumber : ttUnknown;
     }
   }
+  FTokStart = Start;
   FTokEnd = E;
   return kind;
 }
@@ -214,10 +215,13 @@ WideChar TYScanner::RunPascalExtraChar(std::u16string_view S, int32_t& P) {
   ++P;
   const int32_t D = P;
   const bool hex = Within(S, D) && At(S, D) == u'$';
+  // A set test, as the classic runtime makes it on a wide character: only
+  // the low byte counts, so U+0131 passes for the digit 1 and the
+  // conversion below reports it.
   while (Within(S, P)) {
-    const WideChar c = At(S, P);
-    if (c == u'$' || (c >= u'0' && c <= u'9') ||
-        (hex && ((c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'))))
+    const unsigned c = At(S, P) & 0xFFu;
+    if (c == '$' || (c >= '0' && c <= '9') ||
+        (hex && ((c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))))
       ++P;
     else
       break;

@@ -245,7 +245,7 @@ class TYScanner : public TObject {
   // token read last began. After FirstToken or NextToken left by an
   // exception, the token that raised it, as a compiler would point to it.
   int32_t ReadLine() const { return FLine; }
-  int32_t ReadColumn() const { return FTokStart; }
+  int32_t ReadColumn() const { return FReadStart; }
 
   // --- The queue ------------------------------------------------------------------
 
@@ -381,6 +381,7 @@ class TYScanner : public TObject {
   int32_t FLine = 0;
   int32_t FTokStart = 1;
   int32_t FTokEnd = 1;
+  int32_t FReadStart = 1;  // column of the token being read
   int32_t FLinePos = 0;
   // The queue as a ring: slot i lives at FRing[(FHead + i + 21) % 21], so a
   // shift moves the head instead of copying twenty tokens.

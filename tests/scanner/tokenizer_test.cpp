@@ -190,6 +190,37 @@ TEST(Tokenizer, BadDigitsRaiseWhatTheConvertersRaise) {
   EXPECT_THROW(sc.FirstToken(), EYStringsError);
 }
 
+// The digits of a character code are told by the low byte of each code unit,
+// so a character past 255 whose low byte is a digit continues the code and
+// the conversion gets the text read (and reports it, unless it too goes by
+// the low byte); one whose low byte is not a digit ends it.
+TEST(Tokenizer, CharacterCodeDigitsGoByTheLowByte) {
+  struct Case {
+    UnicodeString Text;
+    UnicodeString Read;  // the text the conversion is given, "" for no error
+    UnicodeString Value;
+  } cases[] = {
+      {u"#6\u0135", u"6\u0135", u""},     // low byte '5'
+      {u"#$4\u0141", u"", u"J"},  // low byte 'A': HexToInt reads it by its low byte too
+      {u"#1\u0124", u"1\u0124", u""},     // low byte '$'
+      {u"#66\u4E00", u"", u"B"},         // low byte 0: the code ends before it
+      {u"#$41\u0147", u"", u"A"},        // low byte 'G' is no hexadecimal digit
+  };
+  for (const Case& c : cases) {
+    TYScanner sc;
+    sc.SetSource(Lines({c.Text}));
+    try {
+      sc.FirstToken();
+      EXPECT_TRUE(c.Read.empty()) << "no error for " << Utf16ToUtf8(c.Text);
+      EXPECT_EQ(sc.GetRealStr(), c.Value) << Utf16ToUtf8(c.Text);
+      EXPECT_EQ(sc.GetTokType(), ttChar);
+    } catch (const Exception& e) {
+      EXPECT_FALSE(c.Read.empty()) << Utf16ToUtf8(c.Text) << ": " << e.what();
+      EXPECT_NE(e.Message().find(c.Read), UnicodeString::npos) << e.what();
+    }
+  }
+}
+
 // Reads the whole source, taking the token after `before` as a template.
 Tokens ScanPerl(std::initializer_list<UnicodeString> lines, TSourceStyle style = ssPerl,
                 const UnicodeString& before = u"=~") {
