@@ -207,17 +207,18 @@ void TStrings::SetCommaText(std::u16string_view text) {
         }
         item.push_back(text[i++]);
       }
-      // Text glued to the closing quote belongs to the same item.
-      while (i < n && text[i] != u',' && !blank(text[i])) item.push_back(text[i++]);
+      // Whatever follows the closing quote starts the next item: "a"b is a, b.
     } else {
       while (i < n && text[i] != u',' && !blank(text[i])) item.push_back(text[i++]);
     }
     Add(item);
     while (i < n && blank(text[i])) ++i;
     if (i < n && text[i] == u',') {
+      // Only a comma that is the very last character ends an empty item;
+      // "a, " is the one item a.
+      if (i + 1 == n) Add(UnicodeString());
       ++i;
       while (i < n && blank(text[i])) ++i;
-      if (i >= n) Add(UnicodeString());  // a trailing comma ends an empty item
     }
   }
 }

@@ -94,8 +94,9 @@ class TStrings : public TObject {
   // control is written in double quotes with inner quotes doubled.
   UnicodeString CommaText() const;
   // Items separated by commas or blanks (codes 1..32); an item in double
-  // quotes may hold them, "" inside stands for one quote. Empty items between
-  // two commas are kept.
+  // quotes may hold them, "" inside stands for one quote, and text right after
+  // the closing quote starts the next item ("a"b gives a and b). Empty items
+  // between two commas are kept, and a comma that ends the text adds one.
   void SetCommaText(std::u16string_view text);
 
   // The NAME=VALUE view of the lines.

@@ -138,7 +138,13 @@ TEST(TStringList, CommaTextReadsBlanksCommasAndQuotes) {
       {u"a,,b", {u"a", u"", u"b"}},
       {u"a,", {u"a", u""}},
       {u"  a  ,  b  ", {u"a", u"b"}},
-      {u"\"x\"y,z", {u"xy", u"z"}},
+      {u"\"x\"y,z", {u"x", u"y", u"z"}},  // text after a closing quote is the next item
+      {u"\"a\"b", {u"a", u"b"}},
+      {u"\"a\"\"b\"", {u"a\"b"}},
+      {u"a\"b", {u"a\"b"}},               // a quote inside an item is plain text
+      {u"a, ", {u"a"}},                    // the comma is not the last character
+      {u",", {u"", u""}},
+      {u"\"\",x", {u"", u"x"}},
       {u"\"open", {u"open"}},
       {u"", {}},
   };
