@@ -1,5 +1,7 @@
 #include "deziva27/compress/YCompress.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "deziva27/compress/LZCoder.h"
@@ -13,9 +15,41 @@ constexpr char kMagic[5] = {'L', 'Z', 'Y', '0', '0'};
   throw EYCompressError(LoadResString(rec));
 }
 
+// Whether c's class overrides DoOnProgress, told without calling it. On the
+// Itanium C++ ABI (GCC and Clang on Linux) a pointer to a virtual member holds
+// its vtable offset plus one, so the slot of c's vtable can be compared with
+// that of a class known not to override. Elsewhere the answer is yes, which
+// only costs the call.
+bool OverridesDoOnProgress(const TYCompressor& c) {
+#if defined(__GXX_ABI_VERSION)
+  using Pmf = void (TYCompressor::*)(Integer, Integer);
+  struct Rep {
+    uintptr_t Ptr;
+    ptrdiff_t Adj;
+  };
+  static_assert(sizeof(Pmf) == sizeof(Rep));
+  const Pmf pmf = &TYCompressor::DoOnProgress;
+  Rep rep;
+  std::memcpy(&rep, &pmf, sizeof rep);
+  if ((rep.Ptr & 1) == 0) return true;
+  auto slot = [offset = rep.Ptr - 1](const void* object) {
+    const char* vtable;
+    std::memcpy(&vtable, object, sizeof vtable);
+    const void* fn;
+    std::memcpy(&fn, vtable + offset, sizeof fn);
+    return fn;
+  };
+  static const TLZYCompressor plain;
+  return slot(&c) != slot(&plain);
+#else
+  (void)c;
+  return true;
+#endif
+}
+
 // The coder reports 64-bit positions; the event takes them cut to 32 bits.
 detail::TCoderProgress ProgressOf(TYCompressor& c) {
-  if (!c.WantsProgress()) return {};
+  if (!c.OnProgress() && !OverridesDoOnProgress(c)) return {};
   return [&c](int64_t pos, int64_t size) {
     c.DoOnProgress(static_cast<Integer>(pos), static_cast<Integer>(size));
   };

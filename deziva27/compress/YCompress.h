@@ -82,12 +82,12 @@ class TYCompressor : public TObject {
   virtual void WriteHeader() = 0;
   virtual void CompressSource() = 0;
   virtual void DecompressSource() = 0;
-  // Calls OnProgress, if set, with this compressor as Sender.
+  // Called by the coders once per token; calls OnProgress, if set, with this
+  // compressor as Sender. A descendant that overrides it is called for every
+  // token whether OnProgress is set or not. Only when neither is the case do
+  // the coders leave the call out, which keeps coding without a listener at
+  // full speed.
   virtual void DoOnProgress(Integer Position, Integer MaxValue);
-  // Whether the coders report progress at all: without a listener they skip
-  // the per-token call. A class that overrides DoOnProgress to listen itself
-  // overrides this too.
-  virtual bool WantsProgress() const { return static_cast<bool>(FOnProgress); }
 
   // Reserved for bit-level coders; they do nothing.
   void ReadBits(Integer) {}

@@ -239,6 +239,49 @@ TEST(LzyStream, ProgressOncePerTokenWithStreamPositions) {
   EXPECT_EQ(Bytes(viaObject), Bytes(packed));
 }
 
+// A descendant that listens by overriding DoOnProgress gets every token's
+// call without setting OnProgress, also when it calls the inherited one; the
+// calls are those a listener on OnProgress gets.
+TEST(LzyStream, OverriddenDoOnProgressIsCalledWithoutAListener) {
+  struct Counting : TLZYCompressor {
+    std::vector<std::pair<Integer, Integer>> Calls;
+    bool CallInherited = false;
+    void DoOnProgress(Integer p, Integer m) override {
+      Calls.emplace_back(p, m);
+      if (CallInherited) TLZYCompressor::DoOnProgress(p, m);
+    }
+  };
+  const std::string data = test::MakeData("words", 5000, 8);
+  for (bool inherited : {false, true}) {
+    TMemoryStream src, packed, out, viaEvent;
+    Fill(src, data);
+    Counting c;
+    c.CallInherited = inherited;
+    c.SetSrcStream(&src);
+    c.SetDestStream(&packed);
+    c.Compress();
+    ProgressLog log;
+    src.SetPosition(0);
+    LZYCompressStream(&src, &viaEvent, log.Event());
+    EXPECT_EQ(c.Calls, log.Calls);
+    ASSERT_GT(c.Calls.size(), 100u);
+    EXPECT_EQ(Bytes(packed), Bytes(viaEvent));
+
+    Counting d;
+    d.CallInherited = inherited;
+    packed.SetPosition(0);
+    d.SetSrcStream(&packed);
+    d.SetDestStream(&out);
+    d.Decompress();
+    ProgressLog back;
+    packed.SetPosition(0);
+    TMemoryStream out2;
+    LZYDecompressStream(&packed, &out2, back.Event());
+    EXPECT_EQ(d.Calls, back.Calls);
+    EXPECT_EQ(Bytes(out), data);
+  }
+}
+
 TEST(LzyStream, BytesAfterTheStreamAreTokensToo) {
   TMemoryStream src, packed, out;
   Fill(src, "hello");
