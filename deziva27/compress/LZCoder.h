@@ -38,9 +38,10 @@ void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 // EYCompressError; bytes restored before it have been written.
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
-// The parallel coder: the same bytes as LZEncode, from blocks of BlockSize
-// (0: kLZParallelBlock) coded on Threads threads (0: DefaultCoderThreads).
-// One thread, or a source under kLZParallelMinimum bytes, runs LZEncode.
+// The parallel coder: the same bytes as LZEncode, from blocks coded on
+// Threads threads (0: DefaultCoderThreads). With BlockSize 0, blocks of
+// kLZParallelBlock, and one thread or a source under kLZParallelMinimum bytes
+// runs LZEncode; a BlockSize given (tests, benchmarks) is used as it is.
 // Memory: per thread a block with its output; never the whole source. The
 // progress calls are those of LZEncode, in the same order, made on the
 // calling thread as the tokens are written.

@@ -228,12 +228,14 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
   const int64_t srcSize = Src.Size();
   const int64_t total = std::max<int64_t>(0, srcSize - startPos);
   if (Threads <= 0) Threads = DefaultCoderThreads();
-  if (BlockSize <= 0) BlockSize = kLZParallelBlock;
-  BlockSize = std::max<int64_t>(BlockSize, 4 * kHistory);
-  if (Threads == 1 || total < kLZParallelMinimum || total <= BlockSize) {
-    LZEncode(Src, Dest, Progress);
-    return;
+  if (BlockSize <= 0) {
+    if (Threads == 1 || total < kLZParallelMinimum) {
+      LZEncode(Src, Dest, Progress);
+      return;
+    }
+    BlockSize = kLZParallelBlock;
   }
+  if (total == 0) return;
   const int64_t blocks = (total + BlockSize - 1) / BlockSize;
 
   // The bytes read but still needed: the history and look-ahead of the next
@@ -280,9 +282,10 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
   int64_t truePos = 0;  // where the true parse stands
   Literals open;        // its literal run not yet written
   std::vector<uint8_t> stitched;
+  std::unique_ptr<Block> b;
   for (int64_t k = 0; k < blocks; ++k) {
     while (loaded < blocks && loaded - k < Threads) launch();
-    std::unique_ptr<Block> b = inFlight.front().get();
+    b = inFlight.front().get();
     inFlight.erase(inFlight.begin());
     if (k == 0) {
       write(b->Out.data(), b->Out.size());
@@ -295,12 +298,12 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
     write(stitched.data(), stitched.size());
     if (b->Resume < b->Out.size())
       write(b->Out.data() + b->Resume, b->Out.size() - b->Resume);
-    // The last block's open literals belong to its own data.
-    if (k + 1 == blocks && open.Count > 0) {
-      stitched.clear();
-      BlockCoder(*b, total).Close(open, stitched);
-      write(stitched.data(), stitched.size());
-    }
+  }
+  // The open literals lie in the last block's data.
+  if (open.Count > 0) {
+    stitched.clear();
+    BlockCoder(*b, total).Close(open, stitched);
+    write(stitched.data(), stitched.size());
   }
 }
 
