@@ -172,10 +172,13 @@ constexpr size_t kSafeIn = kLZMaxLiteralRun + 1;  // the longest token
 // byte-by-byte copy would; may write up to 24 bytes.
 inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
   const uint8_t* from = out - off;
-  if (off >= 16) {
-    // The second part reads only bytes the first has put in place.
-    std::memcpy(out, from, 16);
-    std::memcpy(out + 16, from + 16, 8);
+  if (off >= len) {
+    // The bytes wanted are all in place already: load every byte before
+    // storing any, so no load waits on a store it partly overlaps. Bytes
+    // past len are junk that later tokens overwrite.
+    uint8_t t[24];
+    std::memcpy(t, from, 24);
+    std::memcpy(out, t, 24);
   } else if (off >= 8) {
     std::memcpy(out, from, 8);
     std::memcpy(out + 8, from + 8, 8);
