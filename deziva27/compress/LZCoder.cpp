@@ -1,5 +1,7 @@
 #include "deziva27/compress/LZCoder.h"
 
+#include "deziva27/compress/LZSearch.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -7,10 +9,6 @@
 #include <vector>
 
 #include "deziva27/frame/Errors.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace dz::detail {
 
@@ -43,81 +41,6 @@ int64_t ChunkFor(int64_t bytes) {
 constexpr int64_t kAhead = 32;  // look-ahead a token needs short of the end
 constexpr int64_t kPad = 64;    // slack for word-wide loads past the data
 
-inline uint64_t Load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-inline uint16_t Load16(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
-
-// Common prefix of a and b, at most cap (<= 18). Both may read 24 bytes.
-inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
-  int len;
-  if (uint64_t x = Load64(a) ^ Load64(b)) {
-    len = __builtin_ctzll(x) >> 3;
-  } else if (uint64_t y = Load64(a + 8) ^ Load64(b + 8)) {
-    len = 8 + (__builtin_ctzll(y) >> 3);
-  } else {
-    len = 16 + (__builtin_ctzll((Load64(a + 16) ^ Load64(b + 16)) | (uint64_t{1} << 16)) >> 3);
-  }
-  return len < cap ? len : cap;
-}
-
-// The per-byte candidate rings. A slot keeps the position and the two bytes
-// that follow it, so that a few vector compares rule out every candidate that
-// cannot reach 3 bytes, without touching the data. Most searches end there.
-// Positions that left the window need no purging: they are older than every
-// live one in a ring, so the newest-first search meets them last and stops
-// there, as the plain search does after dropping them. Slots never written
-// hold a position far before any window and end the search the same way.
-struct Dictionary {
-  static constexpr int kSlots = kLZPositionsPerByte;  // 40, five vectors of 8
-  static constexpr int64_t kNever = INT64_MIN / 2;
-  alignas(16) uint16_t Next[256][kSlots];  // the two bytes after the position
-  int64_t Pos[256][kSlots];
-  uint8_t Head[256];  // the slot the next position goes to
-
-  Dictionary() {
-    std::memset(Next, 0, sizeof Next);
-    std::memset(Head, 0, sizeof Head);
-    for (auto& row : Pos)
-      for (int64_t& p : row) p = kNever;
-  }
-
-  void Add(const uint8_t* p, int64_t pos) {
-    uint8_t b = p[0];
-    int h = Head[b];
-    Pos[b][h] = pos;
-    Next[b][h] = Load16(p + 1);
-    Head[b] = static_cast<uint8_t>(h + 1 == kSlots ? 0 : h + 1);
-  }
-
-  // Bit s of the result is set when slot s of list b is followed by the two
-  // bytes next (a match of at least 3 bytes).
-  uint64_t Reach3(uint8_t b, uint16_t next) const {
-    const uint16_t* row = Next[b];
-#if defined(__SSE2__)
-    __m128i t = _mm_set1_epi16(static_cast<short>(next));
-    auto eq = [&](int k) {
-      return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(row + 8 * k)), t);
-    };
-    auto m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(0), eq(1))));
-    auto m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(2), eq(3))));
-    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(4), eq(4))));
-    return uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2 & 0xFF} << 32;
-#else
-    uint64_t m = 0;
-    for (int i = 0; i < kSlots; ++i) m |= uint64_t{row[i] == next} << i;
-    return m;
-#endif
-  }
-};
-
 class Encoder {
  public:
   Encoder(TStream& src, TStream& dest, const TCoderProgress& progress)
@@ -141,8 +64,9 @@ class Encoder {
     FOutLen = 0;
   }
   uint8_t* At(int64_t pos) { return FBuf.data() + (pos - FBase); }
-  // The longest usable match at cur, with its distance in off; 0 when none.
-  inline int Search(int64_t cur, int cap, int64_t windowStart, int& off);
+  int Search(int64_t cur, int cap, int64_t windowStart, int& off) {
+    return FindMatch(*FDict, FBuf.data(), FBase, cur, cap, windowStart, off);
+  }
 
   TStream& FSrc;
   TStream& FDest;
@@ -176,38 +100,6 @@ void Encoder::FlushLiterals() {
   std::memcpy(o + 1, At(FLitStart), static_cast<size_t>(FLitCount));
   FOutLen += 1 + FLitCount;
   FLitCount = 0;
-}
-
-// Inlined into the coding loop: a call per token costs more than the
-// search itself when there is no candidate.
-__attribute__((always_inline)) inline int Encoder::Search(int64_t cur, int cap, int64_t windowStart,
-                                                          int& off) {
-  const uint8_t* p = At(cur);
-  uint8_t b = p[0];
-  const Dictionary& dict = *FDict;
-  uint64_t reach3 = dict.Reach3(b, Load16(p + 1));
-  if (!reach3) return 0;
-  int h = dict.Head[b];
-  const int64_t* pos = dict.Pos[b];
-  uint64_t below = (uint64_t{1} << h) - 1;
-  int best = 0;
-  // Newest first: the slots below Head downwards, then the wrapped part.
-  for (uint64_t part : {reach3 & below, reach3 & ~below}) {
-    while (part) {
-      int s = 63 - __builtin_clzll(part);
-      part &= ~(uint64_t{1} << s);
-      int64_t cand = pos[s];
-      if (cand < windowStart) return best;
-      int len = MatchLength(At(cand), p, cap);
-      if (len > best) {
-        best = len;
-        off = static_cast<int>(cur - cand);
-        // Nothing longer can follow a match of cap bytes.
-        if (best > kLZGoodMatch || best == cap) return best;
-      }
-    }
-  }
-  return best;
 }
 
 template <bool kReport>
@@ -280,10 +172,13 @@ constexpr size_t kSafeIn = kLZMaxLiteralRun + 1;  // the longest token
 // byte-by-byte copy would; may write up to 24 bytes.
 inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
   const uint8_t* from = out - off;
-  if (off >= 16) {
-    // The second part reads only bytes the first has put in place.
-    std::memcpy(out, from, 16);
-    std::memcpy(out + 16, from + 16, 8);
+  if (off >= len) {
+    // The bytes wanted are all in place already: load every byte before
+    // storing any, so no load waits on a store it partly overlaps. Bytes
+    // past len are junk that later tokens overwrite.
+    uint8_t t[24];
+    std::memcpy(t, from, 24);
+    std::memcpy(out, t, 24);
   } else if (off >= 8) {
     std::memcpy(out, from, 8);
     std::memcpy(out + 8, from + 8, 8);

@@ -38,6 +38,20 @@ void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 // EYCompressError; bytes restored before it have been written.
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
+// The parallel coder: the same bytes as LZEncode, from blocks coded on
+// Threads threads (0: DefaultCoderThreads). With BlockSize 0, blocks of
+// kLZParallelBlock, and one thread or a source under kLZParallelMinimum bytes
+// runs LZEncode; a BlockSize given (tests, benchmarks) is used as it is.
+// Memory: per thread a block with its output; never the whole source. The
+// progress calls are those of LZEncode, in the same order, made on the
+// calling thread as the tokens are written.
+inline constexpr int64_t kLZParallelBlock = int64_t{1} << 20;
+inline constexpr int64_t kLZParallelMinimum = int64_t{512} << 10;
+void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progress, int Threads,
+                      int64_t BlockSize = 0);
+// The machine's cores (1 when unknown, 64 at most).
+int DefaultCoderThreads();
+
 // The damaged-stream errors, at the absolute source position of the token.
 [[noreturn]] void RaiseBadMatch(int64_t Offset, int64_t Length, int64_t At);
 [[noreturn]] void RaiseTruncatedToken(int64_t At);

@@ -71,12 +71,12 @@ class TempFile {
 };
 
 void CodeFile(const UnicodeString& Source, const UnicodeString& Dest,
-              const TProgressEvent& OnProgress, bool compress) {
+              const TProgressEvent& OnProgress, bool compress, int threads = 0) {
   TFileStream src(Utf16ToUtf8(Source), fmOpenRead);
   TempFile tmp(Utf16ToUtf8(Dest));
   THandleStream out(tmp.Handle());
   if (compress)
-    LZYCompressStream(&src, &out, OnProgress);
+    LZYCompressStream(&src, &out, OnProgress, threads);
   else
     LZYDecompressStream(&src, &out, OnProgress);
   tmp.Commit();
@@ -87,6 +87,11 @@ void CodeFile(const UnicodeString& Source, const UnicodeString& Dest,
 void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                      const TProgressEvent& OnProgress) {
   CodeFile(Source, Dest, OnProgress, true);
+}
+
+void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
+                     const TProgressEvent& OnProgress, int Threads) {
+  CodeFile(Source, Dest, OnProgress, true, Threads);
 }
 
 void LZYDecompressFile(const UnicodeString& Source, const UnicodeString& Dest,

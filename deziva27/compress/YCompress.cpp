@@ -102,7 +102,7 @@ void TLZYCompressor::WriteHeader() {
 }
 
 void TLZYCompressor::CompressSource() {
-  detail::LZEncode(*FSrcStream, *FDestStream, ProgressOf(*this));
+  detail::LZEncodeParallel(*FSrcStream, *FDestStream, ProgressOf(*this), FThreads);
 }
 
 void TLZYCompressor::DecompressSource() {
@@ -113,8 +113,10 @@ void TLZYCompressor::DecompressSource() {
 
 namespace {
 
-void Run(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress, bool compress) {
+void Run(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress, bool compress,
+         int threads = 0) {
   TLZYCompressor c;
+  c.SetThreads(threads);
   c.SetSrcStream(Source);
   c.SetDestStream(Dest);
   c.SetOnProgress(OnProgress);
@@ -135,9 +137,19 @@ void LZYCompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnP
   Run(Source, Dest, OnProgress, true);
 }
 
+void LZYCompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress,
+                       int Threads) {
+  Run(Source, Dest, OnProgress, true, Threads);
+}
+
 void LZYCompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress) {
+  LZYCompressFullStream(Source, Dest, OnProgress, 0);
+}
+
+void LZYCompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress,
+                           int Threads) {
   Rewind(Source);
-  Run(Source, Dest, OnProgress, true);
+  Run(Source, Dest, OnProgress, true, Threads);
 }
 
 void LZYDecompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress) {

@@ -112,6 +112,12 @@ class TLZYCompressor : public TYCompressor {
   void ReadHeader() override;
   void WriteHeader() override;
   void CompressSource() override;
+  // Threads that CompressSource codes on: 0 (the default) for the machine's
+  // cores. Sources under 512 KiB are coded on one. The bytes written never
+  // depend on it, and progress calls come in the same order on the calling
+  // thread.
+  int Threads() const { return FThreads; }
+  void SetThreads(int Value) { FThreads = Value < 0 ? 0 : Value; }
   // A match reaching before the first restored byte, a token cut off by the
   // end of the stream, or a match whose Offset + Length passes 2048 raises
   // EYCompressError naming the token's position. The coder never writes such
@@ -125,14 +131,23 @@ class TLZYCompressor : public TYCompressor {
   // corresponding bytes of Version as they were. On false, Version is
   // untouched. The source is left after what was read.
   bool CheckHeader(Integer& Version);
+
+ private:
+  int FThreads = 0;
 };
 
 // Compress from Source's position to its end into Dest at its position. A
 // null Source or Dest raises EYCompressError (the source is tested first).
 // Afterwards the source stands at its end and Dest after the last byte.
+// The forms with Threads set it as TLZYCompressor::SetThreads; the others
+// code on the machine's cores.
 void LZYCompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress = {});
+void LZYCompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress,
+                       int Threads);
 // The same from position 0 of Source.
 void LZYCompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress = {});
+void LZYCompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress,
+                           int Threads);
 // Decompress a compressed stream that starts at Source's position and runs to
 // its end. Bytes after a compressed stream are read as tokens.
 void LZYDecompressStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress = {});
@@ -146,6 +161,8 @@ void LZYDecompressFullStream(TStream* Source, TStream* Dest, const TProgressEven
 // replaced one keeps its own. Progress positions are those of the file.
 void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                      const TProgressEvent& OnProgress = {});
+void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
+                     const TProgressEvent& OnProgress, int Threads);
 void LZYDecompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                        const TProgressEvent& OnProgress = {});
 

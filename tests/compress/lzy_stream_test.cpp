@@ -86,8 +86,10 @@ TEST(LzyStream, MissingStreamsAreReportedSourceFirst) {
       {&s, nullptr, "Destination stream is not defined"},
   };
   for (const auto& c : cases) {
-    for (auto* fn : {&LZYCompressStream, &LZYDecompressStream, &LZYCompressFullStream,
-                     &LZYDecompressFullStream}) {
+    using Routine = void (*)(TStream*, TStream*, const TProgressEvent&);
+    for (Routine fn : std::initializer_list<Routine>{&LZYCompressStream, &LZYDecompressStream,
+                                                     &LZYCompressFullStream,
+                                                     &LZYDecompressFullStream}) {
       try {
         fn(c.Src, c.Dest, {});
         ADD_FAILURE() << "no error for " << c.Message;

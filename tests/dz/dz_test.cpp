@@ -164,6 +164,7 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"lzy"}, "", 2, "", "missing subcommand (try 'dz lzy --help')"},
       {{"lzy", "compress", "a"}, "", 2, "", "takes IN and OUT"},
       {{"lzy", "compress", "-x", "a", "b"}, "", 2, "", "unknown option '-x'"},
+      {{"lzy", "compress", "-T", "x", "a", "b"}, "", 2, "", "-T needs a thread count"},
       {{"scan"}, "", 2, "", "FILE is missing"},
       {{"scan", "--style", "cobol", "plain.txt"}, "", 2, "", "unknown style 'cobol'"},
       {{"scan", "--encoding", "ebcdic", "plain.txt"}, "", 2, "", "unknown encoding"},
@@ -226,6 +227,13 @@ TEST_F(Dz, StandardStreamsRoundTrip) {
   // Standard input to a file and a file to standard output meet the same bytes.
   ASSERT_EQ(Run({"lzy", "compress", "-", "out.lzy"}, text).Status, 0);
   EXPECT_TRUE(Slurp(Dir / "out.lzy") == packed.Out);
+  // Any thread count writes the same bytes.
+  for (const char* t : {"-T1", "-T2", "--threads=7"}) {
+    Result r = Run({"lzy", "compress", "-f", t, "-", "out.lzy"}, text + text);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_TRUE(Slurp(Dir / "out.lzy") == Run({"lzy", "compress", "-T1", "-", "-"}, text + text).Out)
+        << t;
+  }
 }
 
 TEST_F(Dz, ExistingOutputNeedsForceAndKeepsItsMode) {

@@ -1,0 +1,94 @@
+// The parallel coder must write the sequential coder's bytes and make its
+// progress calls, whatever the threads, block sizes and data.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "deziva27/compress/LZCoder.h"
+#include "deziva27/compress/YCompress.h"
+#include "tests/compress/LzyTestUtil.h"
+
+namespace dz {
+namespace {
+
+using test::Bytes;
+using test::Fill;
+using test::MakeData;
+
+struct Coded {
+  std::string Bytes;
+  std::vector<std::pair<int64_t, int64_t>> Steps;
+};
+
+Coded Encode(const std::string& data, int threads, int64_t block, bool progress,
+             int64_t offset = 0) {
+  TMemoryStream src, dst;
+  Fill(src, data);
+  src.SetPosition(offset);
+  Coded c;
+  detail::TCoderProgress onStep;
+  if (progress) onStep = [&](int64_t pos, int64_t size) { c.Steps.emplace_back(pos, size); };
+  if (threads == 0)
+    detail::LZEncode(src, dst, onStep);
+  else
+    detail::LZEncodeParallel(src, dst, onStep, threads, block);
+  c.Bytes = Bytes(dst);
+  EXPECT_EQ(src.Position(), src.Size());
+  return c;
+}
+
+TEST(LzyParallel, SameBytesAsTheSequentialCoder) {
+  // Blocks of 8 KiB (the smallest) put a stitch every few hundred tokens, so
+  // every kind of data meets many of them; larger blocks and odd sizes cover
+  // blocks that end inside a match and a short last block.
+  struct Case {
+    const char* Kind;
+    size_t Size;
+    int64_t Block;
+  } cases[] = {
+      {"words", 600000, 8192},   {"words", 1 << 20, 65536}, {"small", 700001, 8192},
+      {"runs", 900007, 8192},    {"random", 600000, 8192},  {"runs", 3 << 20, 1 << 20},
+      {"small", 530000, 262144}, {"words", 2100000, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string data = MakeData(c.Kind, c.Size, 7);
+    const std::string expect = Encode(data, 0, 0, false).Bytes;
+    for (int threads : {2, 3, 8}) {
+      EXPECT_TRUE(Encode(data, threads, c.Block, false).Bytes == expect)
+          << c.Kind << " " << c.Size << " bytes, blocks of " << c.Block << ", " << threads
+          << " threads";
+    }
+  }
+}
+
+TEST(LzyParallel, ProgressCallsAreTheSequentialOnes) {
+  const std::string data = MakeData("words", 700000, 3) + MakeData("random", 100000, 4);
+  Coded seq = Encode(data, 0, 0, true, 1000);
+  Coded par = Encode(data, 2, 8192, true, 1000);
+  EXPECT_TRUE(par.Bytes == seq.Bytes);
+  ASSERT_EQ(par.Steps.size(), seq.Steps.size());
+  EXPECT_TRUE(par.Steps == seq.Steps);
+}
+
+TEST(LzyParallel, ThreadSettingReachesTheCoder) {
+  const std::string data = MakeData("runs", 1 << 20, 9);
+  TMemoryStream src, one, many;
+  Fill(src, data);
+  LZYCompressStream(&src, &one, {}, 1);
+  src.SetPosition(0);
+  TLZYCompressor c;
+  c.SetThreads(4);
+  EXPECT_EQ(c.Threads(), 4);
+  c.SetSrcStream(&src);
+  c.SetDestStream(&many);
+  c.Compress();
+  EXPECT_TRUE(Bytes(many) == Bytes(one));
+  TMemoryStream back;
+  many.SetPosition(0);
+  LZYDecompressStream(&many, &back);
+  EXPECT_TRUE(Bytes(back) == data);
+}
+
+}  // namespace
+}  // namespace dz
