@@ -45,7 +45,7 @@ constinit Unit gUnits[] = {
     {"YUtils",    nullptr,        nullptr,       0},
     {"YDattime",  &YDattimeStart, &YDattimeStop, 0},
     {"YScanner",  nullptr,        nullptr,       0},
-    {"YLocales",  nullptr,        nullptr,       0},
+    {"YLocales",  nullptr,        &YLocalesStop, 0},
     {"YCompress", nullptr,        nullptr,       0},
     {"YHtmlHlp",  nullptr,        nullptr,       0},
 };

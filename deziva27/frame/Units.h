@@ -21,5 +21,6 @@ DZ_API int UnitStartCount(const char* unit);
 void YStringsStop();
 void YDattimeStart();
 void YDattimeStop();
+void YLocalesStop();
 
 }  // namespace dz::detail

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "deziva27/platform/CodePages.h"
 #include "deziva27/platform/Nls.h"
 
 namespace dz::detail {
@@ -57,9 +58,9 @@ UConverter* ConverterFor(uint32_t codePage) {
   auto it = cache.converters.find(codePage);
   if (it != cache.converters.end()) return it->second.get();
   UConverter* conv = nullptr;
-  if (const char* name = nls::ConverterNameOf(codePage); name && *name) {
+  if (std::string name = nls::CodePageConverterName(codePage); !name.empty()) {
     UErrorCode err = U_ZERO_ERROR;
-    conv = ucnv_open(name, &err);
+    conv = ucnv_open(name.c_str(), &err);
     if (U_FAILURE(err)) conv = nullptr;
     if (conv) {
       // Windows writes '?' for a character the code page lacks.

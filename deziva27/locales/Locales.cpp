@@ -1,0 +1,303 @@
+// YLocales, the locale half: locale information, the cached locale lists
+// and the lookups over them.
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+#include <unicode/uchar.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "deziva27/frame/Units.h"
+#include "deziva27/host/Icu.h"
+#include "deziva27/host/Strings.h"
+#include "deziva27/locales/YLocales.h"
+#include "deziva27/platform/Nls.h"
+#include "deziva27/strings/Numbers.h"
+#include "deziva27/strings/Search.h"
+
+namespace dz {
+namespace {
+
+struct EngName {
+  LCID Id;
+  const char16_t* Name;
+};
+// The library's own English names; identifiers not here take the system's.
+constexpr EngName kEngNames[] = {
+    {0x0401, u"Arabic (Saudi Arabia)"}, {0x0402, u"Bulgarian"}, {0x0403, u"Catalan"},
+    {0x0404, u"Chinese (Taiwan)"}, {0x0405, u"Czech"}, {0x0406, u"Danish"},
+    {0x0407, u"German (Germany)"}, {0x0408, u"Greek"}, {0x0409, u"English (United States)"},
+    {0x040A, u"Spanish (Traditional Sort)"}, {0x040B, u"Finnish"}, {0x040C, u"French (France)"},
+    {0x040D, u"Hebrew"}, {0x040E, u"Hungarian"}, {0x040F, u"Icelandic"},
+    {0x0410, u"Italian (Italy)"}, {0x0411, u"Japanese"}, {0x0412, u"Korean"},
+    {0x0413, u"Dutch (Netherlands)"}, {0x0414, u"Norwegian (Bokmal)"}, {0x0415, u"Polish"},
+    {0x0416, u"Portuguese (Brazil)"}, {0x0418, u"Romanian"}, {0x0419, u"Russian"},
+    {0x041A, u"Croatian"}, {0x041B, u"Slovak"}, {0x041C, u"Albanian"}, {0x041D, u"Swedish"},
+    {0x041E, u"Thai"}, {0x041F, u"Turkish"}, {0x0420, u"Urdu"}, {0x0421, u"Indonesian"},
+    {0x0422, u"Ukrainian"}, {0x0423, u"Belarusian"}, {0x0424, u"Slovenian"},
+    {0x0425, u"Estonian"}, {0x0426, u"Latvian"}, {0x0427, u"Lithuanian"}, {0x0429, u"Farsi"},
+    {0x042A, u"Vietnamese"}, {0x042B, u"Armenian"}, {0x042C, u"Azeri (Latin)"},
+    {0x042D, u"Basque"}, {0x042F, u"Macedonian (FYROM)"}, {0x0436, u"Afrikaans"},
+    {0x0437, u"Georgian"}, {0x0438, u"Faeroese"}, {0x0439, u"Hindi"},
+    {0x043E, u"Malay (Malaysia)"}, {0x043F, u"Kazakh"}, {0x0440, u"Kyrgyz (Cyrillic)"},
+    {0x0441, u"Swahili"}, {0x0443, u"Uzbek (Latin)"}, {0x0444, u"Tatar"}, {0x0446, u"Punjabi"},
+    {0x0447, u"Gujarati"}, {0x0449, u"Tamil"}, {0x044A, u"Telugu"}, {0x044B, u"Kannada"},
+    {0x044E, u"Marathi"}, {0x044F, u"Sanskrit"}, {0x0450, u"Mongolian (Cyrillic)"},
+    {0x0456, u"Galician"}, {0x0457, u"Konkani"}, {0x045A, u"Syriac"}, {0x0465, u"Divehi"},
+    {0x0801, u"Arabic (Iraq)"}, {0x0804, u"Chinese (PRC)"}, {0x0807, u"German (Switzerland)"},
+    {0x0809, u"English (United Kingdom)"}, {0x080A, u"Spanish (Mexico)"},
+    {0x080C, u"French (Belgium)"}, {0x0810, u"Italian (Switzerland)"},
+    {0x0813, u"Dutch (Belgium)"}, {0x0814, u"Norwegian (Nynorsk)"},
+    {0x0816, u"Portuguese (Portugal)"}, {0x081A, u"Serbian (Latin)"},
+    {0x081D, u"Swedish (Finland)"}, {0x082C, u"Azeri (Cyrillic)"},
+    {0x083E, u"Malay (Brunei Darussalam)"}, {0x0843, u"Uzbek (Cyrillic)"},
+    {0x0C01, u"Arabic (Egypt)"}, {0x0C04, u"Chinese (Hong Kong)"}, {0x0C07, u"German (Austria)"},
+    {0x0C09, u"English (Australia)"}, {0x0C0A, u"Spanish (International Sort)"},
+    {0x0C0C, u"French (Canada)"}, {0x0C1A, u"Serbian (Cyrillic)"}, {0x1001, u"Arabic (Libya)"},
+    {0x1004, u"Chinese (Singapore)"}, {0x1007, u"German (Luxembourg)"},
+    {0x1009, u"English (Canada)"}, {0x100A, u"Spanish (Guatemala)"},
+    {0x100C, u"French (Switzerland)"}, {0x1401, u"Arabic (Algeria)"},
+    {0x1404, u"Chinese (Macau)"}, {0x1407, u"German (Liechtenstein)"},
+    {0x1409, u"English (New Zealand)"}, {0x140A, u"Spanish (Costa Rica)"},
+    {0x140C, u"French (Luxembourg)"}, {0x1801, u"Arabic (Morocco)"},
+    {0x1809, u"English (Ireland)"}, {0x180A, u"Spanish (Panama)"}, {0x180C, u"French (Monaco)"},
+    {0x1C01, u"Arabic (Tunisia)"}, {0x1C09, u"English (South Africa)"},
+    {0x1C0A, u"Spanish (Dominican Republic)"}, {0x2001, u"Arabic (Oman)"},
+    {0x2009, u"English (Jamaica)"}, {0x200A, u"Spanish (Venezuela)"}, {0x2401, u"Arabic (Yemen)"},
+    {0x2409, u"English (Caribbean)"}, {0x240A, u"Spanish (Colombia)"},
+    {0x2801, u"Arabic (Syria)"}, {0x2809, u"English (Belize)"}, {0x280A, u"Spanish (Peru)"},
+    {0x2C01, u"Arabic (Jordan)"}, {0x2C09, u"English (Trinidad)"},
+    {0x2C0A, u"Spanish (Argentina)"}, {0x3001, u"Arabic (Lebanon)"},
+    {0x3009, u"English (Zimbabwe)"}, {0x300A, u"Spanish (Ecuador)"}, {0x3401, u"Arabic (Kuwait)"},
+    {0x3409, u"English (Philippines)"}, {0x340A, u"Spanish (Chile)"},
+    {0x3801, u"Arabic (U.A.E.)"}, {0x380A, u"Spanish (Uruguay)"}, {0x3C01, u"Arabic (Bahrain)"},
+    {0x3C0A, u"Spanish (Paraguay)"}, {0x4001, u"Arabic (Qatar)"}, {0x400A, u"Spanish (Bolivia)"},
+    {0x440A, u"Spanish (El Salvador)"}, {0x480A, u"Spanish (Honduras)"},
+    {0x4C0A, u"Spanish (Nicaragua)"}, {0x500A, u"Spanish (Puerto Rico)"},
+};
+
+bool IsPrimary(LCID lcid) { return lcid == GetPrimaryLangID(lcid); }
+
+TObject* AsObject(LCID lcid) { return reinterpret_cast<TObject*>(static_cast<uintptr_t>(lcid)); }
+
+// The three cached lists, and the list the enumeration callback fills: the
+// callback has no argument through which to reach it.
+std::array<std::unique_ptr<TStringList>, 3> gLists;
+TStringList* gEnumList = nullptr;
+
+int EnumLocalesProc(char16_t* localeString) {
+  try {
+    UnicodeString s(localeString);
+    if (!s.empty()) {
+      const auto lcid = static_cast<LCID>(HexToInt(s));
+      UnicodeString name = LocaleInfo(lcid, LOCALE_SLANGUAGE);
+      if (!name.empty()) gEnumList->AddObject(name, AsObject(lcid));
+    }
+  } catch (const std::exception&) {
+    // A locale the system cannot describe is left out.
+  }
+  return 1;
+}
+
+void BuildLocaleList(TStringList& list, TLocaleListOpt opt) {
+  list.Clear();
+  TStringList collected;
+  gEnumList = &collected;
+  struct Reset {
+    ~Reset() { gEnumList = nullptr; }
+  } reset;
+  EnumSystemLocalesW(&EnumLocalesProc, LCID_SUPPORTED);
+  if (opt == lloPrimary) {
+    for (int32_t i = 0; i < collected.Count(); ++i) {
+      const uint32_t p = GetPrimaryLangID(LocaleOf(collected, i));
+      bool deleted = false;
+      for (int32_t j = i + 1; j < collected.Count();) {
+        if (GetPrimaryLangID(LocaleOf(collected, j)) == p) {
+          collected.Delete(j);
+          deleted = true;
+        } else {
+          ++j;
+        }
+      }
+      if (deleted) {
+        collected.SetStrings(i, GetBeforeSep(u"(", collected.Strings(i)));
+        collected.SetObjects(i, AsObject(p));
+      }
+    }
+  } else if (opt == lloBoth) {
+    for (int32_t i = 0; i < collected.Count() - 1;) {
+      const uint32_t p = GetPrimaryLangID(LocaleOf(collected, i));
+      if (collected.IndexOfObject(AsObject(p)) >= 0) {
+        ++i;
+        continue;
+      }
+      bool more = false;
+      for (int32_t j = i + 1; j < collected.Count() && !more; ++j)
+        more = GetPrimaryLangID(LocaleOf(collected, j)) == p;
+      if (more) {
+        collected.InsertObject(i, GetBeforeSep(u"(", collected.Strings(i)), AsObject(p));
+        i += 2;
+      } else {
+        ++i;
+      }
+    }
+  }
+  list.Assign(collected);
+}
+
+const TStringList& CachedList(TLocaleListOpt opt) {
+  auto& slot = gLists[opt];
+  if (!slot) {
+    auto built = std::make_unique<TStringList>();
+    BuildLocaleList(*built, opt);
+    slot = std::move(built);
+  }
+  return *slot;
+}
+
+// The first item of opt's list for which key(identifier) equals value by
+// CompareText.
+template <typename Key>
+LCID FindBy(TLocaleListOpt opt, const UnicodeString& value, Key key) {
+  TStringList list;
+  GetLocaleList(list, opt);
+  for (int32_t i = 0; i < list.Count(); ++i)
+    if (CompareText(key(LocaleOf(list, i)), value) == 0) return LocaleOf(list, i);
+  return 0;
+}
+
+}  // namespace
+
+UnicodeString LocaleInfo(LCID Locale, uint32_t LCType) {
+  const int n = GetLocaleInfoW(Locale, LCType, nullptr, 0);
+  std::unique_ptr<char16_t[]> buf(new char16_t[static_cast<size_t>(n) + 1]());
+  const int m = GetLocaleInfoW(Locale, LCType, buf.get(), n);
+  if (m != n) throw ELocalesError(u"Can not get locale info");
+  return UnicodeString(buf.get());
+}
+
+UnicodeString LocaleEngName(LCID Locale) {
+  for (const EngName& e : kEngNames)
+    if (e.Id == Locale) return e.Name;
+  UnicodeString s = LocaleInfo(Locale, LOCALE_SENGLANGUAGE);
+  if (IsPrimary(Locale)) return s;
+  return GetBeforeSep(u" (", s) + u" (" + LocaleInfo(Locale, LOCALE_SABBREVLANGNAME) + u")";
+}
+
+uint32_t GetPrimaryLangID(LCID Locale) { return Locale & 0x3FF; }
+
+UnicodeString GetLocaleSLanguage(LCID Locale) {
+  UnicodeString s = LocaleInfo(Locale, LOCALE_SLANGUAGE);
+  return IsPrimary(Locale) ? Trim(GetBeforeSep(u"(", s)) : s;
+}
+
+UnicodeString AbbrByLocale(LCID Locale) {
+  UnicodeString s = LocaleInfo(Locale, LOCALE_SABBREVLANGNAME);
+  return IsPrimary(Locale) ? s.substr(0, 2) : s;
+}
+
+UnicodeString ISO6391CodeByLocale(LCID Locale) { return LocaleInfo(Locale, LOCALE_SISO639LANGNAME); }
+
+UnicodeString CountryISOCodeByLocale(LCID Locale) {
+  return LocaleInfo(Locale, LOCALE_SISO3166CTRYNAME);
+}
+
+UnicodeString ISOCodesByLocale(LCID Locale) {
+  if (IsPrimary(Locale)) return ISO6391CodeByLocale(Locale);
+  return CountryISOCodeByLocale(Locale) + u" " + ISO6391CodeByLocale(Locale);
+}
+
+UnicodeString ISOCodesByLocaleTMX(LCID Locale) {
+  if (IsPrimary(Locale)) return ISO6391CodeByLocale(Locale);
+  return ISO6391CodeByLocale(Locale) + u"-" + CountryISOCodeByLocale(Locale);
+}
+
+bool IsMiddleEast(LCID Locale) {
+  // The right-to-left test over the ANSI code page's upper half: a byte
+  // whose character is written right to left (bidi classes R and AL, which
+  // GetStringTypeExA reports as C2_RIGHTTOLEFT).
+  const Integer cp = GetCodePageByLocale(Locale);
+  char bytes[128];
+  for (int i = 0; i < 128; ++i) bytes[i] = static_cast<char>(128 + i);
+  for (int i = 0; i < 128; ++i) {
+    char16_t c[4];
+    if (MultiByteToWideChar(static_cast<uint32_t>(cp), 0, bytes + i, 1, c, 4) != 1) continue;
+    const UCharDirection d = u_charDirection(c[0]);
+    if (d == U_RIGHT_TO_LEFT || d == U_RIGHT_TO_LEFT_ARABIC) return true;
+  }
+  return false;
+}
+
+Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key) {
+  // LCMapStringA with LCMAP_SORTKEY | NORM_IGNORECASE: the locale's collation
+  // at a strength that ignores case, over the text in the locale's code page.
+  const LCID lcid = nls::ResolveLCID(Locale);
+  const std::string name = lcid == 0 ? std::string() : nls::LocaleNameOf(lcid);
+  if (name.empty()) return 0;
+  UErrorCode err = U_ZERO_ERROR;
+  std::unique_ptr<UCollator, void (*)(UCollator*)> coll(ucol_open(name.c_str(), &err), ucol_close);
+  if (U_FAILURE(err)) return 0;
+  ucol_setStrength(coll.get(), UCOL_SECONDARY);
+  const WideString text = StrToWideByLocale(S, Locale);
+  const auto* u = reinterpret_cast<const UChar*>(text.data());
+  const auto len = static_cast<int32_t>(text.size());
+  int32_t n = ucol_getSortKey(coll.get(), u, len, nullptr, 0);
+  if (n <= 0) return 0;
+  auto* key = static_cast<AnsiChar*>(std::malloc(static_cast<size_t>(n)));
+  if (!key) return 0;
+  ucol_getSortKey(coll.get(), u, len, reinterpret_cast<uint8_t*>(key), n);
+  Key = key;
+  return n;
+}
+
+void GetLocaleList(TStrings& List, TLocaleListOpt Opt) { List.Assign(CachedList(Opt)); }
+
+LCID LocaleOf(const TStrings& List, int32_t Index) {
+  return static_cast<LCID>(reinterpret_cast<uintptr_t>(List.Objects(Index)));
+}
+
+LCID LocaleByAbbrEx(const UnicodeString& Abbr, TLocaleListOpt Opt) {
+  return FindBy(Opt, Abbr, [Opt](LCID id) {
+    UnicodeString a = AbbrByLocale(id);
+    return Opt == lloPrimary ? a.substr(0, 2) : a;
+  });
+}
+
+LCID LocaleByAbbr(const UnicodeString& Abbr) { return LocaleByAbbrEx(Abbr, lloBoth); }
+
+LCID LocaleByEnglishName(const UnicodeString& Name) {
+  TStringList list;
+  GetLocaleList(list, lloSub);
+  const UnicodeString want = LowerCase(Name);
+  for (int32_t i = 0; i < list.Count(); ++i)
+    if (StartsWith(want, LowerCase(LocaleInfo(LocaleOf(list, i), LOCALE_SENGLANGUAGE))))
+      return LocaleOf(list, i);
+  return 0;
+}
+
+LCID LocaleByISOCodes(const UnicodeString& Codes) {
+  return FindBy(lloBoth, Codes, ISOCodesByLocale);
+}
+
+LCID LocaleByISOCodesTMX(const UnicodeString& Codes) {
+  return FindBy(lloBoth, Codes, ISOCodesByLocaleTMX);
+}
+
+LCID LocaleByCountryISOCode(const UnicodeString& Code) {
+  return FindBy(lloPrimary, Code, CountryISOCodeByLocale);
+}
+
+LCID LocaleByISO6391Code(const UnicodeString& Code) {
+  return FindBy(lloPrimary, Code, ISO6391CodeByLocale);
+}
+
+namespace detail {
+// The unit's stop: the cached lists go, and a later use builds them again.
+void YLocalesStop() {
+  for (auto& l : gLists) l.reset();
+}
+}  // namespace detail
+
+}  // namespace dz

@@ -1,0 +1,101 @@
+// YLocales: locales and code pages.
+//
+//  - One item of locale information (LocaleInfo), English names, the locales
+//    of the system as lists in three shapes, and lookups both ways between
+//    locale identifiers and abbreviations, English names and ISO codes.
+//  - Small locale routines: primary language, right-to-left test, sort keys.
+//  - Text between 8 and 16 bits in a named code page or a locale's ANSI code
+//    page, code pages and character sets of each other, and UTF-8 line breaks.
+//
+// Locale identifiers are Windows LCIDs; 0 from a lookup means nothing was
+// found. The three locale lists are built once each, on their first use, and
+// freed when the library stops; building one must not happen on two threads
+// at once, reading them afterwards may. Errors: ELocalesError "Can not get
+// locale info" when the system answers two calls for one item differently;
+// conversions never raise, they fall back to the host's default code page.
+#pragma once
+
+#include "deziva27/frame/Export.h"
+
+#include "deziva27/frame/Errors.h"
+#include "deziva27/host/Lists.h"
+#include "deziva27/host/Types.h"
+#include "deziva27/platform/CodePages.h"
+#include "deziva27/platform/LocaleInfo.h"
+#include "deziva27/platform/Nls.h"
+
+namespace dz DZ_API {
+
+// One entry per language, one per locale, or languages and their locales.
+enum TLocaleListOpt : uint8_t { lloPrimary = 0, lloSub = 1, lloBoth = 2 };
+
+// --- Locale information ----------------------------------------------------------
+
+// The item LCType of the locale through GetLocaleInfoW; "" when the system
+// knows neither.
+UnicodeString LocaleInfo(LCID Locale, uint32_t LCType);
+// From the library's table of 135 names, else the system's English language
+// name, and for a non-primary identifier " (" + its abbreviation + ")" after
+// the part of that name before " (".
+UnicodeString LocaleEngName(LCID Locale);
+// Identifier and 0x3FF.
+uint32_t GetPrimaryLangID(LCID Locale);
+// LOCALE_SLANGUAGE; for a primary identifier the trimmed part before "(".
+UnicodeString GetLocaleSLanguage(LCID Locale);
+// LOCALE_SABBREVLANGNAME; for a primary identifier its first 2 characters.
+UnicodeString AbbrByLocale(LCID Locale);
+UnicodeString ISO6391CodeByLocale(LCID Locale);     // "en"
+UnicodeString CountryISOCodeByLocale(LCID Locale);  // "US"
+// "US en", or "en" for a primary identifier.
+UnicodeString ISOCodesByLocale(LCID Locale);
+// "en-US", or "en" for a primary identifier.
+UnicodeString ISOCodesByLocaleTMX(LCID Locale);
+// True when the locale's ANSI code page holds right-to-left characters.
+bool IsMiddleEast(LCID Locale);
+// A sort key of S that ignores case (the locale's collation), in memory from
+// std::malloc stored in Key, which the caller frees with std::free; its
+// length, the terminating zero included, or 0 with Key untouched on failure.
+Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key);
+
+// --- Locale lists and lookups ------------------------------------------------------
+
+// Replaces List's items with a copy of the cached list for Opt: display names
+// with the identifier in each item's object slot (LocaleOf reads it back).
+void GetLocaleList(TStrings& List, TLocaleListOpt Opt);
+// The identifier stored in item Index of a locale list.
+LCID LocaleOf(const TStrings& List, int32_t Index);
+// The first item of Opt's list whose abbreviation (2 characters for
+// lloPrimary) equals Abbr by CompareText.
+LCID LocaleByAbbrEx(const UnicodeString& Abbr, TLocaleListOpt Opt);
+LCID LocaleByAbbr(const UnicodeString& Abbr);  // lloBoth
+// The first locale whose lower-cased English language name starts with the
+// lower-cased Name.
+LCID LocaleByEnglishName(const UnicodeString& Name);
+LCID LocaleByISOCodes(const UnicodeString& Codes);     // "US en" in lloBoth
+LCID LocaleByISOCodesTMX(const UnicodeString& Codes);  // "en-US" in lloBoth
+LCID LocaleByCountryISOCode(const UnicodeString& Code);  // in lloPrimary
+LCID LocaleByISO6391Code(const UnicodeString& Code);     // in lloPrimary
+
+// --- Code pages ------------------------------------------------------------------
+
+// The bytes of S in CodePage as 16-bit text; the host's ANSI conversion when
+// the code page is unknown or rejects them.
+WideString StrToWideByCodePage(const AnsiString& S, Integer CodePage);
+// W in CodePage; characters it cannot hold become its default character.
+AnsiString WideToStrByCodePage(const WideString& W, Integer CodePage);
+// W encoded in FromCP and the bytes read as ToCP.
+WideString ConvertWideStrByCodePage(const WideString& W, Integer FromCP, Integer ToCP);
+// LOCALE_IDEFAULTANSICODEPAGE as a number; GetACP when the system says nothing.
+Integer GetCodePageByLocale(LCID Locale);
+WideString StrToWideByLocale(const AnsiString& S, LCID Locale);
+AnsiString WideToStrByLocale(const WideString& W, LCID Locale);
+WideString ConvertWideStrByLocale(const WideString& W, LCID FromLocale, LCID ToLocale);
+// The Windows character set of a code page (204 for 1251); 1 when unknown.
+Integer GetCharSetByCodePage(Integer CodePage);
+// The code page of a character set; GetACP when unknown.
+Integer GetCodePageByCharSet(Integer CharSet);
+Integer GetCharSetByLocale(LCID Locale);
+// UTF-8 text with every line break made CR LF.
+AnsiString AdjustLineBreaksUtf8(const AnsiString& S);
+
+}  // namespace dz

@@ -1,0 +1,125 @@
+// The code-page stand-ins over ICU. Conversions run on the per-thread
+// converters of the host, so that no call builds one.
+#include "deziva27/platform/CodePages.h"
+
+#include <unicode/ucnv.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "deziva27/host/Icu.h"
+#include "deziva27/platform/Nls.h"
+
+namespace dz {
+namespace {
+
+uint32_t Resolve(uint32_t codePage) {
+  if (codePage == CP_ACP) return GetACP();
+  if (codePage == CP_OEMCP) return GetOEMCP();
+  return codePage;
+}
+
+struct CharsetRow {
+  uint32_t Charset, CodePage, Bit;  // Bit: the code page's bit in fsCsb[0]
+};
+// The character sets Windows pairs with its ANSI code pages.
+constexpr CharsetRow kCharsets[] = {
+    {0, 1252, 0},    {238, 1250, 1},  {204, 1251, 2},  {161, 1253, 3},
+    {162, 1254, 4},  {177, 1255, 5},  {178, 1256, 6},  {186, 1257, 7},
+    {163, 1258, 8},  {222, 874, 16},  {128, 932, 17},  {134, 936, 18},
+    {129, 949, 19},  {136, 950, 20},  {130, 1361, 21}, {2, 42, 31},
+};
+
+}  // namespace
+
+uint32_t GetOEMCP() {
+  switch (GetACP()) {
+    case 1252: {
+      std::string name = nls::LocaleNameOf(GetSystemDefaultLCID());
+      return name.rfind("en", 0) == 0 ? 437 : 850;
+    }
+    case 1250: return 852;
+    case 1251: return 866;
+    case 1253: return 737;
+    case 1254: return 857;
+    case 1255: return 862;
+    case 1256: return 720;
+    case 1257: return 775;
+    default: return GetACP();  // 874, 932, 936, 949, 950 and 1258 are their own
+  }
+}
+
+namespace nls {
+
+std::string CodePageConverterName(uint32_t codePage) {
+  codePage = Resolve(codePage);
+  if (const char* known = ConverterNameOf(codePage)) return known;
+  static std::mutex lock;
+  static std::map<uint32_t, std::string> probed;
+  std::lock_guard<std::mutex> hold(lock);
+  auto it = probed.find(codePage);
+  if (it != probed.end()) return it->second;
+  std::string found;
+  for (const char* pattern : {"windows-%u", "ibm-%u", "cp%u"}) {
+    char name[32];
+    std::snprintf(name, sizeof name, pattern, codePage);
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* c = ucnv_open(name, &err);
+    if (U_SUCCESS(err) && c) {
+      ucnv_close(c);
+      found = name;
+      break;
+    }
+  }
+  probed.emplace(codePage, found);
+  return found;
+}
+
+}  // namespace nls
+
+int MultiByteToWideChar(uint32_t CodePage, uint32_t, const char* multi, int cbMulti,
+                        char16_t* wide, int cchWide) {
+  if (!multi || cbMulti == 0 || cbMulti < -1 || cchWide < 0 || (cchWide > 0 && !wide)) return 0;
+  UConverter* conv = detail::ConverterFor(Resolve(CodePage));
+  if (!conv) return 0;
+  const auto len = static_cast<int32_t>(cbMulti == -1 ? std::strlen(multi) + 1 : cbMulti);
+  UErrorCode err = U_ZERO_ERROR;
+  int32_t n = ucnv_toUChars(conv, cchWide == 0 ? nullptr : wide, cchWide, multi, len, &err);
+  if (cchWide == 0) return err == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(err) ? n : 0;
+  return U_SUCCESS(err) ? n : 0;  // a short buffer fails whole, as on Windows
+}
+
+int WideCharToMultiByte(uint32_t CodePage, uint32_t, const char16_t* wide, int cchWide,
+                        char* multi, int cbMulti, const char*, int* usedDefaultChar) {
+  if (usedDefaultChar) *usedDefaultChar = 0;
+  if (!wide || cchWide == 0 || cchWide < -1 || cbMulti < 0 || (cbMulti > 0 && !multi)) return 0;
+  UConverter* conv = detail::ConverterFor(Resolve(CodePage));
+  if (!conv) return 0;
+  int32_t len = cchWide;
+  if (cchWide == -1) {
+    len = 0;
+    while (wide[len] != 0) ++len;
+    ++len;
+  }
+  UErrorCode err = U_ZERO_ERROR;
+  int32_t n = ucnv_fromUChars(conv, cbMulti == 0 ? nullptr : multi, cbMulti, wide, len, &err);
+  if (cbMulti == 0) return err == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(err) ? n : 0;
+  return U_SUCCESS(err) ? n : 0;
+}
+
+bool TranslateCharsetInfo(uintptr_t source, CHARSETINFO* info, uint32_t flags) {
+  if (!info || (flags != TCI_SRCCHARSET && flags != TCI_SRCCODEPAGE)) return false;
+  for (const CharsetRow& r : kCharsets) {
+    if ((flags == TCI_SRCCHARSET ? r.Charset : r.CodePage) != source) continue;
+    *info = {};
+    info->ciCharset = r.Charset;
+    info->ciACP = r.CodePage;
+    info->fs.fsCsb[0] = 1u << r.Bit;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace dz

@@ -1,0 +1,182 @@
+// The locale and code-page routines over the platform stand-ins, under the
+// en-US system locale unless a test says otherwise.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "deziva27/frame/Deziva27.h"
+#include "deziva27/host/Strings.h"
+#include "deziva27/locales/YLocales.h"
+#include "deziva27/strings/Search.h"
+#include "tests/support/Locale.h"
+
+namespace dz {
+namespace {
+
+const auto* const kPinned = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
+
+std::string U8(const UnicodeString& s) { return Utf16ToUtf8(s); }
+
+TEST(LocaleInfoW, SizeProtocolAndUnknowns) {
+  EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, nullptr, 0), 8);  // "English" and 0
+  char16_t buf[16];
+  std::fill(std::begin(buf), std::end(buf), u'#');
+  EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // one short
+  EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 8), 8);
+  EXPECT_EQ(UnicodeString(buf), u"English");
+  EXPECT_EQ(GetLocaleInfoW(0x7777, LOCALE_SENGLANGUAGE, nullptr, 0), 0);
+  EXPECT_EQ(GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
+  EXPECT_EQ(LocaleInfo(0x7777, LOCALE_SLANGUAGE), u"");
+}
+
+TEST(LocaleInfoW, AnswersPerLocale) {
+  struct Case {
+    LCID Id;
+    const char *Abbr, *Iso639, *Iso3166, *AnsiCp, *English;
+  } cases[] = {
+      {0x0409, "ENU", "en", "US", "1252", "English"},
+      {0x0809, "ENG", "en", "GB", "1252", "English"},
+      {0x0407, "DEU", "de", "DE", "1252", "German"},
+      {0x0419, "RUS", "ru", "RU", "1251", "Russian"},
+      {0x0411, "JPN", "ja", "JP", "932", "Japanese"},
+      {0x0439, "HIN", "hi", "IN", "0", "Hindi"},      // Unicode only
+      {0x0009, "ENU", "en", "US", "1252", "English"},  // a language answers for its default locale
+      {0x0019, "RUS", "ru", "RU", "1251", "Russian"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Id);
+    EXPECT_EQ(U8(LocaleInfo(c.Id, LOCALE_SABBREVLANGNAME)), c.Abbr);
+    EXPECT_EQ(U8(ISO6391CodeByLocale(c.Id)), c.Iso639);
+    EXPECT_EQ(U8(CountryISOCodeByLocale(c.Id)), c.Iso3166);
+    EXPECT_EQ(U8(LocaleInfo(c.Id, LOCALE_IDEFAULTANSICODEPAGE)), c.AnsiCp);
+    EXPECT_EQ(U8(LocaleInfo(c.Id, LOCALE_SENGLANGUAGE)), c.English);
+  }
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
+  test::LocaleScope de("de-DE");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"Englisch (Vereinigte Staaten)");
+}
+
+std::vector<std::u16string> gSeen;
+int Collect(char16_t* s) {
+  gSeen.emplace_back(s);
+  return 1;
+}
+
+TEST(LocaleInfoW, EnumerationIsStableHexAndSpecific) {
+  gSeen.clear();
+  ASSERT_TRUE(EnumSystemLocalesW(&Collect, LCID_SUPPORTED));
+  const auto first = gSeen;
+  gSeen.clear();
+  EnumSystemLocalesW(&Collect, LCID_SUPPORTED);
+  EXPECT_EQ(gSeen, first);
+  EXPECT_GT(first.size(), 150u);
+  std::set<std::u16string> unique(first.begin(), first.end());
+  EXPECT_EQ(unique.size(), first.size());
+  EXPECT_TRUE(unique.count(u"00000409") && unique.count(u"00000419"));
+  for (const auto& s : first) {
+    ASSERT_EQ(s.size(), 8u);
+    const auto id = static_cast<LCID>(std::stoul(Utf16ToUtf8(s), nullptr, 16));
+    EXPECT_NE(id, GetPrimaryLangID(id)) << Utf16ToUtf8(s);
+  }
+  EXPECT_FALSE(EnumSystemLocalesW(nullptr, LCID_SUPPORTED));
+}
+
+TEST(Locales, NamesAndCodes) {
+  EXPECT_EQ(GetPrimaryLangID(0x0C0A), 0x0Au);
+  EXPECT_EQ(GetPrimaryLangID(0x0409), 0x09u);
+  EXPECT_EQ(LocaleEngName(0x0409), u"English (United States)");
+  EXPECT_EQ(LocaleEngName(0x0C0A), u"Spanish (International Sort)");
+  // Not in the table: built from what the system says.
+  EXPECT_EQ(LocaleEngName(0x0417),
+            GetBeforeSep(u" (", LocaleInfo(0x0417, LOCALE_SENGLANGUAGE)) + u" (" +
+                LocaleInfo(0x0417, LOCALE_SABBREVLANGNAME) + u")");
+  EXPECT_EQ(LocaleEngName(0x0009), u"English");
+  EXPECT_EQ(AbbrByLocale(0x0009), u"EN");
+  EXPECT_EQ(AbbrByLocale(0x0409), u"ENU");
+  EXPECT_EQ(ISOCodesByLocale(0x0409), u"US en");
+  EXPECT_EQ(ISOCodesByLocaleTMX(0x0409), u"en-US");
+  EXPECT_EQ(ISOCodesByLocale(0x0009), u"en");
+  EXPECT_EQ(ISOCodesByLocaleTMX(0x0009), u"en");
+  EXPECT_EQ(GetLocaleSLanguage(0x0009), u"English");
+  EXPECT_EQ(GetLocaleSLanguage(0x0809), u"English (United Kingdom)");
+}
+
+TEST(Locales, ListsInThreeShapes) {
+  TStringList sub, primary, both;
+  GetLocaleList(sub, lloSub);
+  GetLocaleList(primary, lloPrimary);
+  GetLocaleList(both, lloBoth);
+  ASSERT_GT(sub.Count(), 150);
+  EXPECT_LT(primary.Count(), sub.Count());
+  EXPECT_GT(both.Count(), sub.Count());
+  // Each language once in the primary list; Japanese, with one locale, keeps
+  // its full identifier and name, English is the language item.
+  std::set<uint32_t> langs;
+  for (int32_t i = 0; i < primary.Count(); ++i)
+    EXPECT_TRUE(langs.insert(GetPrimaryLangID(LocaleOf(primary, i))).second);
+  EXPECT_GE(primary.IndexOfObject(reinterpret_cast<TObject*>(uintptr_t{0x0411})), 0);
+  const int32_t en = primary.IndexOfObject(reinterpret_cast<TObject*>(uintptr_t{0x0009}));
+  ASSERT_GE(en, 0);
+  int32_t firstEnglish = 0;
+  while (GetPrimaryLangID(LocaleOf(sub, firstEnglish)) != 0x09) ++firstEnglish;
+  EXPECT_EQ(primary.Strings(en), GetBeforeSep(u"(", sub.Strings(firstEnglish)));
+  // In the combined list the language item stands right before its first locale.
+  const int32_t enBoth = both.IndexOfObject(reinterpret_cast<TObject*>(uintptr_t{0x0009}));
+  ASSERT_GE(enBoth, 0);
+  EXPECT_EQ(GetPrimaryLangID(LocaleOf(both, enBoth + 1)), 0x09u);
+  EXPECT_NE(LocaleOf(both, enBoth + 1), 0x0009u);
+  // A second request gives the same list.
+  TStringList again;
+  GetLocaleList(again, lloBoth);
+  EXPECT_TRUE(again.Equals(both));
+}
+
+TEST(Locales, Lookups) {
+  EXPECT_EQ(LocaleByAbbr(u"EN"), 0x0009u);
+  EXPECT_EQ(LocaleByAbbr(u"enu"), 0x0409u);
+  EXPECT_EQ(LocaleByAbbrEx(u"RU", lloPrimary), 0x0019u);
+  EXPECT_EQ(LocaleByISOCodesTMX(u"en-US"), 0x0409u);
+  EXPECT_EQ(LocaleByISOCodes(u"us EN"), 0x0409u);
+  EXPECT_EQ(LocaleByISO6391Code(u"ja"), 0x0411u);
+  EXPECT_EQ(GetPrimaryLangID(LocaleByCountryISOCode(u"RU")), 0x19u);
+  EXPECT_EQ(LocaleByISO6391Code(u"xx"), 0u);
+  TStringList sub;
+  GetLocaleList(sub, lloSub);
+  EXPECT_EQ(LocaleByEnglishName(u""), LocaleOf(sub, 0));
+  EXPECT_EQ(GetPrimaryLangID(LocaleByEnglishName(u"SWED")), 0x1Du);
+  EXPECT_EQ(LocaleByEnglishName(u"a name longer than any language's name"), 0u);
+}
+
+TEST(Locales, RightToLeftAndSortKeys) {
+  EXPECT_TRUE(IsMiddleEast(0x0401));
+  EXPECT_TRUE(IsMiddleEast(0x040D));
+  EXPECT_FALSE(IsMiddleEast(0x0409));
+  EXPECT_FALSE(IsMiddleEast(0x0419));
+  AnsiChar *a = nullptr, *b = nullptr, *c = nullptr;
+  const Integer na = GetSortKey("abc", 0x0409, a);
+  const Integer nb = GetSortKey("ABC", 0x0409, b);
+  const Integer nc = GetSortKey("abd", 0x0409, c);
+  ASSERT_GT(na, 0);
+  EXPECT_EQ(std::string(a, na), std::string(b, nb));  // case is ignored
+  EXPECT_LT(std::memcmp(a, c, static_cast<size_t>(std::min(na, nc))), 0);
+  std::free(a), std::free(b), std::free(c);
+  AnsiChar* untouched = reinterpret_cast<AnsiChar*>(0x1);
+  EXPECT_EQ(GetSortKey("x", 0x7777, untouched), 0);
+  EXPECT_EQ(untouched, reinterpret_cast<AnsiChar*>(0x1));
+}
+
+TEST(Locales, TheStopFreesTheListsAndTheyComeBack) {
+  TStringList before, after;
+  GetLocaleList(before, lloPrimary);
+  Finalize();
+  Initialize();
+  GetLocaleList(after, lloPrimary);
+  EXPECT_TRUE(after.Equals(before));
+}
+
+}  // namespace
+}  // namespace dz
