@@ -83,8 +83,10 @@ bool IsPrimary(LCID lcid) { return lcid == GetPrimaryLangID(lcid); }
 TObject* AsObject(LCID lcid) { return reinterpret_cast<TObject*>(static_cast<uintptr_t>(lcid)); }
 
 // The three cached lists, and the list the enumeration callback fills: the
-// callback has no argument through which to reach it.
-std::array<std::unique_ptr<TStringList>, 3> gLists;
+// callback has no argument through which to reach it. Plain pointers: the
+// unit's stop runs at exit after static destructors may have run, and must
+// find them still there.
+constinit TStringList* gLists[3] = {};
 TStringList* gEnumList = nullptr;
 
 int EnumLocalesProc(char16_t* localeString) {
@@ -148,11 +150,11 @@ void BuildLocaleList(TStringList& list, TLocaleListOpt opt) {
 }
 
 const TStringList& CachedList(TLocaleListOpt opt) {
-  auto& slot = gLists[opt];
+  TStringList*& slot = gLists[opt];
   if (!slot) {
     auto built = std::make_unique<TStringList>();
     BuildLocaleList(*built, opt);
-    slot = std::move(built);
+    slot = built.release();
   }
   return *slot;
 }
@@ -296,7 +298,10 @@ LCID LocaleByISO6391Code(const UnicodeString& Code) {
 namespace detail {
 // The unit's stop: the cached lists go, and a later use builds them again.
 void YLocalesStop() {
-  for (auto& l : gLists) l.reset();
+  for (TStringList*& l : gLists) {
+    delete l;
+    l = nullptr;
+  }
 }
 }  // namespace detail
 
