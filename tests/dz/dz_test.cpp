@@ -292,6 +292,38 @@ TEST_F(Dz, SpecialFilesAreWrittenInPlace) {
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
+TEST_F(Dz, CodePagesStreamAndLocalesAnswer) {
+  // Two-byte characters across many 64 KiB buffers, one of them cut by every
+  // buffer end that falls inside it.
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) text += i % 7 ? "\xD0\xB6" : "x";
+  Spit(Dir / "in.txt", text);
+  Result cyr = Run({"cp", "convert", "--from", "65001", "--to", "1251", "in.txt"});
+  ASSERT_EQ(cyr.Status, 0) << cyr.Err;
+  EXPECT_EQ(cyr.Out.find_first_not_of("x\xE6"), std::string::npos);
+  Result back = Run({"cp", "convert", "--from", "1251", "--to", "65001", "-", "back.txt"}, cyr.Out);
+  ASSERT_EQ(back.Status, 0) << back.Err;
+  EXPECT_TRUE(Slurp(Dir / "back.txt") == text);
+  Result bad = Run({"cp", "convert", "--from", "65001", "--to", "1252"}, "ok\xFFno");
+  EXPECT_EQ(bad.Status, 3);
+  EXPECT_NE(bad.Err.find("byte offset 2 is not text in code page 65001"), std::string::npos) << bad.Err;
+  EXPECT_EQ(Run({"cp", "convert", "--from", "65001", "--to", "1252", "--substitute"}, "ok\xFF").Out,
+            "ok?");
+  EXPECT_EQ(Run({"cp", "convert", "--from", "65001", "--to", "1252"}, "\xD0\xB6").Status, 3);
+  EXPECT_EQ(Run({"cp", "convert", "--from", "4711", "--to", "1252"}, "x").Status, 3);
+  EXPECT_EQ(Run({"cp", "convert", "--to", "1252"}, "x").Status, 2);
+  EXPECT_NE(Run({"cp", "list"}).Out.find("1251\t"), std::string::npos);
+
+  Result info = Run({"locale", "info", "ru-RU"});
+  EXPECT_EQ(info.Status, 0);
+  EXPECT_NE(info.Out.find("0x0419"), std::string::npos);
+  EXPECT_NE(info.Out.find("1251"), std::string::npos);
+  EXPECT_EQ(Run({"locale", "info", "1033"}).Out, Run({"locale", "info", "0x0409"}).Out);
+  EXPECT_EQ(Run({"locale", "info", "xx-YY"}).Status, 1);
+  Result list = Run({"locale", "list", "--both"});
+  EXPECT_GT(std::count(list.Out.begin(), list.Out.end(), '\n'), 150);
+}
+
 // Waits until dz holds its output open, then signals it; nothing but the old
 // OUT may be left afterwards.
 TEST_F(Dz, AKilledRunLeavesNoTraceAndTheOldOutput) {
