@@ -1,18 +1,16 @@
 // YLocales, the locale half: locale information, the cached locale lists
 // and the lookups over them.
-#include <unicode/ucnv.h>
-#include <unicode/ucol.h>
-#include <unicode/uchar.h>
-
 #include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "deziva27/frame/Units.h"
+#include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Icu.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/locales/YLocales.h"
+#include "deziva27/platform/LocaleText.h"
 #include "deziva27/platform/Nls.h"
 #include "deziva27/strings/Numbers.h"
 #include "deziva27/strings/Search.h"
@@ -217,41 +215,33 @@ UnicodeString ISOCodesByLocaleTMX(LCID Locale) {
 }
 
 bool IsMiddleEast(LCID Locale) {
-  // The right-to-left test over the ANSI code page's upper half: a byte
-  // whose character is written right to left (bidi classes R and AL, which
-  // GetStringTypeExA reports as C2_RIGHTTOLEFT).
-  const Integer cp = GetCodePageByLocale(Locale);
-  char bytes[128];
-  for (int i = 0; i < 128; ++i) bytes[i] = static_cast<char>(128 + i);
-  for (int i = 0; i < 128; ++i) {
-    char16_t c[4];
-    if (MultiByteToWideChar(static_cast<uint32_t>(cp), 0, bytes + i, 1, c, 4) != 1) continue;
-    const UCharDirection d = u_charDirection(c[0]);
-    if (d == U_RIGHT_TO_LEFT || d == U_RIGHT_TO_LEFT_ARABIC) return true;
+  if (Win32Platform == 2) {
+    char bytes[128];
+    for (int i = 0; i < 128; ++i) bytes[i] = static_cast<char>(128 + i);
+    uint16_t types[128] = {};
+    GetStringTypeExA(Locale, CT_CTYPE2, bytes, 128, types);
+    for (uint16_t t : types)
+      if (t == C2_RIGHTTOLEFT) return true;
+    return false;
   }
-  return false;
+  const uint32_t lang = GetPrimaryLangID(Locale);
+  return lang <= 63 && ((uint64_t{0x0000020140002002} >> lang) & 1) != 0;
+}
+
+uint64_t GetKLByLocale(Word LangID) {
+  uint64_t layouts[64];
+  const int n = GetKeyboardLayoutList(64, layouts);
+  for (int i = 0; i < n; ++i)
+    if ((layouts[i] & LangID) == LangID) return layouts[i];
+  return LangID;
 }
 
 Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key) {
-  // LCMapStringA with LCMAP_SORTKEY | NORM_IGNORECASE: the locale's collation
-  // at a strength that ignores case, over the text in the locale's code page.
-  const LCID lcid = nls::ResolveLCID(Locale);
-  const std::string name = lcid == 0 ? std::string() : nls::LocaleNameOf(lcid);
-  if (name.empty()) return 0;
-  UErrorCode err = U_ZERO_ERROR;
-  std::unique_ptr<UCollator, void (*)(UCollator*)> coll(ucol_open(name.c_str(), &err), ucol_close);
-  if (U_FAILURE(err)) return 0;
-  ucol_setStrength(coll.get(), UCOL_SECONDARY);
-  const WideString text = StrToWideByLocale(S, Locale);
-  const auto* u = reinterpret_cast<const UChar*>(text.data());
-  const auto len = static_cast<int32_t>(text.size());
-  int32_t n = ucol_getSortKey(coll.get(), u, len, nullptr, 0);
-  if (n <= 0) return 0;
-  auto* key = static_cast<AnsiChar*>(std::malloc(static_cast<size_t>(n)));
-  if (!key) return 0;
-  ucol_getSortKey(coll.get(), u, len, reinterpret_cast<uint8_t*>(key), n);
-  Key = key;
-  return n;
+  constexpr uint32_t kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int n = LCMapStringA(Locale, kFlags, S.c_str(), static_cast<int>(S.size()) + 1, nullptr, 0);
+  if (n == 0) return 0;
+  Key = static_cast<AnsiChar*>(std::malloc(static_cast<size_t>(n)));
+  return LCMapStringA(Locale, kFlags, S.c_str(), -1, Key, n);
 }
 
 void GetLocaleList(TStrings& List, TLocaleListOpt Opt) { List.Assign(CachedList(Opt)); }

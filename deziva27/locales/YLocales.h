@@ -22,6 +22,7 @@
 #include "deziva27/host/Types.h"
 #include "deziva27/platform/CodePages.h"
 #include "deziva27/platform/LocaleInfo.h"
+#include "deziva27/platform/LocaleText.h"
 #include "deziva27/platform/Nls.h"
 
 namespace dz DZ_API {
@@ -52,6 +53,9 @@ UnicodeString ISOCodesByLocale(LCID Locale);
 UnicodeString ISOCodesByLocaleTMX(LCID Locale);
 // True when the locale's ANSI code page holds right-to-left characters.
 bool IsMiddleEast(LCID Locale);
+// The first keyboard layout of the machine whose handle has every bit of
+// LangID; LangID itself when there is none.
+uint64_t GetKLByLocale(Word LangID);
 // A sort key of S that ignores case (the locale's collation), in memory from
 // std::malloc stored in Key, which the caller frees with std::free; its
 // length, the terminating zero included, or 0 with Key untouched on failure.

@@ -169,6 +169,40 @@ TEST(Locales, RightToLeftAndSortKeys) {
   EXPECT_EQ(untouched, reinterpret_cast<AnsiChar*>(0x1));
 }
 
+TEST(LocaleText, TypesSortKeysAndKeyboards) {
+  uint16_t t[4] = {};
+  ASSERT_TRUE(GetStringTypeExA(0x040D, CT_CTYPE2, "a\xE0 1", 4, t));  // 1255: alef
+  EXPECT_EQ(t[0], C2_LEFTTORIGHT);
+  EXPECT_EQ(t[1], C2_RIGHTTOLEFT);
+  EXPECT_EQ(t[2], C2_WHITESPACE);
+  EXPECT_EQ(t[3], C2_EUROPENUMBER);
+  EXPECT_FALSE(GetStringTypeExA(0x0409, 1, "a", 1, t));
+  EXPECT_FALSE(GetStringTypeExA(0x7777, CT_CTYPE2, "a", 1, t));
+
+  const int n = LCMapStringA(0x0409, LCMAP_SORTKEY, "Abc", -1, nullptr, 0);
+  ASSERT_GT(n, 0);
+  std::string key(static_cast<size_t>(n), '\0');
+  EXPECT_EQ(LCMapStringA(0x0409, LCMAP_SORTKEY, "Abc", -1, key.data(), n - 1), 0);  // short
+  EXPECT_EQ(LCMapStringA(0x0409, LCMAP_SORTKEY, "Abc", -1, key.data(), n), n);
+  EXPECT_EQ(key.back(), '\0');
+  std::string other(64, '\0');
+  const int m = LCMapStringA(0x0409, LCMAP_SORTKEY | NORM_IGNORECASE, "abc", 3, other.data(), 64);
+  const int k = LCMapStringA(0x0409, LCMAP_SORTKEY | NORM_IGNORECASE, "ABC", 3, key.data(), n);
+  EXPECT_EQ(other.substr(0, m), key.substr(0, k));
+  EXPECT_EQ(LCMapStringA(0x0409, 0x100, "abc", 3, nullptr, 0), 0);  // only sort keys
+
+  ::setenv("DZ_KEYBOARD_LAYOUTS", "de,ru 04090409", 1);
+  uint64_t layouts[8];
+  EXPECT_EQ(GetKeyboardLayoutList(0, nullptr), 3);
+  ASSERT_EQ(GetKeyboardLayoutList(8, layouts), 3);
+  EXPECT_EQ(layouts[0], 0x04070407u);
+  EXPECT_EQ(GetKLByLocale(0x0419), 0x04190419u);
+  // The test is on bits, not on equality: 0x0419 holds every bit of 0x0009.
+  EXPECT_EQ(GetKLByLocale(0x0009), 0x04190419u);
+  EXPECT_EQ(GetKLByLocale(0x0C0A), 0x0C0Au);  // none: the identifier itself
+  ::unsetenv("DZ_KEYBOARD_LAYOUTS");
+}
+
 TEST(Locales, TheStopFreesTheListsAndTheyComeBack) {
   TStringList before, after;
   GetLocaleList(before, lloPrimary);
