@@ -1,11 +1,12 @@
 // YLocales, the locale half: locale information, the cached locale lists
 // and the lookups over them.
-#include <array>
+#include <map>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "deziva27/frame/Units.h"
+#include "deziva27/host/Convert.h"
 #include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Icu.h"
 #include "deziva27/host/Strings.h"
@@ -248,6 +249,35 @@ void GetLocaleList(TStrings& List, TLocaleListOpt Opt) { List.Assign(CachedList(
 
 LCID LocaleOf(const TStrings& List, int32_t Index) {
   return static_cast<LCID>(reinterpret_cast<uintptr_t>(List.Objects(Index)));
+}
+
+LCID LocaleOf(const TTreeNode& Node) {
+  return static_cast<LCID>(reinterpret_cast<uintptr_t>(Node.Data()));
+}
+
+void GetLocaleTree(TTreeView& TreeView) {
+  TreeView.Items().Clear();
+  TStringList list;
+  GetLocaleList(list, lloSub);
+  std::map<UnicodeString, TTreeNode*> languages;  // by the decimal primary identifier
+  auto data = [](LCID id) { return reinterpret_cast<void*>(static_cast<uintptr_t>(id)); };
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    const LCID id = LocaleOf(list, i);
+    const UnicodeString key = IntToStr(static_cast<int32_t>(GetPrimaryLangID(id)));
+    TTreeNode*& node = languages[key];
+    if (!node)
+      node = TreeView.Items().AddObject(GetBeforeSep(u"(", list.Strings(i)), data(id & 0xFF));
+    TreeView.Items().AddChildObject(node, list.Strings(i), data(id));
+  }
+  TreeView.SetSortType(stText);
+  for (auto& [key, node] : languages) {
+    if (node->Count() >= 2) continue;
+    TTreeNode* only = node->GetFirstChild();
+    node->SetData(only->Data());
+    const UnicodeString text = only->Text();
+    node->DeleteChildren();
+    node->SetText(text);
+  }
 }
 
 LCID LocaleByAbbrEx(const UnicodeString& Abbr, TLocaleListOpt Opt) {

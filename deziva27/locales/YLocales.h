@@ -19,6 +19,7 @@
 
 #include "deziva27/frame/Errors.h"
 #include "deziva27/host/Lists.h"
+#include "deziva27/host/TreeView.h"
 #include "deziva27/host/Types.h"
 #include "deziva27/platform/CodePages.h"
 #include "deziva27/platform/LocaleInfo.h"
@@ -68,6 +69,13 @@ Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key);
 void GetLocaleList(TStrings& List, TLocaleListOpt Opt);
 // The identifier stored in item Index of a locale list.
 LCID LocaleOf(const TStrings& List, int32_t Index);
+// Replaces the tree's nodes with the languages and their locales, sorted by
+// text: a language with one locale is a leaf with that locale's name and
+// identifier, one with several a node (its name before "(", its primary
+// identifier) with its locales below. Data holds the identifier as an
+// integer (LocaleOf reads a node's).
+void GetLocaleTree(TTreeView& TreeView);
+LCID LocaleOf(const TTreeNode& Node);
 // The first item of Opt's list whose abbreviation (2 characters for
 // lloPrimary) equals Abbr by CompareText.
 LCID LocaleByAbbrEx(const UnicodeString& Abbr, TLocaleListOpt Opt);

@@ -135,6 +135,33 @@ TEST(Locales, ListsInThreeShapes) {
   EXPECT_TRUE(again.Equals(both));
 }
 
+TEST(Locales, TreeOfLanguagesAndLocales) {
+  TTreeView tree;
+  tree.Items().AddObject(u"left over", nullptr);
+  GetLocaleTree(tree);
+  TStringList primary;
+  GetLocaleList(primary, lloPrimary);
+  ASSERT_EQ(tree.Items().TopCount(), primary.Count());
+  const TTreeNode *english = nullptr, *japanese = nullptr;
+  for (int32_t i = 0; i < tree.Items().TopCount(); ++i) {
+    const TTreeNode* n = tree.Items().Top(i);
+    if (i > 0) {
+      EXPECT_LE(AnsiCompareText(tree.Items().Top(i - 1)->Text(), n->Text()), 0);
+    }
+    if (GetPrimaryLangID(LocaleOf(*n)) == 0x09) english = n;
+    if (LocaleOf(*n) == 0x0411) japanese = n;
+    EXPECT_NE(n->Count(), 1) << Utf16ToUtf8(n->Text());  // a single locale is a leaf
+  }
+  ASSERT_TRUE(english && japanese);
+  EXPECT_EQ(japanese->Count(), 0);
+  EXPECT_EQ(japanese->Text(), LocaleInfo(0x0411, LOCALE_SLANGUAGE));
+  EXPECT_EQ(LocaleOf(*english), 0x0009u);
+  ASSERT_GT(english->Count(), 10);
+  for (int32_t i = 1; i < english->Count(); ++i)
+    EXPECT_LE(AnsiCompareText(english->Item(i - 1)->Text(), english->Item(i)->Text()), 0);
+  EXPECT_EQ(GetPrimaryLangID(LocaleOf(*english->GetFirstChild())), 0x09u);
+}
+
 TEST(Locales, Lookups) {
   EXPECT_EQ(LocaleByAbbr(u"EN"), 0x0009u);
   EXPECT_EQ(LocaleByAbbr(u"enu"), 0x0409u);
