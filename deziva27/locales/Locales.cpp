@@ -245,6 +245,27 @@ Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key) {
   return LCMapStringA(Locale, kFlags, S.c_str(), -1, Key, n);
 }
 
+Integer Win9x_LoadStringW(HMODULE Instance, uint32_t Ident, char16_t* Buffer, Integer BufferMax) {
+  if ((Ident >> 16) == 0xFFFF) Ident = 0u - Ident;
+  const HRSRC res = FindResourceW(Instance, ((Ident >> 4) & 0xFFFF) + 1, RT_STRING);
+  if (res == 0) return 0;
+  const HGLOBAL data = LoadResource(Instance, res);
+  if (!data) return 0;
+  const auto* p = static_cast<const char16_t*>(LockResource(data));
+  if (!p) return 0;
+  for (uint32_t i = Ident & 15; i > 0; --i) p += 1 + *p;
+  const Integer len = *p;
+  if (!Buffer) return len;
+  const Integer k = std::min<Integer>(BufferMax - 1, len);
+  if (k >= 1) {
+    std::copy(p + 1, p + 1 + k, Buffer);
+    Buffer[k] = 0;
+    return k;
+  }
+  if (BufferMax > 1) Buffer[0] = 0;
+  return k;
+}
+
 void GetLocaleList(TStrings& List, TLocaleListOpt Opt) { List.Assign(CachedList(Opt)); }
 
 LCID LocaleOf(const TStrings& List, int32_t Index) {

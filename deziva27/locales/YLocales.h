@@ -25,6 +25,7 @@
 #include "deziva27/platform/LocaleInfo.h"
 #include "deziva27/platform/LocaleText.h"
 #include "deziva27/platform/Nls.h"
+#include "deziva27/platform/Resources.h"
 
 namespace dz DZ_API {
 
@@ -61,6 +62,13 @@ uint64_t GetKLByLocale(Word LangID);
 // std::malloc stored in Key, which the caller frees with std::free; its
 // length, the terminating zero included, or 0 with Key untouched on failure.
 Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key);
+
+// Entry Ident of Instance's string table, for systems without the wide
+// string loader: with no Buffer its length; else at most BufferMax - 1
+// characters and a zero go to Buffer and their count is returned (an empty
+// entry stores the zero and gives 0; BufferMax <= 1 stores nothing). 0 when
+// the table has no such block. Identifiers from 0xFFFF0000 up are negated.
+Integer Win9x_LoadStringW(HMODULE Instance, uint32_t Ident, char16_t* Buffer, Integer BufferMax);
 
 // --- Locale lists and lookups ------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "deziva27/frame/Deziva27.h"
+#include "deziva27/compress/YCompress.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/strings/Search.h"
@@ -228,6 +229,43 @@ TEST(LocaleText, TypesSortKeysAndKeyboards) {
   EXPECT_EQ(GetKLByLocale(0x0009), 0x04190419u);
   EXPECT_EQ(GetKLByLocale(0x0C0A), 0x0C0Au);  // none: the identifier itself
   ::unsetenv("DZ_KEYBOARD_LAYOUTS");
+}
+
+TEST(Locales, StringLoaderBufferRules) {
+  const HMODULE lib = ModuleHandleOf(HInstance);
+  const UnicodeString text = LoadResString(_SWrongStreamFormat);  // entry 65524
+  ASSERT_EQ(text.size(), 19u);
+  char16_t buf[32];
+  struct Case {
+    Integer BufferMax, Result;
+    UnicodeString Stored;  // "" when nothing is stored
+  } cases[] = {{32, 19, text}, {5, 4, text.substr(0, 4)}, {2, 1, text.substr(0, 1)},
+               {1, 0, u""},    {0, -1, u""}};
+  for (const Case& c : cases) {
+    std::fill(std::begin(buf), std::end(buf), u'#');
+    EXPECT_EQ(Win9x_LoadStringW(lib, 65524, buf, c.BufferMax), c.Result) << c.BufferMax;
+    if (!c.Stored.empty()) {
+      EXPECT_EQ(UnicodeString(buf), c.Stored);
+    } else {
+      EXPECT_EQ(buf[0], u'#');
+    }
+  }
+  EXPECT_EQ(Win9x_LoadStringW(lib, 65524, nullptr, 0), 19);
+  // The same entry through a negative identifier, an empty entry in an
+  // existing block, and a block that does not exist.
+  EXPECT_EQ(Win9x_LoadStringW(lib, 0xFFFFFFFFu - 65524 + 1, nullptr, 0), 19);
+  buf[0] = u'#';
+  EXPECT_EQ(Win9x_LoadStringW(lib, 65535, buf, 8), 0);  // no string, same block
+  EXPECT_EQ(buf[0], 0);
+  buf[0] = u'#';
+  EXPECT_EQ(Win9x_LoadStringW(lib, 65519, buf, 8), 0);  // a block without strings
+  EXPECT_EQ(buf[0], u'#');
+  EXPECT_EQ(Win9x_LoadStringW(lib, 100, buf, 8), 0);
+  EXPECT_EQ(Win9x_LoadStringW(0, 65524, buf, 8), 0);
+  const HRSRC block = FindResourceW(lib, 65524 / 16 + 1, RT_STRING);
+  ASSERT_NE(block, 0u);
+  EXPECT_EQ(SizeofResource(lib, block) % 2, 0u);
+  EXPECT_EQ(FindResourceW(lib, 65524 / 16 + 1, 5), 0u);
 }
 
 TEST(Locales, TheStopFreesTheListsAndTheyComeBack) {
