@@ -32,6 +32,39 @@ constexpr CharsetRow kCharsets[] = {
     {129, 949, 19},  {136, 950, 20},  {130, 1361, 21}, {2, 42, 31},
 };
 
+bool PairAt(const char16_t* w, int32_t i, int32_t n) {
+  return w[i] >= 0xD800 && w[i] <= 0xDBFF && i + 1 < n && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF;
+}
+
+size_t Pairs(const char16_t* w, int32_t n) {
+  size_t pairs = 0;
+  for (int32_t i = 0; i < n; ++i)
+    if (PairAt(w, i, n)) ++pairs, ++i;
+  return pairs;
+}
+
+// The bytes UTF-8 needs for units; an unpaired surrogate becomes the
+// converter's '?'.
+size_t Utf8Size(const char16_t* w, int32_t n) {
+  size_t bytes = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const char16_t c = w[i];
+    if (c < 0x80) {
+      bytes += 1;
+    } else if (c < 0x800) {
+      bytes += 2;
+    } else if (PairAt(w, i, n)) {
+      bytes += 4;
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      bytes += 1;
+    } else {
+      bytes += 3;
+    }
+  }
+  return bytes;
+}
+
 }  // namespace
 
 uint32_t GetOEMCP() {
@@ -85,6 +118,9 @@ int MultiByteToWideChar(uint32_t CodePage, uint32_t, const char* multi, int cbMu
   UConverter* conv = detail::ConverterFor(Resolve(CodePage));
   if (!conv) return 0;
   const auto len = static_cast<int32_t>(cbMulti == -1 ? std::strlen(multi) + 1 : cbMulti);
+  // A single-byte code page gives one unit a byte, defined or not: the size
+  // needs no conversion.
+  if (cchWide == 0 && ucnv_getMaxCharSize(conv) == 1) return len;
   UErrorCode err = U_ZERO_ERROR;
   int32_t n = ucnv_toUChars(conv, cchWide == 0 ? nullptr : wide, cchWide, multi, len, &err);
   if (cchWide == 0) return err == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(err) ? n : 0;
@@ -102,6 +138,13 @@ int WideCharToMultiByte(uint32_t CodePage, uint32_t, const char16_t* wide, int c
     len = 0;
     while (wide[len] != 0) ++len;
     ++len;
+  }
+  if (cbMulti == 0) {
+    // Sizes without converting where the code page tells them: a byte a
+    // character in a single-byte page ('?' for what it lacks, a surrogate
+    // pair being one character), the UTF-8 lengths.
+    if (ucnv_getMaxCharSize(conv) == 1) return len - static_cast<int>(Pairs(wide, len));
+    if (Resolve(CodePage) == CP_UTF8) return static_cast<int>(Utf8Size(wide, len));
   }
   UErrorCode err = U_ZERO_ERROR;
   int32_t n = ucnv_fromUChars(conv, cbMulti == 0 ? nullptr : multi, cbMulti, wide, len, &err);

@@ -36,6 +36,27 @@ TEST(CodePageCalls, SizeProtocol) {
     EXPECT_EQ(MultiByteToWideChar(cp, 0, "A", 1, nullptr, 0), 1) << cp;
 }
 
+// The size asked for first is the size then written, for every kind of page
+// and for text the page cannot hold.
+TEST(CodePageCalls, SizesAgreeBetweenTheTwoCalls) {
+  const std::u16string texts[] = {u"plain", std::u16string{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00},
+                                  u"\u0416\u65E5\u00E9", u"\x7F\x80\xFF"};
+  for (uint32_t cp : {1252u, 1251u, 932u, 936u, 65001u, 437u, 20127u}) {
+    for (const auto& t : texts) {
+      const int n = WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), nullptr, 0);
+      std::string out(static_cast<size_t>(n) + 4, '\0');
+      EXPECT_EQ(WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(),
+                                    static_cast<int>(out.size())),
+                n)
+          << cp;
+      out.resize(static_cast<size_t>(n));
+      const int w = MultiByteToWideChar(cp, 0, out.data(), n, nullptr, 0);
+      std::u16string back(static_cast<size_t>(w) + 4, u'\0');
+      EXPECT_EQ(MultiByteToWideChar(cp, 0, out.data(), n, back.data(), w + 4), w) << cp;
+    }
+  }
+}
+
 TEST(CodePageCalls, CharsetsAndCodePages) {
   CHARSETINFO info;
   ASSERT_TRUE(TranslateCharsetInfo(204, &info, TCI_SRCCHARSET));
