@@ -79,6 +79,42 @@ bool UnicodeOnly(const std::string& lang) {
   return langs.count(lang) != 0;
 }
 
+UnicodeString Formats(LCID lcid, LCTYPE type) {
+  const bool month = type >= LOCALE_SMONTHNAME1 && type < LOCALE_SMONTHNAME1 + 12;
+  const bool shortMonth = type >= LOCALE_SABBREVMONTHNAME1 && type < LOCALE_SABBREVMONTHNAME1 + 12;
+  const bool day = type >= LOCALE_SDAYNAME1 && type < LOCALE_SDAYNAME1 + 7;
+  const bool shortDay = type >= LOCALE_SABBREVDAYNAME1 && type < LOCALE_SABBREVDAYNAME1 + 7;
+  static constexpr LCTYPE kSingles[] = {LOCALE_SLIST,      LOCALE_SDECIMAL,   LOCALE_STHOUSAND,
+                                        LOCALE_SCURRENCY,  LOCALE_SDATE,      LOCALE_STIME,
+                                        LOCALE_SSHORTDATE, LOCALE_SLONGDATE,  LOCALE_S1159,
+                                        LOCALE_S2359,      LOCALE_SSHORTTIME, LOCALE_STIMEFORMAT};
+  if (!month && !shortMonth && !day && !shortDay &&
+      std::find(std::begin(kSingles), std::end(kSingles), type) == std::end(kSingles))
+    return {};
+  TFormatSettings f;
+  GetLocaleFormatSettings(lcid, f);
+  // Windows counts days from Monday, the settings from Sunday.
+  auto dayIndex = [](LCTYPE t, LCTYPE first) { return (t - first + 1) % 7; };
+  if (month) return f.LongMonthNames[type - LOCALE_SMONTHNAME1];
+  if (shortMonth) return f.ShortMonthNames[type - LOCALE_SABBREVMONTHNAME1];
+  if (day) return f.LongDayNames[dayIndex(type, LOCALE_SDAYNAME1)];
+  if (shortDay) return f.ShortDayNames[dayIndex(type, LOCALE_SABBREVDAYNAME1)];
+  switch (type) {
+    case LOCALE_SLIST: return UnicodeString(1, f.ListSeparator);
+    case LOCALE_SDECIMAL: return UnicodeString(1, f.DecimalSeparator);
+    case LOCALE_STHOUSAND: return UnicodeString(1, f.ThousandSeparator);
+    case LOCALE_SCURRENCY: return f.CurrencyString;
+    case LOCALE_SDATE: return UnicodeString(1, f.DateSeparator);
+    case LOCALE_STIME: return UnicodeString(1, f.TimeSeparator);
+    case LOCALE_SSHORTDATE: return f.ShortDateFormat;
+    case LOCALE_SLONGDATE: return f.LongDateFormat;
+    case LOCALE_S1159: return f.TimeAMString;
+    case LOCALE_S2359: return f.TimePMString;
+    case LOCALE_SSHORTTIME: return f.ShortTimeFormat;
+    default: return f.LongTimeFormat;
+  }
+}
+
 UnicodeString Info(LCID lcid, LCTYPE type) {
   const std::string name = IcuName(lcid);
   if (name.empty()) return {};
@@ -113,7 +149,7 @@ UnicodeString Info(LCID lcid, LCTYPE type) {
     case LOCALE_IDEFAULTANSICODEPAGE:
       return Utf8ToUtf16(UnicodeOnly(lang) ? "0" : std::to_string(nls::AnsiCodePageOf(full)));
     default:
-      return {};
+      return Formats(full, type);
   }
 }
 

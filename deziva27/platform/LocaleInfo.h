@@ -26,6 +26,17 @@ inline constexpr LCTYPE LOCALE_IDEFAULTANSICODEPAGE = 0x1004;  // "1252"; "0": U
 inline constexpr LCTYPE LOCALE_IDEFAULTCODEPAGE = 0x000B;      // the OEM code page
 inline constexpr LCTYPE LOCALE_SISO639LANGNAME = 0x0059;  // "en"
 inline constexpr LCTYPE LOCALE_SISO3166CTRYNAME = 0x005A; // "US"
+// The items the host's format settings hold (host/FormatSettings.h), read
+// from them: separators, currency, date and time formats, AM/PM, the names
+// of months (1 = January) and days (1 = Monday, as Windows counts them).
+inline constexpr LCTYPE LOCALE_SLIST = 0x000C, LOCALE_SDECIMAL = 0x000E,
+                        LOCALE_STHOUSAND = 0x000F, LOCALE_SCURRENCY = 0x0014,
+                        LOCALE_SDATE = 0x001D, LOCALE_STIME = 0x001E,
+                        LOCALE_SSHORTDATE = 0x001F, LOCALE_SLONGDATE = 0x0020,
+                        LOCALE_S1159 = 0x0028, LOCALE_S2359 = 0x0029,
+                        LOCALE_SDAYNAME1 = 0x002A, LOCALE_SABBREVDAYNAME1 = 0x0031,
+                        LOCALE_SMONTHNAME1 = 0x0038, LOCALE_SABBREVMONTHNAME1 = 0x0044,
+                        LOCALE_SSHORTTIME = 0x0079, LOCALE_STIMEFORMAT = 0x1003;
 
 // One item of locale information as text. With cchData 0 the count of
 // characters needed, the terminating zero included, is returned and nothing

@@ -10,6 +10,7 @@
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/compress/YCompress.h"
+#include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/strings/Search.h"
@@ -59,6 +60,19 @@ TEST(LocaleInfoW, AnswersPerLocale) {
   EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
   test::LocaleScope de("de-DE");
   EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"Englisch (Vereinigte Staaten)");
+}
+
+TEST(LocaleInfoW, FormatItemsComeFromTheFormatSettings) {
+  TFormatSettings ru;
+  GetLocaleFormatSettings(0x0419, ru);
+  EXPECT_EQ(LocaleInfo(0x0419, LOCALE_SDECIMAL), UnicodeString(1, ru.DecimalSeparator));
+  EXPECT_EQ(LocaleInfo(0x0419, LOCALE_SSHORTDATE), ru.ShortDateFormat);
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SMONTHNAME1), u"January");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SABBREVMONTHNAME1 + 11), u"Dec");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SDAYNAME1), u"Monday");  // Windows starts on Monday
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SDAYNAME1 + 6), u"Sunday");
+  EXPECT_EQ(LocaleInfo(0x0407, LOCALE_SDAYNAME1 + 1), u"Dienstag");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_S1159), u"AM");
 }
 
 std::vector<std::u16string> gSeen;
