@@ -120,6 +120,26 @@ TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(GetLocaleSLanguage(0x0809), u"English (United Kingdom)");
 }
 
+// The library's own English names are exactly 135, and win over the system.
+TEST(Locales, EnglishNameTable) {
+  int own = 0;
+  for (LCID id = 0x0401; id <= 0x500A; ++id) {
+    if (id == GetPrimaryLangID(id)) continue;
+    const UnicodeString built = GetBeforeSep(u" (", LocaleInfo(id, LOCALE_SENGLANGUAGE)) + u" (" +
+                                LocaleInfo(id, LOCALE_SABBREVLANGNAME) + u")";
+    if (LocaleEngName(id) != built) ++own;
+  }
+  EXPECT_EQ(own, 135);
+  struct Case {
+    LCID Id;
+    const char16_t* Name;
+  } cases[] = {{0x0401, u"Arabic (Saudi Arabia)"}, {0x0414, u"Norwegian (Bokmal)"},
+               {0x042F, u"Macedonian (FYROM)"},    {0x0465, u"Divehi"},
+               {0x0C1A, u"Serbian (Cyrillic)"},    {0x3801, u"Arabic (U.A.E.)"},
+               {0x500A, u"Spanish (Puerto Rico)"}, {0x0419, u"Russian"}};
+  for (const Case& c : cases) EXPECT_EQ(LocaleEngName(c.Id), c.Name) << c.Id;
+}
+
 TEST(Locales, ListsInThreeShapes) {
   TStringList sub, primary, both;
   GetLocaleList(sub, lloSub);
