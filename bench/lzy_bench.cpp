@@ -8,16 +8,13 @@
 // DZ_BENCH_MB sets the corpus size (default 16 MiB each).
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/Corpus.h"
 #include "deziva27/compress/LZCoder.h"
 #include "deziva27/compress/YCompress.h"
 
@@ -30,37 +27,12 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-size_t CorpusSize() {
-  const char* mb = std::getenv("DZ_BENCH_MB");
-  return (mb ? std::strtoul(mb, nullptr, 10) : 16) << 20;
-}
-
-std::string Concat(const char* dir, bool headersOnly) {
-  std::vector<fs::path> files;
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
-       it.increment(ec)) {
-    if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
-    if (headersOnly && it->path().extension() != ".h") continue;
-    files.push_back(it->path());
-  }
-  std::sort(files.begin(), files.end());
-  std::string out;
-  size_t want = CorpusSize();
-  for (const auto& f : files) {
-    std::ifstream in(f, std::ios::binary);
-    out.append(std::istreambuf_iterator<char>(in), {});
-    if (out.size() >= want) break;
-  }
-  out.resize(std::min(out.size(), want));
-  return out;
-}
+using dz::bench::CorpusSize;
+using dz::bench::Load;
 
 const std::string& Corpus(int which) {
-  static const std::string text = Concat("/usr/include", true);
-  static const std::string binary = Concat("/usr/bin", false);
+  static const std::string text = dz::bench::Concat("/usr/include", true, CorpusSize());
+  static const std::string binary = dz::bench::Concat("/usr/bin", false, CorpusSize());
   static const std::string random = [] {
     std::mt19937_64 rng(27);
     std::string s(CorpusSize(), '\0');
@@ -80,13 +52,6 @@ void Finish(benchmark::State& state, size_t original, size_t packed) {
                           static_cast<int64_t>(original));
   state.counters["ratio"] = static_cast<double>(packed) / static_cast<double>(original);
   state.SetLabel(kNames[state.range(0)]);
-}
-
-void Load(dz::TMemoryStream& s, const std::string& data) {
-  s.SetSize(0);
-  s.SetPosition(0);
-  s.Write(data.data(), static_cast<int32_t>(data.size()));
-  s.SetPosition(0);
 }
 
 // Arguments: corpus, threads, block size in KiB (0: the coder's default).

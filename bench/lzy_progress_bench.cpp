@@ -8,39 +8,16 @@
 // listening. All on one thread, so that only the call differs.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <string>
-#include <vector>
 
+#include "bench/Corpus.h"
 #include "deziva27/compress/YCompress.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const std::string& Text() {
-  static const std::string text = [] {
-    const char* mb = std::getenv("DZ_BENCH_MB");
-    const size_t want = (mb ? std::strtoul(mb, nullptr, 10) : 16) << 20;
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator("/usr/include", ec); !ec && it != fs::end(it);
-         it.increment(ec))
-      if (it->is_regular_file(ec) && it->path().extension() == ".h") files.push_back(it->path());
-    std::sort(files.begin(), files.end());
-    std::string out;
-    for (const auto& f : files) {
-      std::ifstream in(f, std::ios::binary);
-      out.append(std::istreambuf_iterator<char>(in), {});
-      if (out.size() >= want) break;
-    }
-    out.resize(std::min(out.size(), want));
-    return out;
-  }();
+  static const std::string text = dz::bench::Concat("/usr/include", true, dz::bench::CorpusSize());
   return text;
 }
 
@@ -48,12 +25,7 @@ struct Overriding : dz::TLZYCompressor {
   void DoOnProgress(dz::Integer p, dz::Integer m) override { benchmark::DoNotOptimize(p + m); }
 };
 
-void Load(dz::TMemoryStream& s, const std::string& data) {
-  s.SetSize(0);
-  s.SetPosition(0);
-  s.Write(data.data(), static_cast<int32_t>(data.size()));
-  s.SetPosition(0);
-}
+using dz::bench::Load;
 
 // range(0): mode as above; range(1): 0 compress, 1 decompress.
 void BM_Progress(benchmark::State& state) {

@@ -95,10 +95,7 @@ void Encoder::Refill(int64_t cur) {
 }
 
 void Encoder::FlushLiterals() {
-  uint8_t* o = FOut.data() + FOutLen;
-  o[0] = static_cast<uint8_t>(FLitCount * 2);
-  std::memcpy(o + 1, At(FLitStart), static_cast<size_t>(FLitCount));
-  FOutLen += 1 + FLitCount;
+  FOutLen += PutLiterals(FOut.data() + FOutLen, At(FLitStart), FLitCount);
   FLitCount = 0;
 }
 
@@ -127,22 +124,15 @@ void Encoder::Run() {
       const uint8_t* p = At(cur);
       if (len >= kLZMinMatch) {
         if (litCount > 0) {
-          out[outLen] = static_cast<uint8_t>(litCount * 2);
-          std::memcpy(out + outLen + 1, At(litStart), static_cast<size_t>(litCount));
-          outLen += 1 + static_cast<size_t>(litCount);
+          outLen += PutLiterals(out + outLen, At(litStart), litCount);
           litCount = 0;
         }
-        auto w = static_cast<uint32_t>(off * 2 + 1 + (len - kLZMinMatch) * 4096);
-        out[outLen] = static_cast<uint8_t>(w);
-        out[outLen + 1] = static_cast<uint8_t>(w >> 8);
-        outLen += 2;
+        outLen += PutMatch(out + outLen, off, len);
         for (int i = 0; i < len; ++i) dict.Add(p + i, cur + i);
         cur += len;
       } else {
         if (litCount == kLZMaxLiteralRun) {
-          out[outLen] = static_cast<uint8_t>(litCount * 2);
-          std::memcpy(out + outLen + 1, At(litStart), static_cast<size_t>(litCount));
-          outLen += 1 + static_cast<size_t>(litCount);
+          outLen += PutLiterals(out + outLen, At(litStart), litCount);
           litCount = 0;
         }
         if (litCount == 0) litStart = cur;

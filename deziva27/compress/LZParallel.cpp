@@ -93,9 +93,7 @@ void BlockCoder::Code(int64_t& cur, int64_t end, Literals& lit, std::vector<uint
   uint8_t* o = out.data();
   Dictionary& dict = *FDict;
   auto flush = [&] {
-    o[outLen] = static_cast<uint8_t>(lit.Count * 2);
-    std::memcpy(o + outLen + 1, At(lit.Start), static_cast<size_t>(lit.Count));
-    outLen += 1 + static_cast<size_t>(lit.Count);
+    outLen += PutLiterals(o + outLen, At(lit.Start), lit.Count);
     lit.Count = 0;
   };
   while (cur < end) {
@@ -109,10 +107,7 @@ void BlockCoder::Code(int64_t& cur, int64_t end, Literals& lit, std::vector<uint
     const uint8_t* p = At(cur);
     if (len >= kLZMinMatch) {
       if (lit.Count > 0) flush();
-      auto w = static_cast<uint32_t>(off * 2 + 1 + (len - kLZMinMatch) * 4096);
-      o[outLen] = static_cast<uint8_t>(w);
-      o[outLen + 1] = static_cast<uint8_t>(w >> 8);
-      outLen += 2;
+      outLen += PutMatch(o + outLen, off, len);
       for (int i = 0; i < len; ++i) dict.Add(p + i, cur + i);
       cur += len;
     } else {

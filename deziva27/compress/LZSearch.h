@@ -125,4 +125,20 @@ __attribute__((always_inline)) inline int FindMatch(const Dictionary& dict, cons
   return best;
 }
 
+// The two tokens, written at o; each returns the bytes it wrote. A literal
+// run is its length times two, then the bytes; a match is two bytes, low
+// first: 1 + offset * 2 + (length - 3) * 4096.
+inline size_t PutLiterals(uint8_t* o, const uint8_t* from, int count) {
+  o[0] = static_cast<uint8_t>(count * 2);
+  std::memcpy(o + 1, from, static_cast<size_t>(count));
+  return 1 + static_cast<size_t>(count);
+}
+
+inline size_t PutMatch(uint8_t* o, int off, int len) {
+  auto w = static_cast<uint32_t>(off * 2 + 1 + (len - kLZMinMatch) * 4096);
+  o[0] = static_cast<uint8_t>(w);
+  o[1] = static_cast<uint8_t>(w >> 8);
+  return 2;
+}
+
 }  // namespace dz::detail
