@@ -67,21 +67,21 @@ const std::map<std::string, uint16_t>& XkbLanguages() {
 }
 
 std::vector<uint64_t> Layouts() {
-  std::string spec;
+  std::string setting;
   if (const char* env = std::getenv("DZ_KEYBOARD_LAYOUTS")) {
-    spec = env;
+    setting = env;
   } else {
     std::ifstream f("/etc/default/keyboard");
     for (std::string line; std::getline(f, line);) {
       if (line.rfind("XKBLAYOUT=", 0) != 0) continue;
-      spec = line.substr(10);
-      spec.erase(std::remove(spec.begin(), spec.end(), '"'), spec.end());
+      setting = line.substr(10);
+      setting.erase(std::remove(setting.begin(), setting.end(), '"'), setting.end());
     }
   }
   std::vector<uint64_t> out;
-  for (char& c : spec)
+  for (char& c : setting)
     if (c == ',') c = ' ';
-  std::istringstream words(spec);
+  std::istringstream words(setting);
   for (std::string w; words >> w;) {
     char* end = nullptr;
     unsigned long long h = std::strtoull(w.c_str(), &end, 16);

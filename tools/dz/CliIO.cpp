@@ -49,7 +49,10 @@ bool ReadAll(int fd, std::string& out) {
   }
 }
 
+}  // namespace
+
 int OpenForReading(const std::string& path) {
+  if (path == "-") return 0;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) ThrowFileError("open", path, errno);
   struct stat st {};
@@ -59,6 +62,8 @@ int OpenForReading(const std::string& path) {
   }
   return fd;
 }
+
+namespace {
 
 struct Fd {
   int Value;
@@ -233,7 +238,7 @@ std::string ReadFileOrStdin(const std::string& path) {
 }
 
 std::unique_ptr<TStream> OpenInput(const std::string& path) {
-  int fd = path == "-" ? 0 : OpenForReading(path);
+  int fd = OpenForReading(path);
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     if (fd == 0) return std::make_unique<THandleStream>(0);

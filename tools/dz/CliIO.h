@@ -30,6 +30,10 @@ struct FileError : std::runtime_error {
 // The name of an input or output in messages: the path, or "standard input".
 std::string DisplayName(const std::string& path, bool output = false);
 
+// A descriptor to read path from (0 for "-"); FileError for a file that
+// cannot be opened or is a directory. The caller closes what is above 2.
+int OpenForReading(const std::string& path);
+
 // The whole of a file, or of standard input for "-".
 std::string ReadFileOrStdin(const std::string& path);
 

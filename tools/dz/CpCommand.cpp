@@ -67,8 +67,7 @@ int Convert(const Args& args) {
     ucnv_setSubstChars(enc.get(), "?", 1, &err);
   }
   Output out(outName, force);
-  const int fd = in == "-" ? 0 : ::open(in.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowFileError("open", in, errno);
+  const int fd = OpenForReading(in);
   struct Close {
     int Fd;
     ~Close() {
