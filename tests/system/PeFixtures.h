@@ -21,6 +21,11 @@ class PeFixtures {
   static std::string Path(const std::string& file) { return (Dir() / file).string(); }
 
  private:
+  // Outlives the statics, which are gone when atexit handlers run.
+  static std::string& Scratch() {
+    static auto* s = new std::string;
+    return *s;
+  }
   static bool Run(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0; }
 
   static std::filesystem::path Build() {
@@ -45,7 +50,8 @@ class PeFixtures {
     if (!Run("x86_64-w64-mingw32-ld -e 0 -o " + (dir / "full.exe").string() + " " +
              (dir / "full.o").string()))
       return {};
-    std::atexit([] { std::filesystem::remove_all(Dir()); });
+    Scratch() = dir.string();
+    std::atexit([] { std::filesystem::remove_all(Scratch()); });
     return dir;
   }
 
