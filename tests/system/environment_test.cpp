@@ -111,9 +111,11 @@ TEST(OSFlags, VersionRecordSizeIsChecked) {
 // The flags as the unit's start set them, seen from a fresh process that is
 // given DZ_WINVER (or not).
 std::string FlagsAtLoad(const char* winver) {
-  std::string cmd = "DZ_SYSTEM_CHILD=1 ";
-  cmd += winver ? std::string("DZ_WINVER='") + winver + "' " : std::string("DZ_WINVER= ");
-  cmd += "'" + Utf16ToUtf8(ParamStr(0)) + "' --gtest_filter=OSFlags.AtLoad 2>&1";
+  std::string cmd = "DZ_SYSTEM_CHILD=1 DZ_WINVER='";
+  if (winver) cmd += winver;
+  cmd += "' '";
+  cmd += Utf16ToUtf8(ParamStr(0));
+  cmd += "' --gtest_filter=OSFlags.AtLoad 2>&1";
   FILE* p = ::popen(cmd.c_str(), "r");
   std::string out;
   char buf[256];
