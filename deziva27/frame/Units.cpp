@@ -16,6 +16,8 @@
 
 namespace dz {
 namespace detail {
+void YUtilsStart();  // utils/System.cpp: the operating-system flags
+void YUtilsStop();
 namespace {
 
 // The host's start-up reads the system locale's format settings once, as the
@@ -42,7 +44,7 @@ constinit Unit gUnits[] = {
     {"Dialogs",   nullptr,        nullptr,       0},
     {"YConsts",   nullptr,        nullptr,       0},
     {"YStrings",  nullptr,        &YStringsStop, 0},
-    {"YUtils",    nullptr,        nullptr,       0},
+    {"YUtils",    &YUtilsStart,   &YUtilsStop,   0},
     {"YDattime",  &YDattimeStart, &YDattimeStop, 0},
     {"YScanner",  nullptr,        nullptr,       0},
     {"YLocales",  nullptr,        &YLocalesStop, 0},

@@ -28,3 +28,4 @@
 #include "deziva27/utils/Progress.h"
 #include "deziva27/utils/Rounding.h"
 #include "deziva27/utils/StringMap.h"
+#include "deziva27/utils/System.h"

@@ -1,0 +1,91 @@
+// Stand-ins for ShellExecuteExW, GetExitCodeProcess and CloseHandle of a
+// process, and the host's message processing while a caller waits.
+//
+// ShellExecuteExW with no verb or "open":
+//  - an executable file (a regular file with execute permission; a bare
+//    name is looked for in the current folder, then along PATH) starts
+//    directly with posix_spawn, no shell: lpParameters is split into
+//    arguments by the Windows command-line rules (CommandLineToArgs), and
+//    the child runs in lpDirectory when one is given;
+//  - a document, or a URL ("scheme://...", "mailto:..."), opens with the
+//    desktop's default application through xdg-open; the parameters are
+//    not passed on;
+//  - a missing file, a folder, an empty name, a program file (ELF or "#!")
+//    without execute permission, a working folder that does not exist, or
+//    a missing xdg-open: false, and no child is left behind.
+// nShow (SW_*) is accepted and ignored: a Linux program chooses its own
+// window state. hwnd, lpClass, hkeyClass, dwHotKey and hIcon are ignored.
+#pragma once
+
+#include "deziva27/frame/Export.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dz DZ_API {
+
+using DWORD = uint32_t;
+using ULONG = uint32_t;
+using LPCWSTR = const char16_t*;
+using HANDLE = void*;
+using HWND = void*;
+
+inline constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x40;
+inline constexpr DWORD STILL_ACTIVE = 259;
+inline constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2,
+                     SW_SHOWMAXIMIZED = 3, SW_SHOW = 5, SW_MINIMIZE = 6;
+
+// The Windows record, 112 bytes on a 64-bit system.
+struct SHELLEXECUTEINFOW {
+  DWORD cbSize;
+  ULONG fMask;
+  HWND hwnd;
+  LPCWSTR lpVerb;
+  LPCWSTR lpFile;
+  LPCWSTR lpParameters;
+  LPCWSTR lpDirectory;
+  int nShow;
+  void* hInstApp;
+  void* lpIDList;
+  LPCWSTR lpClass;
+  void* hkeyClass;
+  DWORD dwHotKey;
+  HANDLE hIcon;
+  HANDLE hProcess;  // set with SEE_MASK_NOCLOSEPROCESS; the caller closes it
+};
+
+// Starts the file as described above. With SEE_MASK_NOCLOSEPROCESS,
+// hProcess receives the started process; without it the process runs on
+// unwatched and is reaped when it ends. False when cbSize is not the size of
+// the record or nothing could be started.
+bool ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);
+
+// STILL_ACTIVE while the process runs, then its exit status (128 + the
+// signal's number when a signal ended it). False for a handle that is not a
+// process of ShellExecuteExW.
+bool GetExitCodeProcess(HANDLE hProcess, DWORD* lpExitCode);
+
+// Releases the handle. A process that still runs is reaped in the
+// background when it ends, so it never lingers as a zombie.
+bool CloseHandle(HANDLE hObject);
+
+// Lets the host process its pending messages while a caller waits for a
+// process. The host installs its pump with SetMessagePump; it is given a
+// descriptor that becomes readable when the process ends (-1 if none) so
+// that it can sleep on it together with its own sources, for a short while.
+// Without a pump, ProcessMessages sleeps on that descriptor for at most
+// 50 ms, so that a waiting loop neither spins nor misses the end.
+using TMessagePump = std::function<void(int ProcessFd)>;
+void SetMessagePump(TMessagePump Pump);
+void ProcessMessages(HANDLE hProcess);
+
+// Parameters split as the Microsoft C run time splits a command line: blanks
+// and tabs separate arguments outside double quotes; 2n backslashes before a
+// quote give n backslashes and the quote opens or closes quoting, 2n + 1 give
+// n backslashes and a literal quote; inside quotes "" is a literal quote;
+// other backslashes are literal.
+std::vector<std::u16string> CommandLineToArgs(std::u16string_view Params);
+
+}  // namespace dz

@@ -1,0 +1,188 @@
+// Starting programs: what starts, what does not, waiting, and what is left.
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "deziva27/host/Strings.h"
+#include "deziva27/platform/Shell.h"
+#include "deziva27/utils/System.h"
+
+namespace dz {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+UnicodeString U(const std::string& s) { return Utf8ToUtf16(s); }
+
+// True once this process has no child left, waiting up to two seconds for
+// background reapers.
+bool NoChildren() {
+  for (int i = 0; i < 200; ++i) {
+    // A child not yet reaped by a reaper thread gets time. Never reap here,
+    // or a zombie left by the library would go unnoticed.
+    siginfo_t info{};
+    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+class Shell : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/dz-shell-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override {
+    SetMessagePump(nullptr);
+    fs::remove_all(dir);
+  }
+  fs::path dir;
+};
+
+TEST(CommandLine, SplitsAsTheCRunTime) {
+  struct Case {
+    std::u16string In;
+    std::vector<std::u16string> Out;
+  };
+  const Case cases[] = {
+      {u"", {}},
+      {u"  a \t b  ", {u"a", u"b"}},
+      {u"\"a b\" c", {u"a b", u"c"}},
+      {u"\"\"", {u""}},
+      {u"a\\\\b", {u"a\\\\b"}},           // backslashes not before a quote
+      {u"a\\\"b", {u"a\"b"}},             // 1 backslash: a literal quote
+      {u"a\\\\\"b c\"", {u"a\\b c"}},     // 2 backslashes: one, then quoting
+      {u"a\\\\\\\"b", {u"a\\\"b"}},       // 3: one backslash and a quote
+      {u"\"a\"\"b\"", {u"a\"b"}},         // "" inside quotes
+      {u"x\"y z\"w", {u"xy zw"}},
+      {u"C:\\Program Files\\x", {u"C:\\Program", u"Files\\x"}},
+      {u"\"C:\\dir\\\\\" next", {u"C:\\dir\\", u"next"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CommandLineToArgs(c.In), c.Out) << Utf16ToUtf8(c.In);
+}
+
+TEST_F(Shell, WaitsUntilTheChildHasEnded) {
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(RunProgram(u"/bin/sh", u"-c \"sleep 0.3; echo done > out\"", U(dir.string()), true));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  EXPECT_EQ(Slurp(dir / "out"), "done\n");  // written in the working folder
+  EXPECT_TRUE(NoChildren());
+}
+
+TEST_F(Shell, PassesParametersUnchanged) {
+  const fs::path script = dir / "args.sh";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/out\"\n";
+  fs::permissions(script, fs::perms::owner_all);
+  ASSERT_TRUE(RunProgramEx(U(script.string()), u"one \"two words\" a\\\"b \"\" $HOME;x", u"",
+                           SW_SHOWNORMAL, true));
+  EXPECT_EQ(Slurp(dir / "out"), "one|two words|a\"b||$HOME;x|");  // no shell in between
+}
+
+TEST_F(Shell, ExitCodeIsStillActiveThenTheStatus) {
+  SHELLEXECUTEINFOW e{};
+  e.cbSize = sizeof e;
+  e.fMask = SEE_MASK_NOCLOSEPROCESS;
+  e.lpFile = u"/bin/sh";
+  e.lpParameters = u"-c \"sleep 0.2; exit 7\"";
+  ASSERT_TRUE(ShellExecuteExW(&e));
+  ASSERT_NE(e.hProcess, nullptr);
+  DWORD code = 0;
+  ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));
+  EXPECT_EQ(code, STILL_ACTIVE);
+  while (GetExitCodeProcess(e.hProcess, &code) && code == STILL_ACTIVE) ProcessMessages(e.hProcess);
+  EXPECT_EQ(code, 7u);
+  ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));  // asked again: the same
+  EXPECT_EQ(code, 7u);
+  EXPECT_TRUE(CloseHandle(e.hProcess));
+  EXPECT_FALSE(GetExitCodeProcess(e.hProcess, &code));
+  EXPECT_FALSE(CloseHandle(e.hProcess));
+  EXPECT_TRUE(NoChildren());
+}
+
+TEST_F(Shell, WaitingSleepsInTheHostsPump) {
+  int calls = 0, fd = -2;
+  SetMessagePump([&](int processFd) {
+    ++calls;
+    fd = processFd;
+    pollfd p{processFd, POLLIN, 0};
+    ::poll(&p, 1, 1000);
+  });
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  ASSERT_TRUE(RunProgram(u"/bin/sleep", u"0.5", u"", true));
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_GE(calls, 1);
+  EXPECT_LE(calls, 3);  // woken by the child's end, not by polling
+  EXPECT_GE(fd, 0);
+  auto cpu = [](const rusage& r) {
+    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+  };
+  EXPECT_LT(cpu(after) - cpu(before), 0.2);
+}
+
+TEST_F(Shell, DefaultWaitDoesNotSpin) {
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  ASSERT_TRUE(RunProgram(u"sleep", u"0.5", u"", true));  // found along PATH
+  ::getrusage(RUSAGE_SELF, &after);
+  const double used = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) +
+                      (after.ru_stime.tv_sec - before.ru_stime.tv_sec) +
+                      ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) +
+                       (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
+  EXPECT_LT(used, 0.2);
+}
+
+TEST_F(Shell, WithoutWaitTheChildIsReapedLater) {
+  ASSERT_TRUE(RunProgram(u"/bin/sh", u"-c \"sleep 0.2\"", u"", false));
+  siginfo_t info{};
+  EXPECT_EQ(::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT), 0);  // still running
+  EXPECT_TRUE(NoChildren());
+}
+
+TEST_F(Shell, WhatCannotStartStartsNothing) {
+  fs::copy_file("/bin/true", dir / "noexec");
+  fs::permissions(dir / "noexec", fs::perms::owner_read | fs::perms::owner_write);
+  std::ofstream(dir / "script") << "#!/bin/sh\nexit 0\n";
+  fs::permissions(dir / "script", fs::perms::owner_read);
+  const std::string cases[] = {(dir / "missing").string(), dir.string(), (dir / "noexec").string(),
+                               (dir / "script").string(), "", "no-such-program-dz27"};
+  for (const std::string& file : cases) {
+    EXPECT_FALSE(RunProgram(U(file), u"", u"", true)) << file;
+    EXPECT_TRUE(NoChildren()) << file;
+  }
+  EXPECT_FALSE(RunProgram(u"/bin/true", u"", U((dir / "nowhere").string()), true));
+  SHELLEXECUTEINFOW e{};
+  e.cbSize = 100;
+  e.lpFile = u"/bin/true";
+  EXPECT_FALSE(ShellExecuteExW(&e));
+  e.cbSize = sizeof e;
+  e.lpVerb = u"print";
+  EXPECT_FALSE(ShellExecuteExW(&e));
+  EXPECT_TRUE(NoChildren());
+}
+
+static_assert(sizeof(void*) != 8 || sizeof(SHELLEXECUTEINFOW) == 112);
+
+}  // namespace
+}  // namespace dz
