@@ -55,6 +55,11 @@ DZ_DECLARE_EXCEPTION(EReadError, EStreamError);
 DZ_DECLARE_EXCEPTION(EWriteError, EStreamError);
 DZ_DECLARE_EXCEPTION(EFOpenError, EStreamError);
 DZ_DECLARE_EXCEPTION(EFCreateError, EStreamError);
+// The registry's errors: a store that cannot be opened or written, a bad
+// path or name, a read of the wrong type, a .reg text that cannot be read.
+DZ_DECLARE_EXCEPTION(ERegistryException, Exception);
+// A published property set from a text it cannot take (an unknown name).
+DZ_DECLARE_EXCEPTION(EPropertyError, Exception);
 
 // Raises EOutOfMemory with the host's text; used where an allocation fails.
 [[noreturn]] void OutOfMemoryError();
