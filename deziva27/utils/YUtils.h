@@ -25,6 +25,7 @@
 #include "deziva27/utils/FontStyle.h"
 #include "deziva27/utils/IntStack.h"
 #include "deziva27/utils/ObjectList.h"
+#include "deziva27/utils/Registry.h"
 #include "deziva27/utils/Progress.h"
 #include "deziva27/utils/Rounding.h"
 #include "deziva27/utils/StringMap.h"

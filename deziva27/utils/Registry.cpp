@@ -1,0 +1,118 @@
+#include "deziva27/utils/Registry.h"
+
+#include "deziva27/host/Convert.h"
+#include "deziva27/host/Strings.h"
+
+namespace dz {
+
+namespace {
+
+// A failed read of any kind gives the default; the caller's key stays open.
+template <class F, class T>
+T ReadOr(TRegistry& Reg, const UnicodeString& Name, T Default, F read) {
+  if (!Reg.ValueExists(Name)) return Default;
+  try {
+    return read();
+  } catch (const std::exception&) {
+    return Default;
+  }
+}
+
+void DeleteTree(TRegistry& Reg, const UnicodeString& Path) {
+  if (!Reg.OpenKey(Path, false)) return;
+  if (Reg.HasSubKeys()) {
+    TStringList names;
+    Reg.GetKeyNames(names);
+    Reg.CloseKey();
+    for (Integer i = 0; i < names.Count(); ++i) DeleteTree(Reg, Path + u'\\' + names.Strings(i));
+  } else {
+    Reg.CloseKey();
+  }
+  Reg.DeleteKey(Path);
+}
+
+UnicodeString PosText(const TControl& c) {
+  return IntToStr(c.Left()) + u',' + IntToStr(c.Top()) + u',' + IntToStr(c.Width()) + u',' +
+         IntToStr(c.Height());
+}
+
+// Takes the text before the first comma off the front of s (all of it when
+// there is no comma).
+UnicodeString NextItem(UnicodeString& s) {
+  const size_t comma = s.find(u',');
+  UnicodeString item = s.substr(0, comma);
+  s.erase(0, comma == UnicodeString::npos ? s.size() : comma + 1);
+  return item;
+}
+
+UnicodeString ValueNameOf(const TComponent& c, const UnicodeString& PropName) {
+  return c.Name() + u'.' + PropName;
+}
+
+}  // namespace
+
+UnicodeString ReadRegStr(TRegistry& Reg, const UnicodeString& Name, const UnicodeString& Default) {
+  return ReadOr(Reg, Name, Default, [&] { return Reg.ReadString(Name); });
+}
+
+bool ReadRegBool(TRegistry& Reg, const UnicodeString& Name, bool Default) {
+  return ReadOr(Reg, Name, Default, [&] { return Reg.ReadBool(Name); });
+}
+
+Integer ReadRegInt(TRegistry& Reg, const UnicodeString& Name, Integer Default) {
+  return ReadOr(Reg, Name, Default, [&] { return Reg.ReadInteger(Name); });
+}
+
+void DelRegKey(const UnicodeString& KeyPath) {
+  if (KeyPath.empty()) return;
+  UnicodeString path = KeyPath;
+  if (path.back() == u'\\') path.pop_back();
+  TRegistry reg;
+  DeleteTree(reg, path);
+}
+
+void SaveControlPosReg(TControl& Control, const UnicodeString& KeyPath, const UnicodeString& ValueName) {
+  TRegIniFile ini(KeyPath);
+  ini.WriteString(UnicodeString(), ValueName, PosText(Control));
+}
+
+void LoadControlPosReg(TControl& Control, const UnicodeString& KeyPath, const UnicodeString& ValueName) {
+  TRegIniFile ini(KeyPath);
+  UnicodeString text = ini.ReadString(UnicodeString(), ValueName, PosText(Control));
+  Control.SetLeft(StrToInt(NextItem(text)));
+  Control.SetTop(StrToInt(NextItem(text)));
+  Control.SetWidth(StrToInt(NextItem(text)));
+  Control.SetHeight(StrToInt(NextItem(text)));
+}
+
+void SavePropertyValueReg(TComponent& Component, const UnicodeString& PropName, const UnicodeString& KeyPath) {
+  TRegIniFile ini(KeyPath);
+  const TPropInfo* info = GetPropInfo(Component, PropName);
+  if (!info) return;
+  UnicodeString text;
+  switch (PropType(*info)) {
+    case tkString:
+    case tkLString: text = GetStrProp(Component, *info); break;
+    case tkEnumeration: text = GetEnumProp(Component, *info); break;
+    case tkInteger: text = IntToStr(static_cast<Integer>(GetOrdProp(Component, *info))); break;
+    default: break;
+  }
+  if (!text.empty()) ini.WriteString(UnicodeString(), ValueNameOf(Component, PropName), text);
+}
+
+void LoadPropertyValueReg(TComponent& Component, const UnicodeString& PropName, const UnicodeString& KeyPath) {
+  TRegIniFile ini(KeyPath);
+  const UnicodeString text = ini.ReadString(UnicodeString(), ValueNameOf(Component, PropName), UnicodeString());
+  if (text.empty()) return;
+  const TPropInfo* info = GetPropInfo(Component, PropName);
+  if (!info) return;
+  switch (PropType(*info)) {
+    case tkString:
+    case tkLString: SetStrProp(Component, *info, text); break;
+    case tkEnumeration: SetEnumProp(Component, *info, text); break;
+    case tkInteger: SetOrdProp(Component, *info, StrToInt(text)); break;
+    default: break;
+  }
+}
+
+}  // namespace dz

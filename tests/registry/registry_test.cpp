@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+
+#include "deziva27/host/Registry.h"
+#include "support/Lists.h"
+#include "registry/TempStore.h"
+
+namespace dz {
+namespace {
+
+using test::Items;
+using Registry = test::TempStore;
+
+TEST_F(Registry, NamesKeepTheirCaseAndMatchWithoutIt) {
+  TRegistry r;
+  ASSERT_TRUE(r.OpenKey(u"Software\\MyApp", true));
+  r.WriteString(u"Colour", u"red");
+  r.WriteString(u"COLOUR", u"blue");  // the same value, its name's first spelling kept
+  r.WriteString(u"Ärger", u"x");
+  TStringList names;
+  r.GetValueNames(names);
+  EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"Colour", u"Ärger"}));
+  EXPECT_EQ(r.ReadString(u"colour"), u"blue");
+  EXPECT_EQ(r.ReadString(u"ÄRGER"), u"x");  // folded beyond ASCII, as Windows does
+  r.CloseKey();
+  EXPECT_TRUE(r.KeyExists(u"SOFTWARE\\myapp"));
+  ASSERT_TRUE(r.OpenKey(u"software", false));
+  r.GetKeyNames(names);
+  EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"MyApp"}));
+}
+
+TEST_F(Registry, PathsAreRelativeToTheOpenKeyUnlessTheyStartWithABackslash) {
+  TRegistry r;
+  ASSERT_TRUE(r.OpenKey(u"A", true));
+  ASSERT_TRUE(r.OpenKey(u"B\\", true));  // one trailing backslash is allowed
+  EXPECT_EQ(r.CurrentPath(), u"A\\B");
+  ASSERT_TRUE(r.OpenKey(u"\\C", true));
+  EXPECT_EQ(r.CurrentPath(), u"C");
+  EXPECT_FALSE(r.OpenKey(u"Missing", false));
+  EXPECT_EQ(r.CurrentPath(), u"C");  // a failed open leaves the open key alone
+  r.CloseKey();
+  EXPECT_TRUE(r.KeyExists(u"A\\B"));
+  EXPECT_FALSE(r.KeyExists(u"B"));
+  EXPECT_EQ(r.CurrentKey(), nullptr);
+}
+
+TEST_F(Registry, SubKeysListInUpperCaseOrderAndValuesInCreationOrder) {
+  TRegistry r;
+  for (const char16_t* k : {u"b", u"C", u"a", u"_x"}) r.CreateKey(UnicodeString(u"K\\") + k);
+  ASSERT_TRUE(r.OpenKey(u"K", false));
+  for (const char16_t* v : {u"z", u"y", u"x"}) r.WriteInteger(v, 1);
+  r.WriteInteger(u"z", 2);  // replacing keeps the place
+  TStringList l;
+  r.GetKeyNames(l);
+  EXPECT_EQ(Items(l), (std::vector<UnicodeString>{u"a", u"b", u"C", u"_x"}));
+  r.GetValueNames(l);
+  EXPECT_EQ(Items(l), (std::vector<UnicodeString>{u"z", u"y", u"x"}));
+  EXPECT_TRUE(r.HasSubKeys());
+}
+
+TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) {
+  TRegistry r;
+  ASSERT_TRUE(r.OpenKey(u"T", true));
+  r.WriteString(u"s", u"12");
+  r.WriteString(u"c", u"1");  // four bytes, as many as an integer
+  r.WriteInteger(u"i", -5);
+  const unsigned char bin[5] = {1, 2, 3, 4, 5};
+  r.WriteBinaryData(u"b", bin, 5);
+  r.WriteString(u"empty", u"");
+
+  EXPECT_EQ(r.ReadInteger(u"i"), -5);
+  EXPECT_TRUE(r.ReadBool(u"i"));
+  EXPECT_EQ(r.ReadString(u"missing"), u"");
+  EXPECT_EQ(r.ReadString(u"empty"), u"");
+  struct Case {
+    std::function<void()> read;
+    const char* message;
+  } cases[] = {
+      {[&] { r.ReadString(u"i"); }, "Invalid data type for 'i'"},
+      {[&] { r.ReadInteger(u"c"); }, "Invalid data type for 'c'"},
+      {[&] { r.ReadInteger(u"s"); }, "Failed to get data for 's'"},
+      {[&] { r.ReadInteger(u"missing"); }, "Failed to get data for 'missing'"},
+      {[&] { r.ReadInteger(u"b"); }, "Failed to get data for 'b'"},  // five bytes do not fit
+      {[&] { unsigned char buf[4]; r.ReadBinaryData(u"b", buf, 4); }, "Invalid data type for 'b'"},
+      {[&] { unsigned char buf[8]; r.ReadBinaryData(u"s", buf, 8); }, "Invalid data type for 's'"},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.read();
+      ADD_FAILURE() << "no error for " << c.message;
+    } catch (const ERegistryException& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+  unsigned char buf[8] = {};
+  EXPECT_EQ(r.ReadBinaryData(u"b", buf, 8), 5);
+  EXPECT_EQ(buf[4], 5);
+  EXPECT_EQ(r.ReadBinaryData(u"missing", buf, 8), 0);
+  EXPECT_EQ(r.GetDataType(u"s"), rdString);
+  EXPECT_EQ(r.GetDataType(u"i"), rdInteger);
+  EXPECT_EQ(r.GetDataType(u"b"), rdBinary);
+  EXPECT_EQ(r.GetDataType(u"missing"), rdUnknown);
+  EXPECT_EQ(r.GetDataSize(u"s"), 6);  // "12" and its NUL in UTF-16
+  EXPECT_EQ(r.GetDataSize(u"missing"), -1);
+}
+
+TEST_F(Registry, DeleteKeyTakesTheWholeTreeEvenDeeperThanSqliteCascades) {
+  TRegistry r;
+  UnicodeString deep = u"Deep";
+  for (int i = 0; i < 1100; ++i) deep += u"\\k";
+  ASSERT_TRUE(r.CreateKey(deep));
+  ASSERT_TRUE(r.OpenKey(deep, false));
+  r.WriteString(u"leaf", u"v");
+  r.CloseKey();
+  r.CreateKey(u"Deeper");  // a sibling whose name starts the same stays
+  EXPECT_TRUE(r.DeleteKey(u"Deep"));
+  EXPECT_FALSE(r.KeyExists(u"Deep"));
+  EXPECT_TRUE(r.KeyExists(u"Deeper"));
+  EXPECT_FALSE(r.DeleteKey(u"Deep"));
+  EXPECT_FALSE(r.DeleteKey(u""));  // the root stays
+  EXPECT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok");
+}
+
+TEST_F(Registry, AReadOnlyKeyRefusesWrites) {
+  TRegistry w;
+  ASSERT_TRUE(w.OpenKey(u"RO", true));
+  w.WriteString(u"v", u"1");
+  TRegistry r;
+  ASSERT_TRUE(r.OpenKeyReadOnly(u"RO"));
+  EXPECT_EQ(r.ReadString(u"v"), u"1");
+  EXPECT_THROW(r.WriteString(u"v", u"2"), ERegistryException);
+  EXPECT_FALSE(r.DeleteValue(u"v"));
+  EXPECT_FALSE(r.OpenKeyReadOnly(u"Missing"));
+  EXPECT_EQ(w.ReadString(u"v"), u"1");
+}
+
+TEST_F(Registry, BadPathsAndNamesRaiseClearly) {
+  TRegistry r;
+  const UnicodeString longest(255, u'k'), longValue(16383, u'v');
+  EXPECT_TRUE(r.OpenKey(longest, true));
+  r.WriteString(longValue, u"fits");
+  EXPECT_EQ(r.ReadString(longValue), u"fits");
+  struct Case {
+    std::function<void()> call;
+    const char* needle;
+  } cases[] = {
+      {[&] { r.OpenKey(UnicodeString(256, u'k'), true); }, "longer than 255"},
+      {[&] { r.WriteString(UnicodeString(16384, u'v'), u"x"); }, "longer than 16383"},
+      {[&] { r.OpenKey(u"a\\\\b", true); }, "empty segment"},
+      {[&] { r.KeyExists(u"\\\\\\a"); }, "empty segment"},
+      {[&] { r.CreateKey(u"a\\\\"); }, "empty segment"},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.call();
+      ADD_FAILURE() << "no error, wanted " << c.needle;
+    } catch (const ERegistryException& e) {
+      EXPECT_NE(std::string(e.what()).find(c.needle), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_FALSE(r.ValueExists(UnicodeString(16384, u'v')));
+}
+
+TEST_F(Registry, AFileThatIsNotAStoreIsRefusedAndLeftAsItWas) {
+  sqlite3* other = nullptr;
+  const std::string foreign = dir_ + "/other.db";
+  ASSERT_EQ(sqlite3_open(foreign.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(other);
+  const std::string garbage = dir_ + "/garbage.db";
+  std::ofstream(garbage, std::ios::binary) << std::string(4096, '\x5A') << "not a database";
+  // A regular file where a folder should be: no one, root included, can create it.
+  const std::string blocked = garbage + "/registry.db";
+
+  struct Case {
+    std::string path, needle;
+  } cases[] = {
+      {garbage, "is not a registry store: file is not a database"},
+      {foreign, "is not a registry store: it is a database of another program"},
+      {blocked, "Cannot open the registry store"},
+  };
+  for (const Case& c : cases) {
+    const std::string before = Slurp(c.path);
+    setenv("DZ_REGISTRY", c.path.c_str(), 1);
+    TRegistry r;
+    try {
+      r.OpenKey(u"X", true);
+      ADD_FAILURE() << c.path << " was opened";
+    } catch (const ERegistryException& e) {
+      EXPECT_NE(std::string(e.what()).find(c.needle), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Slurp(c.path), before) << c.path;
+    EXPECT_FALSE(std::filesystem::exists(c.path + "-wal")) << c.path;
+  }
+}
+
+TEST_F(Registry, IniFileReadsSectionsAsSubKeysAndIntegersFromText) {
+  {
+    TRegIniFile ini(u"Software\\Ini");
+    ini.WriteString(u"Window", u"Title", u"Main");
+    ini.WriteInteger(u"Window", u"Left", 42);
+    ini.WriteBool(u"", u"Flag", true);
+    ini.WriteString(u"Window", u"Bad", u"4x");
+  }
+  TRegistry raw;
+  ASSERT_TRUE(raw.OpenKey(u"Software\\Ini\\Window", false));
+  EXPECT_EQ(raw.GetDataType(u"Left"), rdString);  // integers go in as text
+  raw.WriteInteger(u"Dword", 7);
+
+  TRegIniFile ini(u"Software\\Ini");
+  EXPECT_EQ(ini.ReadString(u"Window", u"Title", u"?"), u"Main");
+  EXPECT_EQ(ini.ReadString(u"Window", u"None", u"?"), u"?");
+  EXPECT_EQ(ini.ReadString(u"NoSection", u"Title", u"?"), u"?");
+  EXPECT_EQ(ini.ReadInteger(u"Window", u"Left", -1), 42);
+  EXPECT_EQ(ini.ReadInteger(u"Window", u"Dword", -1), 7);
+  EXPECT_EQ(ini.ReadInteger(u"Window", u"Bad", -1), -1);
+  EXPECT_TRUE(ini.ReadBool(u"", u"Flag", false));
+  EXPECT_EQ(ini.CurrentPath(), u"Software\\Ini");  // a section read does not move the open key
+  EXPECT_FALSE(ini.KeyExists(u"NoSection"));       // nor does a read create one
+  TStringList l;
+  ini.ReadSections(l);
+  EXPECT_EQ(Items(l), (std::vector<UnicodeString>{u"Window"}));
+  ini.ReadSection(u"Window", l);
+  EXPECT_EQ(Items(l), (std::vector<UnicodeString>{u"Title", u"Left", u"Bad", u"Dword"}));
+}
+
+}  // namespace
+}  // namespace dz
