@@ -20,6 +20,7 @@
 
 #include "deziva27/host/Exceptions.h"
 #include "deziva27/host/Lists.h"
+#include "deziva27/host/RegTypes.h"
 #include "deziva27/host/Types.h"
 
 namespace dz DZ_API {
@@ -27,15 +28,6 @@ namespace dz DZ_API {
 struct HKEY__;
 using HKEY = HKEY__*;
 inline HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(uintptr_t{0x80000001});
-
-// The value types Windows knows and the store keeps.
-inline constexpr uint32_t REG_NONE = 0;
-inline constexpr uint32_t REG_SZ = 1;
-inline constexpr uint32_t REG_EXPAND_SZ = 2;
-inline constexpr uint32_t REG_BINARY = 3;
-inline constexpr uint32_t REG_DWORD = 4;
-inline constexpr uint32_t REG_MULTI_SZ = 7;
-inline constexpr uint32_t REG_QWORD = 11;
 
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 struct TRegDataInfo {
