@@ -396,6 +396,18 @@ bool RegStore::KeyExists(int64_t Key) {
   return st.Int(1, Key).Step();
 }
 
+UnicodeString RegStore::KeyPath(int64_t Key) {
+  std::lock_guard lock(FLock->Mutex);
+  UnicodeString path;
+  for (int64_t id = Key; id != kRoot;) {
+    Statement st(*this, "SELECT parent, name FROM keys WHERE id=?1");
+    if (!st.Int(1, id).Step()) Raise("A key has been deleted while its path was read");
+    path = path.empty() ? st.ColName(1) : st.ColName(1) + u'\\' + path;
+    id = st.ColInt(0);
+  }
+  return path;
+}
+
 std::vector<UnicodeString> RegStore::SubKeyNames(int64_t Key) {
   std::lock_guard lock(FLock->Mutex);
   Statement st(*this, "SELECT name FROM keys WHERE parent=?1 ORDER BY fold");

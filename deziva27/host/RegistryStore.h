@@ -70,6 +70,8 @@ class RegStore {
   // is none. The root cannot be deleted (an empty Path gives false).
   bool DeleteKey(int64_t Base, const std::vector<UnicodeString>& Path);
   bool KeyExists(int64_t Key);
+  // The key's path from the root as its names are stored ("" for the root).
+  UnicodeString KeyPath(int64_t Key);
   std::vector<UnicodeString> SubKeyNames(int64_t Key);
   bool HasSubKeys(int64_t Key);
   std::vector<UnicodeString> ValueNames(int64_t Key);

@@ -1,0 +1,21 @@
+// .reg text in and out of the store: what dz reg import and export do.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "deziva27/host/RegistryStore.h"
+
+namespace dz::detail {
+
+// Reads Bytes as a .reg file and applies it in one transaction: every key,
+// value and deletion lands, or (on any error, raised as ERegistryException)
+// none does. Returns the number of key sections applied.
+size_t ImportRegText(RegStore& Store, std::string_view Bytes);
+
+// The key at Path (below HKEY_CURRENT_USER; empty for the root) with its whole
+// tree, as regedit exports it; false, and Out untouched, when there is no such
+// key. Keys come before their sub-keys, sub-keys in the order the store lists.
+bool ExportRegText(RegStore& Store, std::u16string_view Path, std::string& Out);
+
+}  // namespace dz::detail
