@@ -2,11 +2,14 @@
 #include <cctype>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/RegExchange.h"
 #include "deziva27/host/Registry.h"
 #include "deziva27/host/Strings.h"
+#include "deziva27/utils/YUtils.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
@@ -275,6 +278,51 @@ int RunReg(const Args& args) {
   if (what == "import") return Import(args);
   throw UsageError("unknown action '" + what + "'");
 }
+
+// The tour works in a store of its own, never in the user's.
+void ShowRegistry() {
+  char dir[] = "/tmp/dz-demo-XXXXXX";
+  if (!::mkdtemp(dir)) throw FileError("cannot make a folder for the tour's registry store");
+  const std::string store = std::string(dir) + "/registry.db";
+  const char* before = std::getenv("DZ_REGISTRY");
+  const std::string saved = before ? before : "";
+  ::setenv("DZ_REGISTRY", store.c_str(), 1);
+  auto cleanup = [&] {
+    RegStore::ReleaseAll();
+    before ? ::setenv("DZ_REGISTRY", saved.c_str(), 1) : ::unsetenv("DZ_REGISTRY");
+    for (const char* suffix : {"", "-wal", "-shm"}) ::unlink((store + suffix).c_str());
+    ::rmdir(dir);
+  };
+  try {
+    TComponent form(nullptr);
+    auto* edit = new TControl(&form);
+    edit->SetName(u"Edit1");
+    edit->SetBounds(10, 20, 300, 200);
+    SaveControlPosReg(*edit, u"Software\\Demo", u"MainForm");
+    SavePropertyValueReg(*edit, u"Enabled", u"Software\\Demo");
+    SavePropertyValueReg(*edit, u"Caption", u"Software\\Demo");  // a 16-bit string: not kept
+    TControl other(nullptr);
+    LoadControlPosReg(other, u"Software\\Demo", u"MainForm");
+    std::printf("SaveControlPosReg then LoadControlPosReg moves a new control to %d,%d %dx%d\n",
+                other.Left(), other.Top(), other.Width(), other.Height());
+    TRegistry reg;
+    reg.OpenKey(u"Software\\Demo", false);
+    std::printf("ReadRegInt of the string value MainForm falls back to its default: %d\n",
+                ReadRegInt(reg, u"MainForm", -1));
+    std::string text;
+    detail::ExportRegText(*RegStore::ForCurrentUser(), u"Software\\Demo", text);
+    std::printf("dz reg export gives (UTF-16 on disk, shown here as UTF-8):\n");
+    // The demo's text is ASCII: every other byte after the BOM is the character.
+    for (size_t i = 2; i < text.size(); i += 2)
+      if (text[i] != '\r') std::putchar(text[i]);
+  } catch (...) {
+    cleanup();
+    throw;
+  }
+  cleanup();
+}
+
+RegisterDemo demo({65, "Registry persistence (a store of the tour's own)", ShowRegistry});
 
 Register reg({"reg", "read and write HKEY_CURRENT_USER; .reg files in and out",
               "usage: dz reg query KEY [VALUE]\n"
