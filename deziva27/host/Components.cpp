@@ -11,7 +11,9 @@ namespace {
 }
 
 bool IsIdent(std::u16string_view s) {
-  auto letter = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; };
+  auto letter = [](char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+  };
   if (s.empty() || !letter(s[0])) return false;
   return std::all_of(s.begin() + 1, s.end(),
                      [&](char16_t c) { return letter(c) || (c >= u'0' && c <= u'9'); });
@@ -65,7 +67,9 @@ const TClassInfo& TComponent::StaticClassInfo() {
 // --- TControl ----------------------------------------------------------------
 
 const TTypeInfo kAlignTypeInfo{
-    tkEnumeration, u"TAlign", {u"alNone", u"alTop", u"alBottom", u"alLeft", u"alRight", u"alClient", u"alCustom"}};
+    tkEnumeration,
+    u"TAlign",
+    {u"alNone", u"alTop", u"alBottom", u"alLeft", u"alRight", u"alClient", u"alCustom"}};
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -124,12 +128,27 @@ void TControl::Realign() {
     for (TControl* c : FControls) {
       if (c->FAlign != which || !c->FVisible) continue;
       switch (which) {
-        case alTop: c->SetBounds(l, t, r - l, c->FHeight); t += c->FHeight; break;
-        case alBottom: b -= c->FHeight; c->SetBounds(l, b, r - l, c->FHeight); break;
-        case alLeft: c->SetBounds(l, t, c->FWidth, b - t); l += c->FWidth; break;
-        case alRight: r -= c->FWidth; c->SetBounds(r, t, c->FWidth, b - t); break;
-        case alClient: c->SetBounds(l, t, r - l, b - t); break;
-        default: break;
+        case alTop:
+          c->SetBounds(l, t, r - l, c->FHeight);
+          t += c->FHeight;
+          break;
+        case alBottom:
+          b -= c->FHeight;
+          c->SetBounds(l, b, r - l, c->FHeight);
+          break;
+        case alLeft:
+          c->SetBounds(l, t, c->FWidth, b - t);
+          l += c->FWidth;
+          break;
+        case alRight:
+          r -= c->FWidth;
+          c->SetBounds(r, t, c->FWidth, b - t);
+          break;
+        case alClient:
+          c->SetBounds(l, t, r - l, b - t);
+          break;
+        default:
+          break;
       }
     }
   };

@@ -5,10 +5,9 @@
 // streaming code can reach them by name.
 #pragma once
 
-#include "deziva27/frame/Export.h"
-
 #include <vector>
 
+#include "deziva27/frame/Export.h"
 #include "deziva27/host/Exceptions.h"
 #include "deziva27/host/TypeInfo.h"
 
@@ -115,4 +114,4 @@ class TControl : public TComponent {
   bool FAligning = false;
 };
 
-}  // namespace dz
+}  // namespace DZ_API

@@ -35,11 +35,16 @@ UnicodeString StringOf(std::string_view b) {
 
 TRegDataType DataTypeOf(uint32_t type) {
   switch (type) {
-    case REG_SZ: return rdString;
-    case REG_EXPAND_SZ: return rdExpandString;
-    case REG_DWORD: return rdInteger;
-    case REG_BINARY: return rdBinary;
-    default: return rdUnknown;
+    case REG_SZ:
+      return rdString;
+    case REG_EXPAND_SZ:
+      return rdExpandString;
+    case REG_DWORD:
+      return rdInteger;
+    case REG_BINARY:
+      return rdBinary;
+    default:
+      return rdUnknown;
   }
 }
 
@@ -183,12 +188,25 @@ void TRegistry::Put(const UnicodeString& Name, uint32_t Type, std::string_view D
   Store().WriteValue(Key(), Name, Type, Data);
 }
 
+UnicodeString TRegistry::DataToString(const UnicodeString& Name, uint32_t Type,
+                                      std::string_view Data) {
+  // A value too short to hold one character reads as empty, whatever its type.
+  if (Data.size() <= 1) return UnicodeString();
+  if (Type != REG_SZ && Type != REG_EXPAND_SZ) ReadError(Name);
+  return StringOf(Data);
+}
+
 UnicodeString TRegistry::ReadString(const UnicodeString& Name) {
   const std::optional<RegValue> v = Store().ReadValue(Key(), Name);
-  // A value too short to hold one character reads as empty, whatever its type.
-  if (!v || v->Data.size() <= 1) return UnicodeString();
-  if (v->Type != REG_SZ && v->Type != REG_EXPAND_SZ) ReadError(Name);
-  return StringOf(v->Data);
+  return v ? DataToString(Name, v->Type, v->Data) : UnicodeString();
+}
+
+bool TRegistry::ReadValue(const UnicodeString& Name, uint32_t& Type, std::string& Data) {
+  std::optional<RegValue> v = Store().ReadValue(Key(), Name);
+  if (!v) return false;
+  Type = v->Type;
+  Data = std::move(v->Data);
+  return true;
 }
 
 UnicodeString TRegistry::ReadExpandString(const UnicodeString& Name) {
@@ -203,14 +221,20 @@ void TRegistry::WriteExpandString(const UnicodeString& Name, const UnicodeString
   Put(Name, REG_EXPAND_SZ, StringBytes(Value));
 }
 
+Integer TRegistry::DataToInteger(const UnicodeString& Name, uint32_t Type, std::string_view Data) {
+  // Windows refuses to copy more than the caller's four bytes.
+  if (Data.size() > 4) throw ERegistryException(Format(u"Failed to get data for '%s'", {Name}));
+  if (Type != REG_DWORD) ReadError(Name);
+  uint32_t u = 0;
+  for (size_t i = 0; i < Data.size(); ++i)
+    u |= uint32_t{static_cast<unsigned char>(Data[i])} << (8 * i);
+  return static_cast<Integer>(u);
+}
+
 Integer TRegistry::ReadInteger(const UnicodeString& Name) {
   const std::optional<RegValue> v = Store().ReadValue(Key(), Name);
-  // Windows refuses to copy more than the caller's four bytes.
-  if (!v || v->Data.size() > 4) throw ERegistryException(Format(u"Failed to get data for '%s'", {Name}));
-  if (v->Type != REG_DWORD) ReadError(Name);
-  uint32_t u = 0;
-  for (size_t i = 0; i < v->Data.size(); ++i) u |= uint32_t{static_cast<unsigned char>(v->Data[i])} << (8 * i);
-  return static_cast<Integer>(u);
+  if (!v) throw ERegistryException(Format(u"Failed to get data for '%s'", {Name}));
+  return DataToInteger(Name, v->Type, v->Data);
 }
 
 void TRegistry::WriteInteger(const UnicodeString& Name, Integer Value) {
@@ -232,7 +256,8 @@ Integer TRegistry::ReadBinaryData(const UnicodeString& Name, void* Buffer, Integ
   const std::optional<RegValue> v = Store().ReadValue(Key(), Name);
   if (!v) return 0;
   const TRegDataType t = DataTypeOf(v->Type);
-  if ((t != rdBinary && t != rdUnknown) || v->Data.size() > static_cast<size_t>(std::max(BufSize, 0)))
+  if ((t != rdBinary && t != rdUnknown) ||
+      v->Data.size() > static_cast<size_t>(std::max(BufSize, 0)))
     ReadError(Name);
   if (!v->Data.empty()) std::memcpy(Buffer, v->Data.data(), v->Data.size());
   return static_cast<Integer>(v->Data.size());
@@ -240,7 +265,8 @@ Integer TRegistry::ReadBinaryData(const UnicodeString& Name, void* Buffer, Integ
 
 void TRegistry::WriteBinaryData(const UnicodeString& Name, const void* Buffer, Integer BufSize) {
   Put(Name, REG_BINARY,
-      std::string_view(static_cast<const char*>(Buffer), static_cast<size_t>(std::max(BufSize, 0))));
+      std::string_view(static_cast<const char*>(Buffer),
+                       static_cast<size_t>(std::max(BufSize, 0))));
 }
 
 // --- TRegIniFile -------------------------------------------------------------
@@ -288,7 +314,8 @@ void TRegIniFile::WriteString(const UnicodeString& Section, const UnicodeString&
   InSection(Section, true, [&] { TRegistry::WriteString(Ident, Value); });
 }
 
-Integer TRegIniFile::ReadInteger(const UnicodeString& Section, const UnicodeString& Ident, Integer Default) {
+Integer TRegIniFile::ReadInteger(const UnicodeString& Section, const UnicodeString& Ident,
+                                 Integer Default) {
   Integer result = Default;
   InSection(Section, false, [&] {
     if (!ValueExists(Ident)) return;
@@ -301,7 +328,8 @@ Integer TRegIniFile::ReadInteger(const UnicodeString& Section, const UnicodeStri
   return result;
 }
 
-void TRegIniFile::WriteInteger(const UnicodeString& Section, const UnicodeString& Ident, Integer Value) {
+void TRegIniFile::WriteInteger(const UnicodeString& Section, const UnicodeString& Ident,
+                               Integer Value) {
   WriteString(Section, Ident, IntToStr(Value));
 }
 

@@ -13,11 +13,12 @@
 // store, not a TRegistry.
 #pragma once
 
-#include "deziva27/frame/Export.h"
-
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
+#include "deziva27/frame/Export.h"
 #include "deziva27/host/Exceptions.h"
 #include "deziva27/host/Lists.h"
 #include "deziva27/host/RegTypes.h"
@@ -96,6 +97,14 @@ class TRegistry : public TObject {
   Integer ReadBinaryData(const UnicodeString& Name, void* Buffer, Integer BufSize);
   void WriteBinaryData(const UnicodeString& Name, const void* Buffer, Integer BufSize);
 
+  // A value's type and bytes as stored; false when it is missing.
+  bool ReadValue(const UnicodeString& Name, uint32_t& Type, std::string& Data);
+  // What ReadString and ReadInteger make of a value that exists, raising as
+  // they do; with ReadValue, "exists, then read" costs one look-up.
+  static UnicodeString DataToString(const UnicodeString& Name, uint32_t Type,
+                                    std::string_view Data);
+  static Integer DataToInteger(const UnicodeString& Name, uint32_t Type, std::string_view Data);
+
  protected:
   detail::RegStore& Store();
   // The open key's id, the root's when none is open.
@@ -106,7 +115,7 @@ class TRegistry : public TObject {
 
  private:
   void Put(const UnicodeString& Name, uint32_t Type, std::string_view Data);
-  [[noreturn]] void ReadError(const UnicodeString& Name);
+  [[noreturn]] static void ReadError(const UnicodeString& Name);
   UnicodeString JoinPath(const UnicodeString& Key) const;
 
   std::shared_ptr<detail::RegStore> FStore;
@@ -137,7 +146,8 @@ class TRegIniFile : public TRegistry {
   // Default when the section or the value is missing.
   UnicodeString ReadString(const UnicodeString& Section, const UnicodeString& Ident,
                            const UnicodeString& Default);
-  void WriteString(const UnicodeString& Section, const UnicodeString& Ident, const UnicodeString& Value);
+  void WriteString(const UnicodeString& Section, const UnicodeString& Ident,
+                   const UnicodeString& Value);
   // A text value that is not an integer gives Default.
   Integer ReadInteger(const UnicodeString& Section, const UnicodeString& Ident, Integer Default);
   void WriteInteger(const UnicodeString& Section, const UnicodeString& Ident, Integer Value);
@@ -158,4 +168,4 @@ class TRegIniFile : public TRegistry {
   UnicodeString FFileName;
 };
 
-}  // namespace dz
+}  // namespace DZ_API

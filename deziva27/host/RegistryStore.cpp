@@ -64,14 +64,16 @@ std::string FoldBytes(std::u16string_view s) {
 UnicodeString NameFrom(const void* p, int bytes) {
   const auto* b = static_cast<const unsigned char*>(p);
   UnicodeString s(static_cast<size_t>(bytes) / 2, u'\0');
-  for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+  for (size_t i = 0; i < s.size(); ++i)
+    s[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
   return s;
 }
 
 void CheckKeyName(std::u16string_view name) {
   if (name.empty()) Raise("Invalid key name: a path has an empty segment");
   if (name.size() > kMaxKeyNameLength)
-    Raise("Invalid key name: \"" + Utf16ToUtf8(name.substr(0, 32)) + "...\" is longer than 255 characters");
+    Raise("Invalid key name: \"" + Utf16ToUtf8(name.substr(0, 32)) +
+          "...\" is longer than 255 characters");
 }
 
 void CheckValueName(std::u16string_view name) {
@@ -242,8 +244,9 @@ sqlite3* RegStore::Db() {
 
 void RegStore::Open() {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(FPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc =
+      sqlite3_open_v2(FPath.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
@@ -276,14 +279,15 @@ void RegStore::Open() {
       Begin();
       try {
         if (single("SELECT count(*) FROM sqlite_master") == 0) {
-          Exec("CREATE TABLE keys(id INTEGER PRIMARY KEY, parent INTEGER REFERENCES keys(id),"
-               " name BLOB NOT NULL, fold BLOB NOT NULL);"
-               "CREATE UNIQUE INDEX keys_child ON keys(parent, fold);"
-               "CREATE TABLE vals(key INTEGER NOT NULL REFERENCES keys(id), name BLOB NOT NULL,"
-               " fold BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL);"
-               "CREATE UNIQUE INDEX vals_name ON vals(key, fold);"
-               "INSERT INTO keys(id, parent, name, fold) VALUES(1, NULL, x'', x'');"
-               "PRAGMA application_id=1146769991; PRAGMA user_version=1;");
+          Exec(
+              "CREATE TABLE keys(id INTEGER PRIMARY KEY, parent INTEGER REFERENCES keys(id),"
+              " name BLOB NOT NULL, fold BLOB NOT NULL);"
+              "CREATE UNIQUE INDEX keys_child ON keys(parent, fold);"
+              "CREATE TABLE vals(key INTEGER NOT NULL REFERENCES keys(id), name BLOB NOT NULL,"
+              " fold BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL);"
+              "CREATE UNIQUE INDEX vals_name ON vals(key, fold);"
+              "INSERT INTO keys(id, parent, name, fold) VALUES(1, NULL, x'', x'');"
+              "PRAGMA application_id=1146769991; PRAGMA user_version=1;");
         }
         Exec("COMMIT");
       } catch (...) {
@@ -379,11 +383,13 @@ bool RegStore::DeleteKey(int64_t Base, const std::vector<UnicodeString>& Path) {
     // A recursive query rather than cascading foreign keys, which stop at a
     // depth of 1000.
     Statement vals(*this,
-                   "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN t ON k.parent=t.id)"
+                   "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN t ON "
+                   "k.parent=t.id)"
                    " DELETE FROM vals WHERE key IN t");
     vals.Int(1, *key).Step();
     Statement keys(*this,
-                   "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN t ON k.parent=t.id)"
+                   "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN t ON "
+                   "k.parent=t.id)"
                    " DELETE FROM keys WHERE id IN t");
     keys.Int(1, *key).Step();
     return true;
@@ -450,14 +456,21 @@ std::optional<RegValue> RegStore::ReadValue(int64_t Key, std::u16string_view Nam
   return RegValue{static_cast<uint32_t>(st.ColInt(0)), st.ColBlob(1)};
 }
 
-void RegStore::WriteValue(int64_t Key, std::u16string_view Name, uint32_t Type, std::string_view Data) {
+void RegStore::WriteValue(int64_t Key, std::u16string_view Name, uint32_t Type,
+                          std::string_view Data) {
   CheckValueName(Name);
   Write([&] {
-    if (!KeyExists(Key)) Raise("Cannot write the value \"" + Utf16ToUtf8(Name) + "\": its key has been deleted");
+    if (!KeyExists(Key))
+      Raise("Cannot write the value \"" + Utf16ToUtf8(Name) + "\": its key has been deleted");
     Statement st(*this,
                  "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
                  " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data");
-    st.Int(1, Key).Blob(2, NameBytes(Name)).Blob(3, FoldBytes(Name)).Int(4, Type).Blob(5, Data).Step();
+    st.Int(1, Key)
+        .Blob(2, NameBytes(Name))
+        .Blob(3, FoldBytes(Name))
+        .Int(4, Type)
+        .Blob(5, Data)
+        .Step();
   });
 }
 

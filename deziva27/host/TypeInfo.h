@@ -19,13 +19,12 @@
 // strings and events are told apart.
 #pragma once
 
-#include "deziva27/frame/Export.h"
-
 #include <functional>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
+#include "deziva27/frame/Export.h"
 #include "deziva27/host/Exceptions.h"
 #include "deziva27/host/Lists.h"
 #include "deziva27/host/Strings.h"
@@ -35,9 +34,28 @@ namespace dz DZ_API {
 
 // The kinds, in the classic order.
 enum TTypeKind {
-  tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass, tkMethod,
-  tkWChar, tkLString, tkWString, tkVariant, tkArray, tkRecord, tkInterface, tkInt64,
-  tkDynArray, tkUString, tkClassRef, tkPointer, tkProcedure
+  tkUnknown,
+  tkInteger,
+  tkChar,
+  tkEnumeration,
+  tkFloat,
+  tkString,
+  tkSet,
+  tkClass,
+  tkMethod,
+  tkWChar,
+  tkLString,
+  tkWString,
+  tkVariant,
+  tkArray,
+  tkRecord,
+  tkInterface,
+  tkInt64,
+  tkDynArray,
+  tkUString,
+  tkClassRef,
+  tkPointer,
+  tkProcedure
 };
 
 struct TTypeInfo {
@@ -48,34 +66,45 @@ struct TTypeInfo {
 };
 
 // The type information of the basic types.
-extern const TTypeInfo kIntegerTypeInfo;      // Integer, tkInteger
-extern const TTypeInfo kBooleanTypeInfo;      // Boolean, tkEnumeration {False, True}
-extern const TTypeInfo kAnsiStringTypeInfo;   // AnsiString, tkLString
-extern const TTypeInfo kShortStringTypeInfo;  // ShortString, tkString
+extern const TTypeInfo kIntegerTypeInfo;        // Integer, tkInteger
+extern const TTypeInfo kBooleanTypeInfo;        // Boolean, tkEnumeration {False, True}
+extern const TTypeInfo kAnsiStringTypeInfo;     // AnsiString, tkLString
+extern const TTypeInfo kShortStringTypeInfo;    // ShortString, tkString
 extern const TTypeInfo kUnicodeStringTypeInfo;  // UnicodeString, tkUString
-extern const TTypeInfo kWideStringTypeInfo;   // WideString, tkWString
-extern const TTypeInfo kAnsiCharTypeInfo;     // AnsiChar, tkChar
-extern const TTypeInfo kWideCharTypeInfo;     // Char, tkWChar
-extern const TTypeInfo kDoubleTypeInfo;       // Double, tkFloat
-extern const TTypeInfo kInt64TypeInfo;        // Int64, tkInt64
-extern const TTypeInfo kObjectTypeInfo;       // TObject, tkClass
-extern const TTypeInfo kNotifyEventTypeInfo;  // TNotifyEvent, tkMethod
+extern const TTypeInfo kWideStringTypeInfo;     // WideString, tkWString
+extern const TTypeInfo kAnsiCharTypeInfo;       // AnsiChar, tkChar
+extern const TTypeInfo kWideCharTypeInfo;       // Char, tkWChar
+extern const TTypeInfo kDoubleTypeInfo;         // Double, tkFloat
+extern const TTypeInfo kInt64TypeInfo;          // Int64, tkInt64
+extern const TTypeInfo kObjectTypeInfo;         // TObject, tkClass
+extern const TTypeInfo kNotifyEventTypeInfo;    // TNotifyEvent, tkMethod
 
 // The default type information for an accessor's type.
 template <class T>
 const TTypeInfo* DefaultTypeInfo() {
   using V = std::remove_cvref_t<T>;
-  if constexpr (std::is_same_v<V, bool>) return &kBooleanTypeInfo;
-  else if constexpr (std::is_same_v<V, AnsiChar>) return &kAnsiCharTypeInfo;
-  else if constexpr (std::is_same_v<V, WideChar>) return &kWideCharTypeInfo;
-  else if constexpr (std::is_same_v<V, int64_t> || std::is_same_v<V, uint64_t>) return &kInt64TypeInfo;
-  else if constexpr (std::is_integral_v<V>) return &kIntegerTypeInfo;
-  else if constexpr (std::is_floating_point_v<V>) return &kDoubleTypeInfo;
-  else if constexpr (std::is_same_v<V, AnsiString>) return &kAnsiStringTypeInfo;
-  else if constexpr (std::is_same_v<V, UnicodeString>) return &kUnicodeStringTypeInfo;
-  else if constexpr (std::is_pointer_v<V>) return &kObjectTypeInfo;
-  else if constexpr (std::is_same_v<V, TNotifyEvent>) return &kNotifyEventTypeInfo;
-  else static_assert(!sizeof(V), "pass the TTypeInfo of this property's type");
+  if constexpr (std::is_same_v<V, bool>)
+    return &kBooleanTypeInfo;
+  else if constexpr (std::is_same_v<V, AnsiChar>)
+    return &kAnsiCharTypeInfo;
+  else if constexpr (std::is_same_v<V, WideChar>)
+    return &kWideCharTypeInfo;
+  else if constexpr (std::is_same_v<V, int64_t> || std::is_same_v<V, uint64_t>)
+    return &kInt64TypeInfo;
+  else if constexpr (std::is_integral_v<V>)
+    return &kIntegerTypeInfo;
+  else if constexpr (std::is_floating_point_v<V>)
+    return &kDoubleTypeInfo;
+  else if constexpr (std::is_same_v<V, AnsiString>)
+    return &kAnsiStringTypeInfo;
+  else if constexpr (std::is_same_v<V, UnicodeString>)
+    return &kUnicodeStringTypeInfo;
+  else if constexpr (std::is_pointer_v<V>)
+    return &kObjectTypeInfo;
+  else if constexpr (std::is_same_v<V, TNotifyEvent>)
+    return &kNotifyEventTypeInfo;
+  else
+    static_assert(!sizeof(V), "pass the TTypeInfo of this property's type");
 }
 
 // One published property. The accessors that fit its value are set:
@@ -160,7 +189,9 @@ TPropInfo Published(UnicodeString name, T (C::*get)() const,
 
 // The property of that name, or nullptr.
 const TPropInfo* GetPropInfo(const TPersistent& Instance, std::u16string_view PropName);
-inline TTypeKind PropType(const TPropInfo& Info) { return Info.PropType->Kind; }
+inline TTypeKind PropType(const TPropInfo& Info) {
+  return Info.PropType->Kind;
+}
 
 // Reads and writes. A property that has no accessor of the kind asked for
 // raises EPropertyError "Invalid property type: <type name>"; a write to a
@@ -182,4 +213,4 @@ void SetEnumProp(TPersistent& Instance, const TPropInfo& Info, const UnicodeStri
 UnicodeString GetEnumName(const TTypeInfo& Type, int64_t Value);
 int32_t GetEnumValue(const TTypeInfo& Type, std::u16string_view Name);
 
-}  // namespace dz
+}  // namespace DZ_API

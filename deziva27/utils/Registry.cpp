@@ -7,12 +7,15 @@ namespace dz {
 
 namespace {
 
-// A failed read of any kind gives the default; the caller's key stays open.
+// "If the value exists, read it; a read that raises gives the default", in
+// one look-up: the existence test and the read see the same value.
 template <class F, class T>
-T ReadOr(TRegistry& Reg, const UnicodeString& Name, T Default, F read) {
-  if (!Reg.ValueExists(Name)) return Default;
+T ReadOr(TRegistry& Reg, const UnicodeString& Name, T Default, F convert) {
+  uint32_t type = 0;
+  std::string data;
+  if (!Reg.ReadValue(Name, type, data)) return Default;
   try {
-    return read();
+    return convert(type, data);
   } catch (const std::exception&) {
     return Default;
   }
@@ -52,15 +55,21 @@ UnicodeString ValueNameOf(const TComponent& c, const UnicodeString& PropName) {
 }  // namespace
 
 UnicodeString ReadRegStr(TRegistry& Reg, const UnicodeString& Name, const UnicodeString& Default) {
-  return ReadOr(Reg, Name, Default, [&] { return Reg.ReadString(Name); });
+  return ReadOr(Reg, Name, Default, [&](uint32_t t, const std::string& d) {
+    return TRegistry::DataToString(Name, t, d);
+  });
 }
 
 bool ReadRegBool(TRegistry& Reg, const UnicodeString& Name, bool Default) {
-  return ReadOr(Reg, Name, Default, [&] { return Reg.ReadBool(Name); });
+  return ReadOr(Reg, Name, Default, [&](uint32_t t, const std::string& d) {
+    return TRegistry::DataToInteger(Name, t, d) != 0;
+  });
 }
 
 Integer ReadRegInt(TRegistry& Reg, const UnicodeString& Name, Integer Default) {
-  return ReadOr(Reg, Name, Default, [&] { return Reg.ReadInteger(Name); });
+  return ReadOr(Reg, Name, Default, [&](uint32_t t, const std::string& d) {
+    return TRegistry::DataToInteger(Name, t, d);
+  });
 }
 
 void DelRegKey(const UnicodeString& KeyPath) {
@@ -71,12 +80,14 @@ void DelRegKey(const UnicodeString& KeyPath) {
   DeleteTree(reg, path);
 }
 
-void SaveControlPosReg(TControl& Control, const UnicodeString& KeyPath, const UnicodeString& ValueName) {
+void SaveControlPosReg(TControl& Control, const UnicodeString& KeyPath,
+                       const UnicodeString& ValueName) {
   TRegIniFile ini(KeyPath);
   ini.WriteString(UnicodeString(), ValueName, PosText(Control));
 }
 
-void LoadControlPosReg(TControl& Control, const UnicodeString& KeyPath, const UnicodeString& ValueName) {
+void LoadControlPosReg(TControl& Control, const UnicodeString& KeyPath,
+                       const UnicodeString& ValueName) {
   TRegIniFile ini(KeyPath);
   UnicodeString text = ini.ReadString(UnicodeString(), ValueName, PosText(Control));
   Control.SetLeft(StrToInt(NextItem(text)));
@@ -85,33 +96,50 @@ void LoadControlPosReg(TControl& Control, const UnicodeString& KeyPath, const Un
   Control.SetHeight(StrToInt(NextItem(text)));
 }
 
-void SavePropertyValueReg(TComponent& Component, const UnicodeString& PropName, const UnicodeString& KeyPath) {
+void SavePropertyValueReg(TComponent& Component, const UnicodeString& PropName,
+                          const UnicodeString& KeyPath) {
   TRegIniFile ini(KeyPath);
   const TPropInfo* info = GetPropInfo(Component, PropName);
   if (!info) return;
   UnicodeString text;
   switch (PropType(*info)) {
     case tkString:
-    case tkLString: text = GetStrProp(Component, *info); break;
-    case tkEnumeration: text = GetEnumProp(Component, *info); break;
-    case tkInteger: text = IntToStr(static_cast<Integer>(GetOrdProp(Component, *info))); break;
-    default: break;
+    case tkLString:
+      text = GetStrProp(Component, *info);
+      break;
+    case tkEnumeration:
+      text = GetEnumProp(Component, *info);
+      break;
+    case tkInteger:
+      text = IntToStr(static_cast<Integer>(GetOrdProp(Component, *info)));
+      break;
+    default:
+      break;
   }
   if (!text.empty()) ini.WriteString(UnicodeString(), ValueNameOf(Component, PropName), text);
 }
 
-void LoadPropertyValueReg(TComponent& Component, const UnicodeString& PropName, const UnicodeString& KeyPath) {
+void LoadPropertyValueReg(TComponent& Component, const UnicodeString& PropName,
+                          const UnicodeString& KeyPath) {
   TRegIniFile ini(KeyPath);
-  const UnicodeString text = ini.ReadString(UnicodeString(), ValueNameOf(Component, PropName), UnicodeString());
+  const UnicodeString text =
+      ini.ReadString(UnicodeString(), ValueNameOf(Component, PropName), UnicodeString());
   if (text.empty()) return;
   const TPropInfo* info = GetPropInfo(Component, PropName);
   if (!info) return;
   switch (PropType(*info)) {
     case tkString:
-    case tkLString: SetStrProp(Component, *info, text); break;
-    case tkEnumeration: SetEnumProp(Component, *info, text); break;
-    case tkInteger: SetOrdProp(Component, *info, StrToInt(text)); break;
-    default: break;
+    case tkLString:
+      SetStrProp(Component, *info, text);
+      break;
+    case tkEnumeration:
+      SetEnumProp(Component, *info, text);
+      break;
+    case tkInteger:
+      SetOrdProp(Component, *info, StrToInt(text));
+      break;
+    default:
+      break;
   }
 }
 

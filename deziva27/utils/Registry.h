@@ -10,7 +10,6 @@
 #pragma once
 
 #include "deziva27/frame/Export.h"
-
 #include "deziva27/host/Components.h"
 #include "deziva27/host/Registry.h"
 
@@ -33,20 +32,24 @@ Integer ReadRegInt(TRegistry& Reg, const UnicodeString& Name, Integer Default);
 void DelRegKey(const UnicodeString& KeyPath);
 
 // Writes the control's Left, Top, Width and Height under KeyPath\ValueName.
-void SaveControlPosReg(TControl& Control, const UnicodeString& KeyPath, const UnicodeString& ValueName);
+void SaveControlPosReg(TControl& Control, const UnicodeString& KeyPath,
+                       const UnicodeString& ValueName);
 // Sets Left, Top, Width and Height, in this order, from the stored text
 // (missing: the control stays where it is; items after the fourth are
 // ignored). An item that is not an integer, or is missing, raises
 // EConvertError; the ones before it are already set.
-void LoadControlPosReg(TControl& Control, const UnicodeString& KeyPath, const UnicodeString& ValueName);
+void LoadControlPosReg(TControl& Control, const UnicodeString& KeyPath,
+                       const UnicodeString& ValueName);
 
 // Writes the published property's text; an unknown property, a kind not
 // handled or an empty text writes nothing.
-void SavePropertyValueReg(TComponent& Component, const UnicodeString& PropName, const UnicodeString& KeyPath);
+void SavePropertyValueReg(TComponent& Component, const UnicodeString& PropName,
+                          const UnicodeString& KeyPath);
 // Sets the property from its stored text; nothing when the text is missing
 // or empty or the property unknown. EConvertError for an integer that does
 // not convert, EPropertyError for an unknown enumeration name, and then
 // nothing is changed.
-void LoadPropertyValueReg(TComponent& Component, const UnicodeString& PropName, const UnicodeString& KeyPath);
+void LoadPropertyValueReg(TComponent& Component, const UnicodeString& PropName,
+                          const UnicodeString& KeyPath);
 
-}  // namespace dz
+}  // namespace DZ_API

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,8 +15,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace dz::test {
 
@@ -100,8 +99,8 @@ class Dz : public ::testing::Test {
   std::vector<std::string> Listing() {
     std::vector<std::string> names;
     for (auto& e : fs::directory_iterator(Dir))
-      if (e.path().filename().string()[0] != '.' || e.path().filename().string().find("dz-tmp") !=
-                                                       std::string::npos)
+      if (e.path().filename().string()[0] != '.' ||
+          e.path().filename().string().find("dz-tmp") != std::string::npos)
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

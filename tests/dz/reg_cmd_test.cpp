@@ -99,8 +99,10 @@ TEST_F(DzReg, ExportAndImportRoundTripAndAFailedImportChangesNothing) {
 
   // A good first section and a damaged second one: nothing lands.
   const std::string broken =
-      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"a\"=\"1\"\r\n"
-      "[-HKEY_CURRENT_USER\\Software\\App]\r\n[HKEY_CURRENT_USER\\Software\\Bad]\r\n\"b\"=dword:xyz\r\n";
+      "Windows Registry Editor Version "
+      "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"a\"=\"1\"\r\n"
+      "[-HKEY_CURRENT_USER\\Software\\App]\r\n[HKEY_CURRENT_USER\\Software\\Bad]\r\n\"b\"=dword:"
+      "xyz\r\n";
   const Result r = Reg({"import", "-"}, Utf16(broken));
   EXPECT_EQ(r.Status, 3);
   EXPECT_NE(r.Err.find("line 7"), std::string::npos) << r.Err;

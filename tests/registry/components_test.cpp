@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "deziva27/host/Components.h"
+
+#include <gtest/gtest.h>
 
 namespace dz {
 namespace {
@@ -33,7 +33,9 @@ TEST(Components, AlignedChildrenShareTheParentsClientArea) {
   client.SetAlign(alClient);
   left.SetAlign(alLeft);
   top.SetAlign(alTop);
-  auto bounds = [](const TControl& c) { return std::array<Integer, 4>{c.Left(), c.Top(), c.Width(), c.Height()}; };
+  auto bounds = [](const TControl& c) {
+    return std::array<Integer, 4>{c.Left(), c.Top(), c.Width(), c.Height()};
+  };
   EXPECT_EQ(bounds(top), (std::array<Integer, 4>{0, 0, 400, 50}));
   EXPECT_EQ(bounds(left), (std::array<Integer, 4>{0, 50, 100, 250}));
   EXPECT_EQ(bounds(client), (std::array<Integer, 4>{100, 50, 300, 250}));
@@ -53,8 +55,8 @@ TEST(TypeInfo, PropertiesAreFoundUpTheHierarchyWithTheirKinds) {
   struct Case {
     const char16_t* name;
     TTypeKind kind;
-  } cases[] = {{u"left", tkInteger},    {u"Enabled", tkEnumeration}, {u"Caption", tkUString},
-               {u"Align", tkEnumeration}, {u"Name", tkUString},     {u"TAG", tkInteger}};
+  } cases[] = {{u"left", tkInteger},      {u"Enabled", tkEnumeration}, {u"Caption", tkUString},
+               {u"Align", tkEnumeration}, {u"Name", tkUString},        {u"TAG", tkInteger}};
   for (const Case& k : cases) {
     const TPropInfo* p = GetPropInfo(c, k.name);
     ASSERT_NE(p, nullptr) << Utf16ToUtf8(k.name);

@@ -42,15 +42,16 @@ class TSample : public TComponent {
   WideChar Letter() const { return letter; }
   void SetLetter(WideChar v) { letter = v; }
   const TClassInfo& ClassInfo() const override {
-    static const TClassInfo info(u"TSample", &TComponent::StaticClassInfo(),
-                                 {Published(u"Count", &TSample::Count, &TSample::SetCount),
-                                  Published(u"Mood", &TSample::Mood, &TSample::SetMood, &kMoodType),
-                                  Published(u"Label", &TSample::Label, &TSample::SetLabel),
-                                  Published(u"Short", &TSample::Short, &TSample::SetShort, &kShortStringTypeInfo),
-                                  Published(u"Wide", &TSample::Wide, &TSample::SetWide),
-                                  Published(u"Ratio", &TSample::Ratio, &TSample::SetRatio),
-                                  Published(u"Big", &TSample::Big, &TSample::SetBig),
-                                  Published(u"Letter", &TSample::Letter, &TSample::SetLetter)});
+    static const TClassInfo info(
+        u"TSample", &TComponent::StaticClassInfo(),
+        {Published(u"Count", &TSample::Count, &TSample::SetCount),
+         Published(u"Mood", &TSample::Mood, &TSample::SetMood, &kMoodType),
+         Published(u"Label", &TSample::Label, &TSample::SetLabel),
+         Published(u"Short", &TSample::Short, &TSample::SetShort, &kShortStringTypeInfo),
+         Published(u"Wide", &TSample::Wide, &TSample::SetWide),
+         Published(u"Ratio", &TSample::Ratio, &TSample::SetRatio),
+         Published(u"Big", &TSample::Big, &TSample::SetBig),
+         Published(u"Letter", &TSample::Letter, &TSample::SetLetter)});
     return info;
   }
   Integer count = 0;
@@ -104,7 +105,8 @@ TEST_F(Persistence, LoadControlPosSetsEachItemInTurnAndStopsAtTheFirstBadOne) {
     ctl.SetBounds(7, 8, 9, 10);
     ctl.calls.clear();
     if (c.raises)
-      EXPECT_THROW(LoadControlPosReg(ctl, u"Software\\Pos", u"Form"), EConvertError) << (c.stored ? "" : "");
+      EXPECT_THROW(LoadControlPosReg(ctl, u"Software\\Pos", u"Form"), EConvertError)
+          << (c.stored ? "" : "");
     else
       LoadControlPosReg(ctl, u"Software\\Pos", u"Form");
     EXPECT_EQ(ctl.calls, c.calls);
@@ -128,15 +130,16 @@ TEST_F(Persistence, SavePropertyWritesOnlyTheKindsItKnows) {
     const char16_t* prop;
     const char16_t* stored;
   } cases[] = {
-      {edit, u"Enabled", u"True"}, {edit, u"Left", u"0"},    {edit, u"Caption", u"<none>"},
+      {edit, u"Enabled", u"True"}, {edit, u"Left", u"0"},        {edit, u"Caption", u"<none>"},
       {edit, u"Align", u"alNone"}, {edit, u"NoSuch", u"<none>"}, {s, u"Count", u"0"},
-      {s, u"Mood", u"mBusy"},      {s, u"Label", u"café"},   {s, u"Short", u"short"},
-      {s, u"Wide", u"<none>"},     {s, u"Ratio", u"<none>"}, {s, u"Big", u"<none>"},
+      {s, u"Mood", u"mBusy"},      {s, u"Label", u"café"},       {s, u"Short", u"short"},
+      {s, u"Wide", u"<none>"},     {s, u"Ratio", u"<none>"},     {s, u"Big", u"<none>"},
       {s, u"Letter", u"<none>"},   {s, u"mood", u"mBusy"},
   };
   for (const Case& c : cases) {
     SavePropertyValueReg(*c.c, c.prop, u"Software\\Props");
-    EXPECT_EQ(Stored(u"Software\\Props", c.c->Name() + u'.' + c.prop), c.stored) << Utf16ToUtf8(c.prop);
+    EXPECT_EQ(Stored(u"Software\\Props", c.c->Name() + u'.' + c.prop), c.stored)
+        << Utf16ToUtf8(c.prop);
   }
   // An empty text writes nothing, so the earlier value stays.
   s->label.clear();
@@ -191,8 +194,8 @@ TEST_F(Persistence, TypedReadsFallBackOnMissingAndMistypedValues) {
 
 TEST_F(Persistence, DelRegKeyTakesEveryDepthAndIgnoresWhatIsNotThere) {
   TRegistry r;
-  for (const char16_t* k : {u"Software\\Test\\a\\b\\c", u"Software\\Test\\a\\d", u"Software\\Test\\e",
-                            u"Software\\Tester"})
+  for (const char16_t* k : {u"Software\\Test\\a\\b\\c", u"Software\\Test\\a\\d",
+                            u"Software\\Test\\e", u"Software\\Tester"})
     r.CreateKey(k);
   ASSERT_TRUE(r.OpenKey(u"Software\\Test\\a\\b\\c", false));
   r.WriteString(u"v", u"x");

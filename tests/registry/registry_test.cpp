@@ -1,11 +1,12 @@
+#include "deziva27/host/Registry.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <fstream>
 
-#include "deziva27/host/Registry.h"
-#include "support/Lists.h"
 #include "registry/TempStore.h"
+#include "support/Lists.h"
 
 namespace dz {
 namespace {
@@ -83,8 +84,16 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
       {[&] { r.ReadInteger(u"s"); }, "Failed to get data for 's'"},
       {[&] { r.ReadInteger(u"missing"); }, "Failed to get data for 'missing'"},
       {[&] { r.ReadInteger(u"b"); }, "Failed to get data for 'b'"},  // five bytes do not fit
-      {[&] { unsigned char buf[4]; r.ReadBinaryData(u"b", buf, 4); }, "Invalid data type for 'b'"},
-      {[&] { unsigned char buf[8]; r.ReadBinaryData(u"s", buf, 8); }, "Invalid data type for 's'"},
+      {[&] {
+         unsigned char buf[4];
+         r.ReadBinaryData(u"b", buf, 4);
+       },
+       "Invalid data type for 'b'"},
+      {[&] {
+         unsigned char buf[8];
+         r.ReadBinaryData(u"s", buf, 8);
+       },
+       "Invalid data type for 's'"},
   };
   for (const Case& c : cases) {
     try {
@@ -167,8 +176,9 @@ TEST_F(Registry, AFileThatIsNotAStoreIsRefusedAndLeftAsItWas) {
   sqlite3* other = nullptr;
   const std::string foreign = dir_ + "/other.db";
   ASSERT_EQ(sqlite3_open(foreign.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(other, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr, nullptr, nullptr),
+      SQLITE_OK);
   sqlite3_close(other);
   const std::string garbage = dir_ + "/garbage.db";
   std::ofstream(garbage, std::ios::binary) << std::string(4096, '\x5A') << "not a database";

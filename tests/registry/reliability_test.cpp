@@ -75,8 +75,7 @@ TEST_F(Reliability, TwoProcessesWritingTheSameKeysLoseNothing) {
     r.GetValueNames(names);
     found += names.Count() - 1;
     for (int who : {1, 2})
-      for (int i = k; i < kValues; i += kKeys)
-        ASSERT_EQ(r.ReadInteger(N("p", who, i)), i);
+      for (int i = k; i < kValues; i += kKeys) ASSERT_EQ(r.ReadInteger(N("p", who, i)), i);
   }
   EXPECT_EQ(found, 2 * kValues);
   EXPECT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok");

@@ -1,9 +1,10 @@
 // dz reg: the HKEY_CURRENT_USER store at the prompt, and .reg files in and out.
+#include <unistd.h>
+
 #include <cctype>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/RegExchange.h"
@@ -45,21 +46,30 @@ std::string Hive(const UnicodeString& key) {
 
 const char* TypeName(uint32_t type) {
   switch (type) {
-    case REG_NONE: return "REG_NONE";
-    case REG_SZ: return "REG_SZ";
-    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_DWORD: return "REG_DWORD";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    case REG_QWORD: return "REG_QWORD";
-    default: return nullptr;
+    case REG_NONE:
+      return "REG_NONE";
+    case REG_SZ:
+      return "REG_SZ";
+    case REG_EXPAND_SZ:
+      return "REG_EXPAND_SZ";
+    case REG_BINARY:
+      return "REG_BINARY";
+    case REG_DWORD:
+      return "REG_DWORD";
+    case REG_MULTI_SZ:
+      return "REG_MULTI_SZ";
+    case REG_QWORD:
+      return "REG_QWORD";
+    default:
+      return nullptr;
   }
 }
 
 UnicodeString Utf16Of(std::string_view b) {
   UnicodeString s;
   for (size_t i = 0; i + 1 < b.size(); i += 2)
-    s.push_back(static_cast<char16_t>(static_cast<unsigned char>(b[i]) | (static_cast<unsigned char>(b[i + 1]) << 8)));
+    s.push_back(static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
+                                      (static_cast<unsigned char>(b[i + 1]) << 8)));
   return s;
 }
 
@@ -75,7 +85,8 @@ std::string Hex(std::string_view b) {
 
 uint64_t LittleEndian(std::string_view b) {
   uint64_t v = 0;
-  for (size_t i = 0; i < b.size() && i < 8; ++i) v |= uint64_t{static_cast<unsigned char>(b[i])} << (8 * i);
+  for (size_t i = 0; i < b.size() && i < 8; ++i)
+    v |= uint64_t{static_cast<unsigned char>(b[i])} << (8 * i);
   return v;
 }
 
@@ -116,7 +127,8 @@ void PrintValue(const UnicodeString& name, const detail::RegValue& v) {
     std::snprintf(other, sizeof other, "REG_0x%" PRIx32, v.Type);
     type = other;
   }
-  std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : U8(name).c_str(), type, Shown(v).c_str());
+  std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : U8(name).c_str(), type,
+              Shown(v).c_str());
 }
 
 int NotFound(const char* what, const std::string& name) {
@@ -141,7 +153,8 @@ int Query(const Args& a) {
   const std::string path = Hive(store.KeyPath(*id));  // as stored, not as typed
   std::printf("%s\n", path.c_str());
   for (const auto& [name, v] : store.Values(*id)) PrintValue(name, v);
-  for (const UnicodeString& sub : store.SubKeyNames(*id)) std::printf("%s\\%s\n", path.c_str(), U8(sub).c_str());
+  for (const UnicodeString& sub : store.SubKeyNames(*id))
+    std::printf("%s\\%s\n", path.c_str(), U8(sub).c_str());
   return kOk;
 }
 
@@ -157,12 +170,14 @@ std::string StringData(std::u16string_view s) {
 std::string Integer(const std::string& text, int bytes) {
   int64_t v = 0;
   const UnicodeString t = ArgText(text);
-  const bool ok = TryStrToInt64(t, v) &&
-                  (bytes == 8 || (v >= INT32_MIN && v <= int64_t{UINT32_MAX}));
+  const bool ok =
+      TryStrToInt64(t, v) && (bytes == 8 || (v >= INT32_MIN && v <= int64_t{UINT32_MAX}));
   // StrToInt64 stops at the signed range; a hex pattern of all 64 bits is fine.
-  if (!ok) throw UsageError("'" + text + "' is not a " + std::to_string(bytes * 8) + "-bit integer");
+  if (!ok)
+    throw UsageError("'" + text + "' is not a " + std::to_string(bytes * 8) + "-bit integer");
   std::string out(static_cast<size_t>(bytes), '\0');
-  for (int i = 0; i < bytes; ++i) out[static_cast<size_t>(i)] = static_cast<char>(static_cast<uint64_t>(v) >> (8 * i));
+  for (int i = 0; i < bytes; ++i)
+    out[static_cast<size_t>(i)] = static_cast<char>(static_cast<uint64_t>(v) >> (8 * i));
   return out;
 }
 
@@ -170,11 +185,13 @@ std::string Binary(const std::string& text) {
   std::string out, digits;
   for (char c : text) {
     if (c == ',' || c == ' ') continue;
-    if (!std::isxdigit(static_cast<unsigned char>(c))) throw UsageError("binary data takes hex digits, not '" + std::string(1, c) + "'");
+    if (!std::isxdigit(static_cast<unsigned char>(c)))
+      throw UsageError("binary data takes hex digits, not '" + std::string(1, c) + "'");
     digits += c;
   }
   if (digits.size() % 2) throw UsageError("binary data needs an even number of hex digits");
-  for (size_t i = 0; i < digits.size(); i += 2) out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+  for (size_t i = 0; i < digits.size(); i += 2)
+    out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
   return out;
 }
 
@@ -249,9 +266,11 @@ int Export(const Args& a) {
   const UnicodeString key = KeyArg(pos[0]);
   Output out(pos[1], force);
   std::string text;
-  if (!detail::ExportRegText(*RegStore::ForCurrentUser(), key, text)) return NotFound("key", Hive(key));
+  if (!detail::ExportRegText(*RegStore::ForCurrentUser(), key, text))
+    return NotFound("key", Hive(key));
   for (size_t at = 0; at < text.size(); at += size_t{1} << 30)
-    out.Stream().WriteBuffer(text.data() + at, static_cast<int32_t>(std::min(text.size() - at, size_t{1} << 30)));
+    out.Stream().WriteBuffer(text.data() + at,
+                             static_cast<int32_t>(std::min(text.size() - at, size_t{1} << 30)));
   out.Commit();
   return kOk;
 }

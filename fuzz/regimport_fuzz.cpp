@@ -1,0 +1,67 @@
+// .reg files through the importer into a real store: a file that is refused
+// leaves the store exactly as it was, and one that is taken leaves it sound.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "deziva27/host/Exceptions.h"
+#include "deziva27/host/RegExchange.h"
+#include "deziva27/host/RegistryStore.h"
+
+using namespace dz;
+using namespace dz::detail;
+
+namespace {
+
+RegStore* gStore;
+const char kBaseline[] =
+    "Windows Registry Editor Version 5.00\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Base]\r\n\"s\"=\"text\"\r\n\"d\"=dword:00000007\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Base\\Sub]\r\n@=hex:01,02\r\n";
+
+std::string Snapshot() {
+  std::string text;
+  ExportRegText(*gStore, u"", text);
+  return text;
+}
+
+void Reset() {
+  gStore->Atomically([] {
+    for (const UnicodeString& k : gStore->SubKeyNames(RegStore::kRoot))
+      gStore->DeleteKey(RegStore::kRoot, {k});
+    for (const UnicodeString& v : gStore->ValueNames(RegStore::kRoot))
+      gStore->DeleteValue(RegStore::kRoot, v);
+  });
+  ImportRegText(*gStore, kBaseline);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  char dir[] = "/tmp/regimport-fuzz-XXXXXX";
+  if (!mkdtemp(dir)) abort();
+  gStore = new RegStore(std::string(dir) + "/registry.db");
+  Reset();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Behind a header, since the importer's part starts only past one.
+  std::string text = "Windows Registry Editor Version 5.00\n";
+  text.append(reinterpret_cast<const char*>(data), size);
+  const std::string before = Snapshot();
+  try {
+    ImportRegText(*gStore, text);
+  } catch (const ERegistryException&) {
+    if (Snapshot() != before) {
+      std::fprintf(stderr, "a refused import changed the store\n");
+      abort();
+    }
+    return 0;
+  }
+  Reset();
+  return 0;
+}
