@@ -9,6 +9,10 @@
 //  - Choices: MaxInt, MinInt, GetRandomItem.
 //  - A reversible character shift: Encrypt1, Decrypt1.
 //  - Progress callbacks: TYProgressEvent, TYSimpleProgressEvent.
+//  - Registry persistence under HKEY_CURRENT_USER: TYRegistry, ReadRegStr,
+//    ReadRegBool, ReadRegInt, DelRegKey, Save/LoadControlPosReg,
+//    Save/LoadPropertyValueReg (the registry's errors are ERegistryException).
+//  - Version information, program start and the environment (System.h).
 //
 // Everything runs on the caller's thread and takes no lock; no object here
 // is safe for two threads at once. Errors are exceptions: EYUtilsError for
