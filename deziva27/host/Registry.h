@@ -28,7 +28,7 @@ namespace dz DZ_API {
 
 struct HKEY__;
 using HKEY = HKEY__*;
-inline HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(uintptr_t{0x80000001});
+inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(uintptr_t{0x80000001});
 
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 struct TRegDataInfo {
