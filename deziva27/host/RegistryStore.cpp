@@ -270,6 +270,18 @@ void RegStore::Open() {
     const int64_t app = single("PRAGMA application_id");
     if (tables > 0 && app != kApplicationId)
       Raise("\"" + FPath + "\" is not a registry store: it is a database of another program");
+    if (tables > 0) {
+      // A registry is small: checking it whole when a process first opens it
+      // costs milliseconds and stops damage from being built upon.
+      sqlite3_stmt* st = nullptr;
+      int r = sqlite3_prepare_v2(FDb, "PRAGMA quick_check(1)", -1, &st, nullptr);
+      if (r == SQLITE_OK) r = sqlite3_step(st);
+      const unsigned char* text = r == SQLITE_ROW ? sqlite3_column_text(st, 0) : nullptr;
+      const std::string verdict = text ? reinterpret_cast<const char*>(text) : "";
+      sqlite3_finalize(st);
+      if (r != SQLITE_ROW) Fail("checking the file", r);
+      if (verdict != "ok") Raise("The registry store \"" + FPath + "\" is damaged: " + verdict);
+    }
     if (single("PRAGMA user_version") > kFormatVersion)
       Raise("The registry store \"" + FPath + "\" was written by a newer version of deziva27");
     Exec("PRAGMA journal_mode=WAL");
