@@ -17,21 +17,14 @@ constexpr std::u16string_view kHive = u"HKEY_CURRENT_USER";
   throw ERegistryException(msg.c_str());
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
 
 std::u16string_view TrimBlanks(std::u16string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? c - 32 : c; }
-
-bool SameText(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
 }
 
 // Consumes prefix (ASCII, any case) from the front of s.
@@ -58,13 +51,6 @@ bool ParseHex32(std::u16string_view s, uint32_t& v) {
     v = v << 4 | static_cast<uint32_t>(d);
   }
   return true;
-}
-
-void AppendLE(std::string& out, std::u16string_view s) {
-  for (char16_t c : s) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
 }
 
 // Key paths as the store takes them: no empty component, so no doubled,
@@ -230,7 +216,7 @@ class Parser {
       const UnicodeString s = Quoted(line);
       if (!TrimBlanks(line).empty()) Fail(FLine, "text after the string");
       v.Type = REG_SZ;
-      AppendLE(v.Data, s);
+      AppendUtf16LE(v.Data, s);
       v.Data.append(2, '\0');
     } else if (TakePrefix(line, u"dword:")) {
       uint32_t d = 0;
@@ -252,7 +238,7 @@ class Parser {
       if (FAnsi && (v.Type == REG_SZ || v.Type == REG_EXPAND_SZ || v.Type == REG_MULTI_SZ)) {
         const UnicodeString wide = WidenAnsi(v.Data);
         v.Data.clear();
-        AppendLE(v.Data, wide);
+        AppendUtf16LE(v.Data, wide);
       }
     } else {
       Fail(FLine, "bad value data");
@@ -407,7 +393,7 @@ std::string FormatRegText(const std::vector<RegTextKey>& Keys) {
   }
   std::string out = "\xFF\xFE";
   out.reserve(2 + 2 * t.size());
-  AppendLE(out, t);
+  AppendUtf16LE(out, t);
   return out;
 }
 

@@ -13,23 +13,15 @@ using detail::RegValue;
 namespace {
 
 std::string StringBytes(std::u16string_view s) {
-  std::string out((s.size() + 1) * 2, '\0');
-  for (size_t i = 0; i < s.size(); ++i) {
-    out[2 * i] = static_cast<char>(s[i] & 0xFF);
-    out[2 * i + 1] = static_cast<char>(s[i] >> 8);
-  }
-  return out;
+  std::string out;
+  AppendUtf16LE(out, s);
+  return out.append(2, '\0');
 }
 
-// UTF-16LE bytes up to the first NUL; an odd last byte is dropped.
+// The text up to the first NUL.
 UnicodeString StringOf(std::string_view b) {
-  UnicodeString s;
-  for (size_t i = 0; i + 1 < b.size(); i += 2) {
-    const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
-                                             (static_cast<unsigned char>(b[i + 1]) << 8));
-    if (c == 0) break;
-    s.push_back(c);
-  }
+  UnicodeString s = Utf16LEText(b);
+  if (const size_t nul = s.find(u'\0'); nul != s.npos) s.resize(nul);
   return s;
 }
 

@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "deziva27/host/Exceptions.h"
+#include "deziva27/host/RegTypes.h"
 #include "deziva27/host/Strings.h"
 
 namespace dz::detail {
@@ -42,11 +43,8 @@ const int gAtFork = pthread_atfork(nullptr, nullptr, AfterFork);
 // Names are stored as UTF-16LE bytes, exactly as given; the folded form as
 // UTF-16BE, so that byte order is the order of the upper-cased units.
 std::string NameBytes(std::u16string_view s) {
-  std::string out(s.size() * 2, '\0');
-  for (size_t i = 0; i < s.size(); ++i) {
-    out[2 * i] = static_cast<char>(s[i] & 0xFF);
-    out[2 * i + 1] = static_cast<char>(s[i] >> 8);
-  }
+  std::string out;
+  AppendUtf16LE(out, s);
   return out;
 }
 
@@ -62,11 +60,7 @@ std::string FoldBytes(std::u16string_view s) {
 }
 
 UnicodeString NameFrom(const void* p, int bytes) {
-  const auto* b = static_cast<const unsigned char*>(p);
-  UnicodeString s(static_cast<size_t>(bytes) / 2, u'\0');
-  for (size_t i = 0; i < s.size(); ++i)
-    s[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
-  return s;
+  return Utf16LEText(std::string_view(static_cast<const char*>(p), static_cast<size_t>(bytes)));
 }
 
 void CheckKeyName(std::u16string_view name) {

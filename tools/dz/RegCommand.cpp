@@ -65,14 +65,6 @@ const char* TypeName(uint32_t type) {
   }
 }
 
-UnicodeString Utf16Of(std::string_view b) {
-  UnicodeString s;
-  for (size_t i = 0; i + 1 < b.size(); i += 2)
-    s.push_back(static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
-                                      (static_cast<unsigned char>(b[i + 1]) << 8)));
-  return s;
-}
-
 std::string Hex(std::string_view b) {
   static const char digits[] = "0123456789ABCDEF";
   std::string s;
@@ -96,12 +88,12 @@ std::string Shown(const detail::RegValue& v) {
   switch (v.Type) {
     case REG_SZ:
     case REG_EXPAND_SZ: {
-      UnicodeString s = Utf16Of(v.Data);
+      UnicodeString s = Utf16LEText(v.Data);
       if (const size_t nul = s.find(u'\0'); nul != s.npos) s.resize(nul);
       return U8(s);
     }
     case REG_MULTI_SZ: {
-      UnicodeString s = Utf16Of(v.Data);
+      UnicodeString s = Utf16LEText(v.Data);
       while (!s.empty() && s.back() == u'\0') s.pop_back();
       std::string out;
       for (char16_t c : s) out += c == u'\0' ? std::string("\\0") : U8(std::u16string_view(&c, 1));
@@ -160,11 +152,8 @@ int Query(const Args& a) {
 
 std::string StringData(std::u16string_view s) {
   std::string out;
-  for (char16_t c : s) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out + std::string(2, '\0');
+  AppendUtf16LE(out, s);
+  return out.append(2, '\0');
 }
 
 std::string Integer(const std::string& text, int bytes) {
