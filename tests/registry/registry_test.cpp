@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -222,6 +225,30 @@ TEST_F(Registry, AFileThatIsNotAStoreIsRefusedAndLeftAsItWas) {
       EXPECT_FALSE(std::filesystem::exists(c.path + "-wal")) << c.path;
     }
   }
+}
+
+// Root writes anywhere, so the check runs as nobody in a child when the
+// tests run as root.
+TEST_F(Registry, AFolderThatCannotBeWrittenGivesAClearError) {
+  const std::string locked = dir_ + "/locked";
+  ASSERT_EQ(chmod(dir_.c_str(), 0755), 0);  // reachable: only the folder itself refuses
+  ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
+  setenv("DZ_REGISTRY", (locked + "/registry.db").c_str(), 1);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
+    try {
+      TRegistry r;
+      r.OpenKey(u"X", true);
+    } catch (const ERegistryException& e) {
+      _exit(std::string(e.what()).find("Cannot open the registry store") == 0 ? 0 : 3);
+    }
+    _exit(1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(std::filesystem::is_empty(locked));
 }
 
 TEST_F(Registry, IniFileReadsSectionsAsSubKeysAndIntegersFromText) {
