@@ -49,7 +49,7 @@ constinit Unit gUnits[] = {
     {"YScanner",  nullptr,        nullptr,       0},
     {"YLocales",  nullptr,        &YLocalesStop, 0},
     {"YCompress", nullptr,        nullptr,       0},
-    {"YHtmlHlp",  nullptr,        nullptr,       0},
+    {"YHtmlHlp",  nullptr,        &YHtmlHlpStop, 0},
 };
 // clang-format on
 constexpr size_t kUnitCount = sizeof gUnits / sizeof gUnits[0];

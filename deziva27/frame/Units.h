@@ -22,5 +22,6 @@ void YStringsStop();
 void YDattimeStart();
 void YDattimeStop();
 void YLocalesStop();
+void YHtmlHlpStop();
 
 }  // namespace dz::detail

@@ -4,8 +4,12 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "deziva27/host/Strings.h"
@@ -44,6 +48,39 @@ std::string ModulePath(uintptr_t base, bool* isMain = nullptr) {
   if (isMain) *isMain = l.Found && l.Main;
   if (!l.Found) return {};
   return l.Main ? MainProgramPath() : l.Path;
+}
+
+// What LoadLibraryExW loaded and how often. A fixed table that needs no
+// destructor: the units stop (and free their modules) after the program's
+// other static objects may already be gone.
+struct Loaded {
+  HMODULE Module;
+  void* Handle;
+  int Count;
+};
+constinit std::array<Loaded, 64> gLoaded{};
+
+Loaded* FindLoaded(HMODULE m) {
+  if (m == 0) return nullptr;
+  for (Loaded& l : gLoaded)
+    if (l.Count > 0 && l.Module == m) return &l;
+  return nullptr;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+bool IsHtmlHelpControlName(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name == "hhctrl.ocx";
 }
 
 }  // namespace
@@ -100,6 +137,76 @@ DWORD GetModuleFileNameW(HMODULE hModule, char16_t* lpFilename, DWORD nSize) {
   std::copy_n(u.data(), n, lpFilename);
   lpFilename[n] = 0;
   return n < u.size() ? nSize : static_cast<DWORD>(n);
+}
+
+}  // namespace dz
+
+namespace dz {
+
+std::string HtmlHelpControlPath() {
+  constexpr const char* kPlugin = "hhctrl.so";
+  if (const char* env = std::getenv("DZ_HHCTRL_PATH"); env && *env)
+    return IsRegularFile(env) ? std::string(env) : std::string();
+  std::string folders[2];
+  bool isMain = false;
+  const HMODULE lib = LibraryModule();
+  if (lib != 0) {
+    const std::string path = ModulePath(lib, &isMain);
+    if (!path.empty()) folders[0] = FolderOf(path);
+  }
+  if (const std::string exe = MainProgramPath(); !exe.empty()) folders[1] = FolderOf(exe);
+  for (const char* sub : {"/", "/../lib/deziva27/"})
+    for (const std::string& folder : folders) {
+      if (folder.empty()) continue;
+      const std::string candidate = folder + sub + kPlugin;
+      if (IsRegularFile(candidate)) return candidate;
+    }
+  return {};
+}
+
+HMODULE LoadLibraryExW(const char16_t* lpLibFileName, HANDLE hFile, DWORD dwFlags) {
+  if (!lpLibFileName || hFile || dwFlags != 0) return 0;
+  std::string name = Utf16ToUtf8(lpLibFileName);
+  if (name.empty()) return 0;
+  if (IsHtmlHelpControlName(name)) {
+    name = HtmlHelpControlPath();
+    if (name.empty()) return 0;
+  }
+  void* handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return 0;
+  link_map* map = nullptr;
+  if (::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || !map || map->l_addr == 0) {
+    ::dlclose(handle);
+    return 0;
+  }
+  const HMODULE module = static_cast<HMODULE>(map->l_addr);
+  if (Loaded* l = FindLoaded(module)) {
+    // dlopen counted this load too; FreeLibrary gives each back.
+    ++l->Count;
+    return module;
+  }
+  for (Loaded& l : gLoaded)
+    if (l.Count == 0) {
+      l = Loaded{module, handle, 1};
+      return module;
+    }
+  ::dlclose(handle);
+  return 0;
+}
+
+FARPROC GetProcAddress(HMODULE hModule, const char* lpProcName) {
+  Loaded* l = FindLoaded(hModule);
+  if (!l || !lpProcName) return nullptr;
+  void* sym = ::dlsym(l->Handle, lpProcName);
+  return reinterpret_cast<FARPROC>(sym);
+}
+
+bool FreeLibrary(HMODULE hLibModule) {
+  Loaded* l = FindLoaded(hLibModule);
+  if (!l) return false;
+  const bool closed = ::dlclose(l->Handle) == 0;
+  if (--l->Count == 0) *l = Loaded{};
+  return closed;
 }
 
 }  // namespace dz

@@ -1,4 +1,5 @@
-// Stand-in for GetModuleFileNameW, and the module handles it takes.
+// Stand-ins for LoadLibraryExW, GetProcAddress, FreeLibrary and
+// GetModuleFileNameW, and the module handles they take.
 //
 // A module handle is the load address of a loaded object (the main program,
 // a shared library), as dl_iterate_phdr reports it; 0 is the main program.
@@ -9,6 +10,7 @@
 #include "deziva27/frame/Export.h"
 
 #include <cstdint>
+#include <string>
 
 #include "deziva27/platform/Resources.h"
 
@@ -27,5 +29,33 @@ bool IsLibrary();
 // does not fit, as much as fits with a NUL and nSize. 0 for an unknown
 // handle or nSize 0.
 DWORD GetModuleFileNameW(HMODULE hModule, char16_t* lpFilename, DWORD nSize);
+
+using HANDLE = void*;
+using FARPROC = void (*)();
+
+// Loads a shared object with dlopen (RTLD_NOW | RTLD_LOCAL) and returns its
+// module handle (its load address), 0 when it cannot be loaded. Each
+// successful call counts one load, to be undone by one FreeLibrary; loading
+// the same object again gives the same handle. hFile must be null and
+// dwFlags 0 (other values give 0).
+//
+// What differs on Linux: a name with a '/' is a path; "hhctrl.ocx" (any case)
+// names the HTML Help plug-in, "hhctrl.so", looked for as $DZ_HHCTRL_PATH
+// when that is set (and nowhere else then), otherwise beside this library's
+// file, beside the program, and in ../lib/deziva27/ from either; any other
+// name goes to dlopen as it stands (the system's search path).
+HMODULE LoadLibraryExW(const char16_t* lpLibFileName, HANDLE hFile, DWORD dwFlags);
+
+// The address of the exported symbol lpProcName of a module LoadLibraryExW
+// loaded, or null (unknown name, unknown handle, null name).
+FARPROC GetProcAddress(HMODULE hModule, const char* lpProcName);
+
+// Undoes one load of LoadLibraryExW; the object is unloaded with the last.
+// False for a handle that is not loaded, or when dlclose fails.
+bool FreeLibrary(HMODULE hLibModule);
+
+// Where "hhctrl.ocx" would be loaded from now, as a file path; empty when no
+// candidate exists. Mainly for messages and tests.
+std::string HtmlHelpControlPath();
 
 }  // namespace dz
