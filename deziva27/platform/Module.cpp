@@ -155,7 +155,7 @@ std::string HtmlHelpControlPath() {
     if (!path.empty()) folders[0] = FolderOf(path);
   }
   if (const std::string exe = MainProgramPath(); !exe.empty()) folders[1] = FolderOf(exe);
-  for (const char* sub : {"/", "/../lib/deziva27/"})
+  for (const char* sub : {"/", "/deziva27/", "/../lib/deziva27/"})
     for (const std::string& folder : folders) {
       if (folder.empty()) continue;
       const std::string candidate = folder + sub + kPlugin;

@@ -42,7 +42,8 @@ using FARPROC = void (*)();
 // What differs on Linux: a name with a '/' is a path; "hhctrl.ocx" (any case)
 // names the HTML Help plug-in, "hhctrl.so", looked for as $DZ_HHCTRL_PATH
 // when that is set (and nowhere else then), otherwise beside this library's
-// file, beside the program, and in ../lib/deziva27/ from either; any other
+// file, beside the program, and in deziva27/ and ../lib/deziva27/ from
+// either (where an install puts it); any other
 // name goes to dlopen as it stands (the system's search path).
 HMODULE LoadLibraryExW(const char16_t* lpLibFileName, HANDLE hFile, DWORD dwFlags);
 

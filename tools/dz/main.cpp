@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     return kUsage;
   }
   std::string name = argv[1];
-  if (name == "--help" || name == "-h" || name == "help") {
+  if (name == "--help" || name == "-h" || (name == "help" && argc == 2)) {
     PrintUsage(stdout);
     return kOk;
   }

@@ -1,0 +1,92 @@
+// A compiled HTML Help file read with chmlib, and its pages copied out into
+// a folder where a browser can show them.
+//
+// Names inside a CHM file are outside data. Every name is normalised here
+// (slashes and backslashes split it, "." parts go, ".." climbs within the
+// file and a name that climbs out of it is refused) before it is looked up or
+// written, and files are created relative to the target folder's descriptor
+// with O_NOFOLLOW | O_EXCL, so nothing is written outside that folder.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct chmFile;
+
+namespace dz::hhctrl {
+
+// A normalised name inside the file: its parts, never empty, ".", ".." or
+// longer than a file-name part may be.
+using ChmName = std::vector<std::string>;
+
+// name read relative to the folder base (a ChmName of a folder), as a link
+// in a page is: a leading '/' starts from the root; "#..." and "?..." are
+// cut. Empty when it names nothing or climbs out of the root.
+std::optional<ChmName> ResolveName(const ChmName& base, std::string_view name);
+
+// "/a/b.htm" for {"a", "b.htm"}.
+std::string ObjectPath(const ChmName& name);
+
+// The links a page or style sheet names (href=, src=, url(...)), as written,
+// without those that carry a scheme ("http:", "mailto:", "ms-its:").
+std::vector<std::string> LinksIn(std::string_view text);
+
+// One entry of a table of contents or an index, nested by depth (0 = top).
+struct SitemapEntry {
+  int Depth = 0;
+  std::string Name;   // as written in the sitemap (HTML text)
+  std::string Local;  // the page, as written
+};
+std::vector<SitemapEntry> ParseSitemap(std::string_view html);
+
+class ChmBook {
+ public:
+  // Null when the file cannot be opened as a CHM file.
+  static std::unique_ptr<ChmBook> Open(const std::string& path);
+  ~ChmBook();
+  ChmBook(const ChmBook&) = delete;
+  ChmBook& operator=(const ChmBook&) = delete;
+
+  // The object's bytes; nullopt when it is missing, unreadable or larger than
+  // the limit on one page.
+  std::optional<std::string> Read(const ChmName& name);
+  bool Exists(const ChmName& name);
+
+  // From #SYSTEM: the default topic, the contents file (.hhc) and the index
+  // file (.hhk); the latter two are looked for by extension when #SYSTEM
+  // names none.
+  std::optional<ChmName> DefaultTopic();
+  std::optional<ChmName> ContentsFile();
+  std::optional<ChmName> IndexFile();
+
+  // The page a context number maps to (#IVB and #STRINGS); nullopt when the
+  // number is not mapped or the page is missing.
+  std::optional<ChmName> ContextTopic(uint32_t id);
+
+  // Copies the pages into folder (a descriptor of a folder), each with
+  // what it links to, page by page, within the limits on count and size.
+  // Returns false when a start page cannot be read or written.
+  bool Extract(int folder, const std::vector<ChmName>& pages);
+
+ private:
+  explicit ChmBook(chmFile* file) : FFile(file) {}
+  std::optional<std::string> SystemEntry(uint16_t code);
+  std::optional<ChmName> FindByExtension(std::string_view ext);
+
+  chmFile* FFile;
+};
+
+// Writes bytes to name under folder, making the folders on the way (0700;
+// files 0600). False when a part cannot be made (an existing file in the
+// way, an existing file of that name).
+bool WriteUnder(int folder, const ChmName& name, std::string_view bytes);
+
+// A generated page that lists the entries as nested links into prefix/.
+std::string SitemapPage(const std::string& title, const std::vector<SitemapEntry>& entries,
+                        const ChmName& base, const std::string& prefix);
+
+}  // namespace dz::hhctrl
