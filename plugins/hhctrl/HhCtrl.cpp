@@ -51,7 +51,10 @@ struct Session {
     Folder.clear();
   }
   bool Ensure() {
-    if (!Folder.empty()) return true;
+    struct stat st {};
+    // A cleaner of /tmp may have taken the folder since the last page.
+    if (!Folder.empty() && ::lstat(Folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    Folder.clear();
     const char* tmp = std::getenv("TMPDIR");
     std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/dz-help-XXXXXX";
     if (!::mkdtemp(tmpl.data())) return false;
@@ -207,14 +210,14 @@ void* Show(const std::string& fileName, unsigned command, uintptr_t data,
   if (ok && topic) {
     page = subPath + ObjectPath(*topic);
   } else if (ok) {
+    // Beside the sub-folder rather than in it, so that no page of the file
+    // can have its name.
     const bool toc = command == kDisplayToc;
-    const std::string html =
-        SitemapPage(toc ? "Contents" : "Index", entries, {}, ".");
-    const ChmName generated{toc ? "#contents.html" : "#index.html"};
-    // '#' cannot begin a page name that a link reaches, so the generated
-    // page never collides with one of the file's own.
-    ok = WriteUnder(folder, generated, html);
-    page = subPath + "/" + generated.back();
+    const std::string html = SitemapPage(toc ? "Contents" : "Index", entries, {}, sub);
+    page = gSession.Folder + "/" + sub + (toc ? "-contents.html" : "-index.html");
+    const int fd = ::open(page.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    ok = fd >= 0 && ::write(fd, html.data(), html.size()) == static_cast<ssize_t>(html.size());
+    if (fd >= 0 && ::close(fd) != 0) ok = false;
   }
   ::close(folder);
   if (!ok || !OpenInBrowser(page)) return nullptr;

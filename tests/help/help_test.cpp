@@ -1,0 +1,375 @@
+// YHtmlHlp over the hhctrl plug-in: real CHM files made by chmcmd, a stand-in
+// xdg-open, the counted load and unload, and damaged or hostile files.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "deziva27/frame/Deziva27.h"
+#include "deziva27/help/YHtmlHlp.h"
+#include "deziva27/host/Strings.h"
+#include "deziva27/platform/Module.h"
+#include "tests/help/HelpFixtures.h"
+
+namespace dz {
+namespace {
+
+using test::fs::path;
+namespace fs = test::fs;
+
+std::string PluginPath() {
+  const char* p = std::getenv("DZ_HHCTRL_PATH");
+  return p ? p : "";
+}
+
+bool PluginLoaded(const std::string& file) {
+  void* h = ::dlopen(file.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (h) ::dlclose(h);
+  return h != nullptr;
+}
+
+// Unloads the control as the library's unload does, and starts again.
+void RestartUnits() {
+  Finalize();
+  Initialize();
+}
+
+class Help : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char tmpl[] = "/tmp/dz-help-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    Scratch = tmpl;
+    fs::create_directories(Scratch / "tmp");
+    ::setenv("TMPDIR", (Scratch / "tmp").c_str(), 1);
+    Opener.Install(Scratch);
+    Opened = 0;
+    if (test::HaveProgram("chmcmd")) Book = test::CompileBook(Scratch / "book", test::SampleBook(), "book.chm");
+  }
+  static void TearDownTestSuite() {
+    RestartUnits();
+    Opener.Remove();
+    ::unsetenv("TMPDIR");
+    fs::remove_all(Scratch);
+  }
+  void SetUp() override {
+    if (PluginPath().empty()) GTEST_SKIP() << "DZ_HHCTRL_PATH does not name the hhctrl plug-in";
+    if (!test::HaveProgram("chmcmd")) GTEST_SKIP() << "chmcmd (fp-utils) is not installed";
+    if (!test::HaveProgram("setsid")) GTEST_SKIP() << "setsid (util-linux) is not installed";
+    ASSERT_FALSE(Book.empty()) << test::Slurp(Scratch / "book" / "chmcmd.log");
+  }
+
+  // Shows target and returns the page the opener was given ("" when none).
+  std::string Shown(const std::string& target, uint32_t command = HH_DISPLAY_TOPIC,
+                    uint32_t data = 0) {
+    if (OpenHtmlHelp(Utf8ToUtf16(target), command, data) == 0) return "";
+    const auto lines = Opener.WaitForLines(++Opened);
+    return lines.size() >= Opened ? lines[Opened - 1] : "<no record>";
+  }
+  std::string Source(const std::string& name) {
+    return test::Slurp(Book.parent_path() / name);
+  }
+
+  static inline path Scratch, Book;
+  static inline test::FakeOpener Opener;
+  static inline size_t Opened = 0;
+};
+
+TEST_F(Help, TopicsAreCopiedOutAndOpened) {
+  const std::string chm = Book.string();
+  struct Case {
+    std::string Target;
+    uint32_t Command, Data;
+    std::string Page;
+  } cases[] = {
+      {chm, HH_DISPLAY_TOPIC, 0, "index.htm"},
+      {chm + "::/sub/page2.htm", HH_DISPLAY_TOPIC, 0, "sub/page2.htm"},
+      {chm + "::sub\\deep\\page3.htm>main", HH_DISPLAY_TOPIC, 0, "sub/deep/page3.htm"},
+      {chm + "::/sub/./deep/../page2.htm#top", HH_DISPLAY_TOPIC, 0, "sub/page2.htm"},
+      {chm, HH_HELP_CONTEXT, 100, "index.htm"},
+      {chm, HH_HELP_CONTEXT, 300, "sub/deep/page3.htm"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Target + " command " + std::to_string(c.Command));
+    const std::string page = Shown(c.Target, c.Command, c.Data);
+    ASSERT_TRUE(page.ends_with("/" + c.Page)) << page;
+    EXPECT_EQ(test::Slurp(page), Source(c.Page));
+    EXPECT_EQ(fs::status(path(page).parent_path()).permissions() & fs::perms::others_all,
+              fs::perms::none);
+  }
+}
+
+TEST_F(Help, WhatTheTopicLinksToComesAlong) {
+  const std::string page = Shown(Book.string());
+  ASSERT_FALSE(page.empty());
+  const path sub = path(page).parent_path();
+  for (const char* name : {"sub/page2.htm", "sub/deep/page3.htm", "sub/style.css", "img.png"})
+    EXPECT_EQ(test::Slurp(sub / name), Source(name)) << name;
+  for (const char* name : {"unlinked.htm", "toc.hhc", "#SYSTEM"})
+    EXPECT_FALSE(fs::exists(sub / name)) << name;
+  const path folder = sub.parent_path();
+  EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(folder.parent_path(), Scratch / "tmp");
+}
+
+TEST_F(Help, ContentsAndIndexAreListedAsLinks) {
+  const std::string toc = Shown(Book.string(), HH_DISPLAY_TOC);
+  ASSERT_TRUE(toc.ends_with("-contents.html")) << toc;
+  const std::string n = path(toc).filename().string().substr(0, toc.size() - toc.rfind('/') - 15);
+  const std::string html = test::Slurp(toc);
+  EXPECT_NE(html.find("<ul>\n<li><a href=\"" + n + "/index.htm\">Intro</a></li>\n<ul>\n"
+                      "<li><a href=\"" + n + "/sub/page2.htm\">Page &amp; two</a></li>\n</ul>\n</ul>"),
+            std::string::npos)
+      << html;
+  EXPECT_EQ(test::Slurp(path(toc).parent_path() / n / "sub/page2.htm"), Source("sub/page2.htm"));
+
+  const std::string index = Shown(Book.string(), HH_DISPLAY_INDEX);
+  ASSERT_TRUE(index.ends_with("-index.html")) << index;
+  const std::string m = path(index).filename().string();
+  const std::string idx = test::Slurp(index);
+  EXPECT_NE(idx.find("/sub/deep/page3.htm\">alpha</a>"), std::string::npos) << idx;
+  EXPECT_TRUE(fs::exists(path(index).parent_path() / m.substr(0, m.find('-')) / "sub/deep/page3.htm"));
+}
+
+TEST_F(Help, WhatCannotBeShownAnswersZero) {
+  const std::string chm = Book.string();
+  struct Case {
+    std::string Target;
+    uint32_t Command, Data;
+  } cases[] = {
+      {chm + "::/missing.htm", HH_DISPLAY_TOPIC, 0},
+      {chm + "::/../index.htm", HH_DISPLAY_TOPIC, 0},
+      {chm + "::/", HH_DISPLAY_TOPIC, 0},
+      {chm, HH_HELP_CONTEXT, 7},
+      {chm, HH_DISPLAY_SEARCH, 0},
+      {(Scratch / "nowhere.chm").string(), HH_DISPLAY_TOPIC, 0},
+      {(Scratch / "book" / "index.htm").string(), HH_DISPLAY_TOPIC, 0},
+      {"", HH_DISPLAY_TOPIC, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(c.Target), c.Command, c.Data), 0) << c.Target;
+  // Nothing was handed to the opener: the next record is the next page.
+  EXPECT_TRUE(Shown(chm + "::/sub/page2.htm").ends_with("/sub/page2.htm"));
+  EXPECT_EQ(Opener.Lines().size(), Opened);
+}
+
+TEST_F(Help, DamagedFilesAnswerZero) {
+  const std::string good = test::Slurp(Book);
+  auto overwrite = [&](size_t at, size_t n, char with) {
+    std::string b = good;
+    for (size_t i = at; i < at + n && i < b.size(); ++i) b[i] = with;
+    return b;
+  };
+  const size_t pmgl = good.find("PMGL"), lzxc = good.find("LZXC");
+  ASSERT_NE(pmgl, std::string::npos);
+  ASSERT_NE(lzxc, std::string::npos);
+  const std::pair<const char*, std::string> damaged[] = {
+      {"empty", ""},
+      {"ten bytes", good.substr(0, 10)},
+      {"header only", good.substr(0, 0x60)},
+      {"cut in the directory", good.substr(0, pmgl + 100)},
+      {"cut in half", good.substr(0, good.size() / 2)},
+      {"last byte cut", good.substr(0, good.size() - 1)},
+      {"magic overwritten", overwrite(0, 4, 'X')},
+      {"header overwritten", overwrite(8, 0x58, '\xff')},
+      {"directory overwritten", overwrite(pmgl, 512, '\xff')},
+      {"directory zeroed", overwrite(pmgl + 20, 400, '\0')},
+      {"compression control overwritten", overwrite(lzxc - 4, 28, '\x7f')},
+  };
+  for (const auto& [what, bytes] : damaged) {
+    const path file = Scratch / "damaged.chm";
+    test::Spit(file, bytes);
+    for (uint32_t command : {HH_DISPLAY_TOPIC, HH_DISPLAY_TOC, HH_DISPLAY_INDEX, HH_HELP_CONTEXT})
+      EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(file.string()), command,
+                             command == HH_HELP_CONTEXT ? 100 : 0),
+                0)
+          << what << " " << command;
+  }
+  EXPECT_TRUE(Shown(Book.string()).ends_with("/index.htm"));
+  EXPECT_EQ(Opener.Lines().size(), Opened);
+}
+
+TEST_F(Help, NamesThatClimbOutStayInside) {
+  test::BookSource b;
+  b.Files = {
+      {"index.htm",
+       "<a href=\"../../escape.htm\">1</a><a href=\"..\\..\\escape.htm\">2</a>"
+       "<a href=\"/../escape.htm\">3</a><a href=\"%2e%2e/%2e%2e/escape.htm\">4</a>"
+       "<a href=\"sub/../../escape.htm\">5</a><a href=\"../zz/evil.htm\">6</a>"
+       "<a href=\"/tmp/abs.htm\">7</a><img src=\"zz/evil.htm\">\n"},
+      {"escape.htm", "not to be copied\n"},
+      {"tmp/abs.htm", "inside\n"},
+      {"zz/evil.htm", "renamed\n"},
+  };
+  b.Project = "[OPTIONS]\nCompiled file=esc.chm\nDefault topic=index.htm\n\n[FILES]\n"
+              "index.htm\nescape.htm\ntmp/abs.htm\nzz/evil.htm\n";
+  path chm = test::CompileBook(Scratch / "esc", b, "esc.chm");
+  ASSERT_FALSE(chm.empty());
+  // A name in the file's directory that climbs: "/zz/evil.htm" becomes
+  // "/../evil.htm", the same length, so the directory stays readable.
+  std::string bytes = test::Slurp(chm);
+  const size_t at = bytes.find("/zz/evil.htm");
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, 12, "/../evil.htm");
+  test::Spit(chm, bytes);
+  if (HtmlHelp) HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);  // a fresh private folder
+
+  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::/../evil.htm"), HH_DISPLAY_TOPIC, 0), 0);
+  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::../../escape.htm"), HH_DISPLAY_TOPIC, 0), 0);
+  const std::string page = Shown(chm.string());
+  ASSERT_TRUE(page.ends_with("/index.htm")) << page;
+  const path sub = path(page).parent_path();
+  EXPECT_EQ(test::Slurp(sub / "tmp/abs.htm"), "inside\n");
+  // Everything written is in the private folder, and nothing climbed.
+  std::vector<std::string> written;
+  for (const auto& e : fs::recursive_directory_iterator(Scratch / "tmp"))
+    if (e.is_regular_file()) written.push_back(fs::relative(e.path(), sub).string());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"index.htm", "tmp/abs.htm"}));
+  EXPECT_FALSE(fs::exists(Scratch / "escape.htm"));
+  EXPECT_FALSE(fs::exists(Scratch / "evil.htm"));
+}
+
+TEST_F(Help, EntryPointsTakeTopicsOfTheirWidth) {
+  ASSERT_NE(Shown(Book.string()), "");  // loads the control
+  ASSERT_NE(HtmlHelpA, nullptr);
+  ASSERT_EQ(HtmlHelp, HtmlHelpW);
+  EXPECT_NE(HtmlHelpA(nullptr, (Book.string() + "::/sub/page2.htm").c_str(), HH_DISPLAY_TOPIC, 0),
+            nullptr);
+  EXPECT_TRUE(Opener.WaitForLines(++Opened).back().ends_with("/sub/page2.htm"));
+  const std::u16string file = Utf8ToUtf16(Book.string());
+  const char16_t* topic = u"sub/deep/page3.htm";
+  EXPECT_NE(HtmlHelpW(nullptr, file.c_str(), HH_DISPLAY_TOPIC, reinterpret_cast<uintptr_t>(topic)),
+            nullptr);
+  EXPECT_TRUE(Opener.WaitForLines(++Opened).back().ends_with("/sub/deep/page3.htm"));
+}
+
+TEST_F(Help, CloseAllRemovesThePages) {
+  const std::string page = Shown(Book.string());
+  ASSERT_FALSE(page.empty());
+  const path folder = path(page).parent_path().parent_path();
+  ASSERT_TRUE(fs::exists(folder));
+  EXPECT_EQ(HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0), nullptr);
+  EXPECT_FALSE(fs::exists(folder));
+  const std::string again = Shown(Book.string());
+  ASSERT_FALSE(again.empty());
+  EXPECT_EQ(test::Slurp(again), Source("index.htm"));
+}
+
+TEST_F(Help, ControlIsLoadedOnceAndFreedAtStop) {
+  RestartUnits();
+  const std::string plugin = PluginPath();
+  EXPECT_EQ(HtmlHelp, nullptr);
+  EXPECT_FALSE(PluginLoaded(plugin));
+  const std::string page = Shown(Book.string());
+  ASSERT_FALSE(page.empty());
+  EXPECT_TRUE(PluginLoaded(plugin));
+  const path folder = path(page).parent_path().parent_path();
+
+  // The second call must not look for the control again: with nothing to
+  // find, it still works.
+  ::setenv("DZ_HHCTRL_PATH", (Scratch / "absent.so").c_str(), 1);
+  const bool second = !Shown(Book.string() + "::/sub/page2.htm").empty();
+  ::setenv("DZ_HHCTRL_PATH", plugin.c_str(), 1);
+  EXPECT_TRUE(second);
+
+  Finalize();
+  EXPECT_EQ(HtmlHelp, nullptr);
+  EXPECT_EQ(HtmlHelpA, nullptr);
+  EXPECT_EQ(HtmlHelpW, nullptr);
+  EXPECT_FALSE(PluginLoaded(plugin));
+  EXPECT_FALSE(fs::exists(folder));
+  Initialize();
+}
+
+TEST_F(Help, AbsentControlRaisesEachTimeUntilItIsThere) {
+  RestartUnits();
+  const std::string plugin = PluginPath();
+  struct Restore {
+    std::string Path;
+    ~Restore() { ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1); }
+  } restore{plugin};
+  // Missing altogether, or a library without the two entry points.
+  for (const std::string& stand : {(Scratch / "absent.so").string(), std::string("libchm.so.1")}) {
+    std::string where = stand;
+    if (stand.find('/') == std::string::npos) {
+      void* h = ::dlopen(stand.c_str(), RTLD_NOW);
+      ASSERT_NE(h, nullptr);
+      Dl_info info{};
+      ::dladdr(::dlsym(h, "chm_open"), &info);
+      where = info.dli_fname;
+      ::dlclose(h);
+    }
+    ::setenv("DZ_HHCTRL_PATH", where.c_str(), 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      try {
+        OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0);
+        ADD_FAILURE() << "no exception with " << where;
+      } catch (const EHtmlHelpError& e) {
+        EXPECT_STREQ(e.what(), "Can't load Library 'hhctrl.ocx'");
+      }
+      EXPECT_EQ(HtmlHelp, nullptr);
+      EXPECT_EQ(HtmlHelpA, nullptr);
+    }
+  }
+  ::setenv("DZ_HHCTRL_PATH", plugin.c_str(), 1);
+  EXPECT_TRUE(Shown(Book.string()).ends_with("/index.htm"));
+}
+
+TEST_F(Help, WinHelpHandsTheFileToTheDesktop) {
+  const path file = Scratch / "old.hlp";
+  test::Spit(file, "?_\x03\0not really WinHelp");
+  EXPECT_NE(OpenWinHelp(Utf8ToUtf16(file.string()), 1, 42), 0);
+  const auto lines = Opener.WaitForLines(++Opened);
+  ASSERT_EQ(lines.size(), Opened);
+  EXPECT_EQ(lines.back(), file.string());
+  EXPECT_EQ(OpenWinHelp(Utf8ToUtf16((Scratch / "none.hlp").string()), 3, 0), 0);
+  EXPECT_EQ(OpenWinHelp(Utf8ToUtf16(Scratch.string()), 3, 0), 0);
+  EXPECT_EQ(OpenWinHelp(u"", 3, 0), 0);
+  const std::string saved = std::getenv("PATH");
+  ::setenv("PATH", (Scratch / "empty").c_str(), 1);
+  EXPECT_EQ(OpenWinHelp(Utf8ToUtf16(file.string()), 3, 0), 0);
+  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
+  ::setenv("PATH", saved.c_str(), 1);
+}
+
+TEST(Modules, LoadCountsAndRefusals) {
+  struct Refused {
+    const char16_t* Name;
+    void* File;
+    uint32_t Flags;
+  } refused[] = {
+      {u"/nonexistent/lib.so", nullptr, 0},
+      {u"", nullptr, 0},
+      {nullptr, nullptr, 0},
+      {u"libm.so.6", nullptr, 8},
+      {u"libm.so.6", reinterpret_cast<void*>(1), 0},
+  };
+  for (const Refused& r : refused) EXPECT_EQ(LoadLibraryExW(r.Name, r.File, r.Flags), 0u);
+
+  const HMODULE a = LoadLibraryExW(u"libz.so.1", nullptr, 0);
+  if (a == 0) GTEST_SKIP() << "libz.so.1 is not installed";
+  const HMODULE b = LoadLibraryExW(u"libz.so.1", nullptr, 0);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(GetProcAddress(a, "zlibVersion"), nullptr);
+  EXPECT_EQ(GetProcAddress(a, "no_such_symbol_here"), nullptr);
+  EXPECT_EQ(GetProcAddress(a, nullptr), nullptr);
+  EXPECT_EQ(GetProcAddress(a + 1, "zlibVersion"), nullptr);
+  char16_t name[512];
+  ASSERT_GT(GetModuleFileNameW(a, name, 512), 0u);
+  EXPECT_NE(Utf16ToUtf8(name).find("libz.so"), std::string::npos);
+  EXPECT_TRUE(FreeLibrary(a));
+  EXPECT_NE(GetProcAddress(a, "zlibVersion"), nullptr);  // one load is still out
+  EXPECT_TRUE(FreeLibrary(b));
+  EXPECT_EQ(GetProcAddress(a, "zlibVersion"), nullptr);
+  EXPECT_FALSE(FreeLibrary(a));
+  EXPECT_FALSE(FreeLibrary(0));
+}
+
+}  // namespace
+}  // namespace dz
