@@ -13,7 +13,8 @@ JOBS=${JOBS:-$(nproc)}
 
 need_packages() {  # extra packages...
   local pkgs=(build-essential cmake ninja-build pkg-config libicu-dev libsqlite3-dev
-              libgtest-dev libgmock-dev dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 "$@")
+              libgtest-dev libgmock-dev dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+              libchm-dev fp-utils "$@")
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
