@@ -165,6 +165,99 @@ void ForEachTag(std::string_view html, F onTag) {
   }
 }
 
+// chmlib divides by the LZX window size it reads from the compression
+// control data, and does so even when that data is short or fails its own
+// checks: a damaged file would stop the process with SIGFPE. The control
+// data is therefore looked up here as chmlib looks it up (every directory
+// page the file could be read as) and checked as chmlib checks it, and a
+// file whose control data chmlib would trip over is not handed to it.
+class RawFile {
+ public:
+  explicit RawFile(const std::string& path) : FFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    struct stat st {};
+    if (FFd >= 0 && ::fstat(FFd, &st) == 0) FSize = static_cast<uint64_t>(st.st_size);
+  }
+  ~RawFile() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  bool Ok() const { return FFd >= 0; }
+  uint64_t Size() const { return FSize; }
+  bool Read(uint64_t at, size_t n, std::string& out) const {
+    out.assign(n, '\0');
+    if (at > FSize || n > FSize - at) return false;
+    return ::pread(FFd, out.data(), n, static_cast<off_t>(at)) == static_cast<ssize_t>(n);
+  }
+
+ private:
+  int FFd;
+  uint64_t FSize = 0;
+};
+
+uint64_t Le64(const std::string& b, size_t at) {
+  return Le32(b, at) | static_cast<uint64_t>(Le32(b, at + 4)) << 32;
+}
+
+bool EncInt(const std::string& b, size_t& at, size_t end, uint64_t& v) {
+  v = 0;
+  for (int i = 0; i < 10 && at < end; ++i) {
+    const uint8_t c = static_cast<uint8_t>(b[at++]);
+    v = v << 7 | (c & 0x7f);
+    if (!(c & 0x80)) return true;
+  }
+  return false;
+}
+
+bool ControlDataIsSafe(const std::string& path) {
+  static constexpr std::string_view kControl = "::DataSpace/Storage/MSCompressed/ControlData";
+  RawFile f(path);
+  std::string itsf, itsp;
+  if (!f.Ok() || !f.Read(0, 0x60, itsf) || itsf.compare(0, 4, "ITSF") != 0)
+    return true;  // chmlib refuses it before it gets that far
+  const uint32_t version = Le32(itsf, 4);
+  const uint64_t dirStart = Le64(itsf, 0x48), dirLen = Le64(itsf, 0x50);
+  const uint64_t dataOffset = version >= 3 ? Le64(itsf, 0x58) : dirStart + dirLen;
+  if (!f.Read(dirStart, 0x54, itsp) || itsp.compare(0, 4, "ITSP") != 0) return true;
+  const uint64_t dirOffset = dirStart + Le32(itsp, 8);
+  const uint32_t blockLen = Le32(itsp, 0x10);
+  if (blockLen < 0x14) return false;
+  // chmlib reads a page at dirOffset + page * blockLen for any page number
+  // the index gives it, so every such place in the file counts.
+  std::string page;
+  for (uint64_t at = dirOffset % blockLen; at + blockLen <= f.Size(); at += blockLen) {
+    if (!f.Read(at, blockLen, page) || page.compare(0, 4, "PMGL") != 0) continue;
+    const uint32_t freeSpace = Le32(page, 4);
+    if (freeSpace > blockLen) continue;
+    const size_t end = blockLen - freeSpace;
+    size_t pos = 0x14;
+    while (pos < end) {
+      uint64_t nameLen, space, start, length;
+      if (!EncInt(page, pos, end, nameLen) || nameLen > end - pos) break;
+      const std::string_view name(page.data() + pos, static_cast<size_t>(nameLen));
+      pos += static_cast<size_t>(nameLen);
+      if (!EncInt(page, pos, end, space) || !EncInt(page, pos, end, start) ||
+          !EncInt(page, pos, end, length))
+        break;
+      if (name.size() != kControl.size()) continue;
+      bool same = true;
+      for (size_t i = 0; i < name.size() && same; ++i) same = Lower(name[i]) == Lower(kControl[i]);
+      if (!same) continue;
+      std::string data;
+      if (space != 0 || length < 0x18 || length > 4096 || dataOffset + start < dataOffset ||
+          !f.Read(dataOffset + start, static_cast<size_t>(length), data))
+        return false;
+      uint32_t reset = Le32(data, 0x0c), window = Le32(data, 0x10);
+      if (Le32(data, 8) == 2) {
+        reset *= 0x8000;
+        window *= 0x8000;
+      }
+      if (data.compare(4, 4, "LZXC") != 0 || window <= 1 || reset == 0 ||
+          reset % (window / 2) != 0)
+        return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<ChmName> ResolveName(const ChmName& base, std::string_view name) {
@@ -338,6 +431,7 @@ bool WriteUnder(int folder, const ChmName& name, std::string_view bytes) {
 }
 
 std::unique_ptr<ChmBook> ChmBook::Open(const std::string& path) {
+  if (!ControlDataIsSafe(path)) return nullptr;
   chmFile* f = chm_open(path.c_str());
   if (!f) return nullptr;
   return std::unique_ptr<ChmBook>(new ChmBook(f));

@@ -181,7 +181,12 @@ TEST_F(Help, DamagedFilesAnswerZero) {
       {"directory zeroed", overwrite(pmgl + 20, 400, '\0')},
       {"compression control overwritten", overwrite(lzxc - 4, 28, '\x7f')},
   };
-  for (const auto& [what, bytes] : damaged) {
+  std::vector<std::pair<std::string, std::string>> all(std::begin(damaged), std::end(damaged));
+  // Found by the fuzzer: control data that made chmlib divide by zero.
+  if (const char* data = std::getenv("DZ_TEST_DATA"))
+    all.emplace_back("bad control data", test::Slurp(path(data) / "bad-control-data.chm"));
+  ASSERT_GT(all.back().second.size(), 1000u);
+  for (const auto& [what, bytes] : all) {
     const path file = Scratch / "damaged.chm";
     test::Spit(file, bytes);
     for (uint32_t command : {HH_DISPLAY_TOPIC, HH_DISPLAY_TOC, HH_DISPLAY_INDEX, HH_HELP_CONTEXT})
