@@ -170,7 +170,8 @@ void ForEachTag(std::string_view html, F onTag) {
 // checks: a damaged file would stop the process with SIGFPE. The control
 // data is therefore looked up here as chmlib looks it up (every directory
 // page the file could be read as) and checked as chmlib checks it, and a
-// file whose control data chmlib would trip over is not handed to it.
+// file whose control data chmlib would trip over is not handed to it. The
+// same holds for the block length of the LZX reset table.
 class RawFile {
  public:
   explicit RawFile(const std::string& path) : FFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
@@ -209,6 +210,9 @@ bool EncInt(const std::string& b, size_t& at, size_t end, uint64_t& v) {
 
 bool ControlDataIsSafe(const std::string& path) {
   static constexpr std::string_view kControl = "::DataSpace/Storage/MSCompressed/ControlData";
+  static constexpr std::string_view kReset =
+      "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/"
+      "InstanceData/ResetTable";
   RawFile f(path);
   std::string itsf, itsp;
   if (!f.Ok() || !f.Read(0, 0x60, itsf) || itsf.compare(0, 4, "ITSF") != 0)
@@ -237,14 +241,24 @@ bool ControlDataIsSafe(const std::string& path) {
       if (!EncInt(page, pos, end, space) || !EncInt(page, pos, end, start) ||
           !EncInt(page, pos, end, length))
         break;
-      if (name.size() != kControl.size()) continue;
-      bool same = true;
-      for (size_t i = 0; i < name.size() && same; ++i) same = Lower(name[i]) == Lower(kControl[i]);
-      if (!same) continue;
+      auto named = [&](std::string_view want) {
+        if (name.size() != want.size()) return false;
+        for (size_t i = 0; i < name.size(); ++i)
+          if (Lower(name[i]) != Lower(want[i])) return false;
+        return true;
+      };
+      const bool control = named(kControl);
+      if (!control && !named(kReset)) continue;
       std::string data;
-      if (space != 0 || length < 0x18 || length > 4096 || dataOffset + start < dataOffset ||
+      if (space != 0 || length < (control ? 0x18u : 0x28u) || length > 4096 ||
+          dataOffset + start < dataOffset ||
           !f.Read(dataOffset + start, static_cast<size_t>(length), data))
         return false;
+      // ... and it divides by the reset table's block length.
+      if (!control) {
+        if (Le64(data, 0x20) == 0) return false;
+        continue;
+      }
       uint32_t reset = Le32(data, 0x0c), window = Le32(data, 0x10);
       if (Le32(data, 8) == 2) {
         reset *= 0x8000;
