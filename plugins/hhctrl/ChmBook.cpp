@@ -223,7 +223,8 @@ bool ControlDataIsSafe(const std::string& path) {
   if (!f.Read(dirStart, 0x54, itsp) || itsp.compare(0, 4, "ITSP") != 0) return true;
   const uint64_t dirOffset = dirStart + Le32(itsp, 8);
   const uint32_t blockLen = Le32(itsp, 0x10);
-  if (blockLen < 0x14) return false;
+  // chmlib allocates a directory page of this size on every look-up.
+  if (blockLen < 0x14 || blockLen > (1u << 20)) return false;
   // chmlib reads a page at dirOffset + page * blockLen for any page number
   // the index gives it, so every such place in the file counts.
   std::string page;
