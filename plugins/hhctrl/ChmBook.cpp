@@ -268,6 +268,9 @@ bool ControlDataIsSafe(const std::string& path) {
       if (data.compare(4, 4, "LZXC") != 0 || window <= 1 || reset == 0 ||
           reset % (window / 2) != 0)
         return false;
+      // Nor can it decode with a window LZX does not have (2^15 to 2^21
+      // bytes): it goes on with no decoder at all.
+      if ((window & (window - 1)) != 0 || window < 0x8000 || window > 0x200000) return false;
     }
   }
   return true;

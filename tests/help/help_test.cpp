@@ -183,7 +183,7 @@ TEST_F(Help, DamagedFilesAnswerZero) {
   };
   std::vector<std::pair<std::string, std::string>> all(std::begin(damaged), std::end(damaged));
   // Found by the fuzzer: what made chmlib divide by zero.
-  for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm"}) {
+  for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm", "bad-window-size.chm"}) {
     all.emplace_back(name, test::Slurp(path(__FILE__).parent_path() / "data" / name));
     ASSERT_GT(all.back().second.size(), 1000u) << name;
   }
