@@ -189,7 +189,7 @@ TEST_F(Help, DamagedFilesAnswerZero) {
   }
   for (const auto& [what, bytes] : all) {
     const path file = Scratch / "damaged.chm";
-    test::Spit(file, bytes);
+    test::WriteFile(file, bytes);
     for (uint32_t command : {HH_DISPLAY_TOPIC, HH_DISPLAY_TOC, HH_DISPLAY_INDEX, HH_HELP_CONTEXT})
       EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(file.string()), command,
                              command == HH_HELP_CONTEXT ? 100 : 0),
@@ -222,7 +222,7 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
   const size_t at = bytes.find("/zz/evil.htm");
   ASSERT_NE(at, std::string::npos);
   bytes.replace(at, 12, "/../evil.htm");
-  test::Spit(chm, bytes);
+  test::WriteFile(chm, bytes);
   if (HtmlHelp) HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);  // a fresh private folder
 
   EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::/../evil.htm"), HH_DISPLAY_TOPIC, 0), 0);
@@ -329,7 +329,7 @@ TEST_F(Help, AbsentControlRaisesEachTimeUntilItIsThere) {
 
 TEST_F(Help, WinHelpHandsTheFileToTheDesktop) {
   const path file = Scratch / "old.hlp";
-  test::Spit(file, "?_\x03\0not really WinHelp");
+  test::WriteFile(file, "?_\x03\0not really WinHelp");
   EXPECT_NE(OpenWinHelp(Utf8ToUtf16(file.string()), 1, 42), 0);
   const auto lines = Opener.WaitForLines(++Opened);
   ASSERT_EQ(lines.size(), Opened);
