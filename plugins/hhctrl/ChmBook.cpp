@@ -257,7 +257,8 @@ bool ControlDataIsSafe(const std::string& path) {
         return false;
       // ... and it divides by the reset table's block length.
       if (!control) {
-        if (Le64(data, 0x20) == 0) return false;
+        // (and allocates a buffer of it for every block it decodes)
+        if (Le64(data, 0x20) == 0 || Le64(data, 0x20) > (1u << 21)) return false;
         continue;
       }
       uint32_t reset = Le32(data, 0x0c), window = Le32(data, 0x10);
