@@ -225,6 +225,20 @@ bool ControlDataIsSafe(const std::string& path) {
   const uint32_t blockLen = Le32(itsp, 0x10);
   // chmlib allocates a directory page of this size on every look-up.
   if (blockLen < 0x14 || blockLen > (1u << 20)) return false;
+  // chmlib lists the directory by following each page's next-page number
+  // from the head, without noticing a cycle.
+  {
+    const uint64_t pages = f.Size() / blockLen + 1;
+    int64_t next = static_cast<int32_t>(Le32(itsp, 0x20));
+    for (uint64_t seen = 0; next != -1; ++seen) {
+      std::string head;
+      if (seen > pages) return false;
+      if (next < 0 || !f.Read(dirOffset + static_cast<uint64_t>(next) * blockLen, 0x14, head) ||
+          head.compare(0, 4, "PMGL") != 0)
+        break;  // chmlib stops at a page it cannot read
+      next = static_cast<int32_t>(Le32(head, 0x10));
+    }
+  }
   // chmlib reads a page at dirOffset + page * blockLen for any page number
   // the index gives it, so every such place in the file counts.
   std::string page;
