@@ -55,6 +55,8 @@ class TForm : public TControl {
   // Draws the form and its panels now; returns when they are on the screen.
   void Repaint();
   bool Showing() const { return FShowing; }
+  // False on a backend without windows: the form is shown nowhere.
+  bool HasWindow() const { return FWindow != nullptr; }
   TCanvas* Canvas() { return &FCanvas; }
 
   // A panel's caption or bounds changed: resend the state while shown.

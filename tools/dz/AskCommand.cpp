@@ -54,7 +54,7 @@ int RunInfo(const Args& args) {
   }
   if (!text) throw UsageError("info takes TEXT [--seconds N]");
   ShowInfo(ArgText(*text));
-  if (!InfoWindow()->Showing() || UiBackend().CreateWindow() == nullptr) {
+  if (!InfoWindow()->HasWindow()) {
     HideInfo();
     std::fprintf(stderr, "dz: no window can be shown here (no display or no GTK plug-in)\n");
     return kFailed;
