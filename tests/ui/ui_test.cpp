@@ -212,5 +212,37 @@ TEST(GtkWindow, InformationWindowAsTheXServerSeesIt) {
   SetUiBackend(nullptr);
 }
 
+// The box is modal and GTK is not for threads, so the answer comes from
+// xdotool started beside it; it waits for the box to be visible.
+TEST(GtkWindow, AskAnsweredByKeysAndClicks) {
+  if (!std::getenv("DISPLAY") || system("command -v xdotool >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "needs a display (run under xvfb-run) and xdotool";
+  std::string why;
+  auto gtk = LoadGtkBackend(&why);
+  if (!gtk) GTEST_SKIP() << "GTK backend unavailable: " << why;
+  SetUiBackend(gtk);
+  const std::string find =
+      "xdotool search --sync --onlyvisible --classname test_ui windowfocus --sync ";
+  struct Case {
+    bool defaultNo;
+    std::string input;  // what xdotool does once the box is up
+    int expected;
+  } cases[] = {
+      {false, "key Return", IDYES},
+      {true, "key Return", IDNO},  // the default button by Enter alone
+      {false, "key alt+n", IDNO},
+      {true, "key alt+y", IDYES},
+      {true, "mousemove --window %1 80 95 click 1", IDYES},
+      {false, "mousemove --window %1 240 95 click 1", IDNO},
+  };
+  for (const Case& c : cases) {
+    std::string cmd = "(sleep 0.3; " + find + c.input + ") >/dev/null 2>&1 &";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+    const std::u16string q = u"Overwrite the existing file?";
+    EXPECT_EQ(c.defaultNo ? AskNo(q) : Ask(q), c.expected) << c.input;
+  }
+  SetUiBackend(nullptr);
+}
+
 }  // namespace
 }  // namespace dz
