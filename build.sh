@@ -14,7 +14,7 @@ JOBS=${JOBS:-$(nproc)}
 need_packages() {  # extra packages...
   local pkgs=(build-essential cmake ninja-build pkg-config libicu-dev libsqlite3-dev
               libgtest-dev libgmock-dev dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-              libchm-dev fp-utils "$@")
+              libchm-dev fp-utils libgtk-3-dev xvfb xauth xdotool x11-utils "$@")
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -46,7 +46,10 @@ run_tests() {  # dir
     echo "$dir: $listed test programs registered, $expected expected" >&2
     exit 1
   fi
-  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$JOBS" -E '^consumer$'
+  # The window tests need a display; xvfb-run gives each run its own.
+  local x=()
+  [ -n "${DISPLAY:-}" ] || ! command -v xvfb-run >/dev/null || x=(xvfb-run -a -s "-screen 0 1024x768x24")
+  "${x[@]}" ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$JOBS" -E '^consumer$'
 }
 
 case "${1:-}" in

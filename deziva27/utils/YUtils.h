@@ -8,6 +8,8 @@
 //  - Comma text: StringToComma, CommaToString.
 //  - Choices: MaxInt, MinInt, GetRandomItem.
 //  - A reversible character shift: Encrypt1, Decrypt1.
+//  - Questions and the information window: Ask, AskNo, ShowInfo, UpdateInfo,
+//    HideInfo, InfoIsShowing (Info.h; the desktop backend is host/UiBackend.h).
 //  - Progress callbacks: TYProgressEvent, TYSimpleProgressEvent.
 //  - Registry persistence under HKEY_CURRENT_USER: TYRegistry, ReadRegStr,
 //    ReadRegBool, ReadRegInt, DelRegKey, Save/LoadControlPosReg,
@@ -27,6 +29,7 @@
 #include "deziva27/utils/CommaText.h"
 #include "deziva27/utils/CurrencyArray.h"
 #include "deziva27/utils/FontStyle.h"
+#include "deziva27/utils/Info.h"
 #include "deziva27/utils/IntStack.h"
 #include "deziva27/utils/ObjectList.h"
 #include "deziva27/utils/Registry.h"
