@@ -102,24 +102,27 @@ __attribute__((always_inline)) inline int FindMatch(const Dictionary& dict, cons
   uint8_t b = p[0];
   uint64_t reach3 = dict.Reach3(b, Load16(p + 1));
   if (!reach3) return 0;
-  int h = dict.Head[b];
+  const int h = dict.Head[b];
   const int64_t* pos = dict.Pos[b];
-  uint64_t below = (uint64_t{1} << h) - 1;
+  // Rotate the ring so that bit 39 is the newest slot (h - 1) and bit 0 the
+  // oldest (h): one scan from the top then visits newest first, with no
+  // second pass over the wrapped part.
+  const uint64_t below = (uint64_t{1} << h) - 1;
+  uint64_t order = (reach3 >> h) | ((reach3 & below) << (Dictionary::kSlots - h));
   int best = 0;
-  // Newest first: the slots below Head downwards, then the wrapped part.
-  for (uint64_t part : {reach3 & below, reach3 & ~below}) {
-    while (part) {
-      int s = 63 - __builtin_clzll(part);
-      part &= ~(uint64_t{1} << s);
-      int64_t cand = pos[s];
-      if (cand < windowStart) return best;
-      int len = MatchLength(buf + (cand - origin), p, cap);
-      if (len > best) {
-        best = len;
-        off = static_cast<int>(cur - cand);
-        // Nothing longer can follow a match of cap bytes.
-        if (best > kLZGoodMatch || best == cap) return best;
-      }
+  while (order) {
+    int i = 63 - __builtin_clzll(order);
+    order ^= uint64_t{1} << i;
+    int s = i + h;
+    s -= s >= Dictionary::kSlots ? Dictionary::kSlots : 0;
+    int64_t cand = pos[s];
+    if (cand < windowStart) return best;
+    int len = MatchLength(buf + (cand - origin), p, cap);
+    if (len > best) {
+      best = len;
+      off = static_cast<int>(cur - cand);
+      // Nothing longer can follow a match of cap bytes.
+      if (best > kLZGoodMatch || best == cap) return best;
     }
   }
   return best;
