@@ -128,12 +128,15 @@ void Encoder::Run() {
           litCount = 0;
         }
         outLen += PutMatch(out + outLen, off, len);
+        dict.Rebase(cur);
         for (int i = 0; i < len; ++i) dict.Add(p + i, cur + i);
         cur += len;
       } else {
         if (litCount == kLZMaxLiteralRun) {
           outLen += PutLiterals(out + outLen, At(litStart), litCount);
           litCount = 0;
+          // Any stretch of 2^30 bytes holds a match or a full run.
+          dict.Rebase(cur);
         }
         if (litCount == 0) litStart = cur;
         ++litCount;

@@ -108,10 +108,14 @@ void BlockCoder::Code(int64_t& cur, int64_t end, Literals& lit, std::vector<uint
     if (len >= kLZMinMatch) {
       if (lit.Count > 0) flush();
       outLen += PutMatch(o + outLen, off, len);
+      dict.Rebase(cur);
       for (int i = 0; i < len; ++i) dict.Add(p + i, cur + i);
       cur += len;
     } else {
-      if (lit.Count == kLZMaxLiteralRun) flush();
+      if (lit.Count == kLZMaxLiteralRun) {
+        flush();
+        dict.Rebase(cur);
+      }
       if (lit.Count == 0) lit.Start = cur;
       ++lit.Count;
       dict.Add(p, cur);

@@ -48,26 +48,45 @@ inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
 // live one in a ring, so the newest-first search meets them last and stops
 // there, as the plain search does after dropping them. Slots never written
 // hold a position far before any window and end the search the same way.
+//
+// Positions are kept in 32 bits, relative to Base, so that a ring row takes
+// half the cache lines; Rebase moves Base forward before they could overflow.
 struct Dictionary {
   static constexpr int kSlots = kLZPositionsPerByte;  // 40, five vectors of 8
-  static constexpr int64_t kNever = INT64_MIN / 2;
+  static constexpr int32_t kNever = INT32_MIN;
+  // Rebase is due once a position lies this far past Base.
+  static constexpr int64_t kRebaseAt = int64_t{1} << 30;
   alignas(16) uint16_t Next[256][kSlots];  // the two bytes after the position
-  int64_t Pos[256][kSlots];
+  int32_t Pos[256][kSlots];                // position - Base
   uint8_t Head[256];  // the slot the next position goes to
+  int64_t Base = 0;
 
   Dictionary() {
     std::memset(Next, 0, sizeof Next);
     std::memset(Head, 0, sizeof Head);
     for (auto& row : Pos)
-      for (int64_t& p : row) p = kNever;
+      for (int32_t& p : row) p = kNever;
   }
 
   void Add(const uint8_t* p, int64_t pos) {
     uint8_t b = p[0];
     int h = Head[b];
-    Pos[b][h] = pos;
+    Pos[b][h] = static_cast<int32_t>(pos - Base);
     Next[b][h] = Load16(p + 1);
     Head[b] = static_cast<uint8_t>(h + 1 == kSlots ? 0 : h + 1);
+  }
+
+  // Moves Base close below cur when due. Positions far out of the window
+  // become kNever; the newest-first order of every ring is kept.
+  void Rebase(int64_t cur) {
+    if (cur - Base < kRebaseAt) return;
+    const int64_t delta = cur - Base - 2 * kLZWindowSize;
+    for (auto& row : Pos)
+      for (int32_t& p : row) {
+        int64_t q = int64_t{p} - delta;
+        p = q < -kRebaseAt ? kNever : static_cast<int32_t>(q);
+      }
+    Base += delta;
   }
 
   // Bit s of the result is set when slot s of list b is followed by the two
@@ -102,24 +121,29 @@ __attribute__((always_inline)) inline int FindMatch(const Dictionary& dict, cons
   uint8_t b = p[0];
   uint64_t reach3 = dict.Reach3(b, Load16(p + 1));
   if (!reach3) return 0;
-  int h = dict.Head[b];
-  const int64_t* pos = dict.Pos[b];
-  uint64_t below = (uint64_t{1} << h) - 1;
+  const int h = dict.Head[b];
+  const int32_t* pos = dict.Pos[b];
+  const int64_t oldest = windowStart - dict.Base;  // above kNever: see Rebase
+  // Rotate the ring so that bit 39 is the newest slot (h - 1) and bit 0 the
+  // oldest (h): one scan from the top then visits newest first, with no
+  // second pass over the wrapped part.
+  const uint64_t below = (uint64_t{1} << h) - 1;
+  uint64_t order = (reach3 >> h) | ((reach3 & below) << (Dictionary::kSlots - h));
   int best = 0;
-  // Newest first: the slots below Head downwards, then the wrapped part.
-  for (uint64_t part : {reach3 & below, reach3 & ~below}) {
-    while (part) {
-      int s = 63 - __builtin_clzll(part);
-      part &= ~(uint64_t{1} << s);
-      int64_t cand = pos[s];
-      if (cand < windowStart) return best;
-      int len = MatchLength(buf + (cand - origin), p, cap);
-      if (len > best) {
-        best = len;
-        off = static_cast<int>(cur - cand);
-        // Nothing longer can follow a match of cap bytes.
-        if (best > kLZGoodMatch || best == cap) return best;
-      }
+  while (order) {
+    int i = 63 - __builtin_clzll(order);
+    order ^= uint64_t{1} << i;
+    int s = i + h;
+    s -= s >= Dictionary::kSlots ? Dictionary::kSlots : 0;
+    int64_t cand = pos[s];
+    if (cand < oldest) return best;
+    cand += dict.Base;
+    int len = MatchLength(buf + (cand - origin), p, cap);
+    if (len > best) {
+      best = len;
+      off = static_cast<int>(cur - cand);
+      // Nothing longer can follow a match of cap bytes.
+      if (best > kLZGoodMatch || best == cap) return best;
     }
   }
   return best;
