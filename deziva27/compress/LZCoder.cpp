@@ -1,13 +1,12 @@
 #include "deziva27/compress/LZCoder.h"
 
-#include "deziva27/compress/LZSearch.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "deziva27/compress/LZSearch.h"
 #include "deziva27/frame/Errors.h"
 
 namespace dz::detail {
