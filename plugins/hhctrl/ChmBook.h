@@ -1,6 +1,11 @@
 // A compiled HTML Help file read with chmlib, and its pages copied out into
 // a folder where a browser can show them.
 //
+// chmlib trusts the file it reads: damaged files make it divide by zero,
+// allocate without bound or loop for ever. ChmBook is therefore only used in
+// the reader program (hhctrl-reader), never in the plug-in; the names and
+// sitemap routines below need no chmlib and serve both.
+//
 // Names inside a CHM file are outside data. Every name is normalised here
 // (slashes and backslashes split it, "." parts go, ".." climbs within the
 // file and a name that climbs out of it is refused) before it is looked up or
@@ -22,6 +27,10 @@ namespace dz::hhctrl {
 // A normalised name inside the file: its parts, never empty, ".", ".." or
 // longer than a file-name part may be.
 using ChmName = std::vector<std::string>;
+
+bool EndsWithNoCase(std::string_view s, std::string_view tail);
+// %XX escapes decoded; anything else as it is.
+std::string PercentDecoded(std::string_view s);
 
 // name read relative to the folder base (a ChmName of a folder), as a link
 // in a page is: a leading '/' starts from the root; "#..." and "?..." are
@@ -84,6 +93,33 @@ class ChmBook {
 // files 0600). False when a part cannot be made (an existing file in the
 // way, an existing file of that name).
 bool WriteUnder(int folder, const ChmName& name, std::string_view bytes);
+
+// What one reading of a book tells the control: the topic to show, as its
+// name under the folder ("/sub/page.htm"), or the page listing the contents
+// or index, to be written beside the folder.
+struct Reading {
+  bool Sitemap = false;
+  std::string Text;
+};
+
+// The reading as the reader sends it down its pipe, and back. Decoding
+// refuses anything but one whole message: a reader that died half-way, or
+// one that a hostile file has taken over, gives nullopt or a topic that
+// still has to pass ResolveName.
+std::string EncodeReading(const Reading& r);
+std::optional<Reading> DecodeReading(std::string_view bytes);
+
+// Commands of the control the reader carries out.
+constexpr unsigned kDisplayTopic = 0x0000, kDisplayToc = 0x0001, kDisplayIndex = 0x0002,
+                   kHelpContext = 0x000F;
+
+// Reads file for command into folder: the topic (named by topic, or the
+// default one) or the context number data for a topic; the contents or the
+// index, with links under prefix/, for a sitemap. nullopt when the file, the
+// topic or the sitemap cannot be read or written.
+std::optional<Reading> ReadBook(int folder, const std::string& file, unsigned command,
+                                uint32_t data, const std::string& topic,
+                                const std::string& prefix);
 
 // A generated page that lists the entries as nested links into prefix/.
 std::string SitemapPage(const std::string& title, const std::vector<SitemapEntry>& entries,

@@ -16,17 +16,35 @@
 // The answer is a non-zero handle when the page was handed to the browser,
 // 0 for a missing or damaged file or topic, xdg-open missing, or any other
 // command. A ">window" suffix of the file name is accepted and ignored.
+//
+// chmlib cannot be trusted with a damaged file (it divides by zero, loops
+// and allocates without bound), and the plug-in lives in the application's
+// process. So the plug-in never calls chmlib: each reading is done by
+// hhctrl-reader, a program installed beside the plug-in, started with
+// posix_spawn (safe in a multi-threaded caller, unlike a fork that goes on
+// running library code). It writes only into a sub-folder the plug-in made
+// and opened for it, and answers over a pipe; a reader that crashes, says
+// something malformed or overruns its time (DZ_HHCTRL_SECONDS, 15 by
+// default) is killed and reaped, its sub-folder removed, and the call
+// answers 0.
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "plugins/hhctrl/ChmBook.h"
 #include "plugins/hhctrl/HhCtrl.h"
@@ -36,8 +54,7 @@ extern char** environ;
 namespace dz::hhctrl {
 namespace {
 
-constexpr unsigned kDisplayTopic = 0x0000, kDisplayToc = 0x0001, kDisplayIndex = 0x0002,
-                   kHelpContext = 0x000F, kCloseAll = 0x0012;
+constexpr unsigned kCloseAll = 0x0012;
 
 struct Session {
   std::string Folder;  // empty until the first page is shown
@@ -138,6 +155,125 @@ bool OpenInBrowser(const std::string& page) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// hhctrl-reader beside the object that holds this code (the plug-in, or a
+// program that links the control in); "" when it is not there.
+std::string ReaderPath() {
+  Dl_info info{};
+  if (!::dladdr(reinterpret_cast<void*>(&ReaderPath), &info) || !info.dli_fname) return {};
+  std::string self = info.dli_fname;
+  if (self.find('/') == std::string::npos) {
+    // The main program reports no path of its own.
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+    if (n <= 0) return {};
+    self.assign(buf, static_cast<size_t>(n));
+  }
+  const std::string path = self.substr(0, self.rfind('/')) + "/hhctrl-reader";
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(path.c_str(), X_OK) != 0)
+    return {};
+  return path;
+}
+
+int ReaderSeconds() {
+  const char* s = std::getenv("DZ_HHCTRL_SECONDS");
+  if (s && *s) {
+    char* end = nullptr;
+    const long v = std::strtol(s, &end, 10);
+    if (*end == '\0' && v >= 1 && v <= 3600) return static_cast<int>(v);
+  }
+  return 15;
+}
+
+// A contents page of a large book is the largest answer there is.
+constexpr size_t kMaxAnswer = 64u << 20;
+
+// Runs the reader on args (file, command, data, topic, prefix) with folder
+// as its descriptor 3; its answer, or nullopt when it failed in any way.
+std::optional<Reading> ReadInChild(const std::string& reader, std::vector<std::string> args,
+                                   int folder) {
+  const int seconds = ReaderSeconds();
+  args.insert(args.begin(), reader);
+  args.push_back(std::to_string(seconds));
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+  // Above the slots the child's actions fill, so that no dup2 is a no-op
+  // that would leave a descriptor close-on-exec.
+  const int out = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
+  const int dir = ::fcntl(folder, F_DUPFD_CLOEXEC, 10);
+  ::close(fds[1]);
+  const int in = fds[0];
+  pid_t pid = -1;
+  int rc = -1;
+  if (out >= 0 && dir >= 0) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out, 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, dir, 3);
+    // The caller's blocked or ignored signals are not the reader's: it must
+    // die of its alarm, its CPU limit and its own faults.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    rc = ::posix_spawn(&pid, reader.c_str(), &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  if (out >= 0) ::close(out);
+  if (dir >= 0) ::close(dir);
+  if (rc != 0) {
+    ::close(in);
+    return std::nullopt;
+  }
+
+  std::string answer;
+  bool complete = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  char buf[65536];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd p{in, POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    const ssize_t n = ::read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    if (n == 0) {
+      complete = true;
+      break;
+    }
+    if (answer.size() + static_cast<size_t>(n) > kMaxAnswer) break;
+    answer.append(buf, static_cast<size_t>(n));
+  }
+  ::close(in);
+  // A reader that has not finished by now is not going to; killing one
+  // that has is harmless.
+  if (!complete) ::kill(pid, SIGKILL);
+  int status = 0;
+  pid_t waited;
+  while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+  }
+  // A caller that ignores SIGCHLD leaves no status to read; the whole
+  // message is then the only proof of success.
+  const bool exitedWell = waited < 0 ? errno == ECHILD : WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (!complete || !exitedWell) return std::nullopt;
+  return DecodeReading(answer);
+}
+
 struct Target {
   std::string File;
   std::string Topic;  // empty: none named
@@ -160,6 +296,10 @@ Target Split(std::string name) {
 
 void* Show(const std::string& fileName, unsigned command, uintptr_t data,
            const std::string& dataTopic) {
+  // One session folder and one page counter for the process; an
+  // application may call from several threads.
+  static std::mutex lock;
+  const std::lock_guard<std::mutex> hold(lock);
   if (command == kCloseAll) {
     gSession.Close();
     return nullptr;
@@ -170,58 +310,45 @@ void* Show(const std::string& fileName, unsigned command, uintptr_t data,
   Target t = Split(fileName);
   if (command == kDisplayTopic && t.Topic.empty()) t.Topic = dataTopic;
   if (t.File.empty()) return nullptr;
-  auto book = ChmBook::Open(t.File);
-  if (!book) return nullptr;
-
-  std::optional<ChmName> topic;
-  std::optional<ChmName> sitemap;
-  if (command == kDisplayTopic) {
-    topic = t.Topic.empty() ? book->DefaultTopic() : ResolveName({}, t.Topic);
-  } else if (command == kHelpContext) {
-    topic = book->ContextTopic(static_cast<uint32_t>(data));
-  } else {
-    sitemap = command == kDisplayToc ? book->ContentsFile() : book->IndexFile();
-  }
-  std::vector<ChmName> pages;
-  std::vector<SitemapEntry> entries;
-  if (topic) {
-    if (!book->Exists(*topic)) return nullptr;
-    pages.push_back(*topic);
-  } else if (sitemap) {
-    const auto bytes = book->Read(*sitemap);
-    if (!bytes) return nullptr;
-    entries = ParseSitemap(*bytes);
-    for (const SitemapEntry& e : entries)
-      if (auto p = e.Local.empty() ? std::nullopt : ResolveName({}, e.Local); p && book->Exists(*p))
-        pages.push_back(*p);
-  } else {
-    return nullptr;
-  }
-
-  if (!gSession.Ensure()) return nullptr;
+  const std::string reader = ReaderPath();
+  if (reader.empty() || !gSession.Ensure()) return nullptr;
   const unsigned n = ++gSession.Shown;
   const std::string sub = std::to_string(n);
   const std::string subPath = gSession.Folder + "/" + sub;
   if (::mkdir(subPath.c_str(), 0700) != 0) return nullptr;
   const int folder = ::open(subPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (folder < 0) return nullptr;
-  bool ok = book->Extract(folder, pages);
+  std::optional<Reading> reading;
+  if (folder >= 0) {
+    reading = ReadInChild(reader, {t.File, std::to_string(command),
+                                   std::to_string(static_cast<uint32_t>(data)), t.Topic, sub},
+                          folder);
+    ::close(folder);
+  }
   std::string page;
-  if (ok && topic) {
-    page = subPath + ObjectPath(*topic);
+  bool ok = reading.has_value();
+  if (ok && !reading->Sitemap) {
+    // The reader named the topic; it goes to the browser only if it is a
+    // name that stays in the folder.
+    const auto name = ResolveName({}, reading->Text);
+    ok = name && ObjectPath(*name) == reading->Text;
+    if (ok) page = subPath + reading->Text;
   } else if (ok) {
     // Beside the sub-folder rather than in it, so that no page of the file
     // can have its name.
     const bool toc = command == kDisplayToc;
-    const std::string html = SitemapPage(toc ? "Contents" : "Index", entries, {}, sub);
     page = gSession.Folder + "/" + sub + (toc ? "-contents.html" : "-index.html");
     const int fd = ::open(page.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    ok = fd >= 0 && ::write(fd, html.data(), html.size()) == static_cast<ssize_t>(html.size());
+    ok = fd >= 0 && ::write(fd, reading->Text.data(), reading->Text.size()) ==
+                        static_cast<ssize_t>(reading->Text.size());
     if (fd >= 0 && ::close(fd) != 0) ok = false;
   }
-  ::close(folder);
-  if (!ok || !OpenInBrowser(page)) return nullptr;
-  return reinterpret_cast<void*>(static_cast<uintptr_t>(n));
+  if (ok && OpenInBrowser(page)) return reinterpret_cast<void*>(static_cast<uintptr_t>(n));
+  // Whatever a failed reading left behind goes with it.
+  std::error_code ec;
+  std::filesystem::remove_all(subPath, ec);
+  std::filesystem::remove(gSession.Folder + "/" + sub + "-contents.html", ec);
+  std::filesystem::remove(gSession.Folder + "/" + sub + "-index.html", ec);
+  return nullptr;
 }
 
 const char* Folder() { return gSession.Folder.c_str(); }
