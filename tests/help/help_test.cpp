@@ -1,10 +1,12 @@
 // YHtmlHlp over the hhctrl plug-in: real CHM files made by chmcmd, a stand-in
 // xdg-open, the counted load and unload, and damaged or hostile files.
 #include <dlfcn.h>
+#include <sys/wait.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -197,6 +199,63 @@ TEST_F(Help, DamagedFilesAnswerZero) {
           << what << " " << command;
   }
   EXPECT_TRUE(Shown(Book.string()).ends_with("/index.htm"));
+  EXPECT_EQ(Opener.Lines().size(), Opened);
+}
+
+// Every file below under the private folder, as names relative to it.
+std::vector<std::string> TreeOf(const path& root) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(e.path().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
+  // A book with no contents file: the contents are then looked for by
+  // listing the directory, which follows each page's next-page number.
+  test::BookSource b;
+  b.Files = {{"index.htm", "<html><body>loop</body></html>\n"}};
+  b.Project = "[OPTIONS]\nCompiled file=loop.chm\nDefault topic=index.htm\n\n[FILES]\nindex.htm\n";
+  const path plain = test::CompileBook(Scratch / "loop", b, "loop.chm");
+  ASSERT_FALSE(plain.empty());
+  std::string looped = test::Slurp(plain);
+  const size_t pmgl = looped.find("PMGL");
+  ASSERT_NE(pmgl, std::string::npos);
+  ASSERT_EQ(looped.substr(pmgl + 16, 4), std::string(4, '\xff'));  // the last page
+  looped.replace(pmgl + 16, 4, std::string(4, '\0'));                // now its own next
+  const path data = path(__FILE__).parent_path() / "data";
+
+  struct Case {
+    const char* What;
+    std::string Bytes;
+    uint32_t Command;
+  } cases[] = {
+      {"division by zero in the decoder", test::Slurp(data / "bad-control-data.chm"), HH_DISPLAY_TOPIC},
+      {"wild pointer in the decoder", test::Slurp(data / "bad-window-size.chm"), HH_DISPLAY_TOPIC},
+      {"directory listed in a cycle", looped, HH_DISPLAY_TOC},
+  };
+  ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
+  struct Restore {
+    ~Restore() { ::unsetenv("DZ_HHCTRL_SECONDS"); }
+  } restore;
+  ASSERT_NE(Shown(Book.string()), "");  // the private folder exists
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    ASSERT_GT(c.Bytes.size(), 1000u);
+    const path file = Scratch / "hostile.chm";
+    test::WriteFile(file, c.Bytes);
+    const auto before = TreeOf(Scratch / "tmp");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(file.string()), c.Command, 0), 0);
+    // A second of reading, and a reader that is killed at once: far less
+    // than this even on a loaded machine, far more than a missed kill.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(TreeOf(Scratch / "tmp"), before);
+    int status = 0;
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "a reader was left unreaped";
+  }
+  // The same book unharmed still shows: it is the damage that failed.
+  EXPECT_TRUE(Shown(plain.string()).ends_with("/index.htm"));
   EXPECT_EQ(Opener.Lines().size(), Opened);
 }
 
