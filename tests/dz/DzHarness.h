@@ -65,6 +65,7 @@ class Dz : public ::testing::Test {
     Spit(Dir / ".stdin", input);
     pid_t pid = ::fork();
     if (pid == 0) {
+      if (NoTerminal) ::setsid();
       if (::chdir(Dir.c_str()) != 0) ::_exit(126);
       int in = ::open(".stdin", O_RDONLY);
       int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -107,6 +108,7 @@ class Dz : public ::testing::Test {
   }
 
   fs::path Dir;
+  bool NoTerminal = false;  // run dz in a session of its own, without a controlling terminal
 };
 
 }  // namespace dz::test

@@ -1,6 +1,7 @@
 // dz help: exit codes and messages, with a stand-in xdg-open on PATH.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -55,6 +56,35 @@ TEST_F(DzHelp, ExitCodesAndMessages) {
   const Result absent = Run({"help", "book/book.chm"}, "", {Path, "DZ_HHCTRL_PATH=/nonexistent.so"});
   EXPECT_EQ(absent.Status, 3);
   EXPECT_EQ(absent.Err, "dz help: Can't load Library 'hhctrl.ocx'\n");
+}
+
+// What is wrong with the arguments or the file, in one plain line; none of
+// these may reach the plug-in.
+TEST_F(DzHelp, BadArgumentsAndFilesInOneLine) {
+  fs::create_directories(Dir / "folder.chm");
+  struct Case {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Err;  // what standard error starts with
+  } cases[] = {
+      {{"help", "folder.chm"}, 3, "dz help: Cannot open file \"folder.chm\""},
+      {{"help", "folder.chm::/index.htm"}, 3, "dz help: Cannot open file \"folder.chm\""},
+      {{"help", "none/missing.chm", "--toc"}, 3, "dz help: Cannot open file \"none/missing.chm\""},
+      {{"help", "book/b\xE9.chm"}, 3, "dz help: argument \"book/b\\xE9.chm\": not valid UTF-8 at byte offset 6"},
+      {{"help", "book/book.chm::/\xC0\xAF"}, 3, "dz help: argument"},
+      {{"help", "--toc"}, 2, "dz help: help needs a FILE (try 'dz help --help')"},
+      {{"help", "a.chm", "b.chm"}, 2, "dz help: one FILE only"},
+      {{"help", "book/book.chm", "--topic"}, 2, "dz help: unknown option '--topic'"},
+      {{"help", "book/book.chm", "--context"}, 2, "dz help: --context needs a number"},
+      {{"help", "book/book.chm", "--context", "99999999999"}, 2, "dz help: '99999999999' is not a context number"},
+  };
+  for (const Case& c : cases) {
+    const Result r = Run(c.Args, "", {Path});
+    SCOPED_TRACE(c.Args[1]);
+    EXPECT_EQ(r.Status, c.Status) << r.Err;
+    EXPECT_TRUE(r.Err.starts_with(c.Err)) << r.Err;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+  }
 }
 
 }  // namespace

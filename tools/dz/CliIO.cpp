@@ -308,7 +308,8 @@ UnicodeString ArgText(const std::string& arg) {
   for (unsigned char c : arg) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "\\x%02X", c);
-    shown += c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string(hex);
+    // Controls too, so that the message stays one line.
+    shown += c >= 0x20 && c < 0x7f ? std::string(1, static_cast<char>(c)) : std::string(hex);
   }
   throw FileError(shown + "\": " + NotUtf8(arg, InvalidUtf8At(arg)));
 }

@@ -46,8 +46,11 @@ int RunHelp(const Args& args) {
   const std::string file = target.substr(0, target.find("::"));
   if (command != HH_DISPLAY_TOPIC && file.size() != target.size())
     throw UsageError("a topic goes with FILE alone, not with --toc, --index or --context");
+  // The name is checked first, so that no message repeats bytes that are
+  // not text.
+  const UnicodeString text = ArgText(target);
   ::close(OpenForReading(file));  // a missing file or a folder says so plainly
-  if (!OpenHtmlHelp(ArgText(target), command, data)) {
+  if (!OpenHtmlHelp(text, command, data)) {
     std::fprintf(stderr, "dz help: cannot show %s: %s\n", target.c_str(),
                  command == HH_HELP_CONTEXT ? "the context number is not mapped, the file is "
                                               "damaged, or xdg-open is missing"
