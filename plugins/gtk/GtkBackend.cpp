@@ -6,6 +6,16 @@
 
 #include "deziva27/host/UiBackend.h"
 
+extern "C" {
+// A button of a box as a test sees it: its label and its centre on the
+// screen, in pixels.
+struct DzGtkButton {
+  const char* Label;
+  int X, Y;
+};
+using DzGtkBoxShown = void (*)(void* Context, const DzGtkButton* Buttons, int Count);
+}
+
 namespace {
 
 using dz::TUiPanelState;
@@ -19,6 +29,13 @@ std::string ToUtf8(const std::u16string& s) {
   g_free(u);
   return out;
 }
+
+// Set by dz_gtk_test_hook; null in every program but a test.
+struct TestHook {
+  DzGtkBoxShown OnShown = nullptr;
+  void* Context = nullptr;
+  unsigned LimitMs = 0;
+} gHook;
 
 void Pump() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
@@ -115,6 +132,39 @@ class TGtkWindow final : public dz::TUiWindow {
   bool FDrawn = false;
 };
 
+// What a test hook needs of one box while it is up.
+struct Watch {
+  GtkWidget* Dialog;
+  int Responses[2];
+  bool TimedOut = false;
+
+  static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer data) {
+    auto* w = static_cast<Watch*>(data);
+    DzGtkButton buttons[2];
+    int n = 0;
+    for (int id : w->Responses) {
+      GtkWidget* b = gtk_dialog_get_widget_for_response(GTK_DIALOG(w->Dialog), id);
+      if (!b || (n == 1 && id == w->Responses[0])) continue;
+      // Allocations are relative to the button's GDK window: its origin on
+      // the screen gives the centre where a click lands.
+      GtkAllocation a;
+      gtk_widget_get_allocation(b, &a);
+      int ox = 0, oy = 0;
+      gdk_window_get_origin(gtk_widget_get_window(b), &ox, &oy);
+      buttons[n++] = {gtk_button_get_label(GTK_BUTTON(b)), ox + a.x + a.width / 2,
+                      oy + a.y + a.height / 2};
+    }
+    gHook.OnShown(gHook.Context, buttons, n);
+    return FALSE;
+  }
+  static gboolean OnLimit(gpointer data) {
+    auto* w = static_cast<Watch*>(data);
+    w->TimedOut = true;
+    gtk_dialog_response(GTK_DIALOG(w->Dialog), GTK_RESPONSE_NONE);
+    return G_SOURCE_REMOVE;
+  }
+};
+
 class TGtkBackend final : public dz::TUiBackend {
  public:
   TGtkBackend() {
@@ -163,9 +213,17 @@ class TGtkBackend final : public dz::TUiBackend {
       gtk_widget_grab_focus(b);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    Watch watch{dialog, {first_id, second_id}};
+    guint limit = 0;
+    if (gHook.OnShown) {
+      g_signal_connect_after(dialog, "map-event", G_CALLBACK(&Watch::OnMapped), &watch);
+      if (gHook.LimitMs) limit = g_timeout_add(gHook.LimitMs, &Watch::OnLimit, &watch);
+    }
     int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (limit && !watch.TimedOut) g_source_remove(limit);
     gtk_widget_destroy(dialog);
     Pump();
+    if (watch.TimedOut) return 0;
     if (response == first_id || response == second_id) return response;
     // Closed by other means (Escape on a box with Cancel, the window manager).
     return type == dz::MB_YESNO ? dz::IDNO : second_id;
@@ -202,4 +260,14 @@ extern "C" __attribute__((visibility("default"))) dz::TUiBackend* dz_ui_plugin_c
   if (Abi != dz::kUiPluginAbi) return nullptr;
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
   return new TGtkBackend;
+}
+
+// For the window tests, which answer boxes as a user would: after this call
+// every box, once drawn, reports its buttons to OnShown, and one left
+// unanswered for LimitMs (0: no limit) closes and answers 0, so that a
+// missed click fails a test rather than hangs it. A null OnShown ends it.
+extern "C" __attribute__((visibility("default"))) void dz_gtk_test_hook(DzGtkBoxShown OnShown,
+                                                                       void* Context,
+                                                                       unsigned LimitMs) {
+  gHook = {OnShown, Context, OnShown ? LimitMs : 0};
 }

@@ -1,6 +1,7 @@
 // The UI services: the terminal backend over a pseudo-terminal, the case
 // with no terminal, an application backend installed with one call, and the
 // information window as the X server sees it (when a display is there).
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -212,35 +213,74 @@ TEST(GtkWindow, InformationWindowAsTheXServerSeesIt) {
   SetUiBackend(nullptr);
 }
 
-// The box is modal and GTK is not for threads, so the answer comes from
-// xdotool started beside it; it waits for the box to be visible.
+// What the GTK plug-in tells a test of a box it shows.
+struct BoxButton {
+  const char* Label;
+  int X, Y;
+};
+using BoxShown = void (*)(void* Context, const BoxButton* Buttons, int Count);
+using TestHook = void (*)(BoxShown OnShown, void* Context, unsigned LimitMs);
+
+struct BoxAnswer {
+  std::string Keys;   // keys for xdotool to press, or
+  std::string Click;  // the label of the button to click
+  std::string Seen;   // the buttons the box reported
+};
+
+// Runs on GTK's loop while the box is up, so xdotool goes to the background.
+void AnswerBox(void* context, const BoxButton* buttons, int count) {
+  auto* a = static_cast<BoxAnswer*>(context);
+  std::string cmd;
+  for (int i = 0; i < count; ++i) {
+    a->Seen += std::string(i ? " " : "") + buttons[i].Label;
+    if (a->Click == buttons[i].Label)
+      cmd = "mousemove " + std::to_string(buttons[i].X) + " " + std::to_string(buttons[i].Y) +
+            " click 1";
+  }
+  if (!a->Keys.empty())
+    cmd = "search --sync --onlyvisible --classname test_ui windowfocus --sync key " + a->Keys;
+  if (!cmd.empty()) (void)!system(("xdotool " + cmd + " >/dev/null 2>&1 &").c_str());
+}
+
+// The box is modal and GTK is not for threads: the plug-in's test hook says
+// where the buttons are once the box is drawn, and answers 0 for a box left
+// unanswered, so that a missed click fails the case instead of hanging.
 TEST(GtkWindow, AskAnsweredByKeysAndClicks) {
   if (!std::getenv("DISPLAY") || system("command -v xdotool >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "needs a display (run under xvfb-run) and xdotool";
+  const char* plugin = std::getenv("DZ_GTK_PLUGIN");
+  if (!plugin || !*plugin) GTEST_SKIP() << "DZ_GTK_PLUGIN does not name the GTK plug-in";
   std::string why;
   auto gtk = LoadGtkBackend(&why);
   if (!gtk) GTEST_SKIP() << "GTK backend unavailable: " << why;
+  void* handle = dlopen(plugin, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(handle, nullptr) << plugin;
+  auto hook = reinterpret_cast<TestHook>(dlsym(handle, "dz_gtk_test_hook"));
+  dlclose(handle);  // LoadGtkBackend keeps its own reference
+  ASSERT_NE(hook, nullptr);
   SetUiBackend(gtk);
-  const std::string find =
-      "xdotool search --sync --onlyvisible --classname test_ui windowfocus --sync ";
   struct Case {
     bool defaultNo;
-    std::string input;  // what xdotool does once the box is up
+    BoxAnswer Answer;
     int expected;
   } cases[] = {
-      {false, "key Return", IDYES},
-      {true, "key Return", IDNO},  // the default button by Enter alone
-      {false, "key alt+n", IDNO},
-      {true, "key alt+y", IDYES},
-      {true, "mousemove --window %1 80 95 click 1", IDYES},
-      {false, "mousemove --window %1 240 95 click 1", IDNO},
+      {false, {"Return", "", ""}, IDYES},
+      {true, {"Return", "", ""}, IDNO},  // the default button by Enter alone
+      {false, {"alt+n", "", ""}, IDNO},
+      {true, {"alt+y", "", ""}, IDYES},
+      {true, {"", "_Yes", ""}, IDYES},
+      {false, {"", "_No", ""}, IDNO},
+      {false, {"", "", ""}, 0},  // nobody answers: the limit ends the box
   };
-  for (const Case& c : cases) {
-    std::string cmd = "(sleep 0.3; " + find + c.input + ") >/dev/null 2>&1 &";
-    ASSERT_EQ(system(cmd.c_str()), 0);
+  for (Case& c : cases) {
+    // Ten seconds for xdotool on a loaded machine; one when nobody answers.
+    hook(&AnswerBox, &c.Answer, c.expected ? 10000 : 1000);
     const std::u16string q = u"Overwrite the existing file?";
-    EXPECT_EQ(c.defaultNo ? AskNo(q) : Ask(q), c.expected) << c.input;
+    const int32_t got = c.defaultNo ? AskNo(q) : Ask(q);
+    EXPECT_EQ(got, c.expected) << c.Answer.Keys << c.Answer.Click;
+    EXPECT_EQ(c.Answer.Seen, "_Yes _No");
   }
+  hook(nullptr, nullptr, 0);
   SetUiBackend(nullptr);
 }
 
