@@ -1,11 +1,20 @@
 #include "deziva27/utils/Info.h"
 
+#include <memory>
+#include <utility>
+
 namespace dz {
 namespace {
 
-// Deliberately left alone when the library unloads: freeing a window after
-// the toolkit has gone would do more harm than the leak.
-TForm* InfoForm = nullptr;
+// The window is owned here from ShowInfo to HideInfo. The union keeps its
+// owner from being destroyed at exit: by then the toolkit (GTK, or the
+// application's own backend) may be gone, and freeing a window into it
+// would do more harm than leaving it, still reachable, to the process's end.
+union InfoOwner {
+  std::unique_ptr<TForm> Form;
+  InfoOwner() : Form() {}
+  ~InfoOwner() {}
+} gInfo;
 
 }  // namespace
 
@@ -18,10 +27,7 @@ Integer AskNo(const UnicodeString& Question) {
 }
 
 void ShowInfo(const UnicodeString& Text) {
-  if (InfoForm) {
-    delete InfoForm;
-    InfoForm = nullptr;
-  }
+  gInfo.Form.reset();
   auto form = std::make_unique<TForm>(nullptr);
   form->SetFormStyle(fsStayOnTop);
   form->SetBorderStyle(bsNone);
@@ -36,25 +42,25 @@ void ShowInfo(const UnicodeString& Text) {
   panel->SetCaption(Text);
   form->Show();
   form->Repaint();
-  InfoForm = form.release();
+  gInfo.Form = std::move(form);
 }
 
 void UpdateInfo(const UnicodeString& Text) {
-  if (!InfoForm) ShowInfo(Text);
-  As<TPanel>(InfoForm->Components(0))->SetCaption(Text);
-  InfoForm->SetWidth(InfoForm->Canvas()->TextWidth(Text) + 10);
-  InfoForm->Repaint();
+  if (!gInfo.Form) ShowInfo(Text);
+  TForm* form = gInfo.Form.get();
+  As<TPanel>(form->Components(0))->SetCaption(Text);
+  form->SetWidth(form->Canvas()->TextWidth(Text) + 10);
+  form->Repaint();
 }
 
 void HideInfo() {
-  if (!InfoForm) return;
-  InfoForm->Hide();
-  delete InfoForm;
-  InfoForm = nullptr;
+  if (!gInfo.Form) return;
+  gInfo.Form->Hide();
+  gInfo.Form.reset();
 }
 
-bool InfoIsShowing() { return InfoForm != nullptr; }
+bool InfoIsShowing() { return gInfo.Form != nullptr; }
 
-TForm* InfoWindow() { return InfoForm; }
+TForm* InfoWindow() { return gInfo.Form.get(); }
 
 }  // namespace dz
