@@ -108,6 +108,9 @@ struct Reading {
 // still has to pass ResolveName.
 std::string EncodeReading(const Reading& r);
 std::optional<Reading> DecodeReading(std::string_view bytes);
+// The length of the whole message that starts with head, once its header is
+// there; nullopt before that, or when head cannot start a message.
+std::optional<size_t> ReadingSize(std::string_view head);
 
 // Commands of the control the reader carries out.
 constexpr unsigned kDisplayTopic = 0x0000, kDisplayToc = 0x0001, kDisplayIndex = 0x0002,

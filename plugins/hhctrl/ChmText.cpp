@@ -334,23 +334,30 @@ std::string EncodeReading(const Reading& r) {
          "\n" + r.Text;
 }
 
-std::optional<Reading> DecodeReading(std::string_view bytes) {
-  if (!bytes.starts_with(kMagic)) return std::nullopt;
-  bytes.remove_prefix(kMagic.size());
-  Reading r;
-  if (bytes.starts_with("sitemap ")) {
-    r.Sitemap = true;
-    bytes.remove_prefix(8);
-  } else if (bytes.starts_with("topic ")) {
-    bytes.remove_prefix(6);
+std::optional<size_t> ReadingSize(std::string_view head) {
+  if (!head.starts_with(kMagic)) return std::nullopt;
+  size_t i = kMagic.size();
+  if (head.substr(i).starts_with("sitemap ")) {
+    i += 8;
+  } else if (head.substr(i).starts_with("topic ")) {
+    i += 6;
   } else {
     return std::nullopt;
   }
-  size_t n = 0, i = 0;
-  for (; i < bytes.size() && i < 12 && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
-    n = n * 10 + static_cast<size_t>(bytes[i] - '0');
-  if (i == 0 || i >= bytes.size() || bytes[i] != '\n' || bytes.size() - i - 1 != n) return std::nullopt;
-  r.Text = std::string(bytes.substr(i + 1));
+  const size_t digits = i;
+  size_t n = 0;
+  for (; i < head.size() && i - digits < 12 && head[i] >= '0' && head[i] <= '9'; ++i)
+    n = n * 10 + static_cast<size_t>(head[i] - '0');
+  if (i == digits || i >= head.size() || head[i] != '\n') return std::nullopt;
+  return i + 1 + n;
+}
+
+std::optional<Reading> DecodeReading(std::string_view bytes) {
+  const auto size = ReadingSize(bytes);
+  if (!size || *size != bytes.size()) return std::nullopt;
+  Reading r;
+  r.Sitemap = bytes.substr(kMagic.size()).starts_with("sitemap ");
+  r.Text = std::string(bytes.substr(bytes.find('\n') + 1));
   return r;
 }
 

@@ -1,4 +1,5 @@
-// The HTML Help control for Linux: HtmlHelpA and HtmlHelpW over chmlib.
+// The HTML Help control for Linux: HtmlHelpA and HtmlHelpW over chmlib, in
+// a program of its own.
 //
 // A shown topic is copied, with what it links to, into a private folder
 // (mkdtemp, mode 0700) and handed to the user's browser with xdg-open. The
@@ -14,8 +15,8 @@
 //   HH_HELP_CONTEXT   the topic mapped to the context number dwData.
 //   HH_CLOSE_ALL      removes the folder; answers 0.
 // The answer is a non-zero handle when the page was handed to the browser,
-// 0 for a missing or damaged file or topic, xdg-open missing, or any other
-// command. A ">window" suffix of the file name is accepted and ignored.
+// 0 for a missing or damaged file or topic, xdg-open or the reader missing,
+// or any other command. A ">window" suffix of the file name is accepted and ignored.
 //
 // chmlib cannot be trusted with a damaged file (it divides by zero, loops
 // and allocates without bound), and the plug-in lives in the application's
@@ -240,32 +241,41 @@ std::optional<Reading> ReadInChild(const std::string& reader, std::vector<std::s
   std::string answer;
   bool complete = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  auto msLeft = [&] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                 std::chrono::steady_clock::now())
+        .count();
+  };
   char buf[65536];
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
+  // The message says how long it is, so the end of the pipe is not waited
+  // for: a fork in another thread of the caller may hold its write end.
+  while (!complete) {
+    const auto left = msLeft();
+    if (left <= 0) break;
     pollfd p{in, POLLIN, 0};
-    const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+    const int ready = ::poll(&p, 1, static_cast<int>(left));
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) break;
     const ssize_t n = ::read(in, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    if (n == 0) {
-      complete = true;
-      break;
-    }
+    if (n <= 0) break;  // the end before a whole message: a failure
     if (answer.size() + static_cast<size_t>(n) > kMaxAnswer) break;
     answer.append(buf, static_cast<size_t>(n));
+    const auto size = ReadingSize(answer);
+    if (size && answer.size() >= *size) complete = true;
   }
   ::close(in);
-  // A reader that has not finished by now is not going to; killing one
-  // that has is harmless.
-  if (!complete) ::kill(pid, SIGKILL);
+  // The reader ends right after its answer; one that does not, or has not
+  // answered by the deadline, is killed.
   int status = 0;
-  pid_t waited;
-  while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+  pid_t waited = 0;
+  while (complete && (waited = ::waitpid(pid, &status, WNOHANG)) == 0 && msLeft() > 0)
+    ::usleep(1000);
+  if (waited == 0) {
+    ::kill(pid, SIGKILL);
+    complete = false;
+    while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    }
   }
   // A caller that ignores SIGCHLD leaves no status to read; the whole
   // message is then the only proof of success.

@@ -83,6 +83,35 @@ TEST(ChmSitemaps, EntriesWithTheirDepth) {
   EXPECT_NE(out.find("<li>up</li>"), std::string::npos) << out;
 }
 
+// The reader's answer is all the plug-in trusts of it: only one whole
+// message passes, however the reader died or whatever it was made to say.
+TEST(ChmReadings, OnlyAWholeMessagePasses) {
+  const std::string topic = EncodeReading({false, "/sub/p.htm"});
+  const std::string page = EncodeReading({true, std::string("<ul>\n\0</ul>", 12)});
+  for (const std::string& whole : {topic, page, EncodeReading({false, ""})}) {
+    const auto r = DecodeReading(whole);
+    ASSERT_TRUE(r) << whole;
+    EXPECT_EQ(EncodeReading(*r), whole);
+    EXPECT_EQ(ReadingSize(whole.substr(0, whole.find('\n') + 1)), whole.size());
+  }
+  EXPECT_TRUE(DecodeReading(page)->Sitemap);
+  EXPECT_FALSE(DecodeReading(topic)->Sitemap);
+  const std::string refused[] = {
+      "",
+      topic.substr(0, topic.size() - 1),  // died before the last byte
+      topic + "x",                        // more than it announced
+      topic.substr(0, 8),
+      "DZHH topic\n/a.htm",
+      "DZHH topic -1\n",
+      "DZHH page 1\nx",
+      "XZHH topic 1\nx",
+      "DZHH topic 1x\nx",
+      "DZHH topic 1000000000000\n",
+  };
+  for (const std::string& bytes : refused) EXPECT_FALSE(DecodeReading(bytes)) << bytes;
+  EXPECT_FALSE(ReadingSize("DZHH topic 12"));  // the header is not whole yet
+}
+
 }  // namespace
 }  // namespace dz::hhctrl
 #endif

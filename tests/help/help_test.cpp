@@ -259,6 +259,25 @@ TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
   EXPECT_EQ(Opener.Lines().size(), Opened);
 }
 
+TEST_F(Help, WithoutItsReaderTheControlAnswersZero) {
+  const std::string plugin = PluginPath();
+  struct Restore {
+    std::string Path;
+    ~Restore() {
+      ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1);
+      RestartUnits();
+    }
+  } restore{plugin};
+  const path alone = Scratch / "alone";
+  fs::create_directories(alone);
+  fs::copy_file(plugin, alone / "hhctrl.so", fs::copy_options::overwrite_existing);
+  RestartUnits();
+  ::setenv("DZ_HHCTRL_PATH", (alone / "hhctrl.so").c_str(), 1);
+  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
+  EXPECT_NE(HtmlHelp, nullptr);  // the control itself is there
+  EXPECT_EQ(TreeOf(Scratch / "tmp"), std::vector<std::string>{});
+}
+
 TEST_F(Help, NamesThatClimbOutStayInside) {
   test::BookSource b;
   b.Files = {
