@@ -1,8 +1,10 @@
 // The hhctrl plug-in's work on arbitrary bytes as a CHM file: every command,
 // the default topic, a topic named by the input, the contents, the index and
-// a context number. Nothing may be written outside the private folder, and
-// the folder must be gone after HH_CLOSE_ALL. xdg-open is kept off PATH so
-// that pages are copied out but no browser is started.
+// a context number, each read by hhctrl-reader. Whatever the reader does,
+// this process must not crash, nothing may be written outside the private
+// folder, and the folder must be gone after HH_CLOSE_ALL. xdg-open is kept
+// off PATH so that pages are copied out but no browser is started; a reader
+// gets two seconds, so that a file chmlib loops on costs little.
 #include <dirent.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -38,6 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   gParent = tmpl;
   ::setenv("TMPDIR", tmpl, 1);
   ::setenv("PATH", (gParent + "/no-such-bin").c_str(), 1);
+  ::setenv("DZ_HHCTRL_SECONDS", "2", 1);
   return 0;
 }
 
@@ -48,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ::close(fd);
     return 0;
   }
-  const std::string file = "/proc/self/fd/" + std::to_string(fd);
+  // The reader is another process: the name must reach this one's file.
+  const std::string file = "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd);
   // A topic and a context number from the input's first bytes, so that the
   // fuzzer can steer them too.
   std::string topic;
