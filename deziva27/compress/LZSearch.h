@@ -47,7 +47,7 @@ inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
 // position modulo 4096: a walk only follows positions inside the 2048-byte
 // window, whose entries no later position has overwritten.
 struct Dictionary {
-  static constexpr int kHashBits = 13;
+  static constexpr int kHashBits = 14;
   static constexpr int kLinkMask = 4095;
   static constexpr int32_t kNever = INT32_MIN;
   // Rebase is due once a position lies this far past Base.
