@@ -63,8 +63,8 @@ class Encoder {
     FOutLen = 0;
   }
   uint8_t* At(int64_t pos) { return FBuf.data() + (pos - FBase); }
-  int Search(int64_t cur, int cap, int64_t windowStart, int& off) {
-    return FindMatch(*FDict, FBuf.data(), FBase, cur, cap, windowStart, off);
+  int Search(int64_t cur, int cap, int64_t windowStart, uint32_t h, int& off) {
+    return FindMatch(*FDict, FBuf.data(), FBase, cur, cap, windowStart, h, off);
   }
 
   TStream& FSrc;
@@ -116,11 +116,12 @@ void Encoder::Run() {
       // The plain coder has read up to 127 bytes ahead at this point; what it
       // then holds decides which positions are still in its window.
       int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
+      const uint8_t* p = At(cur);
+      const uint32_t h = Dictionary::Hash(p);
       int off = 0, len = 0;
       if (remaining >= kLZMinMatch)
         len = Search(cur, remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
-                     readTo - kLZWindowSize, off);
-      const uint8_t* p = At(cur);
+                     readTo - kLZWindowSize, h, off);
       if (len >= kLZMinMatch) {
         if (litCount > 0) {
           outLen += PutLiterals(out + outLen, At(litStart), litCount);
@@ -128,7 +129,8 @@ void Encoder::Run() {
         }
         outLen += PutMatch(out + outLen, off, len);
         dict.Rebase(cur);
-        for (int i = 0; i < len; ++i) dict.Add(p + i, cur + i);
+        dict.Add(p, cur, h);
+        for (int i = 1; i < len; ++i) dict.Add(p + i, cur + i);
         cur += len;
       } else {
         if (litCount == kLZMaxLiteralRun) {
@@ -139,7 +141,7 @@ void Encoder::Run() {
         }
         if (litCount == 0) litStart = cur;
         ++litCount;
-        dict.Add(p, cur);
+        dict.Add(p, cur, h);
         ++cur;
       }
       if (outLen >= static_cast<size_t>(FChunk)) {

@@ -42,13 +42,16 @@ struct Block {
   std::vector<uint8_t> Out;  // tokens, the final literal run still open
   int64_t Reached = 0;       // the first position the parse did not code
   Literals Open;
-  size_t Resume = 0;         // set by the stitch: Out is kept from here on
+  size_t Resume = 0;  // set by the stitch: Out is kept from here on
 };
 
 class BlockCoder {
  public:
   BlockCoder(const Block& b, int64_t total)
-      : FBuf(b.Buf.data()), FOrigin(b.Origin), FTotal(total), FDict(std::make_unique<Dictionary>()) {}
+      : FBuf(b.Buf.data()),
+        FOrigin(b.Origin),
+        FTotal(total),
+        FDict(std::make_unique<Dictionary>()) {}
 
   // Puts positions [from, to) into the dictionary, as coding them would.
   void Warm(int64_t from, int64_t to) {
@@ -99,17 +102,19 @@ void BlockCoder::Code(int64_t& cur, int64_t end, Literals& lit, std::vector<uint
   while (cur < end) {
     const int64_t remaining = FTotal - cur;
     const int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : FTotal;
+    const uint8_t* p = At(cur);
+    const uint32_t h = Dictionary::Hash(p);
     int off = 0, len = 0;
     if (remaining >= kLZMinMatch)
       len = FindMatch(dict, FBuf, FOrigin, cur,
                       remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
-                      readTo - kLZWindowSize, off);
-    const uint8_t* p = At(cur);
+                      readTo - kLZWindowSize, h, off);
     if (len >= kLZMinMatch) {
       if (lit.Count > 0) flush();
       outLen += PutMatch(o + outLen, off, len);
       dict.Rebase(cur);
-      for (int i = 0; i < len; ++i) dict.Add(p + i, cur + i);
+      dict.Add(p, cur, h);
+      for (int i = 1; i < len; ++i) dict.Add(p + i, cur + i);
       cur += len;
     } else {
       if (lit.Count == kLZMaxLiteralRun) {
@@ -118,7 +123,7 @@ void BlockCoder::Code(int64_t& cur, int64_t end, Literals& lit, std::vector<uint
       }
       if (lit.Count == 0) lit.Start = cur;
       ++lit.Count;
-      dict.Add(p, cur);
+      dict.Add(p, cur, h);
       ++cur;
     }
   }
@@ -295,8 +300,7 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
     stitched.clear();
     Stitch(*b, total, truePos, open, stitched);
     write(stitched.data(), stitched.size());
-    if (b->Resume < b->Out.size())
-      write(b->Out.data() + b->Resume, b->Out.size() - b->Resume);
+    if (b->Resume < b->Out.size()) write(b->Out.data() + b->Resume, b->Out.size() - b->Resume);
   }
   // The open literals lie in the last block's data.
   if (open.Count > 0) {

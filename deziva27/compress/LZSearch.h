@@ -1,6 +1,6 @@
 // The match search of the LZY coder, shared by the sequential coder and the
-// block coders of the parallel one: the per-byte candidate rings and the
-// search over them. The match found at a position depends only on the data
+// block coders of the parallel one: the candidate chains and the search over
+// them. The match found at a position depends only on the data
 // around it, never on how the bytes before it were coded.
 #pragma once
 
@@ -10,21 +10,11 @@
 
 #include "deziva27/compress/LZCoder.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace dz::detail {
 
 inline uint64_t Load64(const uint8_t* p) {
   uint64_t v;
   std::memcpy(&v, p, 8);
-  return v;
-}
-
-inline uint16_t Load16(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
   return v;
 }
 
@@ -41,110 +31,99 @@ inline int MatchLength(const uint8_t* a, const uint8_t* b, int cap) {
   return len < cap ? len : cap;
 }
 
-// The per-byte candidate rings. A slot keeps the position and the two bytes
-// that follow it, so that a few vector compares rule out every candidate that
-// cannot reach 3 bytes, without touching the data. Most searches end there.
-// Positions that left the window need no purging: they are older than every
-// live one in a ring, so the newest-first search meets them last and stops
-// there, as the plain search does after dropping them. Slots never written
-// hold a position far before any window and end the search the same way.
+// The match search's memory. The candidates at a position are the last 40
+// earlier positions that start with the same byte (kLZPositionsPerByte), in
+// the window; the longest match among them wins, the newest on ties, and a
+// match over 8 bytes ends the search. Only candidates that share the next
+// two bytes as well can reach 3, so the positions are chained by their first
+// three bytes: a search walks just those, newest first, and learns from a
+// per-byte count whether a candidate is still among the last 40 of its byte.
+// A walk stops at the first position before the window: everything after it
+// in the chain is older still. Chains cross between the keys that share a
+// hash; the match length rules those out.
 //
-// Positions are kept in 32 bits, relative to Base, so that a ring row takes
-// half the cache lines; Rebase moves Base forward before they could overflow.
+// Positions are kept in 32 bits, relative to Base, and Rebase moves Base
+// forward before they could overflow. Links and ranks are indexed by the
+// position modulo 4096: a walk only follows positions inside the 2048-byte
+// window, whose entries no later position has overwritten.
 struct Dictionary {
-  static constexpr int kSlots = kLZPositionsPerByte;  // 40, five vectors of 8
+  static constexpr int kHashBits = 14;
+  static constexpr int kLinkMask = 4095;
   static constexpr int32_t kNever = INT32_MIN;
   // Rebase is due once a position lies this far past Base.
   static constexpr int64_t kRebaseAt = int64_t{1} << 30;
-  alignas(16) uint16_t Next[256][kSlots];  // the two bytes after the position
-  int32_t Pos[256][kSlots];                // position - Base
-  uint8_t Head[256];  // the slot the next position goes to
+  int32_t Head[1 << kHashBits];  // newest position of each chain - Base
+  int32_t Prev[kLinkMask + 1];   // the position before it in its chain - Base
+  uint16_t Rank[kLinkMask + 1];  // its place among the positions of its byte
+  uint16_t Count[256];           // positions seen of each byte, modulo 2^16
   int64_t Base = 0;
 
   Dictionary() {
-    std::memset(Next, 0, sizeof Next);
-    std::memset(Head, 0, sizeof Head);
-    for (auto& row : Pos)
-      for (int32_t& p : row) p = kNever;
+    for (int32_t& h : Head) h = kNever;
+    std::memset(Prev, 0, sizeof Prev);
+    std::memset(Rank, 0, sizeof Rank);
+    std::memset(Count, 0, sizeof Count);
   }
 
-  void Add(const uint8_t* p, int64_t pos) {
-    uint8_t b = p[0];
-    int h = Head[b];
-    Pos[b][h] = static_cast<int32_t>(pos - Base);
-    Next[b][h] = Load16(p + 1);
-    Head[b] = static_cast<uint8_t>(h + 1 == kSlots ? 0 : h + 1);
+  static uint32_t Hash(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHashBits);
   }
+
+  // Adds position pos, whose bytes are at p; h is Hash(p).
+  void Add(const uint8_t* p, int64_t pos, uint32_t h) {
+    auto i = static_cast<int>(pos & kLinkMask);
+    Prev[i] = Head[h];
+    Head[h] = static_cast<int32_t>(pos - Base);
+    Rank[i] = ++Count[p[0]];
+  }
+  void Add(const uint8_t* p, int64_t pos) { Add(p, pos, Hash(p)); }
 
   // Moves Base close below cur when due. Positions far out of the window
-  // become kNever; the newest-first order of every ring is kept.
+  // become kNever; the order of every chain is kept.
   void Rebase(int64_t cur) {
     if (cur - Base < kRebaseAt) return;
-    const int64_t delta = cur - Base - 2 * kLZWindowSize;
-    for (auto& row : Pos)
-      for (int32_t& p : row) {
-        int64_t q = int64_t{p} - delta;
-        p = q < -kRebaseAt ? kNever : static_cast<int32_t>(q);
-      }
-    Base += delta;
-  }
-
-  // Bit s of the result is set when slot s of list b is followed by the two
-  // bytes next (a match of at least 3 bytes).
-  uint64_t Reach3(uint8_t b, uint16_t next) const {
-    const uint16_t* row = Next[b];
-#if defined(__SSE2__)
-    __m128i t = _mm_set1_epi16(static_cast<short>(next));
-    auto eq = [&](int k) {
-      return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(row + 8 * k)), t);
+    // A whole number of link rows: a position's link index is then the same
+    // relative as absolute, one step less on the walk's critical path.
+    const int64_t delta = (cur - Base - 2 * kLZWindowSize) & ~int64_t{kLinkMask};
+    auto move = [delta](int32_t& p) {
+      int64_t q = int64_t{p} - delta;
+      p = q < -kRebaseAt ? kNever : static_cast<int32_t>(q);
     };
-    auto m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(0), eq(1))));
-    auto m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(2), eq(3))));
-    auto m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(eq(4), eq(4))));
-    return uint64_t{m0} | uint64_t{m1} << 16 | uint64_t{m2 & 0xFF} << 32;
-#else
-    uint64_t m = 0;
-    for (int i = 0; i < kSlots; ++i) m |= uint64_t{row[i] == next} << i;
-    return m;
-#endif
+    for (int32_t& p : Head) move(p);
+    for (int32_t& p : Prev) move(p);
+    Base += delta;
   }
 };
 
 // The longest usable match at position cur (at most cap bytes, candidates not
 // before windowStart), with its distance in off; 0 when there is none. Byte q
-// of the data is at buf[q - origin]. Inlined into the coding loops: a call per
-// token costs more than the search itself when there is no candidate.
+// of the data is at buf[q - origin]; h is the hash of the bytes at cur. Inlined into the coding
+// loops: a call per token costs more than the search itself when there is no candidate.
 __attribute__((always_inline)) inline int FindMatch(const Dictionary& dict, const uint8_t* buf,
                                                     int64_t origin, int64_t cur, int cap,
-                                                    int64_t windowStart, int& off) {
+                                                    int64_t windowStart, uint32_t h, int& off) {
   const uint8_t* p = buf + (cur - origin);
-  uint8_t b = p[0];
-  uint64_t reach3 = dict.Reach3(b, Load16(p + 1));
-  if (!reach3) return 0;
-  const int h = dict.Head[b];
-  const int32_t* pos = dict.Pos[b];
+  const uint16_t rank = dict.Count[p[0]];
   const int64_t oldest = windowStart - dict.Base;  // above kNever: see Rebase
-  // Rotate the ring so that bit 39 is the newest slot (h - 1) and bit 0 the
-  // oldest (h): one scan from the top then visits newest first, with no
-  // second pass over the wrapped part.
-  const uint64_t below = (uint64_t{1} << h) - 1;
-  uint64_t order = (reach3 >> h) | ((reach3 & below) << (Dictionary::kSlots - h));
+  int64_t c = dict.Head[h];
   int best = 0;
-  while (order) {
-    int i = 63 - __builtin_clzll(order);
-    order ^= uint64_t{1} << i;
-    int s = i + h;
-    s -= s >= Dictionary::kSlots ? Dictionary::kSlots : 0;
-    int64_t cand = pos[s];
-    if (cand < oldest) return best;
-    cand += dict.Base;
-    int len = MatchLength(buf + (cand - origin), p, cap);
-    if (len > best) {
-      best = len;
-      off = static_cast<int>(cur - cand);
-      // Nothing longer can follow a match of cap bytes.
-      if (best > kLZGoodMatch || best == cap) return best;
+  while (c >= oldest) {
+    const int64_t cand = c + dict.Base;
+    const int len = MatchLength(buf + (cand - origin), p, cap);
+    const auto i = static_cast<int>(c & Dictionary::kLinkMask);
+    if (len >= kLZMinMatch) {
+      // Candidates further down are older among the same byte's positions.
+      if (static_cast<uint16_t>(rank - dict.Rank[i]) >= kLZPositionsPerByte) return best;
+      if (len > best) {
+        best = len;
+        off = static_cast<int>(cur - cand);
+        // Nothing longer can follow a match of cap bytes.
+        if (best > kLZGoodMatch || best == cap) return best;
+      }
     }
+    c = dict.Prev[i];
   }
   return best;
 }

@@ -1,6 +1,6 @@
-// The candidate rings keep positions in 32 bits relative to a moving base:
+// The candidate chains keep positions in 32 bits relative to a moving base:
 // the same data seen far into a stream (past 2 and 4 GiB) must give the
-// match it gives at the start, and a slot left from before the base moved
+// match it gives at the start, and a link left from before the base moved
 // must never come back as a candidate.
 #include <gtest/gtest.h>
 
@@ -35,7 +35,8 @@ std::vector<Found> Parse(const std::string& data, int64_t origin, Dictionary& di
     dict.Rebase(cur);
     int off = 0;
     int cap = static_cast<int>(std::min<int64_t>(total - i, detail::kLZMaxMatch));
-    int len = FindMatch(dict, buf.data(), origin, cur, cap, cur - detail::kLZWindowSize + 1, off);
+    int len = FindMatch(dict, buf.data(), origin, cur, cap, cur - detail::kLZWindowSize + 1,
+                        Dictionary::Hash(buf.data() + i), off);
     found.push_back({len, len ? off : 0});
     int step = len >= detail::kLZMinMatch ? len : 1;
     for (int k = 0; k < step; ++k) dict.Add(buf.data() + i + k, cur + k);
