@@ -94,8 +94,9 @@ struct TCursor {
 
 // Restores tokens while In is before inSafe and Out before outSafe. base is
 // the first byte a match may reach back to: every restored byte from there
-// on is in place before Out.
-template <bool kReport, class Report>
+// on is in place before Out. kWarm: a window's width is restored already, so
+// no offset can reach before base.
+template <bool kReport, bool kWarm, class Report>
 TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
                    uint8_t* const outSafe, const uint8_t* const base, const Report& report) {
   while (in < inSafe && out < outSafe) {
@@ -116,8 +117,14 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
     unsigned w = b | unsigned{in[1]} << 8;
     size_t off = (w >> 1) & 0x07FF;
     size_t len = (w >> 12) + kLZMinMatch;
-    if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
-      return {in, out, true};
+    if constexpr (kWarm) {
+      // One test for both faults left: offset 0 wraps to 2047 here.
+      if (((off - 1) & 0x07FF) + len > kLZWindowSize - 1) [[unlikely]]
+        return {in, out, true};
+    } else {
+      if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
+        return {in, out, true};
+    }
     CopyMatch(out, off, len);
     out += len;
     in += 2;
@@ -254,7 +261,11 @@ void Decoder::Run() {
       out = MakeRoom(out);
     }
     if (FInEnd - in > kSafeIn) {
-      TCursor c = FastTokens<kReport>(in, FInEnd - kSafeIn, out, FOutSafe, FBase, report);
+      TCursor c =
+          out - FBase >= kLZWindowSize
+              ? FastTokens<kReport, true>(in, FInEnd - kSafeIn, out, FOutSafe, FBase, report)
+              : FastTokens<kReport, false>(in, FInEnd - kSafeIn, out,
+                                           std::min(FOutSafe, FBase + kLZWindowSize), FBase, report);
       in = c.In;
       out = c.Out;
       if (!c.Stopped) continue;
