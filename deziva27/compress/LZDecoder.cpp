@@ -56,21 +56,10 @@ inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
     // Every byte wanted is in place already: load all before storing any,
     // so no load waits on the stores of this copy. Bytes past len are junk
     // that later tokens overwrite.
-#if defined(__SSE2__)
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    uint64_t c;
-    std::memcpy(&c, from + 16, 8);
+    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
-    std::memcpy(out + 16, &c, 8);
-#else
-    uint64_t a, b, c;
-    std::memcpy(&a, from, 8);
-    std::memcpy(&b, from + 8, 8);
-    std::memcpy(&c, from + 16, 8);
-    std::memcpy(out, &a, 8);
-    std::memcpy(out + 8, &b, 8);
-    std::memcpy(out + 16, &c, 8);
-#endif
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), c);
   } else if (off >= 8) {
     // Each 8-byte step reads only bytes that earlier steps have finished.
     Copy8(out, from);
