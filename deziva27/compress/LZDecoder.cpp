@@ -49,17 +49,29 @@ inline void Copy8(uint8_t* to, const uint8_t* from) {
 }
 
 // Appends the len (3..18) bytes that start off back from out, as a forward
-// byte-by-byte copy would; may write up to 24 bytes.
+// byte-by-byte copy would; may write up to 24 bytes. One shape of copy for
+// every length: a branch on the length mispredicts far more than a wide copy
+// costs.
 inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
   const uint8_t* from = out - off;
   if (off >= len) [[likely]] {
     // Every byte wanted is in place already: load all before storing any,
     // so no load waits on the stores of this copy. Bytes past len are junk
     // that later tokens overwrite.
+#if defined(__SSE2__)
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
     __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), c);
+#else
+    uint64_t a, b, c;
+    std::memcpy(&a, from, 8);
+    std::memcpy(&b, from + 8, 8);
+    std::memcpy(&c, from + 16, 8);
+    std::memcpy(out, &a, 8);
+    std::memcpy(out + 8, &b, 8);
+    std::memcpy(out + 16, &c, 8);
+#endif
   } else if (off >= 8) {
     // Each 8-byte step reads only bytes that earlier steps have finished.
     Copy8(out, from);
@@ -88,36 +100,48 @@ struct TCursor {
 template <bool kReport, bool kWarm, class Report>
 TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
                    uint8_t* const outSafe, const uint8_t* const base, const Report& report) {
-  while (in < inSafe && out < outSafe) {
-    unsigned b = in[0];
-    if (!(b & 1)) {
-      size_t n = b >> 1;
-      Copy16(out, in + 1);
-      for (size_t i = 16; i < n; i += 16) Copy16(out + i, in + 1 + i);
-      out += n;
-      in += 1 + n;
+  // One step is a literal run and the match after it: at most kStepIn bytes
+  // read and kStepOut restored. Steps are taken in counted batches, so the
+  // bounds are tested once a batch instead of once a step.
+  constexpr ptrdiff_t kStepIn = 1 + kLZMaxLiteralRun + 2;
+  constexpr ptrdiff_t kStepOut = kLZMaxLiteralRun + kLZMaxMatch;
+  for (;;) {
+    ptrdiff_t steps = std::min((inSafe - in) / kStepIn, (outSafe - out) / kStepOut);
+    if (steps <= 0) {
+      if (in >= inSafe || out >= outSafe) break;
+      steps = 1;
+    }
+    do {
+      unsigned b = in[0];
+      if (!(b & 1)) {
+        size_t n = b >> 1;
+        Copy16(out, in + 1);
+        for (size_t i = 16; i < n; i += 16) Copy16(out + i, in + 1 + i);
+        out += n;
+        in += 1 + n;
+        if constexpr (kReport) report(in);
+        // A run shorter than the longest is always followed by a match; test
+        // for it here, where that outcome is all but certain, and leave the
+        // loop's own test to the harder case after a match.
+        b = in[0];
+        if (!(b & 1)) continue;
+      }
+      unsigned w = b | unsigned{in[1]} << 8;
+      size_t off = (w >> 1) & 0x07FF;
+      size_t len = (w >> 12) + kLZMinMatch;
+      if constexpr (kWarm) {
+        // One test for both faults left: offset 0 wraps to 2047 here.
+        if (((off - 1) & 0x07FF) + len > kLZWindowSize - 1) [[unlikely]]
+          return {in, out, true};
+      } else {
+        if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
+          return {in, out, true};
+      }
+      CopyMatch(out, off, len);
+      out += len;
+      in += 2;
       if constexpr (kReport) report(in);
-      // A run shorter than the longest is always followed by a match; test
-      // for it here, where that outcome is all but certain, and leave the
-      // loop's own test to the harder case after a match.
-      b = in[0];
-      if (!(b & 1)) continue;
-    }
-    unsigned w = b | unsigned{in[1]} << 8;
-    size_t off = (w >> 1) & 0x07FF;
-    size_t len = (w >> 12) + kLZMinMatch;
-    if constexpr (kWarm) {
-      // One test for both faults left: offset 0 wraps to 2047 here.
-      if (((off - 1) & 0x07FF) + len > kLZWindowSize - 1) [[unlikely]]
-        return {in, out, true};
-    } else {
-      if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
-        return {in, out, true};
-    }
-    CopyMatch(out, off, len);
-    out += len;
-    in += 2;
-    if constexpr (kReport) report(in);
+    } while (--steps > 0);
   }
   return {in, out, false};
 }
@@ -133,7 +157,9 @@ class Decoder {
     // so it gets the chunked road, where the streams are only used through
     // their public calls.
     if (!progress) {
-      FMemIn = dynamic_cast<TMemoryStream*>(&src);
+      // A source positioned past its end holds no tokens; its buffer ends
+      // before that position.
+      if (start <= FSrcSize) FMemIn = dynamic_cast<TMemoryStream*>(&src);
       auto* memOut = dynamic_cast<TMemoryStream*>(&dest);
       // Restoring into the middle of a stream must leave the bytes after the
       // restored ones alone, which the junk past each copy would not.
@@ -157,9 +183,8 @@ class Decoder {
     if (FMemOut) {
       // Room for about what text and programs restore to; more is added as
       // it fills, in the stream's own growth steps.
-      FBase = FMemOut->ReserveWrite(std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)),
-                                                      kMinChunk) +
-                                    kOutSlack);
+      FBase = FMemOut->ReserveWrite(
+          std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)), kMinChunk) + kOutSlack);
       FOutSafe = FBase + std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)), kMinChunk);
     } else {
       int64_t chunk = ChunkFor(bound);
@@ -254,7 +279,8 @@ void Decoder::Run() {
           out - FBase >= kLZWindowSize
               ? FastTokens<kReport, true>(in, FInEnd - kSafeIn, out, FOutSafe, FBase, report)
               : FastTokens<kReport, false>(in, FInEnd - kSafeIn, out,
-                                           std::min(FOutSafe, FBase + kLZWindowSize), FBase, report);
+                                           std::min(FOutSafe, FBase + kLZWindowSize), FBase,
+                                           report);
       in = c.In;
       out = c.Out;
       if (!c.Stopped) continue;

@@ -153,7 +153,8 @@ TEST(LzyDecoder, EveryRoadRestoresTheSameBytes) {
       EXPECT_EQ(got.Error, "") << in.Name << ", " << road.Name;
       EXPECT_TRUE(got.Dest == want.Dest) << in.Name << ", " << road.Name;
       EXPECT_EQ(got.DestPosition, want.DestPosition) << in.Name << ", " << road.Name;
-      EXPECT_EQ(got.SrcPosition, static_cast<int64_t>(stream.size())) << in.Name << ", " << road.Name;
+      EXPECT_EQ(got.SrcPosition, static_cast<int64_t>(stream.size()))
+          << in.Name << ", " << road.Name;
       if (road.Listener) {
         EXPECT_EQ(got.Calls, static_cast<int>(TokenStarts(stream).size())) << in.Name;
       }

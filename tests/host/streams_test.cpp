@@ -62,8 +62,8 @@ TEST(TMemoryStream, ReservedRoomCountsOnlyWhenCommitted) {
   using namespace std::literals;
   const struct {
     const char* Name;
-    int64_t Start;     // position when the room is taken; the stream holds "abcd"
-    int64_t Commit;    // bytes committed of the 8 written
+    int64_t Start;          // position when the room is taken; the stream holds "abcd"
+    int64_t Commit;         // bytes committed of the 8 written
     std::string_view Want;  // the content afterwards
     int64_t Size, Position;
   } cases[] = {
