@@ -1,8 +1,15 @@
-// The LZY token decoder behind LZDecode: restores large blocks of tokens at
-// once, checking every offset, and writes the bytes out in chunks.
+// The LZY token decoder behind LZDecode. Tokens are restored in large runs
+// with every offset checked; the bytes go straight into a memory stream's
+// buffer when the destination is one, and are read straight from a memory
+// stream's buffer when the source is one. Other streams go through chunked
+// buffers, so memory stays bounded for files.
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "deziva27/compress/LZCoder.h"
 #include "deziva27/frame/Errors.h"
@@ -14,186 +21,302 @@ constexpr int64_t kChunk = 256 * 1024;  // bytes moved per stream call, at most
 constexpr int64_t kMinChunk = 4096;
 
 // Small jobs get small buffers: restoring a short string must not cost a
-// quarter of a megabyte of zeroing.
+// quarter of a megabyte of buffers.
 int64_t ChunkFor(int64_t bytes) {
   return std::clamp<int64_t>(bytes, kMinChunk, kChunk);
 }
-constexpr int64_t kPad = 64;  // slack for word-wide loads and stores past the data
 
-constexpr size_t kSafeIn = kLZMaxLiteralRun + 1;  // the longest token
+// The fast loop runs while a whole token, the match that may follow it and
+// the 16-byte steps of a literal copy all lie before the end of the input.
+constexpr ptrdiff_t kSafeIn = 1 + kLZMaxLiteralRun + 4;
+// Past the fast loop's output bound a literal run and a match may still be
+// written, each with a few junk bytes past its end.
+constexpr ptrdiff_t kOutSlack = 256;
 
-// Appends the len (<= 18) bytes that start off back from out, as a forward
-// byte-by-byte copy would; may write up to 24 bytes.
+inline void Copy16(uint8_t* to, const uint8_t* from) {
+#if defined(__SSE2__)
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+#else
+  std::memcpy(to, from, 16);
+#endif
+}
+
+inline void Copy8(uint8_t* to, const uint8_t* from) {
+  uint64_t v;
+  std::memcpy(&v, from, 8);
+  std::memcpy(to, &v, 8);
+}
+
+// Appends the len (3..18) bytes that start off back from out, as a forward
+// byte-by-byte copy would; may write up to 24 bytes. One shape of copy for
+// every length: a branch on the length mispredicts far more than a wide copy
+// costs.
 inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
   const uint8_t* from = out - off;
-  if (off >= len) {
-    // The bytes wanted are all in place already: load every byte before
-    // storing any, so no load waits on a store it partly overlaps. Bytes
-    // past len are junk that later tokens overwrite.
-    uint8_t t[24];
-    std::memcpy(t, from, 24);
-    std::memcpy(out, t, 24);
+  if (off >= len) [[likely]] {
+    // Every byte wanted is in place already: load all before storing any,
+    // so no load waits on the stores of this copy. Bytes past len are junk
+    // that later tokens overwrite.
+#if defined(__SSE2__)
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), c);
+#else
+    uint64_t a, b, c;
+    std::memcpy(&a, from, 8);
+    std::memcpy(&b, from + 8, 8);
+    std::memcpy(&c, from + 16, 8);
+    std::memcpy(out, &a, 8);
+    std::memcpy(out + 8, &b, 8);
+    std::memcpy(out + 16, &c, 8);
+#endif
   } else if (off >= 8) {
-    std::memcpy(out, from, 8);
-    std::memcpy(out + 8, from + 8, 8);
-    std::memcpy(out + 16, from + 16, 8);
+    // Each 8-byte step reads only bytes that earlier steps have finished.
+    Copy8(out, from);
+    Copy8(out + 8, from + 8);
+    Copy8(out + 16, from + 16);
   } else if (off == 1) {
-    std::memset(out, *from, 24);
+    uint64_t v = uint64_t{*from} * 0x0101010101010101u;
+    std::memcpy(out, &v, 8);
+    std::memcpy(out + 8, &v, 8);
+    std::memcpy(out + 16, &v, 8);
   } else {
     for (size_t i = 0; i < len; ++i) out[i] = from[i];
   }
+}
+
+struct TCursor {
+  const uint8_t* In;
+  uint8_t* Out;
+  bool Stopped;  // at a match the fast loop would not take (a damaged one)
+};
+
+// Restores tokens while In is before inSafe and Out before outSafe. base is
+// the first byte a match may reach back to: every restored byte from there
+// on is in place before Out. kWarm: a window's width is restored already, so
+// no offset can reach before base.
+template <bool kReport, bool kWarm, class Report>
+TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
+                   uint8_t* const outSafe, const uint8_t* const base, const Report& report) {
+  // One step is a literal run and the match after it: at most kStepIn bytes
+  // read and kStepOut restored. Steps are taken in counted batches, so the
+  // bounds are tested once a batch instead of once a step.
+  constexpr ptrdiff_t kStepIn = 1 + kLZMaxLiteralRun + 2;
+  constexpr ptrdiff_t kStepOut = kLZMaxLiteralRun + kLZMaxMatch;
+  for (;;) {
+    ptrdiff_t steps = std::min((inSafe - in) / kStepIn, (outSafe - out) / kStepOut);
+    if (steps <= 0) {
+      if (in >= inSafe || out >= outSafe) break;
+      steps = 1;
+    }
+    do {
+      unsigned b = in[0];
+      if (!(b & 1)) {
+        size_t n = b >> 1;
+        Copy16(out, in + 1);
+        for (size_t i = 16; i < n; i += 16) Copy16(out + i, in + 1 + i);
+        out += n;
+        in += 1 + n;
+        if constexpr (kReport) report(in);
+        // A run shorter than the longest is always followed by a match; test
+        // for it here, where that outcome is all but certain, and leave the
+        // loop's own test to the harder case after a match.
+        b = in[0];
+        if (!(b & 1)) continue;
+      }
+      unsigned w = b | unsigned{in[1]} << 8;
+      size_t off = (w >> 1) & 0x07FF;
+      size_t len = (w >> 12) + kLZMinMatch;
+      if constexpr (kWarm) {
+        // One test for both faults left: offset 0 wraps to 2047 here.
+        if (((off - 1) & 0x07FF) + len > kLZWindowSize - 1) [[unlikely]]
+          return {in, out, true};
+      } else {
+        if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
+          return {in, out, true};
+      }
+      CopyMatch(out, off, len);
+      out += len;
+      in += 2;
+      if constexpr (kReport) report(in);
+    } while (--steps > 0);
+  }
+  return {in, out, false};
 }
 
 class Decoder {
  public:
   Decoder(TStream& src, TStream& dest, const TCoderProgress& progress)
       : FSrc(src), FDest(dest), FProgress(progress) {
-    FInPos = src.Position();
-    FInEnd = std::max(FInPos, src.Size());
     FSrcSize = src.Size();
+    int64_t start = src.Position();
+    int64_t end = std::max(start, FSrcSize);
+    // A progress listener may look at or touch either stream between tokens,
+    // so it gets the chunked road, where the streams are only used through
+    // their public calls.
+    if (!progress) {
+      // A source positioned past its end holds no tokens; its buffer ends
+      // before that position.
+      if (start <= FSrcSize) FMemIn = dynamic_cast<TMemoryStream*>(&src);
+      auto* memOut = dynamic_cast<TMemoryStream*>(&dest);
+      // Restoring into the middle of a stream must leave the bytes after the
+      // restored ones alone, which the junk past each copy would not.
+      // A stream restored into itself keeps the chunked road too: growing its
+      // buffer would move the tokens being read.
+      if (memOut && memOut != FMemIn && memOut->Position() >= memOut->Size()) FMemOut = memOut;
+    }
+    if (FMemIn) {
+      FIn = FMemIn->Memory() + start;
+      FInEnd = FMemIn->Memory() + end;
+      FInEndPos = end;
+    } else {
+      FInEndPos = start;
+      FInChunk = ChunkFor(end - start);
+      FInBuf.assign(static_cast<size_t>(FInChunk + 2 * kLZMaxLiteralRun + 2 * kSafeIn), 0);
+      FIn = FInEnd = FInBuf.data();
+    }
+    FInLast = end;
     // A match token of 2 bytes restores at most 18: 9 times its size.
-    FInChunk = ChunkFor(FInEnd - FInPos);
-    FOutChunk = ChunkFor(9 * (FInEnd - FInPos) + kPad);
-    FIn.assign(static_cast<size_t>(FInChunk + 4 * kLZMaxLiteralRun + 2 * kPad), 0);
-    FOut.assign(static_cast<size_t>(kLZWindowSize + FOutChunk + 2 * kPad + kLZMaxLiteralRun), 0);
+    int64_t bound = 9 * (end - start);
+    if (FMemOut) {
+      // Room for about what text and programs restore to; more is added as
+      // it fills, in the stream's own growth steps.
+      FBase = FMemOut->ReserveWrite(
+          std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)), kMinChunk) + kOutSlack);
+      FOutSafe = FBase + std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)), kMinChunk);
+    } else {
+      int64_t chunk = ChunkFor(bound);
+      FOutBuf.assign(static_cast<size_t>(kLZWindowSize + chunk + kOutSlack), 0);
+      FBase = FOutBuf.data();
+      FOutSafe = FBase + kLZWindowSize + chunk;
+    }
+    FFlushFrom = FBase;
   }
 
   template <bool kReport>
   void Run();
 
  private:
-  // Returns the end of the restored bytes; when it raises, FPending holds it.
-  template <bool kReport>
-  uint8_t* Decode(uint8_t* base, uint8_t* flushAt);
-  void RefillIn();
-  uint8_t* FlushOut(uint8_t* out);
+  int64_t PositionOf(const uint8_t* in) const { return FInEndPos - (FInEnd - in); }
+  const uint8_t* Refill(const uint8_t* in);
+  uint8_t* MakeRoom(uint8_t* out);
+  void Finish(uint8_t* out);
 
   TStream& FSrc;
   TStream& FDest;
   const TCoderProgress& FProgress;
-  int64_t FInPos = 0;  // source position of FIn[FInLen]: what has been read
-  int64_t FInEnd = 0;
   int64_t FSrcSize = 0;
-  int64_t FInChunk = kChunk, FOutChunk = kChunk;
-  std::vector<uint8_t> FIn;
-  size_t FInHead = 0, FInLen = 0;  // unread input is FIn[FInHead, FInLen)
-  std::vector<uint8_t> FOut;
-  size_t FHistory = 0;  // restored bytes kept before the unwritten ones
-  uint8_t* FPending = nullptr;
+  int64_t FInLast = 0;    // source position where the tokens end
+  int64_t FInEndPos = 0;  // source position of FInEnd
+  int64_t FInChunk = kChunk;
+  TMemoryStream* FMemIn = nullptr;
+  TMemoryStream* FMemOut = nullptr;
+  std::vector<uint8_t> FInBuf;
+  const uint8_t* FIn = nullptr;  // the unread input is [FIn, FInEnd) at the start
+  const uint8_t* FInEnd = nullptr;
+  std::vector<uint8_t> FOutBuf;
+  uint8_t* FBase = nullptr;       // the first byte a match may reach
+  uint8_t* FFlushFrom = nullptr;  // the first restored byte not yet in the destination
+  uint8_t* FOutSafe = nullptr;
 };
 
-void Decoder::RefillIn() {
-  size_t left = FInLen - FInHead;
-  std::memmove(FIn.data(), FIn.data() + FInHead, left);
-  FInHead = 0;
-  auto n = static_cast<int32_t>(std::min<int64_t>(FInChunk, FInEnd - FInPos));
-  FSrc.ReadBuffer(FIn.data() + left, n);
-  FInLen = left + static_cast<size_t>(n);
-  FInPos += n;
-  std::memset(FIn.data() + FInLen, 0, kPad + kLZMaxLiteralRun);
+const uint8_t* Decoder::Refill(const uint8_t* in) {
+  size_t left = static_cast<size_t>(FInEnd - in);
+  std::memmove(FInBuf.data(), in, left);
+  auto n = static_cast<int32_t>(std::min<int64_t>(FInChunk, FInLast - FInEndPos));
+  FSrc.ReadBuffer(FInBuf.data() + left, n);
+  FInEndPos += n;
+  FInEnd = FInBuf.data() + left + n;
+  return FInBuf.data();
 }
 
-uint8_t* Decoder::FlushOut(uint8_t* out) {
-  uint8_t* base = FOut.data();
-  uint8_t* from = base + FHistory;
-  FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
+uint8_t* Decoder::MakeRoom(uint8_t* out) {
+  if (FMemOut) {
+    FMemOut->CommitWrite(out - FFlushFrom);
+    int64_t restored = out - FBase;
+    int64_t room = std::max<int64_t>(4 * (FInLast - PositionOf(FIn)), kChunk);
+    uint8_t* at = FMemOut->ReserveWrite(room + kOutSlack);
+    FBase = at - restored;
+    FFlushFrom = at;
+    FOutSafe = at + room;
+    return at;
+  }
+  FDest.WriteBuffer(FFlushFrom, static_cast<int32_t>(out - FFlushFrom));
   // Keep the window's width of history for the matches to come.
-  size_t keep = std::min<size_t>(static_cast<size_t>(out - base), kLZWindowSize);
-  std::memmove(base, out - keep, keep);
-  FHistory = keep;
-  return base + keep;
+  size_t keep = std::min<size_t>(static_cast<size_t>(out - FBase), kLZWindowSize);
+  std::memmove(FBase, out - keep, keep);
+  FFlushFrom = FBase + keep;
+  return FFlushFrom;
+}
+
+void Decoder::Finish(uint8_t* out) {
+  if (FMemOut)
+    FMemOut->CommitWrite(out - FFlushFrom);
+  else if (out > FFlushFrom)
+    FDest.WriteBuffer(FFlushFrom, static_cast<int32_t>(out - FFlushFrom));
+  FFlushFrom = out;
+  // The memory source was read without its position moving; it ends where
+  // a chunked read of the whole would leave it.
+  if (FMemIn) FMemIn->SetPosition(FInLast);
 }
 
 template <bool kReport>
 void Decoder::Run() {
-  uint8_t* const base = FOut.data();
-  uint8_t* const flushAt = base + kLZWindowSize + FOutChunk;
-  uint8_t* out;
-  try {
-    out = Decode<kReport>(base, flushAt);
-  } catch (const EYCompressError&) {
-    // What was restored before the damage still goes out, as it would from
-    // a decoder that writes token by token.
-    out = FPending;
-    uint8_t* from = base + FHistory;
-    if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
-    throw;
-  }
-  uint8_t* from = base + FHistory;
-  if (out > from) FDest.WriteBuffer(from, static_cast<int32_t>(out - from));
-}
-
-template <bool kReport>
-uint8_t* Decoder::Decode(uint8_t* const base, uint8_t* const flushAt) {
-  // out stays a plain local: were it reachable from outside, every copy
-  // through it would force it back to memory.
-  uint8_t* out = base;
+  const uint8_t* in = FIn;
+  uint8_t* out = FFlushFrom;
+  auto report = [this](const uint8_t* at) { FProgress(PositionOf(at), FSrcSize); };
   for (;;) {
-    if (FInLen - FInHead < static_cast<size_t>(2 * kLZMaxLiteralRun) && FInPos < FInEnd) RefillIn();
-    if (FInHead == FInLen) break;
-    if (out >= flushAt) out = FlushOut(out);
-    const uint8_t* in = FIn.data() + FInHead;
-    size_t avail = FInLen - FInHead;
-    if (avail > kSafeIn) {
-      // Every token that starts before inSafe lies whole in the buffer, and
-      // every copy may run a little past its end into the slack: only the
-      // offsets need checking here.
-      const uint8_t* const inEnd = in + avail;
-      const uint8_t* const inSafe = inEnd - kSafeIn;
-      while (in < inSafe && out < flushAt) {
-        uint8_t b = in[0];
-        if (b & 1) {
-          unsigned w = b | unsigned{in[1]} << 8;
-          size_t off = (w & 0x0FFF) >> 1;
-          size_t len = (w >> 12) + kLZMinMatch;
-          if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) {
-            FPending = out;
-            RaiseBadMatch(static_cast<int64_t>(off), static_cast<int64_t>(len),
-                          FInPos - (inEnd - in));
-          }
-          CopyMatch(out, off, len);
-          out += len;
-          in += 2;
-        } else {
-          size_t n = b >> 1;
-          for (size_t i = 0; i < n; i += 32) std::memcpy(out + i, in + 1 + i, 32);
-          out += n;
-          in += 1 + n;
-        }
-        if constexpr (kReport) FProgress(FInPos - (inEnd - in), FSrcSize);
-      }
-      FInHead = static_cast<size_t>(in - FIn.data());
-      continue;
+    if (!FMemIn && FInEnd - in < 2 * kSafeIn && FInEndPos < FInLast) FIn = in = Refill(in);
+    if (in == FInEnd) break;
+    if (out >= FOutSafe) {
+      FIn = in;
+      out = MakeRoom(out);
     }
-    uint8_t b = in[0];
+    if (FInEnd - in > kSafeIn) {
+      TCursor c =
+          out - FBase >= kLZWindowSize
+              ? FastTokens<kReport, true>(in, FInEnd - kSafeIn, out, FOutSafe, FBase, report)
+              : FastTokens<kReport, false>(in, FInEnd - kSafeIn, out,
+                                           std::min(FOutSafe, FBase + kLZWindowSize), FBase,
+                                           report);
+      in = c.In;
+      out = c.Out;
+      if (!c.Stopped) continue;
+    }
+    // One token with exact bounds: near the end of the input, or a match
+    // the fast loop refused, which raises here.
+    ptrdiff_t avail = FInEnd - in;
+    unsigned b = in[0];
     if (b & 1) {
-      FPending = out;
-      if (avail < 2) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
+      if (avail < 2) {
+        Finish(out);
+        RaiseTruncatedToken(PositionOf(in));
+      }
       unsigned w = b | unsigned{in[1]} << 8;
-      size_t off = (w & 0x0FFF) >> 1;
+      size_t off = (w >> 1) & 0x07FF;
       size_t len = (w >> 12) + kLZMinMatch;
-      if (off == 0 || off > static_cast<size_t>(out - base) || off + len > kLZWindowSize)
-        RaiseBadMatch(static_cast<int64_t>(off), static_cast<int64_t>(len),
-                      FInPos - static_cast<int64_t>(avail));
+      if (off == 0 || off > static_cast<size_t>(out - FBase) || off + len > kLZWindowSize) {
+        Finish(out);
+        RaiseBadMatch(static_cast<int64_t>(off), static_cast<int64_t>(len), PositionOf(in));
+      }
       CopyMatch(out, off, len);
       out += len;
-      FInHead += 2;
+      in += 2;
     } else {
       size_t n = b >> 1;
-      FPending = out;
-      if (avail - 1 < n) RaiseTruncatedToken(FInPos - static_cast<int64_t>(avail));
-      // The input keeps 127 bytes of zeroed slack, so a fixed-size copy of the
-      // common short runs is safe and cheaper than an exact one.
-      if (n <= 16)
-        std::memcpy(out, in + 1, 16);
-      else
-        std::memcpy(out, in + 1, n);
+      if (static_cast<size_t>(avail - 1) < n) {
+        Finish(out);
+        RaiseTruncatedToken(PositionOf(in));
+      }
+      std::memcpy(out, in + 1, n);
       out += n;
-      FInHead += 1 + n;
+      in += 1 + n;
     }
-    if constexpr (kReport) FProgress(FInPos - static_cast<int64_t>(FInLen - FInHead), FSrcSize);
+    if constexpr (kReport) report(in);
   }
-  return out;
+  Finish(out);
 }
 
 }  // namespace

@@ -58,31 +58,52 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 // --- TMemoryStream -----------------------------------------------------------
 
 int32_t TMemoryStream::Read(void* buffer, int32_t count) {
-  if (count <= 0 || FPosition >= Size()) return 0;
-  int64_t n = std::min<int64_t>(count, Size() - FPosition);
+  if (count <= 0 || FPosition >= FSize) return 0;
+  int64_t n = std::min<int64_t>(count, FSize - FPosition);
   std::memcpy(buffer, FData.data() + FPosition, static_cast<size_t>(n));
   FPosition += n;
   return static_cast<int32_t>(n);
 }
 
+void TMemoryStream::Grow(int64_t end) {
+  if (end <= static_cast<int64_t>(FData.size())) return;
+  if (static_cast<uint64_t>(end) > FData.max_size()) OutOfMemoryError();
+  // Amortised growth: repeated small writes must not copy the whole buffer.
+  if (static_cast<size_t>(end) > FData.capacity())
+    FData.reserve(
+        std::max<size_t>(static_cast<size_t>(end), FData.capacity() + FData.capacity() / 2));
+  FData.resize(static_cast<size_t>(end));
+}
+
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
   if (count <= 0) return 0;
   int64_t end = FPosition + count;
-  if (end > Size()) {
-    if (static_cast<uint64_t>(end) > FData.max_size()) OutOfMemoryError();
-    // Amortised growth: repeated small writes must not copy the whole buffer.
-    if (static_cast<size_t>(end) > FData.capacity())
-      FData.reserve(
-          std::max<size_t>(static_cast<size_t>(end), FData.capacity() + FData.capacity() / 2));
-    FData.resize(static_cast<size_t>(end));
+  if (end > FSize) {
+    Grow(end);
+    if (FPosition > FSize)
+      std::memset(FData.data() + FSize, 0, static_cast<size_t>(FPosition - FSize));
   }
   std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
   FPosition = end;
+  FSize = std::max(FSize, end);
   return count;
 }
 
+uint8_t* TMemoryStream::ReserveWrite(int64_t count) {
+  Grow(FPosition + std::max<int64_t>(count, 0));
+  return FData.data() + FPosition;
+}
+
+void TMemoryStream::CommitWrite(int64_t count) {
+  if (count <= 0) return;
+  if (FPosition > FSize)
+    std::memset(FData.data() + FSize, 0, static_cast<size_t>(FPosition - FSize));
+  FPosition += count;
+  FSize = std::max(FSize, FPosition);
+}
+
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : Size();
+  int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize;
   int64_t pos = base + offset;
   if (pos < 0) throw EStreamError(u"Invalid stream position (%d)", {pos});
   FPosition = pos;
@@ -91,13 +112,18 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) size = 0;
-  FData.resize(static_cast<size_t>(size));
+  if (size > FSize) {
+    Grow(size);
+    std::memset(FData.data() + FSize, 0, static_cast<size_t>(size - FSize));
+  }
+  FSize = size;
   if (FPosition > size) FPosition = size;
 }
 
 void TMemoryStream::Clear() {
   FData.clear();
   FData.shrink_to_fit();
+  FSize = 0;
   FPosition = 0;
 }
 
@@ -116,7 +142,7 @@ void TMemoryStream::LoadFromStream(TStream& stream) {
 }
 
 void TMemoryStream::SaveToStream(TStream& stream) const {
-  int64_t done = 0, size = static_cast<int64_t>(FData.size());
+  int64_t done = 0, size = FSize;
   while (done < size) {
     int32_t n =
         static_cast<int32_t>(std::min<int64_t>(size - done, std::numeric_limits<int32_t>::max()));

@@ -5,7 +5,10 @@
 #include "deziva27/frame/Export.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "deziva27/host/Types.h"
@@ -44,11 +47,22 @@ class TMemoryStream : public TStream {
   int32_t Write(const void* buffer, int32_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t size) override;
-  int64_t Size() override { return static_cast<int64_t>(FData.size()); }
+  int64_t Size() override { return FSize; }
 
   void Clear();
   const uint8_t* Memory() const { return FData.data(); }
   uint8_t* Memory() { return FData.data(); }
+
+  // For a producer that writes in place (a decoder restoring straight into
+  // the stream): returns the memory at Position with at least count bytes
+  // writable, growing the buffer but neither the size nor the position. The
+  // bytes count only once CommitWrite(n) takes the first n of them: Position
+  // advances by n and the size grows to Position if it was smaller. Memory
+  // past the committed bytes is scratch while Position is at the end; before
+  // the end, only committed bytes may be written. Any other call on the
+  // stream ends the reservation (the returned pointer may move).
+  uint8_t* ReserveWrite(int64_t count);
+  void CommitWrite(int64_t count);
 
   // The whole of a file in, or the whole content out (creating or replacing
   // the file). Failures raise EFOpenError / EFCreateError / EWriteError.
@@ -58,7 +72,28 @@ class TMemoryStream : public TStream {
   void SaveToStream(TStream& stream) const;
 
  private:
-  std::vector<uint8_t> FData;
+  // Growing the buffer leaves new bytes unset, so room reserved for a
+  // producer costs no pass of zeros; the stream zeroes what its contract
+  // says is zero (a gap written past the end, a size set larger).
+  template <class T>
+  struct TUninitAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+      using other = TUninitAllocator<U>;
+    };
+    template <class U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... A>
+    void construct(U* p, A&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+  };
+  void Grow(int64_t end);  // FData holds at least end bytes
+
+  std::vector<uint8_t, TUninitAllocator<uint8_t>> FData;  // FSize bytes, then room
+  int64_t FSize = 0;
   int64_t FPosition = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "deziva27/host/Host.h"
 
@@ -52,6 +53,54 @@ TEST(TMemoryStream, ReadWriteSeekAndSize) {
   m.Clear();
   EXPECT_EQ(m.Size(), 0);
   EXPECT_EQ(m.Position(), 0);
+}
+
+// Room handed to an in-place producer is scratch until committed: whatever
+// the producer left there must not show through a later size or gap, which
+// the stream promises to be zeros.
+TEST(TMemoryStream, ReservedRoomCountsOnlyWhenCommitted) {
+  using namespace std::literals;
+  const struct {
+    const char* Name;
+    int64_t Start;          // position when the room is taken; the stream holds "abcd"
+    int64_t Commit;         // bytes committed of the 8 written
+    std::string_view Want;  // the content afterwards
+    int64_t Size, Position;
+  } cases[] = {
+      {"append", 4, 3, "abcdxyz"sv, 7, 7},
+      {"append nothing", 4, 0, "abcd"sv, 4, 4},
+      {"inside, growing past the end", 2, 5, "abxyzuv"sv, 7, 7},
+      {"inside, within the data", 1, 2, "axyd"sv, 4, 3},
+      {"past the end: the gap is zeros", 6, 2, "abcd\0\0xy"sv, 8, 8},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream m;
+    m.Write("abcd", 4);
+    m.SetPosition(c.Start);
+    uint8_t* p = m.ReserveWrite(64);
+    ASSERT_EQ(p, m.Memory() + c.Start) << c.Name;
+    EXPECT_EQ(m.Size(), 4) << c.Name;  // reserving changes neither size nor position
+    EXPECT_EQ(m.Position(), c.Start) << c.Name;
+    if (c.Start >= 4) std::memset(p, '#', 64);  // scratch past the end
+    // Before the end only what is committed may be written.
+    std::memcpy(p, "xyzuvwst", static_cast<size_t>(c.Start >= 4 ? 8 : c.Commit));
+    m.CommitWrite(c.Commit);
+    EXPECT_EQ(m.Size(), c.Size) << c.Name;
+    EXPECT_EQ(m.Position(), c.Position) << c.Name;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size())),
+              c.Want)
+        << c.Name;
+    // Growing afterwards shows zeros, not the scratch left in the room.
+    int64_t size = m.Size();
+    m.SetSize(size + 16);
+    for (int64_t i = size; i < size + 16; ++i) EXPECT_EQ(m.Memory()[i], 0) << c.Name << " " << i;
+    m.SetSize(size);
+    m.SetPosition(size);
+    std::memset(m.ReserveWrite(32), '#', 32);
+    m.Seek(5, soEnd);
+    m.Write("!", 1);
+    for (int64_t i = size; i < size + 5; ++i) EXPECT_EQ(m.Memory()[i], 0) << c.Name << " " << i;
+  }
 }
 
 TEST(TStream, ReadBufferAndWriteBufferDemandEveryByte) {
