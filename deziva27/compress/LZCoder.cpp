@@ -1,7 +1,6 @@
 #include "deziva27/compress/LZCoder.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>

@@ -178,16 +178,15 @@ class Decoder {
       FIn = FInEnd = FInBuf.data();
     }
     FInLast = end;
-    // A match token of 2 bytes restores at most 18: 9 times its size.
-    int64_t bound = 9 * (end - start);
     if (FMemOut) {
       // Room for about what text and programs restore to; more is added as
       // it fills, in the stream's own growth steps.
-      FBase = FMemOut->ReserveWrite(
-          std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)), kMinChunk) + kOutSlack);
-      FOutSafe = FBase + std::max<int64_t>(std::min<int64_t>(bound, 4 * (end - start)), kMinChunk);
+      const int64_t room = std::max<int64_t>(4 * (end - start), kMinChunk);
+      FBase = FMemOut->ReserveWrite(room + kOutSlack);
+      FOutSafe = FBase + room;
     } else {
-      int64_t chunk = ChunkFor(bound);
+      // A match token of 2 bytes restores at most 18: 9 times its size.
+      int64_t chunk = ChunkFor(9 * (end - start));
       FOutBuf.assign(static_cast<size_t>(kLZWindowSize + chunk + kOutSlack), 0);
       FBase = FOutBuf.data();
       FOutSafe = FBase + kLZWindowSize + chunk;
