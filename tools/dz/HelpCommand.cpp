@@ -1,4 +1,5 @@
 // dz help: a compiled HTML Help file shown in the browser.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -32,7 +33,8 @@ int RunHelp(const Args& args) {
       choose(HH_HELP_CONTEXT);
       if (++i == args.size()) throw UsageError("--context needs a number");
       int32_t n = 0;
-      if (!TryStrToInt(ArgText(args[i]), n)) throw UsageError("'" + args[i] + "' is not a context number");
+      if (!TryStrToInt(ArgText(args[i]), n))
+        throw UsageError("'" + args[i] + "' is not a context number");
       data = static_cast<uint32_t>(n);
     } else if (a.size() > 1 && a[0] == '-') {
       throw UsageError("unknown option '" + a + "'");
@@ -49,7 +51,12 @@ int RunHelp(const Args& args) {
   // The name is checked first, so that no message repeats bytes that are
   // not text.
   const UnicodeString text = ArgText(target);
-  ::close(OpenForReading(file));  // a missing file or a folder says so plainly
+  // A missing file or a folder says so plainly. A help file is read by
+  // seeking, so only a regular one will do; a FIFO would block the open.
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    throw FileError("\"" + file + "\" is not a regular file");
+  ::close(OpenForReading(file));
   if (!OpenHtmlHelp(text, command, data)) {
     std::fprintf(stderr, "dz help: cannot show %s: %s\n", target.c_str(),
                  command == HH_HELP_CONTEXT ? "the context number is not mapped, the file is "
