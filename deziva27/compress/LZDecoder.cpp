@@ -87,6 +87,22 @@ inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
   }
 }
 
+// b odd ? odd : even, never as a branch. Whether a token is a literal run or
+// a match follows no pattern a predictor can learn, and the compilers turn
+// the plain conditional into a jump.
+template <class T>
+inline T PickOdd(unsigned b, T odd, T even) {
+#if defined(__GNUC__) && defined(__x86_64__)
+  asm("test $1, %b[b]\n\tcmovne %[odd], %[res]"
+      : [res] "+r"(even)
+      : [b] "q"(b), [odd] "rm"(odd)
+      : "cc");
+  return even;
+#else
+  return (b & 1) ? odd : even;
+#endif
+}
+
 struct TCursor {
   const uint8_t* In;
   uint8_t* Out;
@@ -97,12 +113,16 @@ struct TCursor {
 // the first byte a match may reach back to: every restored byte from there
 // on is in place before Out. kWarm: a window's width is restored already, so
 // no offset can reach before base.
+//
+// A step is a literal run, possibly empty, and the match after it. The position of the next
+// step is chosen without a branch, so the one chain from step to step is a
+// byte load and three operations; everything else overlaps with it.
 template <bool kReport, bool kWarm, class Report>
 TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
                    uint8_t* const outSafe, const uint8_t* const base, const Report& report) {
-  // One step is a literal run and the match after it: at most kStepIn bytes
-  // read and kStepOut restored. Steps are taken in counted batches, so the
-  // bounds are tested once a batch instead of once a step.
+  // One step reads at most kStepIn bytes and restores at most kStepOut.
+  // Steps are taken in counted batches, so the bounds are tested once a
+  // batch instead of once a step.
   constexpr ptrdiff_t kStepIn = 1 + kLZMaxLiteralRun + 2;
   constexpr ptrdiff_t kStepOut = kLZMaxLiteralRun + kLZMaxMatch;
   for (;;) {
@@ -112,34 +132,40 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
       steps = 1;
     }
     do {
-      unsigned b = in[0];
-      if (!(b & 1)) {
-        size_t n = b >> 1;
-        Copy16(out, in + 1);
-        for (size_t i = 16; i < n; i += 16) Copy16(out + i, in + 1 + i);
-        out += n;
-        in += 1 + n;
+      const unsigned b = in[0];
+      const size_t n = b >> 1;
+      const uint8_t* next = PickOdd(b, in + 2, in + 3 + n);
+      const size_t run = PickOdd(b, size_t{0}, n);
+      // A match's first byte costs a junk copy here, which the match
+      // overwrites; that is cheaper than telling the two apart.
+      Copy16(out, in + 1);
+      if (run > 16) [[unlikely]]
+        for (size_t i = 16; i < run; i += 16) Copy16(out + i, in + 1 + i);
+      out += run;
+      const uint8_t* at = next - 2;
+      const unsigned w = at[0] | unsigned{at[1]} << 8;
+      if (!(w & 1)) [[unlikely]] {
+        // A run followed by another run (the coder writes that only after a
+        // longest run): this step ends after the first.
+        in = at;
         if constexpr (kReport) report(in);
-        // A run shorter than the longest is always followed by a match; test
-        // for it here, where that outcome is all but certain, and leave the
-        // loop's own test to the harder case after a match.
-        b = in[0];
-        if (!(b & 1)) continue;
+        continue;
       }
-      unsigned w = b | unsigned{in[1]} << 8;
-      size_t off = (w >> 1) & 0x07FF;
-      size_t len = (w >> 12) + kLZMinMatch;
+      if constexpr (kReport)
+        if (!(b & 1)) report(at);
+      const size_t off = (w >> 1) & 0x07FF;
+      const size_t len = (w >> 12) + kLZMinMatch;
       if constexpr (kWarm) {
         // One test for both faults left: offset 0 wraps to 2047 here.
         if (((off - 1) & 0x07FF) + len > kLZWindowSize - 1) [[unlikely]]
-          return {in, out, true};
+          return {at, out, true};
       } else {
         if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
-          return {in, out, true};
+          return {at, out, true};
       }
       CopyMatch(out, off, len);
       out += len;
-      in += 2;
+      in = next;
       if constexpr (kReport) report(in);
     } while (--steps > 0);
   }

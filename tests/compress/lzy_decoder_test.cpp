@@ -204,5 +204,45 @@ TEST(LzyDecoder, EveryRoadStopsAtTheSameDamage) {
   }
 }
 
+// The fast loop takes a literal run and the match after it as one step. The
+// coder never writes a short run before another run, nor an empty run, but a
+// stream may hold them anywhere, and every road must restore them as the
+// plain decoder does.
+TEST(LzyDecoder, EveryRoadTakesRunsTheCoderNeverWrites) {
+  std::string stream = Packed(test::MakeData("words", 300000, 6));
+  std::vector<size_t> starts = TokenStarts(stream);
+  ASSERT_GT(starts.size(), 1000u);
+  // bytes put before every tenth token whose first bit is odd (a match) or
+  // even (a run), from the end backwards so the offsets stay good.
+  auto before = [&](bool matches, const std::string& bytes) {
+    std::string s = stream;
+    int seen = 0;
+    for (auto k = starts.rbegin(); k != starts.rend(); ++k)
+      if (((stream[*k] & 1) != 0) == matches && ++seen % 10 == 0) s.insert(*k, bytes);
+    return s;
+  };
+  const struct {
+    const char* Name;
+    std::string Stream;
+  } cases[] = {
+      {"a short run before a run", before(false, "\x04xy")},
+      {"an empty run before a run", before(false, std::string(1, '\0'))},
+      {"an empty run before a match", before(true, std::string(1, '\0'))},
+      {"two short runs before a match", before(true, "\x02q\x06xyz")},
+  };
+  for (const auto& c : cases) {
+    for (const auto& road : kRoads) {
+      Outcome got = Decode(road, c.Stream), want = Plain(road, c.Stream);
+      EXPECT_EQ(want.Error, "") << c.Name;
+      EXPECT_EQ(got.Error, "") << c.Name << ", " << road.Name;
+      EXPECT_TRUE(got.Dest == want.Dest) << c.Name << ", " << road.Name;
+      EXPECT_EQ(got.DestPosition, want.DestPosition) << c.Name << ", " << road.Name;
+      if (road.Listener) {
+        EXPECT_EQ(got.Calls, static_cast<int>(TokenStarts(c.Stream).size())) << c.Name;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dz
