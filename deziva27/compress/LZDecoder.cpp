@@ -26,8 +26,9 @@ int64_t ChunkFor(int64_t bytes) {
   return std::clamp<int64_t>(bytes, kMinChunk, kChunk);
 }
 
-// The fast loop runs while a whole token, the match that may follow it and
-// the 16-byte steps of a literal copy all lie before the end of the input.
+// The fast loop runs while a whole token, the match that may follow it, the
+// 16-byte steps of a literal copy and the step lengths, worked out 16 bytes
+// at a time, all lie before the end of the input.
 constexpr ptrdiff_t kSafeIn = 1 + kLZMaxLiteralRun + 4;
 // Past the fast loop's output bound a literal run and a match may still be
 // written, each with a few junk bytes past its end.
@@ -48,31 +49,36 @@ inline void Copy8(uint8_t* to, const uint8_t* from) {
   std::memcpy(to, &v, 8);
 }
 
-// Appends the len (3..18) bytes that start off back from out, as a forward
-// byte-by-byte copy would; may write up to 24 bytes. One shape of copy for
-// every length: a branch on the length mispredicts far more than a wide copy
-// costs.
-inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
-  const uint8_t* from = out - off;
-  if (off >= len) [[likely]] {
-    // Every byte wanted is in place already: load all before storing any,
-    // so no load waits on the stores of this copy. Bytes past len are junk
-    // that later tokens overwrite.
+// The two halves of restoring a match: the len (3..18) bytes that start off
+// back from out are appended as a forward byte-by-byte copy would, with up
+// to 24 bytes written.
+
+// off >= len: every byte wanted is in place already. All are loaded before
+// any is stored, so no load waits on the stores of this copy, and one shape
+// of copy serves every length: a branch on the length mispredicts far more
+// than a wide copy costs. Bytes past len are junk that later tokens
+// overwrite.
+inline void CopyFar(uint8_t* out, const uint8_t* from) {
 #if defined(__SSE2__)
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), c);
+  __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+  __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), c);
 #else
-    uint64_t a, b, c;
-    std::memcpy(&a, from, 8);
-    std::memcpy(&b, from + 8, 8);
-    std::memcpy(&c, from + 16, 8);
-    std::memcpy(out, &a, 8);
-    std::memcpy(out + 8, &b, 8);
-    std::memcpy(out + 16, &c, 8);
+  uint64_t a, b, c;
+  std::memcpy(&a, from, 8);
+  std::memcpy(&b, from + 8, 8);
+  std::memcpy(&c, from + 16, 8);
+  std::memcpy(out, &a, 8);
+  std::memcpy(out + 8, &b, 8);
+  std::memcpy(out + 16, &c, 8);
 #endif
-  } else if (off >= 8) {
+}
+
+// off < len: the copy reads bytes it writes itself.
+inline void CopyNear(uint8_t* out, size_t off, size_t len) {
+  const uint8_t* from = out - off;
+  if (off >= 8) {
     // Each 8-byte step reads only bytes that earlier steps have finished.
     Copy8(out, from);
     Copy8(out + 8, from + 8);
@@ -87,7 +93,14 @@ inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
   }
 }
 
-// b odd ? odd : even, never as a branch. Whether a token is a literal run or
+inline void CopyMatch(uint8_t* out, size_t off, size_t len) {
+  if (off >= len)
+    CopyFar(out, out - off);
+  else
+    CopyNear(out, off, len);
+}
+
+// b odd ? odd : even, never as a branch: whether a token is a literal run or
 // a match follows no pattern a predictor can learn, and the compilers turn
 // the plain conditional into a jump.
 template <class T>
@@ -103,6 +116,25 @@ inline T PickOdd(unsigned b, T odd, T even) {
 #endif
 }
 
+// A step is a literal run, possibly empty, and the match after it. to[j] is
+// the length of the step that would start at in[j]: 2 for a match, 3 plus the
+// run's length for a run. Worked out 16 bytes at a time, ahead of the steps,
+// it leaves the one chain from step to step a byte load and an add. Reads the
+// bytes up to n rounded up to 16 and writes as many.
+inline void StepLengths(const uint8_t* in, size_t n, uint8_t* to) {
+#if defined(__GNUC__)
+  using V16 = uint8_t __attribute__((vector_size(16)));
+  for (size_t j = 0; j < n; j += 16) {
+    V16 v;
+    std::memcpy(&v, in + j, 16);
+    V16 d = 2 + (((v >> 1) + 1) & ((v & 1) - 1));
+    std::memcpy(to + j, &d, 16);
+  }
+#else
+  for (size_t j = 0; j < n; ++j) to[j] = (in[j] & 1) ? 2 : 3 + (in[j] >> 1);
+#endif
+}
+
 struct TCursor {
   const uint8_t* In;
   uint8_t* Out;
@@ -113,61 +145,71 @@ struct TCursor {
 // the first byte a match may reach back to: every restored byte from there
 // on is in place before Out. kWarm: a window's width is restored already, so
 // no offset can reach before base.
-//
-// A step is a literal run, possibly empty, and the match after it. The position of the next
-// step is chosen without a branch, so the one chain from step to step is a
-// byte load and three operations; everything else overlaps with it.
 template <bool kReport, bool kWarm, class Report>
 TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
                    uint8_t* const outSafe, const uint8_t* const base, const Report& report) {
-  // One step reads at most kStepIn bytes and restores at most kStepOut.
-  // Steps are taken in counted batches, so the bounds are tested once a
-  // batch instead of once a step.
-  constexpr ptrdiff_t kStepIn = 1 + kLZMaxLiteralRun + 2;
+  // A step takes at least one byte and restores at most kStepOut, so a span
+  // of input no longer than the room left over kStepOut cannot overrun the
+  // output: the bounds are tested once a span, not once a step. Every step
+  // starting before inSafe has all its bytes in the input.
   constexpr ptrdiff_t kStepOut = kLZMaxLiteralRun + kLZMaxMatch;
-  for (;;) {
-    ptrdiff_t steps = std::min((inSafe - in) / kStepIn, (outSafe - out) / kStepOut);
-    if (steps <= 0) {
-      if (in >= inSafe || out >= outSafe) break;
-      steps = 1;
-    }
+  // Lengths are worked out for every byte of a span, also those that turn
+  // out to be inside runs. After a long run the next span is short, so
+  // incompressible input, all longest runs, pays for 16 lengths a run.
+  constexpr ptrdiff_t kSpan = 1024;
+  alignas(16) uint8_t lengths[kSpan];
+  ptrdiff_t want = kSpan;
+  while (in < inSafe && out < outSafe) {
+    const ptrdiff_t span =
+        std::min({want, inSafe - in, std::max<ptrdiff_t>((outSafe - out) / kStepOut, 1)});
+    StepLengths(in, static_cast<size_t>(span), lengths);
+    want = kSpan;
+    ptrdiff_t i = 0;
     do {
-      const unsigned b = in[0];
-      const size_t n = b >> 1;
-      const uint8_t* next = PickOdd(b, in + 2, in + 3 + n);
-      const size_t run = PickOdd(b, size_t{0}, n);
+      const uint8_t* const at0 = in + i;
+      const unsigned b = at0[0];
+      const ptrdiff_t next = i + lengths[i];
+      const size_t run = PickOdd(b, size_t{0}, size_t{b >> 1});
       // A match's first byte costs a junk copy here, which the match
       // overwrites; that is cheaper than telling the two apart.
-      Copy16(out, in + 1);
-      if (run > 16) [[unlikely]]
-        for (size_t i = 16; i < run; i += 16) Copy16(out + i, in + 1 + i);
+      Copy16(out, at0 + 1);
+      if (run > 16) [[unlikely]] {
+        for (size_t k = 16; k < run; k += 16) Copy16(out + k, at0 + 1 + k);
+        if (run > 64) want = 16;
+      }
       out += run;
-      const uint8_t* at = next - 2;
+      const uint8_t* const at = in + next - 2;
       const unsigned w = at[0] | unsigned{at[1]} << 8;
       if (!(w & 1)) [[unlikely]] {
         // A run followed by another run (the coder writes that only after a
         // longest run): this step ends after the first.
-        in = at;
-        if constexpr (kReport) report(in);
+        i = next - 2;
+        if constexpr (kReport) report(at);
         continue;
       }
       if constexpr (kReport)
         if (!(b & 1)) report(at);
       const size_t off = (w >> 1) & 0x07FF;
       const size_t len = (w >> 12) + kLZMinMatch;
-      if constexpr (kWarm) {
-        // One test for both faults left: offset 0 wraps to 2047 here.
-        if (((off - 1) & 0x07FF) + len > kLZWindowSize - 1) [[unlikely]]
-          return {at, out, true};
+      // One test for the common case: off - len <= 2012 means off >= len
+      // and, as len <= 18, off + len <= 2048 (so off is not 0 either). The
+      // rest are overlapping copies, the few far ones it leaves, and damage.
+      // Before a window's width is restored, off must also stay within what
+      // is.
+      constexpr size_t kFar = kLZWindowSize - 2 * kLZMaxMatch;
+      if (off - len <= kFar && (kWarm || off <= static_cast<size_t>(out - base))) [[likely]] {
+        CopyFar(out, out - off);
       } else {
-        if (off - 1 >= static_cast<size_t>(out - base) || off + len > kLZWindowSize) [[unlikely]]
+        if (off == 0 || off + len > kLZWindowSize ||
+            (!kWarm && off > static_cast<size_t>(out - base))) [[unlikely]]
           return {at, out, true};
+        CopyMatch(out, off, len);
       }
-      CopyMatch(out, off, len);
       out += len;
-      in = next;
-      if constexpr (kReport) report(in);
-    } while (--steps > 0);
+      i = next;
+      if constexpr (kReport) report(in + i);
+    } while (i < span);
+    in += i;
   }
   return {in, out, false};
 }
