@@ -189,6 +189,7 @@ TEST(LzyDecoder, EveryRoadStopsAtTheSameDamage) {
       {"match past the window, late", replace(late, "\xFF\xFF")},
       {"offset 0, late", replace(late, std::string("\x01\x00", 2))},
       {"offset 0 with the longest length, late", replace(late, std::string("\x01\xF0", 2))},
+      {"offset and length one past the window, late", replace(late, "\xDF\xFF")},
       {"offset beyond the restored bytes, early", replace(early, "\x01\x07")},
       {"cut inside a match", stream.substr(0, matchNear(starts.size() / 2) + 1)},
       {"cut inside a literal run", stream.substr(0, starts[starts.size() / 3]) + "\x20xy"},
@@ -204,11 +205,12 @@ TEST(LzyDecoder, EveryRoadStopsAtTheSameDamage) {
   }
 }
 
-// The fast loop takes a literal run and the match after it as one step. The
-// coder never writes a short run before another run, nor an empty run, but a
-// stream may hold them anywhere, and every road must restore them as the
-// plain decoder does.
-TEST(LzyDecoder, EveryRoadTakesRunsTheCoderNeverWrites) {
+// The fast loop takes a literal run and the match after it as one step, and
+// far matches with one test. The coder never writes a short run before
+// another run, nor an empty run, and rarely a match that reaches to the
+// window's edge, but a stream may hold them anywhere, and every road must
+// restore them as the plain decoder does.
+TEST(LzyDecoder, EveryRoadTakesTokensTheCoderRarelyWrites) {
   std::string stream = Packed(test::MakeData("words", 300000, 6));
   std::vector<size_t> starts = TokenStarts(stream);
   ASSERT_GT(starts.size(), 1000u);
@@ -221,10 +223,21 @@ TEST(LzyDecoder, EveryRoadTakesRunsTheCoderNeverWrites) {
       if (((stream[*k] & 1) != 0) == matches && ++seen % 10 == 0) s.insert(*k, bytes);
     return s;
   };
+  // Every tenth match past the first thousand tokens ends on the window's
+  // edge, in turn as offset 2030, length 18 and offset 2045, length 3.
+  auto edgeMatches = [&]() {
+    std::string s = stream;
+    int seen = 0;
+    for (size_t k = 1000; k < starts.size(); ++k)
+      if ((stream[starts[k]] & 1) && ++seen % 10 == 0)
+        s.replace(starts[k], 2, seen % 20 ? "\xDD\xFF" : "\xFB\x0F");
+    return s;
+  };
   const struct {
     const char* Name;
     std::string Stream;
   } cases[] = {
+      {"matches to the window's edge", edgeMatches()},
       {"a short run before a run", before(false, "\x04xy")},
       {"an empty run before a run", before(false, std::string(1, '\0'))},
       {"an empty run before a match", before(true, std::string(1, '\0'))},
