@@ -135,6 +135,38 @@ inline void StepLengths(const uint8_t* in, size_t n, uint8_t* to) {
 #endif
 }
 
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same, 32 bytes at a time, for the processors that have AVX2; the build
+// itself targets plain x86-64.
+__attribute__((target("avx2"))) void StepLengths32(const uint8_t* in, size_t n, uint8_t* to) {
+  using V32 = uint8_t __attribute__((vector_size(32)));
+  size_t j = 0;
+  for (; j + 16 < n; j += 32) {
+    V32 v;
+    std::memcpy(&v, in + j, 32);
+    V32 d = 2 + (((v >> 1) + 1) & ((v & 1) - 1));
+    std::memcpy(to + j, &d, 32);
+  }
+  if (j < n) StepLengths(in + j, n - j, to + j);
+}
+
+const bool kCpuHasAvx2 = [] {
+  __builtin_cpu_init();  // may run before the runtime's own constructor
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+
+// The short spans after long runs stay inline: a call costs more than their
+// few lengths.
+inline void SpanLengths(const uint8_t* in, size_t n, uint8_t* to) {
+  if (kCpuHasAvx2 && n > 64)
+    StepLengths32(in, n, to);
+  else
+    StepLengths(in, n, to);
+}
+#else
+inline void SpanLengths(const uint8_t* in, size_t n, uint8_t* to) { StepLengths(in, n, to); }
+#endif
+
 struct TCursor {
   const uint8_t* In;
   uint8_t* Out;
@@ -162,7 +194,7 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
   while (in < inSafe && out < outSafe) {
     const ptrdiff_t span =
         std::min({want, inSafe - in, std::max<ptrdiff_t>((outSafe - out) / kStepOut, 1)});
-    StepLengths(in, static_cast<size_t>(span), lengths);
+    SpanLengths(in, static_cast<size_t>(span), lengths);
     want = kSpan;
     ptrdiff_t i = 0;
     do {
