@@ -109,6 +109,11 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"scan", "missing.pas"}, "", 3, "", "Cannot open file \"missing.pas\". No such file"},
       {{"lzy", "compress", "plain.txt", "sub"}, "", 3, "", "Cannot create file \"sub\". Is a directory"},
       {{"lzy", "compress", "plain.txt", "no/such/dir"}, "", 3, "", "Cannot create file \"no/such/dir\""},
+      // A name with controls in it is shown escaped, so that the message stays one line.
+      {{"scan", "two\nlines"}, "", 3, "", "Cannot open file \"two\\x0Alines\". No such file"},
+      {{"lzy", "compress", "plain.txt", "no/\x1b[2J"}, "", 3, "", "\"no/\\x1B[2J\""},
+      {{"locale", "info", "x\ty"}, "", 1, "", "no locale 'x\\x09y'"},
+      {{"bo\rgus"}, "", 2, "", "unknown command 'bo\\x0Dgus'"},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -120,6 +125,8 @@ TEST_F(Dz, ExitStatusAndMessages) {
     if (c.Status == 3) {
       EXPECT_EQ(r.Err.find("basic_"), std::string::npos) << r.Err;
     }
+    if (!c.Args.empty())  // bare dz prints its usage
+      EXPECT_LE(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << "dz" << shown << "\n" << r.Err;
   }
   EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.txt", "plain.txt", "set.ini", "sub"}));
 }

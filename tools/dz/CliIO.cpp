@@ -302,16 +302,24 @@ UnicodeString Utf8Text(std::string_view bytes, const std::string& what, size_t f
                   NotUtf8(bytes, bad));
 }
 
+std::string Visible(std::string_view text, bool nonAscii) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7f || (nonAscii && c >= 0x80)) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      shown += hex;
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  return shown;
+}
+
 UnicodeString ArgText(const std::string& arg) {
   if (InvalidUtf8At(arg) == std::string_view::npos) return Utf8ToUtf16(arg);
-  std::string shown = "argument \"";
-  for (unsigned char c : arg) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02X", c);
-    // Controls too, so that the message stays one line.
-    shown += c >= 0x20 && c < 0x7f ? std::string(1, static_cast<char>(c)) : std::string(hex);
-  }
-  throw FileError(shown + "\": " + NotUtf8(arg, InvalidUtf8At(arg)));
+  throw FileError("argument \"" + Visible(arg, true) + "\": " + NotUtf8(arg, InvalidUtf8At(arg)));
 }
 
 // --- Output ----------------------------------------------------------------------

@@ -56,6 +56,11 @@ UnicodeString Utf8Text(std::string_view bytes, const std::string& what, size_t f
 // past ASCII written \xNN) when it is not UTF-8.
 UnicodeString ArgText(const std::string& arg);
 
+// text with its control characters written \xNN (and, with nonAscii, every
+// byte past ASCII too), so that a message quoting a file name or an argument
+// stays one line on the terminal.
+std::string Visible(std::string_view text, bool nonAscii = false);
+
 // An output file, replaced only on success.
 //
 // - "-" is standard output, written as it goes.

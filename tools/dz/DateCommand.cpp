@@ -41,8 +41,8 @@ int RunParse(const Args& args) {
   UnicodeString format = ArgText(args[0]);
   TDateTime v;
   if (!TryStrToDateTimeByFormat(format, ArgText(args[1]), v)) {
-    std::fprintf(stderr, "dz: '%s' is not a date in the format '%s'\n", args[1].c_str(),
-                 args[0].c_str());
+    std::fprintf(stderr, "dz: '%s' is not a date in the format '%s'\n", Visible(args[1]).c_str(),
+                 Visible(args[0]).c_str());
     return kNo;
   }
   std::printf("%s\n", Iso(v, HasTimePart(format)).c_str());

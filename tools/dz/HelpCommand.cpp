@@ -58,7 +58,7 @@ int RunHelp(const Args& args) {
     throw FileError("\"" + file + "\" is not a regular file");
   ::close(OpenForReading(file));
   if (!OpenHtmlHelp(text, command, data)) {
-    std::fprintf(stderr, "dz help: cannot show %s: %s\n", target.c_str(),
+    std::fprintf(stderr, "dz help: cannot show %s: %s\n", Visible(target).c_str(),
                  command == HH_HELP_CONTEXT ? "the context number is not mapped, the file is "
                                               "damaged, or xdg-open is missing"
                                             : "the topic is missing, the file is damaged, or "
@@ -68,7 +68,8 @@ int RunHelp(const Args& args) {
   // The pages live in a private folder that goes when dz ends; at a terminal
   // dz waits so that the browser can read them.
   if (::isatty(0) && ::isatty(2)) {
-    std::fprintf(stderr, "Showing %s in the browser; press Enter when done.\n", target.c_str());
+    std::fprintf(stderr, "Showing %s in the browser; press Enter when done.\n",
+                 Visible(target).c_str());
     int c;
     while ((c = std::getchar()) != EOF && c != '\n') {
     }

@@ -60,7 +60,7 @@ int Info(const Args& args) {
   if (args.size() != 2) throw UsageError("info takes one LOCALE");
   const LCID id = Parse(args[1]);
   if (id == 0 || LocaleInfo(id, LOCALE_SENGLANGUAGE).empty()) {
-    std::fprintf(stderr, "dz locale: no locale '%s'\n", args[1].c_str());
+    std::fprintf(stderr, "dz locale: no locale '%s'\n", Visible(args[1]).c_str());
     return kNo;
   }
   auto line = [](const char* what, const std::string& value) {

@@ -124,7 +124,7 @@ void PrintValue(const UnicodeString& name, const detail::RegValue& v) {
 }
 
 int NotFound(const char* what, const std::string& name) {
-  std::fprintf(stderr, "dz reg: %s %s not found\n", what, name.c_str());
+  std::fprintf(stderr, "dz reg: %s %s not found\n", what, Visible(name).c_str());
   return kNo;
 }
 

@@ -62,7 +62,7 @@ int RunVer(const Args& args) {
     try {
       ::close(OpenForReading(file));  // a missing file or a folder says so
     } catch (const FileError& e) {
-      std::fprintf(stderr, "dz ver: %s\n", e.what());
+      std::fprintf(stderr, "dz ver: %s\n", Visible(e.what()).c_str());
       status = kFailed;
       continue;
     }
@@ -81,7 +81,7 @@ int RunVer(const Args& args) {
       for (const auto& [name, value] : Fields(r))
         std::printf("  %-17s %s\n", name, Utf16ToUtf8(*value).c_str());
     } else {
-      std::fprintf(stderr, "dz ver: %s: no version information\n", file.c_str());
+      std::fprintf(stderr, "dz ver: %s: no version information\n", Visible(file).c_str());
     }
     first = false;
   }

@@ -4,6 +4,7 @@
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/host/Host.h"
+#include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   auto it =
       std::find_if(cmds.begin(), cmds.end(), [&](const Command& c) { return c.Name == name; });
   if (it == cmds.end()) {
-    std::fprintf(stderr, "dz: unknown command '%s' (try 'dz --help')\n", name.c_str());
+    std::fprintf(stderr, "dz: unknown command '%s' (try 'dz --help')\n", Visible(name).c_str());
     return kUsage;
   }
   Args args(argv + 2, argv + argc);
@@ -71,10 +72,11 @@ int main(int argc, char** argv) {
   try {
     return it->Run(args);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "dz %s: %s (try 'dz %s --help')\n", name.c_str(), e.what(), name.c_str());
+    std::fprintf(stderr, "dz %s: %s (try 'dz %s --help')\n", name.c_str(),
+                 Visible(e.what()).c_str(), name.c_str());
     return kUsage;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "dz %s: %s\n", name.c_str(), e.what());
+    std::fprintf(stderr, "dz %s: %s\n", name.c_str(), Visible(e.what()).c_str());
     return kFailed;
   }
 }
