@@ -2,12 +2,14 @@
 // buffers, and it must agree with the plain decoder on what the bytes mean
 // (the same output and message, or both taking the stream). Each input runs
 // down every road of the decoder: memory streams read and written in place,
-// streams it cannot see through, and a destination positioned before its end.
+// streams it cannot see through, a destination positioned before its end, and
+// the step lengths a processor without AVX2 works out.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "deziva27/compress/LZCoder.h"
 #include "deziva27/compress/LZWindow.h"
 #include "deziva27/compress/YCompress.h"
 
@@ -62,6 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   src.SetPosition(0);
   dz::TMemoryStream fast;
   if (Run(src, fast) != plainError || Contents(fast) != want) std::abort();
+
+  // In place, with the step lengths of a processor without AVX2.
+  src.SetPosition(0);
+  dz::TMemoryStream portable;
+  dz::detail::LZDecodePortably(true);
+  const std::string portableError = Run(src, portable);
+  dz::detail::LZDecodePortably(false);
+  if (portableError != plainError || Contents(portable) != want) std::abort();
 
   // In chunks.
   src.SetPosition(0);

@@ -38,6 +38,11 @@ void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 // EYCompressError; bytes restored before it have been written.
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
+// For tests: with On, LZDecode works out its step lengths 16 bytes at a time
+// on any processor, as it does on those without AVX2. Not for use while a
+// decoder runs on another thread.
+void LZDecodePortably(bool On);
+
 // The parallel coder: the same bytes as LZEncode, from blocks coded on
 // Threads threads (0: DefaultCoderThreads). With BlockSize 0, blocks of
 // kLZParallelBlock, and one thread or a source under kLZParallelMinimum bytes

@@ -155,10 +155,12 @@ const bool kCpuHasAvx2 = [] {
   return __builtin_cpu_supports("avx2") != 0;
 }();
 
+bool gUseAvx2 = kCpuHasAvx2;
+
 // The short spans after long runs stay inline: a call costs more than their
 // few lengths.
 inline void SpanLengths(const uint8_t* in, size_t n, uint8_t* to) {
-  if (kCpuHasAvx2 && n > 64)
+  if (gUseAvx2 && n > 64)
     StepLengths32(in, n, to);
   else
     StepLengths(in, n, to);
@@ -419,6 +421,14 @@ void Decoder::Run() {
 }
 
 }  // namespace
+
+void LZDecodePortably(bool On) {
+#if defined(__GNUC__) && defined(__x86_64__)
+  gUseAvx2 = kCpuHasAvx2 && !On;
+#else
+  (void)On;
+#endif
+}
 
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress) {
   Decoder d(Src, Dest, Progress);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "LzyTestUtil.h"
+#include "deziva27/compress/LZCoder.h"
 #include "deziva27/compress/LZWindow.h"
 #include "deziva27/compress/YCompress.h"
 
@@ -33,7 +34,8 @@ class TOpaqueStream : public TStream {
 struct Road {
   const char* Name;
   bool OpaqueSrc, OpaqueDest, Listener;
-  const char* Before;  // destination content, the position at its '|'
+  const char* Before;     // destination content, the position at its '|'
+  bool Portable = false;  // step lengths as on a processor without AVX2
 };
 
 const Road kRoads[] = {
@@ -48,6 +50,8 @@ const Road kRoads[] = {
     {"stream to memory", true, false, false, ""},
     {"stream to stream", true, true, false, ""},
     {"memory to memory with a listener", false, false, true, "x|"},
+    {"memory to memory, portable lengths", false, false, false, "", true},
+    {"stream to stream, portable lengths", true, true, false, "", true},
 };
 
 struct Outcome {
@@ -73,6 +77,10 @@ Outcome Decode(const Road& road, const std::string& stream) {
   Outcome r;
   TProgressEvent listener;
   if (road.Listener) listener = [&r](TObject*, Integer, Integer) { ++r.Calls; };
+  struct Lengths {
+    explicit Lengths(bool portable) { detail::LZDecodePortably(portable); }
+    ~Lengths() { detail::LZDecodePortably(false); }
+  } lengths(road.Portable);
   try {
     LZYDecompressStream(road.OpaqueSrc ? static_cast<TStream*>(&opaqueSrc) : &src,
                         road.OpaqueDest ? static_cast<TStream*>(&opaqueDest) : &dest, listener);
