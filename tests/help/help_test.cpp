@@ -279,6 +279,37 @@ TEST_F(Help, WithoutItsReaderTheControlAnswersZero) {
   EXPECT_EQ(TreeOf(Scratch / "tmp"), std::vector<std::string>{});
 }
 
+// A reader that hangs without using its CPU time sets off neither its CPU
+// limit nor (a stand-in has none) its alarm: only the plug-in's own deadline
+// ends it, and it must still be killed and reaped.
+TEST_F(Help, AReaderThatHangsIsKilledAtTheDeadline) {
+  const std::string plugin = PluginPath();
+  struct Restore {
+    std::string Path;
+    ~Restore() {
+      ::unsetenv("DZ_HHCTRL_SECONDS");
+      ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1);
+      RestartUnits();
+    }
+  } restore{plugin};
+  const path beside = Scratch / "hanging";
+  fs::create_directories(beside);
+  fs::copy_file(plugin, beside / "hhctrl.so", fs::copy_options::overwrite_existing);
+  // Long enough to fail the time below when nobody kills it.
+  test::WriteFile(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
+  fs::permissions(beside / "hhctrl-reader", fs::perms::owner_all);
+  RestartUnits();
+  ::setenv("DZ_HHCTRL_PATH", (beside / "hhctrl.so").c_str(), 1);
+  ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  int status = 0;
+  EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "the reader was left unreaped";
+  // The session's private folder, without the reading's sub-folder.
+  EXPECT_EQ(TreeOf(Scratch / "tmp").size(), 1u);
+}
+
 TEST_F(Help, NamesThatClimbOutStayInside) {
   test::BookSource b;
   b.Files = {
