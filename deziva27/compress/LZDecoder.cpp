@@ -219,6 +219,20 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
         // longest run): this step ends after the first.
         i = next - 2;
         if constexpr (kReport) report(at);
+        if (run > 64) {
+          // Incompressible input is longest runs one after another: they
+          // are copied here, without a step length or a span set up for
+          // each. i may land past the span, which then ends.
+          const uint8_t* p = at;
+          while (p < inSafe && out < outSafe && !(p[0] & 1) && p[0] > 2 * 64) {
+            const size_t n = p[0] >> 1;
+            for (size_t k = 0; k < n; k += 16) Copy16(out + k, p + 1 + k);
+            out += n;
+            p += 1 + n;
+            if constexpr (kReport) report(p);
+          }
+          i = p - in;
+        }
         continue;
       }
       if constexpr (kReport)
