@@ -41,6 +41,23 @@ void RestartUnits() {
   Initialize();
 }
 
+// The plug-in copied alone into folder and in use while this lives; the
+// installed one, and the reader's default time, are back after it.
+struct PluginIn {
+  explicit PluginIn(const fs::path& folder) : Installed(PluginPath()) {
+    fs::create_directories(folder);
+    fs::copy_file(Installed, folder / "hhctrl.so", fs::copy_options::overwrite_existing);
+    RestartUnits();
+    ::setenv("DZ_HHCTRL_PATH", (folder / "hhctrl.so").c_str(), 1);
+  }
+  ~PluginIn() {
+    ::unsetenv("DZ_HHCTRL_SECONDS");
+    ::setenv("DZ_HHCTRL_PATH", Installed.c_str(), 1);
+    RestartUnits();
+  }
+  std::string Installed;
+};
+
 class Help : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -261,19 +278,7 @@ TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
 }
 
 TEST_F(Help, WithoutItsReaderTheControlAnswersZero) {
-  const std::string plugin = PluginPath();
-  struct Restore {
-    std::string Path;
-    ~Restore() {
-      ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1);
-      RestartUnits();
-    }
-  } restore{plugin};
-  const path alone = Scratch / "alone";
-  fs::create_directories(alone);
-  fs::copy_file(plugin, alone / "hhctrl.so", fs::copy_options::overwrite_existing);
-  RestartUnits();
-  ::setenv("DZ_HHCTRL_PATH", (alone / "hhctrl.so").c_str(), 1);
+  const PluginIn alone(Scratch / "alone");
   EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
   EXPECT_NE(HtmlHelp, nullptr);  // the control itself is there
   EXPECT_EQ(TreeOf(Scratch / "tmp"), std::vector<std::string>{});
@@ -283,23 +288,11 @@ TEST_F(Help, WithoutItsReaderTheControlAnswersZero) {
 // limit nor (a stand-in has none) its alarm: only the plug-in's own deadline
 // ends it, and it must still be killed and reaped.
 TEST_F(Help, AReaderThatHangsIsKilledAtTheDeadline) {
-  const std::string plugin = PluginPath();
-  struct Restore {
-    std::string Path;
-    ~Restore() {
-      ::unsetenv("DZ_HHCTRL_SECONDS");
-      ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1);
-      RestartUnits();
-    }
-  } restore{plugin};
   const path beside = Scratch / "hanging";
-  fs::create_directories(beside);
-  fs::copy_file(plugin, beside / "hhctrl.so", fs::copy_options::overwrite_existing);
+  const PluginIn hanging(beside);
   // Long enough to fail the time below when nobody kills it.
   test::WriteFile(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
   fs::permissions(beside / "hhctrl-reader", fs::perms::owner_all);
-  RestartUnits();
-  ::setenv("DZ_HHCTRL_PATH", (beside / "hhctrl.so").c_str(), 1);
   ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
