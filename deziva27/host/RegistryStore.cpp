@@ -6,6 +6,7 @@
 #include <unicode/uchar.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -278,7 +279,17 @@ void RegStore::Open() {
     }
     if (single("PRAGMA user_version") > kFormatVersion)
       Raise("The registry store \"" + FPath + "\" was written by a newer version of deziva27");
-    Exec("PRAGMA journal_mode=WAL");
+    // Switching a new file to WAL writes its header from inside a read. While
+    // another process opening the same new file holds the write lock, SQLite
+    // refuses that at once rather than calling the busy handler, so the wait
+    // is ours; once the other process is through, the file is already WAL.
+    for (int waited = 0, pause = 1;; waited += pause, pause = std::min(2 * pause, 50)) {
+      const int r = sqlite3_exec(FDb, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+      if (r == SQLITE_OK) break;
+      if ((r & 0xFF) != SQLITE_BUSY || waited >= kBusyTimeoutMs * kBusyRetries)
+        Fail("switching to write-ahead logging", r);
+      sqlite3_sleep(pause);
+    }
     Exec("PRAGMA synchronous=NORMAL");
     Exec("PRAGMA foreign_keys=ON");
     if (tables == 0) {
