@@ -3,7 +3,7 @@
 // (the same output and message, or both taking the stream). Each input runs
 // down every road of the decoder: memory streams read and written in place,
 // streams it cannot see through, a destination positioned before its end, and
-// the step lengths a processor without AVX2 works out.
+// the step ends a processor without AVX2 works out.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dz::TMemoryStream fast;
   if (Run(src, fast) != plainError || Contents(fast) != want) std::abort();
 
-  // In place, with the step lengths of a processor without AVX2.
+  // In place, with the step ends of a processor without AVX2.
   src.SetPosition(0);
   dz::TMemoryStream portable;
   dz::detail::LZDecodePortably(true);

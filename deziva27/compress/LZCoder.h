@@ -38,7 +38,7 @@ void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 // EYCompressError; bytes restored before it have been written.
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
-// For tests: with On, LZDecode works out its step lengths 16 bytes at a time
+// For tests: with On, LZDecode works out its step ends 16 bytes at a time
 // on any processor, as it does on those without AVX2. Not for use while a
 // decoder runs on another thread.
 void LZDecodePortably(bool On);

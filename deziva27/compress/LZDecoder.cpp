@@ -8,7 +8,7 @@
 #include <vector>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "deziva27/compress/LZCoder.h"
@@ -27,8 +27,8 @@ int64_t ChunkFor(int64_t bytes) {
 }
 
 // The fast loop runs while a whole token, the match that may follow it, the
-// 16-byte steps of a literal copy and the step lengths, worked out 16 bytes
-// at a time, all lie before the end of the input.
+// 16-byte steps of a literal copy and the step ends, worked out 16 bytes at
+// a time, all lie before the end of the input.
 constexpr ptrdiff_t kSafeIn = 1 + kLZMaxLiteralRun + 4;
 // Past the fast loop's output bound a literal run and a match may still be
 // written, each with a few junk bytes past its end.
@@ -116,38 +116,55 @@ inline T PickOdd(unsigned b, T odd, T even) {
 #endif
 }
 
-// A step is a literal run, possibly empty, and the match after it. to[j] is
-// the length of the step that would start at in[j]: 2 for a match, 3 plus the
-// run's length for a run. Worked out 16 bytes at a time, ahead of the steps,
-// it leaves the one chain from step to step a byte load and an add. Reads the
-// bytes up to n rounded up to 16 and writes as many.
-inline void StepLengths(const uint8_t* in, size_t n, uint8_t* to) {
-#if defined(__GNUC__)
-  using V16 = uint8_t __attribute__((vector_size(16)));
-  for (size_t j = 0; j < n; j += 16) {
-    V16 v;
-    std::memcpy(&v, in + j, 16);
-    V16 d = 2 + (((v >> 1) + 1) & ((v & 1) - 1));
-    std::memcpy(to + j, &d, 16);
+// A step is a literal run, possibly empty, and the match after it. to[k] is
+// where the step that would start at in[k] ends: k + 2 for a match, k + 3
+// plus the run's length for a run. Worked out 16 bytes at a time, ahead of
+// the steps, it leaves the one chain from step to step a single load, with
+// no add after it. Fills k from j (a multiple of 16) up to n rounded up to
+// 16, reading as many bytes.
+inline void StepEnds(const uint8_t* in, size_t j, size_t n, uint16_t* to) {
+#if defined(__SSE2__)
+  const __m128i one = _mm_set1_epi8(1), low7 = _mm_set1_epi8(0x7F), zero = _mm_setzero_si128();
+  const __m128i eight = _mm_set1_epi16(8);
+  __m128i at = _mm_add_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
+                             _mm_set1_epi16(static_cast<int16_t>(j)));
+  for (; j < n; j += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + j));
+    __m128i run = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(v, 1), low7), one);
+    __m128i even = _mm_cmpeq_epi8(_mm_and_si128(v, one), zero);
+    __m128i d = _mm_add_epi8(_mm_and_si128(run, even), _mm_add_epi8(one, one));
+    _mm_store_si128(reinterpret_cast<__m128i*>(to + j), _mm_add_epi16(_mm_unpacklo_epi8(d, zero), at));
+    at = _mm_add_epi16(at, eight);
+    _mm_store_si128(reinterpret_cast<__m128i*>(to + j + 8), _mm_add_epi16(_mm_unpackhi_epi8(d, zero), at));
+    at = _mm_add_epi16(at, eight);
   }
 #else
-  for (size_t j = 0; j < n; ++j) to[j] = (in[j] & 1) ? 2 : 3 + (in[j] >> 1);
+  for (; j < n; ++j)
+    to[j] = static_cast<uint16_t>(j + ((in[j] & 1) ? 2 : 3 + (in[j] >> 1)));
 #endif
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
 // The same, 32 bytes at a time, for the processors that have AVX2; the build
 // itself targets plain x86-64.
-__attribute__((target("avx2"))) void StepLengths32(const uint8_t* in, size_t n, uint8_t* to) {
-  using V32 = uint8_t __attribute__((vector_size(32)));
+__attribute__((target("avx2"))) void StepEnds32(const uint8_t* in, size_t n, uint16_t* to) {
+  const __m256i one = _mm256_set1_epi8(1), low7 = _mm256_set1_epi8(0x7F);
+  const __m256i sixteen = _mm256_set1_epi16(16);
+  __m256i at = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   size_t j = 0;
   for (; j + 16 < n; j += 32) {
-    V32 v;
-    std::memcpy(&v, in + j, 32);
-    V32 d = 2 + (((v >> 1) + 1) & ((v & 1) - 1));
-    std::memcpy(to + j, &d, 32);
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + j));
+    __m256i run = _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(v, 1), low7), one);
+    __m256i even = _mm256_cmpeq_epi8(_mm256_and_si256(v, one), _mm256_setzero_si256());
+    __m256i d = _mm256_add_epi8(_mm256_and_si256(run, even), _mm256_add_epi8(one, one));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(to + j),
+                       _mm256_add_epi16(_mm256_cvtepu8_epi16(_mm256_castsi256_si128(d)), at));
+    at = _mm256_add_epi16(at, sixteen);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(to + j + 16),
+                       _mm256_add_epi16(_mm256_cvtepu8_epi16(_mm256_extracti128_si256(d, 1)), at));
+    at = _mm256_add_epi16(at, sixteen);
   }
-  if (j < n) StepLengths(in + j, n - j, to + j);
+  if (j < n) StepEnds(in, j, n, to);
 }
 
 const bool kCpuHasAvx2 = [] {
@@ -158,15 +175,15 @@ const bool kCpuHasAvx2 = [] {
 bool gUseAvx2 = kCpuHasAvx2;
 
 // The short spans after long runs stay inline: a call costs more than their
-// few lengths.
-inline void SpanLengths(const uint8_t* in, size_t n, uint8_t* to) {
+// few ends.
+inline void SpanEnds(const uint8_t* in, size_t n, uint16_t* to) {
   if (gUseAvx2 && n > 64)
-    StepLengths32(in, n, to);
+    StepEnds32(in, n, to);
   else
-    StepLengths(in, n, to);
+    StepEnds(in, 0, n, to);
 }
 #else
-inline void SpanLengths(const uint8_t* in, size_t n, uint8_t* to) { StepLengths(in, n, to); }
+inline void SpanEnds(const uint8_t* in, size_t n, uint16_t* to) { StepEnds(in, 0, n, to); }
 #endif
 
 struct TCursor {
@@ -187,22 +204,22 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
   // output: the bounds are tested once a span, not once a step. Every step
   // starting before inSafe has all its bytes in the input.
   constexpr ptrdiff_t kStepOut = kLZMaxLiteralRun + kLZMaxMatch;
-  // Lengths are worked out for every byte of a span, also those that turn
-  // out to be inside runs. After a long run the next span is short, so
-  // incompressible input, all longest runs, pays for 16 lengths a run.
-  constexpr ptrdiff_t kSpan = 1024;
-  alignas(16) uint8_t lengths[kSpan];
+  // Ends are worked out for every byte of a span, also those that turn out
+  // to be inside runs. After a long run the next span is short, so
+  // incompressible input, all longest runs, pays for 16 ends a run.
+  constexpr ptrdiff_t kSpan = 1024;  // a multiple of 16; ends fit 16 bits
+  alignas(32) uint16_t ends[kSpan];
   ptrdiff_t want = kSpan;
   while (in < inSafe && out < outSafe) {
     const ptrdiff_t span =
         std::min({want, inSafe - in, std::max<ptrdiff_t>((outSafe - out) / kStepOut, 1)});
-    SpanLengths(in, static_cast<size_t>(span), lengths);
+    SpanEnds(in, static_cast<size_t>(span), ends);
     want = kSpan;
     ptrdiff_t i = 0;
     do {
       const uint8_t* const at0 = in + i;
       const unsigned b = at0[0];
-      const ptrdiff_t next = i + lengths[i];
+      const ptrdiff_t next = ends[i];
       const size_t run = PickOdd(b, size_t{0}, size_t{b >> 1});
       // A match's first byte costs a junk copy here, which the match
       // overwrites; that is cheaper than telling the two apart.
@@ -221,7 +238,7 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
         if constexpr (kReport) report(at);
         if (run > 64) {
           // Incompressible input is longest runs one after another: they
-          // are copied here, without a step length or a span set up for
+          // are copied here, without a step end or a span set up for
           // each. i may land past the span, which then ends.
           const uint8_t* p = at;
           while (p < inSafe && out < outSafe && !(p[0] & 1) && p[0] > 2 * 64) {

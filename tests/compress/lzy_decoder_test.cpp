@@ -35,7 +35,7 @@ struct Road {
   const char* Name;
   bool OpaqueSrc, OpaqueDest, Listener;
   const char* Before;     // destination content, the position at its '|'
-  bool Portable = false;  // step lengths as on a processor without AVX2
+  bool Portable = false;  // step ends as on a processor without AVX2
 };
 
 const Road kRoads[] = {
