@@ -8,6 +8,7 @@
 // DZ_BENCH_MB sets the corpus size (default 16 MiB each).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -63,6 +64,9 @@ void BM_LzyCompress(benchmark::State& state) {
   const int64_t block = state.range(2) << 10;
   dz::TMemoryStream src, dst;
   Load(src, data);
+  // One untimed run grows the output stream, as the peers' buffers are
+  // allocated before their loops.
+  dz::detail::LZEncodeParallel(src, dst, {}, threads, block);
   for (auto _ : state) {
     src.SetPosition(0);
     dst.SetSize(0);
@@ -79,6 +83,8 @@ void BM_LzyDecompress(benchmark::State& state) {
   dz::TMemoryStream src, packed, out;
   Load(src, data);
   dz::LZYCompressStream(&src, &packed);
+  packed.SetPosition(0);
+  dz::LZYDecompressStream(&packed, &out);  // untimed: grows out
   for (auto _ : state) {
     packed.SetPosition(0);
     out.SetSize(0);
@@ -171,6 +177,12 @@ void BM_Lz4Decompress(benchmark::State& state) {
 }
 #endif
 
+// On a shared host the spread between repetitions is wide and one-sided:
+// other guests only ever add time. The best repetition, with
+// --benchmark_enable_random_interleaving and many short repetitions, is the
+// figure that compares coders run for run.
+double Best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
 }  // namespace
 
 // Wall time throughout: the threaded coder's CPU time would hide its gain,
@@ -181,20 +193,20 @@ BENCHMARK(BM_LzyCompress)
     ->Args({1, 2, 64})
     ->Args({0, 8, 0})
     ->Args({1, 8, 0})
-    ->UseRealTime()
+    ->UseRealTime()->ComputeStatistics("min", Best)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LzyDecompress)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzyDecompress)->DenseRange(0, 2)->UseRealTime()->ComputeStatistics("min", Best)->Unit(benchmark::kMillisecond);
 #ifdef DZ_HAVE_ZLIB
 BENCHMARK(BM_ZlibCompress)
     ->ArgsProduct({{0, 1, 2}, {1, 6}})
-    ->UseRealTime()
+    ->UseRealTime()->ComputeStatistics("min", Best)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ZlibInflate)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibInflate)->DenseRange(0, 2)->UseRealTime()->ComputeStatistics("min", Best)->Unit(benchmark::kMillisecond);
 #endif
 #ifdef DZ_HAVE_LZ4
-BENCHMARK(BM_Lz4Compress)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Lz4Decompress)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lz4Compress)->DenseRange(0, 2)->UseRealTime()->ComputeStatistics("min", Best)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lz4Decompress)->DenseRange(0, 2)->UseRealTime()->ComputeStatistics("min", Best)->Unit(benchmark::kMillisecond);
 #endif
-BENCHMARK(BM_Memcpy)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Memcpy)->DenseRange(0, 2)->UseRealTime()->ComputeStatistics("min", Best)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
