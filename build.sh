@@ -17,7 +17,7 @@ need_packages() {  # extra packages...
               libchm-dev fp-utils libgtk-3-dev xvfb xauth xdotool x11-utils "$@")
   local missing=()
   for p in "${pkgs[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
   done
   if ((${#missing[@]})); then
     echo "installing: ${missing[*]}"

@@ -58,9 +58,11 @@ cmake -S "$src" -B "$work/shared" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SH
 cmake --build "$work/shared" >/dev/null
 cmake --install "$work/shared" --prefix "$work/shared-prefix" >/dev/null
 so=$(echo "$work"/shared-prefix/lib*/libdeziva27.so.0)
-readelf -d "$so" | grep -q 'SONAME.*libdeziva27.so.0' || { echo "no soname on $so" >&2; exit 1; }
+# Not grep -q: under pipefail, a reader that stops at the first match can
+# kill the writer with SIGPIPE and fail a check that held.
+readelf -d "$so" | grep 'SONAME.*libdeziva27.so.0' >/dev/null || { echo "no soname on $so" >&2; exit 1; }
 cmake_consumer shared "$work/shared-prefix"
-ldd "$work/c-shared/consumer" | grep -q 'libdeziva27.so.0' || { echo "consumer did not link the shared library" >&2; exit 1; }
+ldd "$work/c-shared/consumer" | grep 'libdeziva27.so.0' >/dev/null || { echo "consumer did not link the shared library" >&2; exit 1; }
 pc_consumer shared "$work/shared-prefix"
 pc_consumer shared-s "$work/shared-prefix" --static
 
