@@ -40,6 +40,10 @@ tools=(
 )
 
 measure() {  # command -> "seconds peak_KiB"
+  # Each tool starts with no dirty pages left by the one before: the kernel
+  # throttles writers while it flushes a backlog, and the first tool after
+  # the input was made would pay for it.
+  sync
   /usr/bin/time -f '%e %M' -o "$work/t" bash -c "$1"
   cat "$work/t"
 }
