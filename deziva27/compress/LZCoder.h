@@ -43,11 +43,13 @@ void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 // decoder runs on another thread.
 void LZDecodePortably(bool On);
 
-// The parallel coder: the same bytes as LZEncode, from blocks coded on
-// Threads threads (0: DefaultCoderThreads). With BlockSize 0, blocks of
-// kLZParallelBlock, and one thread or a source under kLZParallelMinimum bytes
-// runs LZEncode; a BlockSize given (tests, benchmarks) is used as it is.
-// Memory: per thread a block with its output; never the whole source. The
+// The parallel coder: the same bytes as LZEncode, from blocks of BlockSize
+// bytes coded on Threads threads (0: DefaultCoderThreads). Towards the end
+// the blocks shrink, down to an eighth (64 bytes at least), so that the
+// threads finish together. With BlockSize 0, blocks of kLZParallelBlock, and
+// one thread or a source under kLZParallelMinimum bytes runs LZEncode; with a
+// BlockSize given (tests, benchmarks) the blocks are always used.
+// Memory: Threads + 1 blocks with their output; never the whole source. The
 // progress calls are those of LZEncode, in the same order, made on the
 // calling thread as the tokens are written.
 inline constexpr int64_t kLZParallelBlock = int64_t{1} << 20;

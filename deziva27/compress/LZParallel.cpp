@@ -14,8 +14,11 @@
 // literal bytes are regrouped onto the true run up to the block's first match,
 // which ends any run in both, and the block's tokens are kept from there.
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -43,6 +46,7 @@ struct Block {
   int64_t Reached = 0;       // the first position the parse did not code
   Literals Open;
   size_t Resume = 0;  // set by the stitch: Out is kept from here on
+  bool Done = false;  // coded; under the coder's mutex
 };
 
 class BlockCoder {
@@ -88,45 +92,55 @@ class BlockCoder {
   std::unique_ptr<Dictionary> FDict;
 };
 
-void BlockCoder::Code(int64_t& cur, int64_t end, Literals& lit, std::vector<uint8_t>& out) {
+void BlockCoder::Code(int64_t& cursor, int64_t end, Literals& lit, std::vector<uint8_t>& out) {
   // Room for the worst case: every byte a literal, plus a run's header per
   // 127, plus one last match running past end.
   size_t outLen = out.size();
-  out.resize(outLen + static_cast<size_t>((end - cur + kLZMaxMatch) * 129 / 127 + 2 * 130));
-  uint8_t* o = out.data();
+  out.resize(outLen + static_cast<size_t>((end - cursor + kLZMaxMatch) * 129 / 127 + 2 * 130));
+  // Locals throughout: the tokens are stored through a byte pointer, which
+  // may alias anything, so members and the caller's variables would be
+  // loaded again after every store (a few per cent on text).
+  uint8_t* const o = out.data();
+  const uint8_t* const buf = FBuf;
+  const int64_t origin = FOrigin, total = FTotal;
   Dictionary& dict = *FDict;
-  auto flush = [&] {
-    outLen += PutLiterals(o + outLen, At(lit.Start), lit.Count);
-    lit.Count = 0;
-  };
+  int64_t cur = cursor, litStart = lit.Start;
+  int litCount = lit.Count;
   while (cur < end) {
-    const int64_t remaining = FTotal - cur;
-    const int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : FTotal;
-    const uint8_t* p = At(cur);
+    const int64_t remaining = total - cur;
+    const int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
+    const uint8_t* p = buf + (cur - origin);
     const uint32_t h = Dictionary::Hash(p);
     int off = 0, len = 0;
     if (remaining >= kLZMinMatch)
-      len = FindMatch(dict, FBuf, FOrigin, cur,
+      len = FindMatch(dict, buf, origin, cur,
                       remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
                       readTo - kLZWindowSize, h, off);
     if (len >= kLZMinMatch) {
-      if (lit.Count > 0) flush();
+      if (litCount > 0) {
+        outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
+        litCount = 0;
+      }
       outLen += PutMatch(o + outLen, off, len);
       dict.Rebase(cur);
       dict.Add(p, cur, h);
       for (int i = 1; i < len; ++i) dict.Add(p + i, cur + i);
       cur += len;
     } else {
-      if (lit.Count == kLZMaxLiteralRun) {
-        flush();
+      if (litCount == kLZMaxLiteralRun) {
+        outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
+        litCount = 0;
         dict.Rebase(cur);
       }
-      if (lit.Count == 0) lit.Start = cur;
-      ++lit.Count;
+      if (litCount == 0) litStart = cur;
+      ++litCount;
       dict.Add(p, cur, h);
       ++cur;
     }
   }
+  cursor = cur;
+  lit.Start = litStart;
+  lit.Count = litCount;
   out.resize(outLen);
 }
 
@@ -240,16 +254,25 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
     BlockSize = kLZParallelBlock;
   }
   if (total == 0) return;
-  const int64_t blocks = (total + BlockSize - 1) / BlockSize;
+  // Blocks take unequal times, so a last block of full size would keep one
+  // thread busy while the others have nothing left. Near the end, each block
+  // is a share of what remains (guided scheduling), down to an eighth of a
+  // full one, and the threads finish closer together.
+  const int64_t smallest = std::min<int64_t>(BlockSize, std::max<int64_t>(BlockSize / 8, 64));
+  auto blockAt = [&](int64_t start) {
+    const int64_t rest = total - start;
+    return std::min(rest, std::clamp<int64_t>(rest / (2 * Threads), smallest, BlockSize));
+  };
 
   // The bytes read but still needed: the history and look-ahead of the next
   // block.
   std::vector<uint8_t> carry;
   int64_t carryFrom = 0;
-  auto load = [&](int64_t k) {
+  int64_t loadFrom = 0;  // where the next block starts
+  auto load = [&] {
     auto b = std::make_unique<Block>();
-    b->Start = k * BlockSize;
-    b->End = std::min(total, b->Start + BlockSize);
+    b->Start = loadFrom;
+    b->End = loadFrom += blockAt(loadFrom);
     b->Origin = std::max<int64_t>(0, b->Start - kHistory);
     const int64_t to = std::min(total, b->End + kLook);
     b->Buf.resize(static_cast<size_t>(to - b->Origin + kPad));
@@ -266,14 +289,57 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
     return b;
   };
 
-  std::vector<std::future<std::unique_ptr<Block>>> inFlight;
-  int64_t loaded = 0;
+  // At most Threads blocks are coded at once, and one more may wait, coded,
+  // for its turn: a thread whose block is done before the one ahead of it
+  // takes the next block instead of waiting for that one to be written.
+  // Memory: Threads + 1 blocks.
+  std::mutex mutex;
+  std::condition_variable changed;
+  int running = 0;                            // under mutex, as each Block::Done
+  std::deque<std::unique_ptr<Block>> queued;  // loaded, in order
+  std::deque<std::future<void>> tasks;        // declared after queued: they use its blocks
   auto launch = [&] {
-    std::unique_ptr<Block> b = load(loaded++);
-    inFlight.push_back(std::async(std::launch::async, [b = std::move(b), total]() mutable {
-      CodeBlock(*b, total);
-      return std::move(b);
+    queued.push_back(load());
+    Block* b = queued.back().get();
+    tasks.push_back(std::async(std::launch::async, [b, total, &mutex, &changed, &running] {
+      auto finish = [&] {
+        {
+          std::lock_guard<std::mutex> hold(mutex);
+          --running;
+          b->Done = true;
+        }
+        changed.notify_one();
+      };
+      try {
+        CodeBlock(*b, total);
+      } catch (...) {
+        finish();
+        throw;
+      }
+      finish();
     }));
+  };
+  // The next block in order once it is coded, starting blocks as threads come
+  // free; null after the last. Rethrows what coding the block threw.
+  auto next = [&]() -> std::unique_ptr<Block> {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+      while (loadFrom < total && std::ssize(queued) <= Threads && running < Threads) {
+        ++running;
+        lock.unlock();
+        launch();
+        lock.lock();
+      }
+      if (queued.empty()) return nullptr;
+      if (queued.front()->Done) break;
+      changed.wait(lock);
+    }
+    lock.unlock();
+    tasks.front().get();
+    tasks.pop_front();
+    std::unique_ptr<Block> b = std::move(queued.front());
+    queued.pop_front();
+    return b;
   };
 
   StepReporter steps(Progress, startPos, srcSize, total);
@@ -287,11 +353,11 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
   Literals open;        // its literal run not yet written
   std::vector<uint8_t> stitched;
   std::unique_ptr<Block> b;
-  for (int64_t k = 0; k < blocks; ++k) {
-    while (loaded < blocks && loaded - k < Threads) launch();
-    b = inFlight.front().get();
-    inFlight.erase(inFlight.begin());
-    if (k == 0) {
+  for (bool first = true;; first = false) {
+    std::unique_ptr<Block> got = next();
+    if (!got) break;
+    b = std::move(got);
+    if (first) {
       write(b->Out.data(), b->Out.size());
       truePos = b->Reached;
       open = b->Open;

@@ -2,6 +2,7 @@
 // progress calls, whatever the threads, block sizes and data.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,53 @@ TEST(LzyParallel, ProgressCallsAreTheSequentialOnes) {
   EXPECT_TRUE(par.Bytes == seq.Bytes);
   ASSERT_EQ(par.Steps.size(), seq.Steps.size());
   EXPECT_TRUE(par.Steps == seq.Steps);
+}
+
+// A memory stream that stops reading or writing once Limit bytes went through.
+class TStoppingStream : public TStream {
+ public:
+  TStoppingStream(TMemoryStream& m, int64_t readLimit, int64_t writeLimit)
+      : FMem(m), FRead(readLimit), FWrite(writeLimit) {}
+  int32_t Read(void* buffer, int32_t count) override {
+    if (count > FRead) return 0;
+    FRead -= count;
+    return FMem.Read(buffer, count);
+  }
+  int32_t Write(const void* buffer, int32_t count) override {
+    if (count > FWrite) return 0;
+    FWrite -= count;
+    return FMem.Write(buffer, count);
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FMem.Seek(offset, origin); }
+  void SetSize(int64_t size) override { FMem.SetSize(size); }
+
+ private:
+  TMemoryStream& FMem;
+  int64_t FRead, FWrite;
+};
+
+TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
+  // The failure meets blocks being coded on other threads, and blocks coded
+  // and waiting: the coder must wait for them and pass the error on, with
+  // nothing left running (ASan sees a thread that outlives its block).
+  const std::string data = MakeData("words", 400000, 5);
+  const int64_t size = static_cast<int64_t>(data.size());
+  const int64_t packed = static_cast<int64_t>(Encode(data, 0, 0, false).Bytes.size());
+  for (int threads : {2, 8}) {
+    for (int part : {1, 4, 7}) {
+      TMemoryStream src, dst;
+      Fill(src, data);
+      const int64_t readLimit = size * part / 8;
+      TStoppingStream failingSrc(src, readLimit, INT64_MAX);
+      EXPECT_THROW(detail::LZEncodeParallel(failingSrc, dst, {}, threads, 8192), EReadError)
+          << threads << " threads, reads stop at " << readLimit;
+      src.SetPosition(0);
+      const int64_t writeLimit = packed * part / 8;
+      TStoppingStream failingDst(dst, INT64_MAX, writeLimit);
+      EXPECT_THROW(detail::LZEncodeParallel(src, failingDst, {}, threads, 8192), EWriteError)
+          << threads << " threads, writes stop at " << writeLimit;
+    }
+  }
 }
 
 TEST(LzyParallel, ThreadSettingReachesTheCoder) {
