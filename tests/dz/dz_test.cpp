@@ -125,8 +125,9 @@ TEST_F(Dz, ExitStatusAndMessages) {
     if (c.Status == 3) {
       EXPECT_EQ(r.Err.find("basic_"), std::string::npos) << r.Err;
     }
-    if (!c.Args.empty())  // bare dz prints its usage
+    if (!c.Args.empty()) {  // bare dz prints its usage
       EXPECT_LE(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << "dz" << shown << "\n" << r.Err;
+    }
   }
   EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.txt", "plain.txt", "set.ini", "sub"}));
 }
