@@ -106,6 +106,10 @@ void BlockCoder::Code(int64_t& cursor, int64_t end, Literals& lit, std::vector<u
   Dictionary& dict = *FDict;
   int64_t cur = cursor, litStart = lit.Start;
   int litCount = lit.Count;
+  auto flush = [&] {
+    outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
+    litCount = 0;
+  };
   while (cur < end) {
     const int64_t remaining = total - cur;
     const int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
@@ -117,10 +121,7 @@ void BlockCoder::Code(int64_t& cursor, int64_t end, Literals& lit, std::vector<u
                       remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
                       readTo - kLZWindowSize, h, off);
     if (len >= kLZMinMatch) {
-      if (litCount > 0) {
-        outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
-        litCount = 0;
-      }
+      if (litCount > 0) flush();
       outLen += PutMatch(o + outLen, off, len);
       dict.Rebase(cur);
       dict.Add(p, cur, h);
@@ -128,8 +129,7 @@ void BlockCoder::Code(int64_t& cursor, int64_t end, Literals& lit, std::vector<u
       cur += len;
     } else {
       if (litCount == kLZMaxLiteralRun) {
-        outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
-        litCount = 0;
+        flush();
         dict.Rebase(cur);
       }
       if (litCount == 0) litStart = cur;
@@ -293,19 +293,17 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
   // for its turn: a thread whose block is done before the one ahead of it
   // takes the next block instead of waiting for that one to be written.
   // Memory: Threads + 1 blocks.
-  std::mutex mutex;
+  std::mutex mutex;  // guards each Block::Done
   std::condition_variable changed;
-  int running = 0;                            // under mutex, as each Block::Done
   std::deque<std::unique_ptr<Block>> queued;  // loaded, in order
   std::deque<std::future<void>> tasks;        // declared after queued: they use its blocks
   auto launch = [&] {
     queued.push_back(load());
     Block* b = queued.back().get();
-    tasks.push_back(std::async(std::launch::async, [b, total, &mutex, &changed, &running] {
+    tasks.push_back(std::async(std::launch::async, [b, total, &mutex, &changed] {
       auto finish = [&] {
         {
           std::lock_guard<std::mutex> hold(mutex);
-          --running;
           b->Done = true;
         }
         changed.notify_one();
@@ -323,9 +321,11 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
   // free; null after the last. Rethrows what coding the block threw.
   auto next = [&]() -> std::unique_ptr<Block> {
     std::unique_lock<std::mutex> lock(mutex);
+    auto coding = [&] {
+      return std::count_if(queued.begin(), queued.end(), [](const auto& q) { return !q->Done; });
+    };
     for (;;) {
-      while (loadFrom < total && std::ssize(queued) <= Threads && running < Threads) {
-        ++running;
+      while (loadFrom < total && std::ssize(queued) <= Threads && coding() < Threads) {
         lock.unlock();
         launch();
         lock.lock();
@@ -353,9 +353,7 @@ void LZEncodeParallel(TStream& Src, TStream& Dest, const TCoderProgress& Progres
   Literals open;        // its literal run not yet written
   std::vector<uint8_t> stitched;
   std::unique_ptr<Block> b;
-  for (bool first = true;; first = false) {
-    std::unique_ptr<Block> got = next();
-    if (!got) break;
+  for (bool first = true; std::unique_ptr<Block> got = next(); first = false) {
     b = std::move(got);
     if (first) {
       write(b->Out.data(), b->Out.size());
