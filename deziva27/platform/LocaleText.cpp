@@ -1,16 +1,14 @@
-// Character types, sort keys and keyboard layouts over ICU and the
-// machine's keyboard setting.
+// Character types over ICU, sort keys from Windows' weights, keyboard
+// layouts from the machine's keyboard setting.
 #include "deziva27/platform/LocaleText.h"
 
 #include <unicode/uchar.h>
-#include <unicode/ucol.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +16,7 @@
 #include "deziva27/platform/CodePages.h"
 #include "deziva27/platform/LocaleInfo.h"
 #include "deziva27/platform/Nls.h"
+#include "deziva27/platform/SortKeys.h"
 
 namespace dz {
 namespace {
@@ -120,24 +119,18 @@ int LCMapStringA(LCID Locale, uint32_t MapFlags, const char* src, int cchSrc, ch
       cchDest < 0 || (cchDest > 0 && !dest))
     return 0;
   const LCID lcid = nls::ResolveLCID(Locale);
-  const std::string name = lcid == 0 ? std::string() : nls::LocaleNameOf(lcid);
-  if (name.empty()) return 0;
-  UErrorCode err = U_ZERO_ERROR;
-  std::unique_ptr<UCollator, void (*)(UCollator*)> coll(ucol_open(name.c_str(), &err), ucol_close);
-  if (U_FAILURE(err)) return 0;
-  ucol_setStrength(coll.get(), MapFlags & NORM_IGNORECASE ? UCOL_SECONDARY : UCOL_TERTIARY);
+  if (lcid == 0 || !KnownLocale(lcid)) return 0;
   int n = Length(src, cchSrc);
   if (cchSrc == -1) --n;  // the key stands for the text, not its zero
   const uint32_t cp = AnsiCodePage(lcid);
   const int wn = n == 0 ? 0 : MultiByteToWideChar(cp == 0 ? CP_ACP : cp, 0, src, n, nullptr, 0);
   std::u16string text(static_cast<size_t>(wn), u'\0');
   if (wn > 0) MultiByteToWideChar(cp == 0 ? CP_ACP : cp, 0, src, n, text.data(), wn);
-  const auto* u = reinterpret_cast<const UChar*>(text.data());
-  const int32_t size = ucol_getSortKey(coll.get(), u, wn, nullptr, 0);  // zero included
-  if (size <= 0) return 0;
+  const std::string key = detail::sortkey::Build(lcid, text, (MapFlags & NORM_IGNORECASE) != 0);
+  const int size = static_cast<int>(key.size());
   if (cchDest == 0) return size;
   if (cchDest < size) return 0;
-  ucol_getSortKey(coll.get(), u, wn, reinterpret_cast<uint8_t*>(dest), size);
+  std::memcpy(dest, key.data(), key.size());
   return size;
 }
 
