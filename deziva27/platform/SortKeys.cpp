@@ -19,6 +19,12 @@ struct Tailoring {
   uint8_t elements, length;
   uint16_t offset;
 };
+struct Contraction {
+  uint32_t lcid;
+  uint16_t text[3];  // a pair ends in 0
+  uint8_t elements, length;
+  uint16_t offset;
+};
 
 #include "deziva27/platform/SortWeights.inc"
 
@@ -36,9 +42,7 @@ struct Weights {
   int elements = 0;
 };
 
-std::string_view KeyAt(uint16_t offset, uint8_t length) {
-  return {reinterpret_cast<const char*>(kKeys) + offset, length};
-}
+std::string_view KeyAt(uint16_t offset, uint8_t length) { return {kKeys + offset, length}; }
 
 Weights Split(std::string_view key, int elements) {
   Weights w;
@@ -82,6 +86,25 @@ bool Lookup(LCID lcid, char16_t c, std::string& key, Weights& w) {
   return true;
 }
 
+// The weights a locale gives the two or three characters at text as one,
+// if it does; their count goes to used.
+bool LookupContraction(LCID lcid, std::u16string_view text, Weights& w, size_t& used) {
+  const auto less = [](const Contraction& p, const Contraction& q) {
+    if (p.lcid != q.lcid) return p.lcid < q.lcid;
+    return std::lexicographical_compare(p.text, p.text + 3, q.text, q.text + 3);
+  };
+  for (size_t n = std::min<size_t>(text.size(), 3); n >= 2; --n) {
+    Contraction want{lcid, {text[0], text[1], n == 3 ? text[2] : u'\0'}, 0, 0, 0};
+    const auto t = std::lower_bound(std::begin(kContractions), std::end(kContractions), want, less);
+    if (t != std::end(kContractions) && !less(want, *t)) {
+      w = Split(KeyAt(t->offset, t->length), t->elements);
+      used = n;
+      return true;
+    }
+  }
+  return false;
+}
+
 // Appends weights for `count` elements: those given, then the plain weight.
 void Append(std::string& to, std::string_view weights, int count, unsigned char clear) {
   const size_t n = std::max(weights.size(), static_cast<size_t>(std::max(count, 0)));
@@ -98,9 +121,11 @@ void TrimPlain(std::string& s) {
 std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
   std::string primary, diacritic, cases, extra, special, stepped;
   int elements = 0;  // collation elements so far: where a word-sort weight stands
-  for (const char16_t c : text) {
+  for (size_t i = 0, used = 1; i < text.size(); i += used) {
     Weights w;
-    if (!Lookup(lcid, c, stepped, w)) continue;
+    used = 1;
+    if (!LookupContraction(lcid, text.substr(i), w, used) && !Lookup(lcid, text[i], stepped, w))
+      continue;
     if (w.elements > 0 || !w.primary.empty()) {
       primary += w.primary;
       Append(diacritic, w.diacritic, w.elements, 0);
@@ -132,6 +157,8 @@ std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
     }
     elements += w.elements;
   }
+  if (std::binary_search(std::begin(kReversedDiacritics), std::end(kReversedDiacritics), lcid))
+    std::reverse(diacritic.begin(), diacritic.end());
   TrimPlain(diacritic);
   TrimPlain(cases);
   std::string key;

@@ -6,6 +6,7 @@
 //   sortkeys_locales.txt  the 8-bit characters a locale weighs otherwise
 //   sortkeys_words.txt    a word list sorted by its keys, ties ranked alike
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -135,11 +136,48 @@ unsigned AnsiPage(LCID lcid) {
   return static_cast<unsigned>(wcstoul(buf, nullptr, 10));
 }
 
+Bytes Primary(const Bytes& key) { return key.substr(0, std::min(key.find('\x01'), key.size())); }
+
+// The key's sections: primary, diacritic, case, extra, word sort.
+std::vector<Bytes> Sections(const Bytes& key) {
+  std::vector<Bytes> out;
+  size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    const size_t end = std::min(key.find('\x01', start), key.size());
+    out.push_back(key.substr(start, end - start));
+    start = std::min(end + 1, key.size());
+  }
+  out.push_back(key.substr(start));
+  return out;
+}
+
+// A key (without its zero) with its diacritic weights in reverse order, as
+// French sorts them: from the word's end. `elements` plain weights first
+// stand for those the key leaves out at its end.
+Bytes ReverseDiacritics(const Bytes& key, int elements) {
+  std::vector<Bytes> s = Sections(key);
+  Bytes& d = s[1];
+  if (static_cast<int>(d.size()) < elements) d.resize(static_cast<size_t>(elements), '\x02');
+  std::reverse(d.begin(), d.end());
+  while (!d.empty() && d.back() == '\x02') d.pop_back();
+  return s[0] + '\x01' + s[1] + '\x01' + s[2] + '\x01' + s[3] + '\x01' + s[4];
+}
+
+// The 01 bytes of an ordinary key are its four separators; a character with
+// more has weights that its key alone does not delimit.
+bool Ordinary(const Bytes& key) { return std::count(key.begin(), key.end(), '\x01') == 4; }
+
+// A locale's weights that differ from 0x0409's: single characters of its
+// ANSI code page, and pairs of them that it weighs as one (Danish aa, Czech
+// ch) or otherwise than each on its own (Vietnamese tone marks on a vowel).
 void Locales() {
   oracle::File f("sortkeys_locales.txt",
-                 "single characters of a locale's ANSI code page that the locale weighs otherwise than 0x0409");
-  f.Comment("locale, code point, collation elements, its key under the locale without its zero");
-  f.Comment("(pairs that a locale sorts as one letter, such as Danish aa or Spanish ch, are not listed)");
+                 "characters and pairs of a locale's ANSI code page that the locale weighs otherwise than 0x0409");
+  f.Comment("locale, code point(s), collation elements, the key under the locale without its zero;");
+  f.Comment("code point * marks a locale that weighs diacritics from the word's end (French)");
+  f.Comment("a pair is listed when its primary weights are not those of its two characters, or when");
+  f.Comment("neither character differs alone but the pair does; three are listed when a pair and a");
+  f.Comment("character do not give their weights");
   EnumSystemLocalesW(OnLocale, LCID_SUPPORTED);
   EnumSystemLocalesW(OnLocale, LCID_ALTERNATE_SORTS);
   std::sort(g_locales.begin(), g_locales.end());
@@ -147,14 +185,78 @@ void Locales() {
   for (LCID lcid : g_locales) {
     const unsigned cp = AnsiPage(lcid);
     if (cp == 0) continue;
-    std::set<unsigned> seen;
+    const wchar_t acute[] = L"\u00E9a", acuteLast[] = L"a\u00E9";
+    const bool reverse = Sections(KeyW(lcid, LCMAP_SORTKEY, acute, 2))[1] ==
+                         Sections(KeyW(0x0409, LCMAP_SORTKEY, acuteLast, 2))[1];
+    if (reverse) f.Line(oracle::Hex(lcid, 4), "*", 0, "reverse-diacritics");
+    std::set<wchar_t> chars;
     for (int b = 1; b < 256; ++b) {
       const char one = static_cast<char>(b);
       wchar_t w[4];
-      if (MultiByteToWideChar(cp, 0, &one, 1, w, 4) != 1 || !seen.insert(w[0]).second) continue;
-      const Bytes k = CharKey(lcid, w[0]);
-      if (k == CharKey(0x0409, w[0])) continue;
-      f.Line(oracle::Hex(lcid, 4), oracle::Hex(w[0], 4), Elements(lcid, w[0]),
+      if (MultiByteToWideChar(cp, 0, &one, 1, w, 4) == 1) chars.insert(w[0]);
+    }
+    std::set<wchar_t> tailored;
+    std::vector<wchar_t> weighed;  // those with weights at all
+    std::map<std::pair<wchar_t, wchar_t>, Bytes> pairs;  // their primary weights
+    for (wchar_t c : chars) {
+      const Bytes k = CharKey(lcid, c);
+      if (k != CharKey(0x0409, c)) {
+        tailored.insert(c);
+        f.Line(oracle::Hex(lcid, 4), oracle::Hex(c, 4), Elements(lcid, c),
+               oracle::HexBytes(k.data(), static_cast<int>(k.size())));
+      }
+      if (k.size() > 4 && Ordinary(k)) weighed.push_back(c);
+    }
+    for (wchar_t x : weighed) {
+      const Bytes px = Primary(CharKey(lcid, x));
+      for (wchar_t y : weighed) {
+        const wchar_t pair[3] = {x, y, L'-'};
+        Bytes k = KeyW(lcid, LCMAP_SORTKEY, pair, 2);
+        if (k.empty()) continue;
+        k.pop_back();
+        const bool joined = Primary(k) != px + Primary(CharKey(lcid, y));
+        const bool plain = !tailored.count(x) && !tailored.count(y);
+        const Bytes dashed = KeyW(lcid, LCMAP_SORTKEY, pair, 3);
+        const size_t at = dashed.size() - 5;
+        const int elements = 0xFFFF - (static_cast<unsigned char>(dashed[at]) << 8 |
+                                       static_cast<unsigned char>(dashed[at + 1]));
+        Bytes base = KeyW(0x0409, LCMAP_SORTKEY, pair, 2);
+        if (!base.empty()) base.pop_back();
+        if (reverse) base = ReverseDiacritics(base, Elements(0x0409, x) + Elements(0x0409, y));
+        if (!joined && !(plain && k != base)) continue;
+        pairs[{x, y}] = Primary(k);
+        f.Line(oracle::Hex(lcid, 4), oracle::Hex(x, 4) + " " + oracle::Hex(y, 4), elements,
+               oracle::HexBytes(k.data(), static_cast<int>(k.size())));
+      }
+    }
+    // Three that weigh as one (Hungarian dzs): those whose primary weights
+    // are not what a pair taken first, then the rest, give.
+    auto primaryOf = [&](wchar_t a, wchar_t b) {
+      const auto p = pairs.find({a, b});
+      return p != pairs.end() ? p->second : Primary(CharKey(lcid, a)) + Primary(CharKey(lcid, b));
+    };
+    std::set<std::vector<wchar_t>> triples;
+    for (const auto& [xy, primary] : pairs) {
+      for (wchar_t z : weighed) {
+        triples.insert({xy.first, xy.second, z});
+        triples.insert({z, xy.first, xy.second});
+      }
+    }
+    for (const std::vector<wchar_t>& t : triples) {
+      const wchar_t text[4] = {t[0], t[1], t[2], L'-'};
+      Bytes k = KeyW(lcid, LCMAP_SORTKEY, text, 3);
+      if (k.empty()) continue;
+      k.pop_back();
+      const Bytes greedy = pairs.count({t[0], t[1]})
+                               ? pairs[{t[0], t[1]}] + Primary(CharKey(lcid, t[2]))
+                               : Primary(CharKey(lcid, t[0])) + primaryOf(t[1], t[2]);
+      if (Primary(k) == greedy) continue;
+      const Bytes dashed = KeyW(lcid, LCMAP_SORTKEY, text, 4);
+      const size_t at = dashed.size() - 5;
+      const int elements = 0xFFFF - (static_cast<unsigned char>(dashed[at]) << 8 |
+                                     static_cast<unsigned char>(dashed[at + 1]));
+      f.Line(oracle::Hex(lcid, 4),
+             oracle::Hex(t[0], 4) + " " + oracle::Hex(t[1], 4) + " " + oracle::Hex(t[2], 4), elements,
              oracle::HexBytes(k.data(), static_cast<int>(k.size())));
     }
   }
@@ -192,6 +294,8 @@ std::vector<Bytes> Words() {
       "a b", "a  b", "ab ", " ab", " ", "  ", "a\tb", "a.b", "a,b", "a_b", "a/b", "a\xA0" "b",
       "co\xADop", "\xAD", "x\x01y", "x\x7Fy", "a\x1F", "\x81", "\x8D", "x\x81y",
       "$5", "\x80" "5", "\xA3" "5", "5%", "#1", "@home", "home", "(a)", "[a]", "{a}", "<a>",
+      "chata", "cesta", "hrad", "ich", "Ch", "CH", "llama", "lava", "luz", "Aarhus", "Arhus",
+      "\xC5rhus", "zoo", "csak", "cukor", "dzsem", "dzem", "nyelv", "nulla", "lyuk", "ccs",
       "\x91" "a\x92", "\x93" "a\x94", "\xAB" "a\xBB", "a\x96" "b", "a\x97" "b", "a\x85",
   };
   // Every byte alone and between letters, where its weight meets theirs.
@@ -228,6 +332,12 @@ void WordList() {
   WordOrder(f, 0x0407, LCMAP_SORTKEY | NORM_IGNORECASE, words);
   WordOrder(f, 0x0409, LCMAP_SORTKEY, words);
   WordOrder(f, 0x041D, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x0405, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x040C, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x0419, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x042A, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x040E, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x0406, LCMAP_SORTKEY | NORM_IGNORECASE, words);
 }
 
 }  // namespace

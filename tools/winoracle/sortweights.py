@@ -43,12 +43,23 @@ for r in rows("sortkeys_chars.txt"):
     assert -65536 < delta < 65536 and 0 <= elements < 256 and count < 65536
     runs.append((first, count, delta, elements, length, off))
 
-tailorings = []
+tailorings, pairs, reversed_ = [], [], []
 for r in rows("sortkeys_locales.txt"):
-    lcid, cp, elements = int(r[0], 16), int(r[1], 16), int(r[2])
+    lcid, elements = int(r[0], 16), int(r[2])
+    if r[1] == "*":
+        assert r[3] == "reverse-diacritics"
+        reversed_.append(lcid)
+        continue
     off, length = intern(r[3])
-    tailorings.append((lcid, cp, elements, length, off))
+    cps = [int(c, 16) for c in r[1].split()]
+    if len(cps) == 1:
+        tailorings.append((lcid, cps[0], elements, length, off))
+    else:
+        cps += [0] * (3 - len(cps))
+        pairs.append((lcid, cps[0], cps[1], cps[2], elements, length, off))
 tailorings.sort()
+pairs.sort()
+reversed_.sort()
 assert len(pool) < 65536
 
 lines = [
@@ -67,12 +78,24 @@ lines += ["};", "", "// Characters a locale weighs otherwise, by locale and code
           "inline constexpr Tailoring kTailorings[] = {"]
 for lcid, cp, elements, length, off in tailorings:
     lines.append(f"    {{0x{lcid:05X}, 0x{cp:04X}, {elements}, {length}, {off}}},")
-lines += ["};", "", "inline constexpr unsigned char kKeys[] = {"]
-for i in range(0, len(pool), 20):
-    lines.append("    " + ", ".join(f"0x{b:02X}" for b in pool[i:i + 20]) + ",")
-lines += ["};", "// clang-format on", ""]
+lines += ["};", "", "// Pairs and threes a locale weighs as one, by locale and code points",
+          "// (third 0 for a pair).",
+          "inline constexpr Contraction kContractions[] = {"]
+for lcid, x, y, z, elements, length, off in pairs:
+    lines.append(f"    {{0x{lcid:05X}, {{0x{x:04X}, 0x{y:04X}, 0x{z:04X}}}, {elements}, {length}, {off}}},")
+lines += ["};", "", "// Locales that weigh diacritics from the word's end.",
+          "inline constexpr uint32_t kReversedDiacritics[] = {"]
+lines += ["    " + ", ".join(f"0x{l:05X}" for l in reversed_[i:i + 8]) + ","
+          for i in range(0, len(reversed_), 8)]
+lines += ["};", "", "// The keys, without their zeros, one after another.",
+          "inline constexpr char kKeys[] ="]
+for i in range(0, len(pool), 24):
+    lines.append('    "' + "".join(f"\\{b:03o}" for b in pool[i:i + 24]) + '"')
+lines[-1] += ";"
+lines += ["// clang-format on", ""]
 
 with open(out_path, "w", encoding="utf-8") as f:
     f.write("\n".join(lines))
-print(f"{out_path}: {len(runs)} runs, {len(tailorings)} tailorings, {len(pool)} key bytes",
+print(f"{out_path}: {len(runs)} runs, {len(tailorings)} characters and {len(pairs)} contractions "
+      f"of locales, {len(reversed_)} reversed, {len(pool)} key bytes",
       file=sys.stderr)
