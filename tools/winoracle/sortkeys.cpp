@@ -337,6 +337,8 @@ void WordList() {
   WordOrder(f, 0x0419, LCMAP_SORTKEY | NORM_IGNORECASE, words);
   WordOrder(f, 0x042A, LCMAP_SORTKEY | NORM_IGNORECASE, words);
   WordOrder(f, 0x040E, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x041E, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x0401, LCMAP_SORTKEY | NORM_IGNORECASE, words);
   WordOrder(f, 0x0406, LCMAP_SORTKEY | NORM_IGNORECASE, words);
 }
 
