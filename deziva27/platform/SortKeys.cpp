@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 
 namespace dz::detail::sortkey {
 namespace {
@@ -30,10 +31,10 @@ struct Contraction {
 
 constexpr char kSeparator = 0x01;
 constexpr unsigned char kDefault = 0x02;  // the diacritic and case weight of a plain letter
-// Case weights carry the upper-case and the small-form bits that
-// NORM_IGNORECASE clears; width and the like stay.
+// The case-weight bits NORM_IGNORECASE clears: 0x10 marks a capital, 0x08
+// the other forms that case folding joins (ª, ²); width and kana bits stay.
 constexpr unsigned char kCaseBits = 0x18;
-// In the word-sort section only the small-form bit goes.
+// In the word-sort section only 0x08 goes: a hyphen keeps its 0x12.
 constexpr unsigned char kSpecialCaseBits = 0x08;
 
 // One character's weights: its single-character key, split into sections.
@@ -57,14 +58,24 @@ Weights Split(std::string_view key, int elements) {
   return w;
 }
 
+// What a locale weighs otherwise than the default table: its share of the
+// tailoring tables, found once a key.
+struct LocaleWeights {
+  std::span<const Tailoring> chars;
+  std::span<const Contraction> contractions;
+};
+
+LocaleWeights WeightsOf(LCID lcid) {
+  const auto chars = std::ranges::equal_range(kTailorings, lcid, {}, &Tailoring::lcid);
+  const auto contractions = std::ranges::equal_range(kContractions, lcid, {}, &Contraction::lcid);
+  return {{chars.begin(), chars.end()}, {contractions.begin(), contractions.end()}};
+}
+
 // The weights of c, or false when it has none (it then adds nothing). key
 // holds the stepped key of a run member.
-bool Lookup(LCID lcid, char16_t c, std::string& key, Weights& w) {
-  const auto t = std::lower_bound(std::begin(kTailorings), std::end(kTailorings), std::pair{lcid, c},
-                                  [](const Tailoring& a, std::pair<LCID, char16_t> b) {
-                                    return a.lcid != b.first ? a.lcid < b.first : a.cp < b.second;
-                                  });
-  if (t != std::end(kTailorings) && t->lcid == lcid && t->cp == c) {
+bool Lookup(const LocaleWeights& locale, char16_t c, std::string& key, Weights& w) {
+  const auto t = std::ranges::lower_bound(locale.chars, c, {}, &Tailoring::cp);
+  if (t != locale.chars.end() && t->cp == c) {
     w = Split(KeyAt(t->offset, t->length), t->elements);
     return true;
   }
@@ -88,15 +99,14 @@ bool Lookup(LCID lcid, char16_t c, std::string& key, Weights& w) {
 
 // The weights a locale gives the two or three characters at text as one,
 // if it does; their count goes to used.
-bool LookupContraction(LCID lcid, std::u16string_view text, Weights& w, size_t& used) {
+bool LookupContraction(const LocaleWeights& locale, std::u16string_view text, Weights& w, size_t& used) {
   const auto less = [](const Contraction& p, const Contraction& q) {
-    if (p.lcid != q.lcid) return p.lcid < q.lcid;
     return std::lexicographical_compare(p.text, p.text + 3, q.text, q.text + 3);
   };
-  for (size_t n = std::min<size_t>(text.size(), 3); n >= 2; --n) {
-    Contraction want{lcid, {text[0], text[1], n == 3 ? text[2] : u'\0'}, 0, 0, 0};
-    const auto t = std::lower_bound(std::begin(kContractions), std::end(kContractions), want, less);
-    if (t != std::end(kContractions) && !less(want, *t)) {
+  for (size_t n = std::min<size_t>(text.size(), 3); n >= 2 && !locale.contractions.empty(); --n) {
+    const Contraction want{0, {text[0], text[1], n == 3 ? text[2] : u'\0'}, 0, 0, 0};
+    const auto t = std::lower_bound(locale.contractions.begin(), locale.contractions.end(), want, less);
+    if (t != locale.contractions.end() && !less(want, *t)) {
       w = Split(KeyAt(t->offset, t->length), t->elements);
       used = n;
       return true;
@@ -121,10 +131,11 @@ void TrimPlain(std::string& s) {
 std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
   std::string primary, diacritic, cases, extra, special, stepped;
   int elements = 0;  // collation elements so far: where a word-sort weight stands
+  const LocaleWeights locale = WeightsOf(lcid);
   for (size_t i = 0, used = 1; i < text.size(); i += used) {
     Weights w;
     used = 1;
-    if (!LookupContraction(lcid, text.substr(i), w, used) && !Lookup(lcid, text[i], stepped, w))
+    if (!LookupContraction(locale, text.substr(i), w, used) && !Lookup(locale, text[i], stepped, w))
       continue;
     if (w.elements > 0 || !w.primary.empty()) {
       primary += w.primary;
