@@ -118,11 +118,23 @@ int LCMapStringA(LCID Locale, uint32_t MapFlags, const char* src, int cchSrc, ch
   if ((MapFlags & ~NORM_IGNORECASE) != LCMAP_SORTKEY || !src || cchSrc == 0 || cchSrc < -1 ||
       cchDest < 0 || (cchDest > 0 && !dest))
     return 0;
-  const LCID lcid = nls::ResolveLCID(Locale);
-  if (lcid == 0 || !KnownLocale(lcid)) return 0;
+  // Sorting calls this once or twice a string with the same locale: what
+  // an explicit identifier resolves to is kept (the defaults can change).
+  thread_local LCID lastAsked = 0, lastLcid = 0;
+  thread_local uint32_t lastCp = 0;
+  LCID lcid = lastLcid;
+  uint32_t cp = lastCp;
+  if (Locale != lastAsked || lastAsked == 0) {
+    lcid = nls::ResolveLCID(Locale);
+    if (lcid == 0 || !KnownLocale(lcid)) return 0;
+    cp = AnsiCodePage(lcid);
+    const bool fixed = Locale != 0 && Locale != 0x0400 && Locale != 0x0800;  // user, system default
+    lastAsked = fixed ? Locale : 0;
+    lastLcid = lcid;
+    lastCp = cp;
+  }
   int n = Length(src, cchSrc);
   if (cchSrc == -1) --n;  // the key stands for the text, not its zero
-  const uint32_t cp = AnsiCodePage(lcid);
   const int wn = n == 0 ? 0 : MultiByteToWideChar(cp == 0 ? CP_ACP : cp, 0, src, n, nullptr, 0);
   std::u16string text(static_cast<size_t>(wn), u'\0');
   if (wn > 0) MultiByteToWideChar(cp == 0 ? CP_ACP : cp, 0, src, n, text.data(), wn);

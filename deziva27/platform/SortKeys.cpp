@@ -2,29 +2,31 @@
 #include "deziva27/platform/SortKeys.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 namespace dz::detail::sortkey {
 namespace {
 
+struct WeightRecord {
+  uint16_t offset;
+  uint8_t primary, diacritic, cases, extra, special, elements;
+};
 struct WeightRun {
   uint16_t first, count;
   int32_t delta;
-  uint8_t elements, length;
-  uint16_t offset;
+  uint16_t record;
 };
 struct Tailoring {
   uint32_t lcid;
-  uint16_t cp;
-  uint8_t elements, length;
-  uint16_t offset;
+  uint16_t cp, record;
 };
 struct Contraction {
   uint32_t lcid;
   uint16_t text[3];  // a pair ends in 0
-  uint8_t elements, length;
-  uint16_t offset;
+  uint16_t record;
 };
 
 #include "deziva27/platform/SortWeights.inc"
@@ -37,24 +39,25 @@ constexpr unsigned char kCaseBits = 0x18;
 // In the word-sort section only 0x08 goes: a hyphen keeps its 0x12.
 constexpr unsigned char kSpecialCaseBits = 0x08;
 
-// One character's weights: its single-character key, split into sections.
+// The weights of a character or a contraction, by section. step is added
+// to the last two primary bytes (a member of a run of the table).
 struct Weights {
   std::string_view primary, diacritic, cases, extra, special;
   int elements = 0;
+  unsigned step = 0;
 };
 
-std::string_view KeyAt(uint16_t offset, uint8_t length) { return {kKeys + offset, length}; }
-
-Weights Split(std::string_view key, int elements) {
+Weights Of(uint16_t index, unsigned step = 0) {
+  const WeightRecord& r = kRecords[index];
+  const char* p = kWeightBytes + r.offset;
   Weights w;
-  w.elements = elements;
-  std::string_view* parts[] = {&w.primary, &w.diacritic, &w.cases, &w.extra};
-  for (std::string_view* part : parts) {
-    const size_t end = std::min(key.find(kSeparator), key.size());
-    *part = key.substr(0, end);
-    key.remove_prefix(std::min(end + 1, key.size()));
+  for (auto [part, length] : {std::pair{&w.primary, r.primary}, {&w.diacritic, r.diacritic},
+                              {&w.cases, r.cases}, {&w.extra, r.extra}, {&w.special, r.special}}) {
+    *part = {p, length};
+    p += length;
   }
-  w.special = key;
+  w.elements = r.elements;
+  w.step = w.primary.size() >= 2 ? step : 0;
   return w;
 }
 
@@ -71,29 +74,39 @@ LocaleWeights WeightsOf(LCID lcid) {
   return {{chars.begin(), chars.end()}, {contractions.begin(), contractions.end()}};
 }
 
-// The weights of c, or false when it has none (it then adds nothing). key
-// holds the stepped key of a run member.
-bool Lookup(const LocaleWeights& locale, char16_t c, std::string& key, Weights& w) {
+// The run of each code point below kDirect, found at compile time: most
+// text stays below it, and the search over the runs costs more than the
+// rest of a character's work.
+constexpr char16_t kDirect = 0x800;
+constexpr uint16_t kNoRun = 0xFFFF;
+constexpr std::array<uint16_t, kDirect> kDirectRuns = [] {
+  std::array<uint16_t, kDirect> out{};
+  out.fill(kNoRun);
+  for (size_t r = 0; r < std::size(kRuns); ++r)
+    for (unsigned c = kRuns[r].first; c < kRuns[r].first + kRuns[r].count && c < kDirect; ++c)
+      out[c] = static_cast<uint16_t>(r);
+  return out;
+}();
+
+// The weights of c, or false when it has none (it then adds nothing).
+bool Lookup(const LocaleWeights& locale, char16_t c, Weights& w) {
   const auto t = std::ranges::lower_bound(locale.chars, c, {}, &Tailoring::cp);
   if (t != locale.chars.end() && t->cp == c) {
-    w = Split(KeyAt(t->offset, t->length), t->elements);
+    w = Of(t->record);
     return true;
   }
-  auto r = std::upper_bound(std::begin(kRuns), std::end(kRuns), c,
-                            [](char16_t v, const WeightRun& run) { return v < run.first; });
-  if (r == std::begin(kRuns)) return false;
-  --r;
+  const WeightRun* r;
+  if (c < kDirect) {
+    if (kDirectRuns[c] == kNoRun) return false;
+    r = &kRuns[kDirectRuns[c]];
+  } else {
+    r = std::ranges::upper_bound(kRuns, c, {}, &WeightRun::first);
+    if (r == std::begin(kRuns)) return false;
+    --r;
+  }
   const unsigned i = c - r->first;
   if (i >= r->count) return false;
-  key.assign(KeyAt(r->offset, r->length));
-  const size_t p = key.find(kSeparator);
-  if (i > 0 && p != std::string::npos && p >= 2) {
-    const auto hi = static_cast<unsigned char>(key[p - 2]), lo = static_cast<unsigned char>(key[p - 1]);
-    const unsigned v = (hi << 8 | lo) + i * static_cast<unsigned>(r->delta);
-    key[p - 2] = static_cast<char>(v >> 8 & 0xFF);
-    key[p - 1] = static_cast<char>(v & 0xFF);
-  }
-  w = Split(key, r->elements);
+  w = Of(r->record, i * static_cast<unsigned>(r->delta));
   return true;
 }
 
@@ -104,10 +117,10 @@ bool LookupContraction(const LocaleWeights& locale, std::u16string_view text, We
     return std::lexicographical_compare(p.text, p.text + 3, q.text, q.text + 3);
   };
   for (size_t n = std::min<size_t>(text.size(), 3); n >= 2 && !locale.contractions.empty(); --n) {
-    const Contraction want{0, {text[0], text[1], n == 3 ? text[2] : u'\0'}, 0, 0, 0};
+    const Contraction want{0, {text[0], text[1], n == 3 ? text[2] : u'\0'}, 0};
     const auto t = std::lower_bound(locale.contractions.begin(), locale.contractions.end(), want, less);
     if (t != locale.contractions.end() && !less(want, *t)) {
-      w = Split(KeyAt(t->offset, t->length), t->elements);
+      w = Of(t->record);
       used = n;
       return true;
     }
@@ -115,41 +128,92 @@ bool LookupContraction(const LocaleWeights& locale, std::u16string_view text, We
   return false;
 }
 
-// Appends weights for `count` elements: those given, then the plain weight.
-void Append(std::string& to, std::string_view weights, int count, unsigned char clear) {
-  const size_t n = std::max(weights.size(), static_cast<size_t>(std::max(count, 0)));
-  for (size_t i = 0; i < n; ++i)
-    to += static_cast<char>((i < weights.size() ? static_cast<unsigned char>(weights[i]) : kDefault) & ~clear);
-}
+// A section of weights, one an element, that ends trimmed of plain
+// weights. Plain weights are counted and written only when a weight of
+// another kind follows, so a plain letter costs nearly nothing.
+class Column {
+ public:
+  // The weights of `count` elements: those given, then plain ones.
+  void Add(std::string_view weights, int count, unsigned char clear) {
+    for (const char c : weights) Put(static_cast<unsigned char>(c) & ~clear);
+    if (count > static_cast<int>(weights.size())) plain_ += static_cast<size_t>(count) - weights.size();
+  }
+  bool Empty() const { return bytes_.empty() && plain_ == 0; }
+  // Adds w to the last weight (wrapping as a byte does).
+  void AddToLast(unsigned char w) {
+    unsigned char last = kDefault;
+    if (plain_ > 0) {
+      --plain_;
+    } else {
+      last = static_cast<unsigned char>(bytes_.back());
+      bytes_.pop_back();
+      Settle();
+    }
+    Put(static_cast<unsigned char>(last + w));
+  }
+  // The weights in reverse order, as French weighs them.
+  void Reverse() {
+    bytes_.append(plain_, static_cast<char>(kDefault));
+    plain_ = 0;
+    std::reverse(bytes_.begin(), bytes_.end());
+    Settle();
+  }
+  // Without the plain weights at its end.
+  const std::string& Trimmed() {
+    plain_ = 0;
+    return bytes_;
+  }
 
-void TrimPlain(std::string& s) {
-  while (!s.empty() && static_cast<unsigned char>(s.back()) == kDefault) s.pop_back();
-}
+ private:
+  void Put(unsigned char w) {
+    if (w == kDefault) {
+      ++plain_;
+      return;
+    }
+    bytes_.append(plain_, static_cast<char>(kDefault));
+    plain_ = 0;
+    bytes_ += static_cast<char>(w);
+  }
+  // Moves plain weights at the end of bytes_ to the count.
+  void Settle() {
+    while (!bytes_.empty() && static_cast<unsigned char>(bytes_.back()) == kDefault) {
+      bytes_.pop_back();
+      ++plain_;
+    }
+  }
+
+  std::string bytes_;
+  size_t plain_ = 0;
+};
 
 }  // namespace
 
 std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
-  std::string primary, diacritic, cases, extra, special, stepped;
+  std::string primary, extra, special;
+  Column diacritic, cases;
   int elements = 0;  // collation elements so far: where a word-sort weight stands
   const LocaleWeights locale = WeightsOf(lcid);
   for (size_t i = 0, used = 1; i < text.size(); i += used) {
     Weights w;
     used = 1;
-    if (!LookupContraction(locale, text.substr(i), w, used) && !Lookup(locale, text[i], stepped, w))
+    if (!LookupContraction(locale, text.substr(i), w, used) && !Lookup(locale, text[i], w))
       continue;
     if (w.elements > 0 || !w.primary.empty()) {
       primary += w.primary;
-      Append(diacritic, w.diacritic, w.elements, 0);
-      Append(cases, w.cases, w.elements, ignoreCase ? kCaseBits : 0);
+      if (w.step != 0) {
+        const size_t at = primary.size() - 2;
+        const unsigned v = (static_cast<unsigned char>(primary[at]) << 8 |
+                            static_cast<unsigned char>(primary[at + 1])) + w.step;
+        primary[at] = static_cast<char>(v >> 8 & 0xFF);
+        primary[at + 1] = static_cast<char>(v & 0xFF);
+      }
+      diacritic.Add(w.diacritic, w.elements, 0);
+      cases.Add(w.cases, w.elements, ignoreCase ? kCaseBits : 0);
     } else if (!w.diacritic.empty()) {
       // A mark without a weight of its own accents what stands before it
       // (hyphens and the like in between do not count); the weights add up.
-      if (diacritic.empty()) {
-        diacritic += w.diacritic;
-      } else {
-        diacritic.back() = static_cast<char>(static_cast<unsigned char>(diacritic.back()) +
-                                             static_cast<unsigned char>(w.diacritic[0]));
-      }
+      if (diacritic.Empty()) diacritic.Add(w.diacritic, 0, 0);
+      else diacritic.AddToLast(static_cast<unsigned char>(w.diacritic[0]));
     }
     extra += w.extra;
     // A word-sort weight is 2 bytes of position (counted down from FFFF by
@@ -169,12 +233,11 @@ std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
     elements += w.elements;
   }
   if (std::binary_search(std::begin(kReversedDiacritics), std::end(kReversedDiacritics), lcid))
-    std::reverse(diacritic.begin(), diacritic.end());
-  TrimPlain(diacritic);
-  TrimPlain(cases);
+    diacritic.Reverse();
   std::string key;
-  key.reserve(primary.size() + diacritic.size() + cases.size() + extra.size() + special.size() + 5);
-  for (const std::string* section : {&primary, &diacritic, &cases, &extra}) {
+  const std::string &d = diacritic.Trimmed(), &c = cases.Trimmed();
+  key.reserve(primary.size() + d.size() + c.size() + extra.size() + special.size() + 5);
+  for (const std::string* section : {&std::as_const(primary), &d, &c, &std::as_const(extra)}) {
     key += *section;
     key += kSeparator;
   }
