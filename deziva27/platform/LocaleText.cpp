@@ -135,10 +135,20 @@ int LCMapStringA(LCID Locale, uint32_t MapFlags, const char* src, int cchSrc, ch
   }
   int n = Length(src, cchSrc);
   if (cchSrc == -1) --n;  // the key stands for the text, not its zero
-  const int wn = n == 0 ? 0 : MultiByteToWideChar(cp == 0 ? CP_ACP : cp, 0, src, n, nullptr, 0);
-  std::u16string text(static_cast<size_t>(wn), u'\0');
-  if (wn > 0) MultiByteToWideChar(cp == 0 ? CP_ACP : cp, 0, src, n, text.data(), wn);
-  const std::string key = detail::sortkey::Build(lcid, text, (MapFlags & NORM_IGNORECASE) != 0);
+  const uint32_t page = cp == 0 ? CP_ACP : cp;
+  // Most text fits the buffer on the stack and is decoded in one call.
+  char16_t local[256];
+  std::u16string heap;
+  int wn = n == 0 ? 0 : MultiByteToWideChar(page, 0, src, n, local, 256);
+  const char16_t* text = local;
+  if (wn == 0 && n > 0) {
+    wn = MultiByteToWideChar(page, 0, src, n, nullptr, 0);
+    heap.resize(static_cast<size_t>(wn));
+    if (wn > 0) MultiByteToWideChar(page, 0, src, n, heap.data(), wn);
+    text = heap.data();
+  }
+  const std::string key = detail::sortkey::Build(lcid, std::u16string_view(text, static_cast<size_t>(wn)),
+                                                 (MapFlags & NORM_IGNORECASE) != 0);
   const int size = static_cast<int>(key.size());
   if (cchDest == 0) return size;
   if (cchDest < size) return 0;

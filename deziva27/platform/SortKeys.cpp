@@ -51,13 +51,13 @@ Weights Of(uint16_t index, unsigned step = 0) {
   const WeightRecord& r = kRecords[index];
   const char* p = kWeightBytes + r.offset;
   Weights w;
-  for (auto [part, length] : {std::pair{&w.primary, r.primary}, {&w.diacritic, r.diacritic},
-                              {&w.cases, r.cases}, {&w.extra, r.extra}, {&w.special, r.special}}) {
-    *part = {p, length};
-    p += length;
-  }
+  w.primary = {p, r.primary};
+  w.diacritic = {p += r.primary, r.diacritic};
+  w.cases = {p += r.diacritic, r.cases};
+  w.extra = {p += r.cases, r.extra};
+  w.special = {p += r.extra, r.special};
   w.elements = r.elements;
-  w.step = w.primary.size() >= 2 ? step : 0;
+  w.step = r.primary >= 2 ? step : 0;
   return w;
 }
 
@@ -189,7 +189,11 @@ class Column {
 }  // namespace
 
 std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
-  std::string primary, extra, special;
+  // The primary weights go straight into the key; the other sections follow
+  // them at the end.
+  std::string key, extra, special;
+  key.reserve(text.size() * 2 + 16);
+  std::string& primary = key;
   Column diacritic, cases;
   int elements = 0;  // collation elements so far: where a word-sort weight stands
   const LocaleWeights locale = WeightsOf(lcid);
@@ -234,13 +238,11 @@ std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
   }
   if (std::binary_search(std::begin(kReversedDiacritics), std::end(kReversedDiacritics), lcid))
     diacritic.Reverse();
-  std::string key;
-  const std::string &d = diacritic.Trimmed(), &c = cases.Trimmed();
-  key.reserve(primary.size() + d.size() + c.size() + extra.size() + special.size() + 5);
-  for (const std::string* section : {&std::as_const(primary), &d, &c, &std::as_const(extra)}) {
-    key += *section;
+  for (const std::string* section : {&diacritic.Trimmed(), &cases.Trimmed(), &std::as_const(extra)}) {
     key += kSeparator;
+    key += *section;
   }
+  key += kSeparator;
   key += special;
   key += '\0';
   return key;
