@@ -1,6 +1,7 @@
 // Stand-ins for the Windows calls that judge 8-bit text by a locale:
-// character types (GetStringTypeExA) and sort keys (LCMapStringA), over ICU.
-// The bytes are read in the locale's ANSI code page.
+// character types (GetStringTypeExA, over ICU) and sort keys (LCMapStringA,
+// from Windows' own weights). The bytes are read in the locale's ANSI code
+// page.
 #pragma once
 
 #include "deziva27/frame/Export.h"
@@ -28,10 +29,14 @@ inline constexpr uint32_t LCMAP_SORTKEY = 0x00000400;
 inline constexpr uint32_t NORM_IGNORECASE = 0x00000001;
 
 // With LCMAP_SORTKEY (NORM_IGNORECASE: ignoring case), the sort key of src
-// (cchSrc bytes, -1: up to a zero byte) by the locale's collation, its zero
-// byte included. With cchDest 0 its size is returned and nothing written;
-// else it goes to dest and its size is returned, or 0 when it does not fit.
-// 0 for other flags or an unknown locale.
+// (cchSrc bytes, -1: up to a zero byte; zero bytes weigh nothing) in
+// Windows' word sort for the locale, its zero byte included: keys compare
+// bytewise, hyphens and apostrophes weigh only after everything else
+// ("coop" < "co-op"), ß weighs as ss, and the locale's own letters,
+// contractions (Danish aa, Czech ch) and French order of accents count.
+// With cchDest 0 its size is returned and nothing written; else it goes to
+// dest and its size is returned, or 0 when it does not fit. 0 for other
+// flags, cchSrc 0 or an unknown locale.
 int LCMapStringA(LCID Locale, uint32_t MapFlags, const char* src, int cchSrc, char* dest,
                  int cchDest);
 

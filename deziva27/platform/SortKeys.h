@@ -4,6 +4,11 @@
 // section for kana and width, and the word-sort section that places hyphens,
 // apostrophes and controls after everything else, so that "coop" sorts just
 // before "co-op". Keys compare bytewise.
+//
+// The weights cover every character an ANSI code page decodes to. Not built
+// as Windows builds them: the kana section of several Japanese characters
+// together, the marks that repeat what precedes them (U+3005, U+30FC), and
+// the few characters whose weights span the section separator (U+0385).
 #pragma once
 
 #include <string>
