@@ -69,9 +69,15 @@ struct LocaleWeights {
 };
 
 LocaleWeights WeightsOf(LCID lcid) {
-  const auto chars = std::ranges::equal_range(kTailorings, lcid, {}, &Tailoring::lcid);
-  const auto contractions = std::ranges::equal_range(kContractions, lcid, {}, &Contraction::lcid);
-  return {{chars.begin(), chars.end()}, {contractions.begin(), contractions.end()}};
+  // Both tables are sorted by locale first.
+  const auto share = [lcid](const auto& table) {
+    const auto first = std::lower_bound(std::begin(table), std::end(table), lcid,
+                                        [](const auto& entry, LCID id) { return entry.lcid < id; });
+    const auto last = std::upper_bound(first, std::end(table), lcid,
+                                       [](LCID id, const auto& entry) { return id < entry.lcid; });
+    return std::span(first, last);
+  };
+  return {share(kTailorings), share(kContractions)};
 }
 
 // The run of each code point below kDirect, found at compile time: most
@@ -90,7 +96,8 @@ constexpr std::array<uint16_t, kDirect> kDirectRuns = [] {
 
 // The weights of c, or false when it has none (it then adds nothing).
 bool Lookup(const LocaleWeights& locale, char16_t c, Weights& w) {
-  const auto t = std::ranges::lower_bound(locale.chars, c, {}, &Tailoring::cp);
+  const auto t = std::lower_bound(locale.chars.begin(), locale.chars.end(), c,
+                                  [](const Tailoring& entry, char16_t cp) { return entry.cp < cp; });
   if (t != locale.chars.end() && t->cp == c) {
     w = Of(t->record);
     return true;
@@ -100,7 +107,8 @@ bool Lookup(const LocaleWeights& locale, char16_t c, Weights& w) {
     if (kDirectRuns[c] == kNoRun) return false;
     r = &kRuns[kDirectRuns[c]];
   } else {
-    r = std::ranges::upper_bound(kRuns, c, {}, &WeightRun::first);
+    r = std::upper_bound(std::begin(kRuns), std::end(kRuns), c,
+                         [](char16_t cp, const WeightRun& run) { return cp < run.first; });
     if (r == std::begin(kRuns)) return false;
     --r;
   }
