@@ -340,6 +340,8 @@ void WordList() {
   WordOrder(f, 0x041E, LCMAP_SORTKEY | NORM_IGNORECASE, words);
   WordOrder(f, 0x0401, LCMAP_SORTKEY | NORM_IGNORECASE, words);
   WordOrder(f, 0x0406, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x040A, LCMAP_SORTKEY | NORM_IGNORECASE, words);
+  WordOrder(f, 0x10407, LCMAP_SORTKEY | NORM_IGNORECASE, words);
 }
 
 }  // namespace
