@@ -7,8 +7,7 @@
 //
 // The weights cover every character an ANSI code page decodes to. Not built
 // as Windows builds them: the kana section of several Japanese characters
-// together, the marks that repeat what precedes them (U+3005, U+30FC), and
-// the few characters whose weights span the section separator (U+0385).
+// together, and the marks that repeat what precedes them (U+3005, U+30FC).
 #pragma once
 
 #include <string>

@@ -26,10 +26,15 @@ records = []  # (offset, section lengths..., elements)
 record_index = {}
 
 
-def split(key):
-    """The five sections of a key: the first four end at a 01 byte."""
+def split(key, elements):
+    """The five sections of a key: the first four end at a 01 byte. A key
+    with more than four 01 bytes (U+0385) has one inside its primary weights,
+    which are then two bytes an element."""
     parts = []
-    for _ in range(4):
+    if key.count(1) > 4 and len(key) > 2 * elements and key[2 * elements] == 1:
+        parts.append(key[:2 * elements])
+        key = key[2 * elements + 1:]
+    while len(parts) < 4:
         end = key.find(1)
         if end < 0:
             end = len(key)
@@ -41,7 +46,7 @@ def split(key):
 
 def record(hexkey, elements):
     key = b"" if hexkey == "-" else bytes.fromhex(hexkey)
-    parts = split(key)
+    parts = split(key, elements)
     body = b"".join(parts)
     at = pool.find(body) if body else 0
     if at < 0:
