@@ -24,6 +24,14 @@ namespace {
 using test::fs::path;
 namespace fs = test::fs;
 
+// The damaged files the fuzzer found. __FILE__ is relative to the folder
+// the compiler ran in, not to the one the test runs in; DZ_TEST_DATA names
+// the tests' own data folder beside this one.
+path DamagedData() {
+  const char* data = std::getenv("DZ_TEST_DATA");
+  return data ? path(data).parent_path() / "help" / "data" : path(__FILE__).parent_path() / "data";
+}
+
 std::string PluginPath() {
   const char* p = std::getenv("DZ_HHCTRL_PATH");
   return p ? p : "";
@@ -203,7 +211,7 @@ TEST_F(Help, DamagedFilesAnswerZero) {
   std::vector<std::pair<std::string, std::string>> all(std::begin(damaged), std::end(damaged));
   // Found by the fuzzer: what made chmlib divide by zero.
   for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm", "bad-window-size.chm"}) {
-    all.emplace_back(name, test::Slurp(path(__FILE__).parent_path() / "data" / name));
+    all.emplace_back(name, test::Slurp(DamagedData() / name));
     ASSERT_GT(all.back().second.size(), 1000u) << name;
   }
   for (const auto& [what, bytes] : all) {
@@ -240,7 +248,7 @@ TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
   ASSERT_NE(pmgl, std::string::npos);
   ASSERT_EQ(looped.substr(pmgl + 16, 4), std::string(4, '\xff'));  // the last page
   looped.replace(pmgl + 16, 4, std::string(4, '\0'));                // now its own next
-  const path data = path(__FILE__).parent_path() / "data";
+  const path data = DamagedData();
 
   struct Case {
     const char* What;
