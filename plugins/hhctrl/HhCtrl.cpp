@@ -19,7 +19,9 @@
 //   HH_CLOSE_ALL      removes the folder; answers 0.
 // The answer is a non-zero handle when the page was handed to the browser,
 // 0 for a missing or damaged file or topic, xdg-open or the reader missing,
-// or any other command. A ">window" suffix of the file name is accepted and ignored.
+// or any other command. What follows the last '>' of the name names a window
+// ("file.chm>main", "file.chm::/topic.htm>main") and is ignored; a name that
+// ends in '>' keeps every other '>' as its own.
 //
 // chmlib cannot be trusted with a damaged file (it divides by zero, loops
 // and allocates without bound), and the plug-in lives in the application's
