@@ -1,6 +1,8 @@
 #!/bin/sh
 # Seeds for chm_open_fuzz: small CHM files made with chmcmd, with contents,
-# index, context numbers and pages that link each other.
+# index, context numbers and pages that link each other; and two whose
+# sitemaps list more than one extraction may write (2,501 pages, and 700
+# pages each four folders deep).
 set -e
 out=${1:?usage: chm_seeds.sh DIR}
 mkdir -p "$out"
@@ -39,4 +41,33 @@ HHP
 printf '[OPTIONS]\nCompiled file=b.chm\nDefault topic=sub/p.htm\n\n[FILES]\nsub/p.htm\nindex.htm\n' > b.hhp
 chmcmd a.hhp >/dev/null 2>&1
 chmcmd b.hhp >/dev/null 2>&1
-cp a.chm b.chm "$out"/
+
+# $1: the .chm name, $2: how many pages, $3: the folders before each page
+# ("" for none; the page number is added to the last one, so that each page
+# needs folders of its own).
+many() {
+  mkdir -p "$1.d"
+  (
+    cd "$1.d"
+    i=0
+    printf '<UL>' > t.hhc
+    printf '[OPTIONS]\nCompiled file=%s\nContents file=t.hhc\nIndex file=t.hhc\n\n[FILES]\n' "$1" > m.hhp
+    while [ "$i" -lt "$2" ]; do
+      page="p$i.htm"
+      if [ -n "$3" ]; then
+        page="$3$i/$page"
+        mkdir -p "$3$i"
+      fi
+      printf '<html>%s</html>\n' "$i" > "$page"
+      printf '<LI><OBJECT type="text/sitemap"><param name="Name" value="%s"><param name="Local" value="%s"></OBJECT>' "$i" "$page" >> t.hhc
+      printf '%s\n' "$page" >> m.hhp
+      i=$((i + 1))
+    done
+    printf '</UL>\n' >> t.hhc
+    chmcmd m.hhp >/dev/null 2>&1
+  )
+  cp "$1.d/$1" .
+}
+many c.chm 2501 ""
+many d.chm 700 "a/b/c/d"
+cp a.chm b.chm c.chm d.chm "$out"/

@@ -9,11 +9,9 @@
 namespace dz::hhctrl {
 namespace {
 
-// Limits against damaged or hostile files: one page, all pages of one
-// extraction, and how many files one extraction may write.
+// The largest page read, against damaged or hostile files; what one
+// extraction may write in all is ChmBook::Limits.
 constexpr uint64_t kMaxObject = 16u << 20;
-constexpr uint64_t kMaxTotal = 128u << 20;
-constexpr size_t kMaxFiles = 2000;
 
 uint32_t Le16(const std::string& b, size_t at) {
   return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8;
@@ -139,17 +137,33 @@ std::optional<ChmName> ChmBook::ContextTopic(uint32_t id) {
   return std::nullopt;
 }
 
-bool ChmBook::Extract(int folder, const std::vector<ChmName>& pages) {
+bool ChmBook::Extract(int folder, const std::vector<ChmName>& pages, const Limits& limits) {
   std::set<std::string> seen;
   std::deque<ChmName> queue;
+  uint64_t total = 0;
+  size_t entries = 0;
+  // Checked before each write: the file itself and every folder its name
+  // could still need count, so that a deep name cannot slip past the count.
+  auto fits = [&](const ChmName& name, size_t size) {
+    return entries + name.size() <= limits.Entries && total + size <= limits.Bytes;
+  };
+  // Counted before the write: one that fails half-way has still written.
+  auto write = [&](const ChmName& name, const std::string& bytes) {
+    ++entries;
+    total += bytes.size();
+    return WriteUnder(folder, name, bytes, &entries);
+  };
   for (const ChmName& p : pages) {
     if (!seen.insert(ObjectPath(p)).second) continue;
     const auto bytes = Read(p);
-    if (!bytes || !WriteUnder(folder, p, *bytes)) return false;
+    if (!bytes) return false;
+    if (!fits(p, bytes->size())) {
+      if (queue.empty()) return false;
+      break;  // a sitemap lists more than fits: the rest stay unlinked
+    }
+    if (!write(p, *bytes)) return false;
     queue.push_back(p);
   }
-  uint64_t total = 0;
-  size_t files = seen.size();
   while (!queue.empty()) {
     const ChmName page = std::move(queue.front());
     queue.pop_front();
@@ -169,14 +183,11 @@ bool ChmBook::Extract(int folder, const std::vector<ChmName>& pages) {
         if (!target || !Exists(*target)) continue;
       }
       if (!seen.insert(ObjectPath(*target)).second) continue;
-      if (files >= kMaxFiles) return true;
+      if (entries + target->size() > limits.Entries) return true;
       const auto content = Read(*target);
       if (!content) continue;
-      total += content->size();
-      if (total > kMaxTotal) return true;
-      if (!WriteUnder(folder, *target, *content)) continue;
-      ++files;
-      queue.push_back(*target);
+      if (!fits(*target, content->size())) return true;
+      if (write(*target, *content)) queue.push_back(*target);
     }
   }
   return true;

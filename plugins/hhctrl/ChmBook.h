@@ -76,10 +76,22 @@ class ChmBook {
   // number is not mapped or the page is missing.
   std::optional<ChmName> ContextTopic(uint32_t id);
 
+  // What one extraction may write, against a file whose pages compress to
+  // nothing: entries made (files and the folders on their way) and bytes.
+  struct Limits {
+    size_t Entries = 2000;
+    uint64_t Bytes = uint64_t{128} << 20;
+  };
+
   // Copies the pages into folder (a descriptor of a folder), each with
-  // what it links to, page by page, within the limits on count and size.
-  // Returns false when a start page cannot be read or written.
-  bool Extract(int folder, const std::vector<ChmName>& pages);
+  // what it links to, page by page. The limits hold before every write, the
+  // start pages' included: once the next file would pass one, the copying
+  // stops there. Returns false when a start page cannot be read or written
+  // for any other reason, or when not even the first start page fits.
+  bool Extract(int folder, const std::vector<ChmName>& pages, const Limits& limits);
+  bool Extract(int folder, const std::vector<ChmName>& pages) {
+    return Extract(folder, pages, Limits{});
+  }
 
  private:
   explicit ChmBook(chmFile* file) : FFile(file) {}
@@ -90,9 +102,11 @@ class ChmBook {
 };
 
 // Writes bytes to name under folder, making the folders on the way (0700;
-// files 0600). False when a part cannot be made (an existing file in the
-// way, an existing file of that name).
-bool WriteUnder(int folder, const ChmName& name, std::string_view bytes);
+// files 0600) and counting those it made in foldersMade. False when a part
+// cannot be made (an existing file in the way, an existing file of that
+// name).
+bool WriteUnder(int folder, const ChmName& name, std::string_view bytes,
+                size_t* foldersMade = nullptr);
 
 // What one reading of a book tells the control: the topic to show, as its
 // name under the folder ("/sub/page.htm"), or the page listing the contents

@@ -292,14 +292,16 @@ std::string SitemapPage(const std::string& title, const std::vector<SitemapEntry
   return page + "</body></html>\n";
 }
 
-bool WriteUnder(int folder, const ChmName& name, std::string_view bytes) {
+bool WriteUnder(int folder, const ChmName& name, std::string_view bytes, size_t* foldersMade) {
   if (name.empty()) return false;
   for (const std::string& part : name)
     if (!ValidPart(part)) std::abort();  // ResolveName lets no such name through
   int dir = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
   if (dir < 0) return false;
   for (size_t i = 0; i + 1 < name.size(); ++i) {
-    if (::mkdirat(dir, name[i].c_str(), 0700) != 0 && errno != EEXIST) {
+    if (::mkdirat(dir, name[i].c_str(), 0700) == 0) {
+      if (foldersMade) ++*foldersMade;
+    } else if (errno != EEXIST) {
       ::close(dir);
       return false;
     }

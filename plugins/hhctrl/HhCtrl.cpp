@@ -2,8 +2,11 @@
 // a program of its own.
 //
 // A shown topic is copied, with what it links to, into a private folder
-// (mkdtemp, mode 0700) and handed to the user's browser with xdg-open. The
-// folder goes at HH_CLOSE_ALL and when the plug-in is unloaded.
+// (mkdtemp under an absolute $TMPDIR or /tmp, mode 0700, files 0600) and
+// handed to the user's browser with xdg-open. The folder goes at
+// HH_CLOSE_ALL and when the plug-in is unloaded; one that has been removed
+// or replaced under its name since the last page is left alone and a fresh
+// one is made.
 //
 // Commands:
 //   HH_DISPLAY_TOPIC  "file.chm::/topic.htm" shows that topic; a bare file
@@ -16,7 +19,9 @@
 //   HH_CLOSE_ALL      removes the folder; answers 0.
 // The answer is a non-zero handle when the page was handed to the browser,
 // 0 for a missing or damaged file or topic, xdg-open or the reader missing,
-// or any other command. A ">window" suffix of the file name is accepted and ignored.
+// or any other command. What follows the last '>' of the name names a window
+// ("file.chm>main", "file.chm::/topic.htm>main") and is ignored; a name that
+// ends in '>' keeps every other '>' as its own.
 //
 // chmlib cannot be trusted with a damaged file (it divides by zero, loops
 // and allocates without bound), and the plug-in lives in the application's
@@ -28,6 +33,7 @@
 // something malformed or overruns its time (DZ_HHCTRL_SECONDS, 15 by
 // default) is killed and reaped, its sub-folder removed, and the call
 // answers 0.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -41,7 +47,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -57,26 +63,76 @@ namespace {
 
 constexpr unsigned kCloseAll = 0x0012;
 
+// Removes everything below the folder dir holds, without following a link.
+void RemoveContents(int dir) {
+  const int listing = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+  if (listing < 0) return;
+  DIR* d = ::fdopendir(listing);
+  if (!d) {
+    ::close(listing);
+    return;
+  }
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(d))
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+      names.emplace_back(e->d_name);
+  ::closedir(d);
+  for (const std::string& name : names) {
+    if (::unlinkat(dir, name.c_str(), 0) == 0 || (errno != EISDIR && errno != EPERM)) continue;
+    const int sub = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (sub < 0) continue;
+    RemoveContents(sub);
+    ::close(sub);
+    ::unlinkat(dir, name.c_str(), AT_REMOVEDIR);
+  }
+}
+
+// The pages live in one private folder per process. It is held open and
+// everything is written through that descriptor; its name is trusted only
+// while it still leads to the same folder, ours and 0700: a cleaner of /tmp
+// may take the folder while the application runs, and whoever re-creates
+// the name must not receive the next page.
 struct Session {
-  std::string Folder;  // empty until the first page is shown
+  std::string Folder;  // absolute; empty until the first page is shown
+  int Dir = -1;
   unsigned Shown = 0;  // pages shown, for the handles and the sub-folders
 
   ~Session() { Close(); }
+  bool StillOurs() const {
+    struct stat held {}, named {};
+    return Dir >= 0 && ::fstat(Dir, &held) == 0 && ::lstat(Folder.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino &&
+           held.st_uid == ::geteuid() && (held.st_mode & 07777) == 0700;
+  }
   void Close() {
-    if (Folder.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove_all(Folder, ec);
+    if (Dir < 0) return;
+    // The name is removed only while it is still ours; what we wrote goes
+    // either way.
+    const bool named = StillOurs();
+    RemoveContents(Dir);
+    if (named) ::rmdir(Folder.c_str());
+    ::close(Dir);
+    Dir = -1;
     Folder.clear();
   }
   bool Ensure() {
-    struct stat st {};
-    // A cleaner of /tmp may have taken the folder since the last page.
-    if (!Folder.empty() && ::lstat(Folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
-    Folder.clear();
+    if (StillOurs()) return true;
+    Close();
+    // A relative folder would reach xdg-open as a name that may start with
+    // '-', and would change with the working folder.
     const char* tmp = std::getenv("TMPDIR");
-    std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/dz-help-XXXXXX";
+    std::string tmpl = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/dz-help-XXXXXX";
     if (!::mkdtemp(tmpl.data())) return false;
+    Dir = ::open(tmpl.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     Folder = tmpl;
+    // A umask can take the owner's own bits away.
+    if (Dir < 0 || ::fchmod(Dir, 0700) != 0 || !StillOurs()) {
+      if (Dir >= 0) ::close(Dir);
+      Dir = -1;
+      ::rmdir(tmpl.c_str());
+      Folder.clear();
+      return false;
+    }
     return true;
   }
 };
@@ -146,8 +202,20 @@ bool OpenInBrowser(const std::string& page) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   const char* argv[] = {"setsid", "-f", "xdg-open", page.c_str(), nullptr};
+  // The browser is no child of the caller's: signals the caller holds (a
+  // program that waits for SIGTERM to remove its pages) or ignores are not
+  // the browser's.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  const int rc = ::posix_spawnp(&pid, "setsid", &actions, nullptr, const_cast<char**>(argv), environ);
+  const int rc = ::posix_spawnp(&pid, "setsid", &actions, &attr, const_cast<char**>(argv), environ);
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return false;
   int status = 0;
@@ -324,15 +392,18 @@ void* Show(const std::string& fileName, unsigned command, uintptr_t data,
   if (reader.empty() || !gSession.Ensure()) return nullptr;
   const unsigned n = ++gSession.Shown;
   const std::string sub = std::to_string(n);
-  const std::string subPath = gSession.Folder + "/" + sub;
-  if (::mkdir(subPath.c_str(), 0700) != 0) return nullptr;
-  const int folder = ::open(subPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const bool toc = command == kDisplayToc;
+  // Beside the sub-folder rather than in it, so that no page of the file
+  // can have its name.
+  const std::string listing = sub + (toc ? "-contents.html" : "-index.html");
+  if (::mkdirat(gSession.Dir, sub.c_str(), 0700) != 0) return nullptr;
+  const int folder =
+      ::openat(gSession.Dir, sub.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   std::optional<Reading> reading;
   if (folder >= 0) {
     reading = ReadInChild(reader, {t.File, std::to_string(command),
                                    std::to_string(static_cast<uint32_t>(data)), t.Topic, sub},
                           folder);
-    ::close(folder);
   }
   std::string page;
   bool ok = reading.has_value();
@@ -341,23 +412,27 @@ void* Show(const std::string& fileName, unsigned command, uintptr_t data,
     // name that stays in the folder.
     const auto name = ResolveName({}, reading->Text);
     ok = name && ObjectPath(*name) == reading->Text;
-    if (ok) page = subPath + reading->Text;
+    if (ok) page = gSession.Folder + "/" + sub + reading->Text;
   } else if (ok) {
-    // Beside the sub-folder rather than in it, so that no page of the file
-    // can have its name.
-    const bool toc = command == kDisplayToc;
-    page = gSession.Folder + "/" + sub + (toc ? "-contents.html" : "-index.html");
-    const int fd = ::open(page.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    page = gSession.Folder + "/" + listing;
+    const int fd = ::openat(gSession.Dir, listing.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     ok = fd >= 0 && ::write(fd, reading->Text.data(), reading->Text.size()) ==
                         static_cast<ssize_t>(reading->Text.size());
     if (fd >= 0 && ::close(fd) != 0) ok = false;
   }
-  if (ok && OpenInBrowser(page)) return reinterpret_cast<void*>(static_cast<uintptr_t>(n));
+  // The browser reads by name: the name must still lead to our folder.
+  if (ok && gSession.StillOurs() && OpenInBrowser(page)) {
+    if (folder >= 0) ::close(folder);
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(n));
+  }
   // Whatever a failed reading left behind goes with it.
-  std::error_code ec;
-  std::filesystem::remove_all(subPath, ec);
-  std::filesystem::remove(gSession.Folder + "/" + sub + "-contents.html", ec);
-  std::filesystem::remove(gSession.Folder + "/" + sub + "-index.html", ec);
+  if (folder >= 0) {
+    RemoveContents(folder);
+    ::close(folder);
+  }
+  ::unlinkat(gSession.Dir, sub.c_str(), AT_REMOVEDIR);
+  ::unlinkat(gSession.Dir, listing.c_str(), 0);
   return nullptr;
 }
 

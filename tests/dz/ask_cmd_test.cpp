@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dz/DzHarness.h"
+#include "dz/PtyHarness.h"
 
 namespace dz::test {
 namespace {
@@ -42,6 +43,8 @@ TEST_F(DzAsk, NoBoxAnywhereIsAFailureNotAnAnswer) {
   const Case cases[] = {
       {{"ask", "Go on?"}, 3, "dz: no message box could be shown (no display and no terminal)"},
       {{"ask", "--default-no", "Go on?"}, 3, "dz: no message box could be shown"},
+      {{"ask", "--", "--help"}, 3, "dz: no message box could be shown"},
+      {{"ask", "--default-no", "--", "-"}, 3, "dz: no message box could be shown"},
       {{"info", "Working", "--seconds", "0"}, 3, "dz: no window can be shown here"},
   };
   for (const Case& c : cases) Check(c);
@@ -50,7 +53,9 @@ TEST_F(DzAsk, NoBoxAnywhereIsAFailureNotAnAnswer) {
 TEST_F(DzAsk, BadArgumentsSayWhatIsWrong) {
   NoTerminal = true;
   const Case cases[] = {
-      {{"ask"}, 2, "dz ask: ask takes [--default-no] TEXT (try 'dz ask --help')"},
+      {{"ask"}, 2, "dz ask: ask takes [--default-no] [--] TEXT (try 'dz ask --help')"},
+      {{"ask", "--", "a", "b"}, 2, "dz ask: ask takes"},
+      {{"ask", "--", "--", "a"}, 2, "dz ask: ask takes"},
       {{"ask", "--default-no"}, 2, "dz ask: ask takes"},
       {{"ask", "one", "two"}, 2, "dz ask: ask takes"},
       {{"ask", "--yes", "Go?"}, 2, "dz ask: ask takes"},
@@ -68,6 +73,32 @@ TEST_F(DzAsk, BadArgumentsSayWhatIsWrong) {
       {{"info", "\xFF"}, 3, "dz info: argument \"\\xFF\": not valid UTF-8 at byte offset 0"},
   };
   for (const Case& c : cases) Check(c);
+}
+
+// At a terminal the question is text to read, not commands for the
+// terminal; the end of input there is no answer, and says so.
+TEST_F(DzAsk, AtATerminalTheQuestionIsShownNotObeyed) {
+  const struct {
+    std::string Text, Keys;
+    int Status;
+    std::string Seen;  // a part of what the terminal shows
+  } cases[] = {
+      {"Retitle\x1b]0;pwned\x07?", "y\n", 0, "Retitle\\x1B]0;pwned\\x07? [Y/n]"},
+      {"Clear\x1b[2J\xc2\x9b" "2J?", "n\n", 1, "Clear\\x1B[2J\\xC2\\x9B2J? [Y/n]"},
+      {"Back\rspace\x7f?", "\n", 0, "Back\\x0Dspace\\x7F? [Y/n]"},
+      {"Two\n\tlines?", "\n", 0, "Two\r\n\tlines? [Y/n]"},
+      {"Go on?", "\x04", 3, "dz ask: no answer: the input at the terminal ended\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    OnTerminal t;
+    ASSERT_TRUE(t.Start(Dir, {"ask", c.Text}, kNowhere));
+    ASSERT_TRUE(t.WaitFor("[Y/n] ")) << t.Seen;
+    t.Type(c.Keys);
+    EXPECT_EQ(t.Wait(), c.Status) << t.Seen;
+    EXPECT_NE(t.Seen.find(c.Seen), std::string::npos) << t.Seen;
+    EXPECT_EQ(t.Seen.find_first_of("\x1b\x07\x7f"), std::string::npos) << t.Seen;
+  }
 }
 
 TEST_F(DzAsk, HelpDocumentsTheExitWithoutABox) {

@@ -64,6 +64,38 @@ TEST_F(Dz, EveryCommandHasHelpWithTheExitTable) {
   EXPECT_GE(commands, 6);
 }
 
+// "--help" asks for help only as an option: after "--", and as the value of
+// an option, it is data like any other argument.
+TEST_F(Dz, HelpIsAnOptionElsewhereItIsData) {
+  struct Case {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Out, Err;  // what stdout starts with; a part of stderr
+  } cases[] = {
+      {{"str", "quote", "--help"}, 0, "usage: dz str", ""},
+      {{"help", "--help"}, 0, "usage: dz help", ""},
+      {{"reg", "set", "K", "V", "--help"}, 0, "usage: dz reg", ""},
+      {{"str", "quote", "--", "--help"}, 0, "'--help'\n", ""},
+      {{"match", "--", "--help", "--help"}, 0, "--help\n", ""},
+      {{"run", "--", "--help"}, 3, "", "--help"},
+      {{"help", "--", "--help"}, 3, "", "Cannot open file \"--help\""},
+      {{"help", "x.chm", "--context", "--help"}, 2, "", "'--help' is not a context number"},
+      {{"help", "--wait", "--help", "x.chm"}, 2, "", "--wait needs a number of seconds"},
+      {{"info", "Hi", "--seconds", "--help"}, 2, "", "--seconds needs a number of seconds"},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (auto& a : c.Args) shown.append(" ").append(a);
+    SCOPED_TRACE("dz" + shown);
+    const Result r = Run(c.Args, "", {"DZ_REGISTRY=" + (Dir / "registry.db").string()});
+    EXPECT_EQ(r.Status, c.Status) << r.Err;
+    EXPECT_TRUE(r.Out.starts_with(c.Out)) << r.Out;
+    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+  }
+  // Help stores nothing: no store was even made.
+  EXPECT_EQ(Listing(), std::vector<std::string>{});
+}
+
 TEST_F(Dz, ExitStatusAndMessages) {
   Spit(Dir / "plain.txt", "hello\n");
   Spit(Dir / "bad.txt", "ok\nb\xFF\n");

@@ -1,12 +1,15 @@
 // The plug-in's readers of outside text: names inside a CHM file, links in
 // pages and style sheets, and sitemaps.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "plugins/hhctrl/ChmBook.h"
+#include "tests/help/HelpFixtures.h"
 
 #ifdef DZ_HAVE_HHCTRL
 namespace dz::hhctrl {
@@ -110,6 +113,96 @@ TEST(ChmReadings, OnlyAWholeMessagePasses) {
   };
   for (const std::string& bytes : refused) EXPECT_FALSE(DecodeReading(bytes)) << bytes;
   EXPECT_FALSE(ReadingSize("DZHH topic 12"));  // the header is not whole yet
+}
+
+// What one extraction wrote under root: entries (files and folders) and bytes.
+std::pair<size_t, uint64_t> Written(const test::fs::path& root) {
+  size_t entries = 0;
+  uint64_t bytes = 0;
+  for (const auto& e : test::fs::recursive_directory_iterator(root)) {
+    ++entries;
+    if (e.is_regular_file()) bytes += e.file_size();
+  }
+  return {entries, bytes};
+}
+
+// A sitemap may list far more pages than one extraction may write, and
+// pages that compress to nothing; the limits must hold for the pages it
+// lists, not only for what those link to.
+TEST(ChmExtraction, LimitsHoldBeforeEveryWrite) {
+  if (!test::HaveProgram("chmcmd")) GTEST_SKIP() << "chmcmd (fp-utils) is not installed";
+  char tmpl[] = "/tmp/dz-book-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(tmpl), nullptr);
+  const test::fs::path scratch = tmpl;
+  struct Cleanup {
+    test::fs::path Dir;
+    ~Cleanup() { test::fs::remove_all(Dir); }
+  } cleanup{scratch};
+
+  constexpr int kPages = 2100;  // more than the default count allows
+  auto pageName = [](int i) {
+    std::string name = std::to_string(i);
+    name.insert(0, 1, 'p');
+    return name.append(".htm");
+  };
+  test::BookSource b;
+  std::string toc = "<UL>", files;
+  for (int i = 0; i < kPages; ++i) {
+    const std::string name = pageName(i);
+    b.Files.push_back({name, "<html>" + std::to_string(i) + "</html>\n"});
+    toc += "<LI><OBJECT type=\"text/sitemap\"><param name=\"Local\" value=\"" + name +
+           "\"></OBJECT>";
+    files += name + "\n";
+  }
+  b.Files.push_back({"d/e/f/g.htm", "<html>deep</html>\n"});
+  b.Files.push_back({"t.hhc", toc + "</UL>\n"});
+  b.Project = "[OPTIONS]\nCompiled file=many.chm\nContents file=t.hhc\nDefault topic=p0.htm\n\n"
+              "[FILES]\n" + files + "d/e/f/g.htm\n";
+  const test::fs::path chm = test::CompileBook(scratch / "src", b, "many.chm");
+  ASSERT_FALSE(chm.empty()) << test::Slurp(scratch / "src" / "chmcmd.log");
+  const auto book = ChmBook::Open(chm.string());
+  ASSERT_TRUE(book);
+
+  std::vector<ChmName> all;
+  for (int i = 0; i < kPages; ++i) all.push_back({pageName(i)});
+  const ChmName deep = {"d", "e", "f", "g.htm"};
+  struct Case {
+    const char* What;
+    std::vector<ChmName> Pages;
+    ChmBook::Limits Limits;
+    bool Result;
+    size_t Entries;  // exactly what is written: up to the limit, not short of it
+  } cases[] = {
+      {"more pages than the count allows", all, {}, true, 2000},
+      {"more bytes than the size allows", all, {2000, 100}, true, 100 / 16},
+      {"a deep name needs its folders counted", {all[0], deep}, {4, 1000}, true, 1},
+      {"not even the first page fits", {deep}, {3, 1000}, false, 0},
+      {"all fits", {all[0], deep}, {5, 1000}, true, 5},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    const test::fs::path out = scratch / ("out" + std::to_string(n++));
+    test::fs::create_directories(out);
+    const int fd = ::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(book->Extract(fd, c.Pages, c.Limits), c.Result);
+    ::close(fd);
+    const auto [entries, bytes] = Written(out);
+    EXPECT_EQ(entries, c.Entries);
+    EXPECT_LE(bytes, c.Limits.Bytes);
+  }
+
+  // The reader's own road, with the limits it is built with.
+  const test::fs::path out = scratch / "toc";
+  test::fs::create_directories(out);
+  const int fd = ::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const auto reading = ReadBook(fd, chm.string(), kDisplayToc, 0, "", "1");
+  ::close(fd);
+  ASSERT_TRUE(reading);
+  EXPECT_TRUE(reading->Sitemap);
+  EXPECT_EQ(Written(out).first, ChmBook::Limits{}.Entries);
 }
 
 }  // namespace

@@ -24,6 +24,14 @@ namespace {
 using test::fs::path;
 namespace fs = test::fs;
 
+// The damaged files the fuzzer found. __FILE__ is relative to the folder
+// the compiler ran in, not to the one the test runs in; DZ_TEST_DATA names
+// the tests' own data folder beside this one.
+path DamagedData() {
+  const char* data = std::getenv("DZ_TEST_DATA");
+  return data ? path(data).parent_path() / "help" / "data" : path(__FILE__).parent_path() / "data";
+}
+
 std::string PluginPath() {
   const char* p = std::getenv("DZ_HHCTRL_PATH");
   return p ? p : "";
@@ -101,6 +109,10 @@ class Help : public ::testing::Test {
 
 TEST_F(Help, TopicsAreCopiedOutAndOpened) {
   const std::string chm = Book.string();
+  // What follows the last '>' names a window; an empty one leaves a '>' of
+  // the file's own name alone.
+  const std::string gt = (Scratch / "x>y.chm").string();
+  fs::copy_file(Book, gt, fs::copy_options::overwrite_existing);
   struct Case {
     std::string Target;
     uint32_t Command, Data;
@@ -112,6 +124,8 @@ TEST_F(Help, TopicsAreCopiedOutAndOpened) {
       {chm + "::/sub/./deep/../page2.htm#top", HH_DISPLAY_TOPIC, 0, "sub/page2.htm"},
       {chm, HH_HELP_CONTEXT, 100, "index.htm"},
       {chm, HH_HELP_CONTEXT, 300, "sub/deep/page3.htm"},
+      {gt + ">", HH_DISPLAY_TOPIC, 0, "index.htm"},
+      {gt + "::/sub/page2.htm>main", HH_DISPLAY_TOPIC, 0, "sub/page2.htm"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Target + " command " + std::to_string(c.Command));
@@ -203,7 +217,7 @@ TEST_F(Help, DamagedFilesAnswerZero) {
   std::vector<std::pair<std::string, std::string>> all(std::begin(damaged), std::end(damaged));
   // Found by the fuzzer: what made chmlib divide by zero.
   for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm", "bad-window-size.chm"}) {
-    all.emplace_back(name, test::Slurp(path(__FILE__).parent_path() / "data" / name));
+    all.emplace_back(name, test::Slurp(DamagedData() / name));
     ASSERT_GT(all.back().second.size(), 1000u) << name;
   }
   for (const auto& [what, bytes] : all) {
@@ -240,7 +254,7 @@ TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
   ASSERT_NE(pmgl, std::string::npos);
   ASSERT_EQ(looped.substr(pmgl + 16, 4), std::string(4, '\xff'));  // the last page
   looped.replace(pmgl + 16, 4, std::string(4, '\0'));                // now its own next
-  const path data = path(__FILE__).parent_path() / "data";
+  const path data = DamagedData();
 
   struct Case {
     const char* What;
@@ -368,6 +382,43 @@ TEST_F(Help, CloseAllRemovesThePages) {
   const std::string again = Shown(Book.string());
   ASSERT_FALSE(again.empty());
   EXPECT_EQ(test::Slurp(again), Source("index.htm"));
+}
+
+// A cleaner of /tmp took the private folder while the application ran and
+// a folder came back under its name: no page goes there, and nothing of it
+// is removed.
+TEST_F(Help, AFolderMadeAgainUnderItsNameIsNotUsed) {
+  struct Case {
+    const char* What;
+    fs::perms Mode;
+    uid_t Owner;
+  } cases[] = {
+      {"another user's", fs::perms::owner_all, 65534},
+      {"open to all", fs::perms::all, ::geteuid()},
+      {"ours and private, but not the one held", fs::perms::owner_all, ::geteuid()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    if (c.Owner != ::geteuid() && ::geteuid() != 0) continue;  // only root can give it away
+    const std::string first = Shown(Book.string());
+    ASSERT_FALSE(first.empty());
+    const path folder = path(first).parent_path().parent_path();
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    fs::permissions(folder, c.Mode);
+    test::WriteFile(folder / "theirs", "x");
+    ASSERT_EQ(::chown(folder.c_str(), c.Owner, static_cast<gid_t>(-1)), 0);
+    const std::string next = Shown(Book.string() + "::/sub/page2.htm");
+    ASSERT_TRUE(next.ends_with("/sub/page2.htm")) << next;
+    EXPECT_FALSE(next.starts_with(folder.string() + "/")) << next;
+    EXPECT_EQ(test::Slurp(next), Source("sub/page2.htm"));
+    EXPECT_EQ(fs::status(path(next).parent_path().parent_path()).permissions(),
+              fs::perms::owner_all);
+    HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    EXPECT_EQ(test::Slurp(folder / "theirs"), "x");
+    EXPECT_FALSE(fs::exists(path(next).parent_path().parent_path()));
+    fs::remove_all(folder);
+  }
 }
 
 TEST_F(Help, ControlIsLoadedOnceAndFreedAtStop) {

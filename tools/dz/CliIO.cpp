@@ -302,17 +302,68 @@ UnicodeString Utf8Text(std::string_view bytes, const std::string& what, size_t f
                   NotUtf8(bytes, bad));
 }
 
+namespace {
+
+void AppendHex(std::string& out, unsigned char c) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "\\x%02X", c);
+  out += hex;
+}
+
+// U+0080..U+009F in UTF-8: terminals that honour C1 controls read U+009B as
+// the start of an escape sequence, as they read ESC [.
+bool C1At(std::string_view text, size_t i) {
+  return i + 1 < text.size() && static_cast<unsigned char>(text[i]) == 0xC2 &&
+         static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+         static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
+size_t SequenceLength(unsigned char lead) {
+  return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+}  // namespace
+
 std::string Visible(std::string_view text, bool nonAscii) {
   std::string shown;
   shown.reserve(text.size());
-  for (unsigned char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c < 0x20 || c == 0x7f || (nonAscii && c >= 0x80)) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      shown += hex;
+      AppendHex(shown, c);
+    } else if (C1At(text, i)) {
+      AppendHex(shown, c);
+      AppendHex(shown, static_cast<unsigned char>(text[++i]));
     } else {
       shown += static_cast<char>(c);
     }
+  }
+  return shown;
+}
+
+std::string Printable(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7f)) {
+      shown += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const size_t len = SequenceLength(c);
+    const bool whole = c >= 0x80 && i + len <= text.size() &&
+                       InvalidUtf8At(text.substr(i, len)) == std::string_view::npos;
+    if (!whole || C1At(text, i)) {
+      // A control, or a byte that is not part of a character: a terminal
+      // in another encoding could read it as one.
+      const size_t n = whole ? len : 1;
+      for (size_t k = 0; k < n; ++k) AppendHex(shown, static_cast<unsigned char>(text[i + k]));
+      i += n;
+      continue;
+    }
+    shown.append(text.substr(i, len));
+    i += len;
   }
   return shown;
 }

@@ -56,10 +56,16 @@ UnicodeString Utf8Text(std::string_view bytes, const std::string& what, size_t f
 // past ASCII written \xNN) when it is not UTF-8.
 UnicodeString ArgText(const std::string& arg);
 
-// text with its control characters written \xNN (and, with nonAscii, every
-// byte past ASCII too), so that a message quoting a file name or an argument
-// stays one line on the terminal.
+// text with its control characters (C0, DEL, and C1 written in UTF-8)
+// written \xNN (and, with nonAscii, every byte past ASCII too), so that a
+// message quoting a file name or an argument stays one line on the terminal
+// and cannot drive it.
 std::string Visible(std::string_view text, bool nonAscii = false);
+
+// Text from outside (an argument, a file) for people at a terminal: as
+// Visible, but line feeds and tabs stay, and bytes that are not UTF-8 are
+// written \xNN too. Machine formats (--json, files) stay exact instead.
+std::string Printable(std::string_view text);
 
 // An output file, replaced only on success.
 //

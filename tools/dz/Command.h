@@ -26,9 +26,17 @@ struct Command {
   std::string Summary;  // one line for "dz --help"
   std::string Help;     // full text for "dz NAME --help"
   std::function<int(const Args&)> Run;
+  // The options that take the next argument as their value ("--context"):
+  // a "--help" there is that value, not a request for help.
+  std::vector<std::string> ValueOptions = {};
 };
 
 std::vector<Command>& Commands();
+
+// Whether args ask for the command's help: "--help" as an option, that is
+// before any "--" and not as the value of one of the command's
+// ValueOptions. Anywhere else it is data.
+bool AsksForHelp(const Command& command, const Args& args);
 
 struct Register {
   explicit Register(Command c) { Commands().push_back(std::move(c)); }

@@ -39,6 +39,17 @@ void PrintUsage(std::FILE* to) {
 }
 
 }  // namespace
+
+bool AsksForHelp(const Command& command, const Args& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--") return false;
+    if (args[i] == "--help") return true;
+    const auto& takes = command.ValueOptions;
+    if (std::find(takes.begin(), takes.end(), args[i]) != takes.end()) ++i;
+  }
+  return false;
+}
+
 }  // namespace dz::tool
 
 int main(int argc, char** argv) {
@@ -65,7 +76,7 @@ int main(int argc, char** argv) {
     return kUsage;
   }
   Args args(argv + 2, argv + argc);
-  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+  if (AsksForHelp(*it, args)) {
     std::printf("%s\n%s", it->Help.c_str(), kExitStatus);
     return kOk;
   }
