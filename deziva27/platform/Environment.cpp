@@ -56,36 +56,44 @@ DWORD ExpandEnvironmentStringsW(const char16_t* lpSrc, char16_t* lpDst, DWORD nS
   if (!lpSrc) return 0;
   std::u16string_view src(lpSrc);
   src = src.substr(0, kMaxText);
+  // Only what can be written is kept; the rest is only counted, so that
+  // 10,922 references to a value of 32,766 units cost no more memory than one.
   std::u16string out;
+  uint64_t length = 0;
+  auto put = [&](std::u16string_view piece) {
+    length += piece.size();
+    if (out.size() < kMaxBuffer) out.append(piece.substr(0, kMaxBuffer - out.size()));
+  };
   size_t i = 0;
   while (i < src.size()) {
     const size_t open = src.find(u'%', i);
     if (open == std::u16string_view::npos) {
-      out.append(src.substr(i));
+      put(src.substr(i));
       break;
     }
-    out.append(src.substr(i, open - i));
+    put(src.substr(i, open - i));
     const size_t close = src.find(u'%', open + 1);
     if (close == std::u16string_view::npos) {
-      out.append(src.substr(open));
+      put(src.substr(open));
       break;
     }
     if (auto value = Lookup(src.substr(open + 1, close - open - 1)))
-      out.append(std::u16string_view(*value).substr(0, kMaxText));
+      put(std::u16string_view(*value).substr(0, kMaxText));
     else
-      out.append(src.substr(open, close - open + 1));  // both % stay: no rescan from the second
+      put(src.substr(open, close - open + 1));  // both % stay: no rescan from the second
     i = close + 1;
   }
-  // The count stays exact in 64 bits; a source cut to 32,766 units cannot
-  // expand past what a DWORD holds (10,922 references of 32,766 units each).
-  const uint64_t need = uint64_t{out.size()} + 1;
+  // A source cut to 32,766 units cannot need more than a DWORD holds
+  // (10,922 references of 32,766 units each), but the count is kept in 64
+  // bits all the same.
+  const uint64_t need = length + 1;
   const size_t room = std::min<size_t>(nSize, kMaxBuffer);
   if (lpDst && room > 0) {
-    const size_t n = need <= room ? out.size() : room - 1;
+    const size_t n = need <= room ? static_cast<size_t>(length) : room - 1;
     std::copy_n(out.begin(), n, lpDst);
     lpDst[n] = 0;
   }
-  return static_cast<DWORD>(need);
+  return static_cast<DWORD>(std::min<uint64_t>(need, UINT32_MAX));
 }
 
 }  // namespace dz

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -67,9 +68,12 @@ bool Ended(pid_t pid) {
   return info.si_pid != 0;
 }
 
+// A scheme begins with a letter, so no URL begins with "-" and none reaches
+// xdg-open looking like one of its options.
 bool IsUrl(const std::string& s) {
   const size_t colon = s.find(':');
-  if (colon == std::string::npos || colon == 0) return false;
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(s[0])))
+    return false;
   for (size_t i = 0; i < colon; ++i)
     if (!std::isalnum(static_cast<unsigned char>(s[i])) && s[i] != '+' && s[i] != '-' &&
         s[i] != '.')
@@ -208,8 +212,9 @@ bool ShellExecuteExW(SHELLEXECUTEINFOW* e) {
       return false;
     } else {
       char* abs = ::realpath(path.c_str(), nullptr);
-      const std::string target = abs ? abs : path;
+      std::string target = abs ? abs : path;
       std::free(abs);
+      if (target[0] == '-') target.insert(0, "./");  // never an option of xdg-open
       started = Spawn("xdg-open", true, {target}, dir, pid);
     }
   }

@@ -7,9 +7,10 @@
 //    directly with posix_spawn, no shell: lpParameters is split into
 //    arguments by the Windows command-line rules (CommandLineToArgs), and
 //    the child runs in lpDirectory when one is given;
-//  - a document, or a URL ("scheme://...", "mailto:..."), opens with the
-//    desktop's default application through xdg-open; the parameters are
-//    not passed on;
+//  - a document, or a URL ("scheme://...", "mailto:..."; a scheme begins
+//    with a letter), opens with the desktop's default application through
+//    xdg-open, a document by its absolute path; the parameters are not
+//    passed on;
 //  - a missing file, a folder, an empty name, a program file (ELF or "#!")
 //    without execute permission, a working folder that does not exist, or
 //    a missing xdg-open: false, and no child is left behind.

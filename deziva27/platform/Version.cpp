@@ -70,7 +70,8 @@ bool ValidRoot(const std::vector<uint8_t>& data) {
 
 bool ReadVersionResource(LPCWSTR name, std::vector<uint8_t>& data) {
   if (!name || !*name) return false;
-  return ReadPeResourceFile(Utf16ToUtf8(name), RT_VERSION, 0, data) && ValidRoot(data);
+  return ReadPeResourceFile(Utf16ToUtf8(name), RT_VERSION, 0, data, kMaxVersionResource) &&
+         ValidRoot(data);
 }
 
 }  // namespace
