@@ -1,5 +1,4 @@
 // Starting programs: what starts, what does not, waiting, and what is left.
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -58,28 +57,6 @@ class Shell : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
   fs::path dir;
 };
-
-TEST(CommandLine, SplitsAsTheCRunTime) {
-  struct Case {
-    std::u16string In;
-    std::vector<std::u16string> Out;
-  };
-  const Case cases[] = {
-      {u"", {}},
-      {u"  a \t b  ", {u"a", u"b"}},
-      {u"\"a b\" c", {u"a b", u"c"}},
-      {u"\"\"", {u""}},
-      {u"a\\\\b", {u"a\\\\b"}},           // backslashes not before a quote
-      {u"a\\\"b", {u"a\"b"}},             // 1 backslash: a literal quote
-      {u"a\\\\\"b c\"", {u"a\\b c"}},     // 2 backslashes: one, then quoting
-      {u"a\\\\\\\"b", {u"a\\\"b"}},       // 3: one backslash and a quote
-      {u"\"a\"\"b\"", {u"a\"b"}},         // "" inside quotes
-      {u"x\"y z\"w", {u"xy zw"}},
-      {u"C:\\Program Files\\x", {u"C:\\Program", u"Files\\x"}},
-      {u"\"C:\\dir\\\\\" next", {u"C:\\dir\\", u"next"}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(CommandLineToArgs(c.In), c.Out) << Utf16ToUtf8(c.In);
-}
 
 TEST_F(Shell, WaitsUntilTheChildHasEnded) {
   const auto start = std::chrono::steady_clock::now();
