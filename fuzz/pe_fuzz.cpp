@@ -1,6 +1,10 @@
 // The PE resource reader and the version-block queries on arbitrary bytes:
 // as a PE image, and (so that the queries get deep inputs quickly) the
-// input's tail as a version block of its own.
+// input's tail as a version block of its own. An input that starts with 'S'
+// is the head of a 5 GiB sparse file whose rest reads as zeros: whatever its
+// directory claims, the reader may not ask for more than its limit and the
+// headers. Seeds: fuzz/pe_seeds.sh DIR.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,7 +38,33 @@ void Queries(std::vector<uint8_t> block) {
 
 }  // namespace
 
+// Reads of a file of FileSize bytes that holds image and then a hole.
+void Sparse(std::span<const uint8_t> image) {
+  constexpr uint64_t kFileSize = uint64_t{5} << 30;
+  // Headers, section table and three directory levels of 65,536 entries.
+  constexpr uint64_t kWalk = 8u << 20;
+  for (uint32_t limit : {dz::kMaxVersionResource, dz::kMaxPeResource}) {
+    uint64_t asked = 0;
+    dz::TPeReadAt readAt = [&](uint64_t off, void* buf, size_t n) {
+      asked += n;
+      if (asked > limit + kWalk) __builtin_trap();  // took what the file claims
+      auto* p = static_cast<uint8_t*>(buf);
+      const size_t have = off < image.size() ? std::min<uint64_t>(n, image.size() - off) : 0;
+      if (have) std::memcpy(p, image.data() + off, have);
+      std::memset(p + have, 0, n - have);
+      return true;
+    };
+    std::vector<uint8_t> out;
+    if (dz::ReadPeResource(readAt, kFileSize, dz::RT_VERSION, 0, out, limit) && out.size() > limit)
+      __builtin_trap();
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 0 && data[0] == 'S') {
+    Sparse(std::span<const uint8_t>(data + 1, size - 1));
+    return 0;
+  }
   std::span<const uint8_t> image(data, size);
   std::vector<uint8_t> out;
   if (dz::ReadPeResourceImage(image, dz::RT_VERSION, 0, out)) {

@@ -1,8 +1,13 @@
 #include "deziva27/host/ResStrings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <utility>
 
 #include "deziva27/host/Convert.h"
@@ -71,9 +76,43 @@ void SetResString(const TResourceModule& module, int32_t identifier, const Unico
   Replacements()[{&module, identifier}] = text;
 }
 
+namespace {
+
+// A table holds a few hundred short messages; a file past this is not one,
+// and /dev/zero or a FIFO named by mistake must not eat memory or hang the
+// error report that reads it.
+constexpr size_t kMaxTableFile = 1 << 20;
+
+std::string ReadSmallFile(const std::string& fileName) {
+  const UnicodeString name = Utf8ToUtf16(fileName);
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) throw EFOpenError(u"Cannot open file \"%s\"", {name});
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw EFOpenError(u"Cannot open file \"%s\". Not a regular file", {name});
+  }
+  std::string bytes;
+  char buf[1 << 14];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || bytes.size() + static_cast<size_t>(n) > kMaxTableFile) {
+      ::close(fd);
+      if (n < 0) throw EFOpenError(u"Cannot read file \"%s\"", {name});
+      if (n > 0)
+        throw EConvertError(u"%s: larger than %d bytes, the limit for a string table",
+                            {name, int64_t{kMaxTableFile}});
+      return bytes;
+    }
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+}
+
+}  // namespace
+
 std::map<int32_t, UnicodeString> ReadTableFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EFOpenError(u"Cannot open file \"%s\"", {Utf8ToUtf16(fileName)});
+  std::istringstream in(ReadSmallFile(fileName));
   std::map<int32_t, UnicodeString> parsed;
   std::string line;
   int lineNo = 0;

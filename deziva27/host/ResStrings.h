@@ -40,7 +40,9 @@ UnicodeString LoadResString(const TResStringRec& rec);
 
 // Replaces one string of a module's table, or every string a file lists.
 void SetResString(const TResourceModule& module, int32_t identifier, const UnicodeString& text);
-// Raises EFOpenError when the file cannot be read, EConvertError on a bad line.
+// Raises EFOpenError when the file cannot be read or is not a regular file,
+// EConvertError on a bad line or past 1 MiB (DZ_STRING_TABLE files too: such
+// a file is then ignored).
 void LoadStringTable(const TResourceModule& module, const std::string& fileName);
 // Drops every replacement: the built-in texts are in force again.
 void ResetStringTable();

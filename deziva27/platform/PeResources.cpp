@@ -108,7 +108,7 @@ class Reader {
     return false;
   }
 
-  bool Data(uint32_t entry, std::vector<uint8_t>& out) const {
+  bool Data(uint32_t entry, std::vector<uint8_t>& out, uint32_t maxSize) const {
     uint8_t d[16];
     if (!ReadDir(entry, d, sizeof d)) return false;
     const uint32_t rva = U32(d), size = U32(d + 4);
@@ -118,7 +118,7 @@ class Reader {
     if (rva < FSection.Rva) return false;
     const uint64_t off = uint64_t{FSection.RawOffset} + (rva - FSection.Rva);
     if (uint64_t{rva - FSection.Rva} + size > FSection.RawSize) return false;
-    if (off > FSize || size > FSize - off) return false;
+    if (off > FSize || size > FSize - off || size > maxSize) return false;
     out.resize(size);
     return size == 0 || Read(off, out.data(), size);
   }
@@ -138,7 +138,7 @@ class Reader {
 }  // namespace
 
 bool ReadPeResource(const TPeReadAt& ReadAt, uint64_t FileSize, uint32_t Type, uint32_t Name,
-                    std::vector<uint8_t>& Data) {
+                    std::vector<uint8_t>& Data, uint32_t MaxSize) {
   if (Type == 0) return false;
   Reader r(ReadAt, FileSize);
   uint32_t names, langs, entry;
@@ -146,14 +146,15 @@ bool ReadPeResource(const TPeReadAt& ReadAt, uint64_t FileSize, uint32_t Type, u
       !r.Find(langs, 0, false, entry))
     return false;
   std::vector<uint8_t> out;
-  if (!r.Data(entry, out)) return false;
+  if (!r.Data(entry, out, MaxSize)) return false;
   Data = std::move(out);
   return true;
 }
 
 bool ReadPeResourceFile(const std::string& Path, uint32_t Type, uint32_t Name,
-                        std::vector<uint8_t>& Data) {
-  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+                        std::vector<uint8_t>& Data, uint32_t MaxSize) {
+  // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return false;
   struct stat st;
   bool ok = false;
@@ -168,19 +169,19 @@ bool ReadPeResourceFile(const std::string& Path, uint32_t Type, uint32_t Name,
       }
       return true;
     };
-    ok = ReadPeResource(readAt, static_cast<uint64_t>(st.st_size), Type, Name, Data);
+    ok = ReadPeResource(readAt, static_cast<uint64_t>(st.st_size), Type, Name, Data, MaxSize);
   }
   ::close(fd);
   return ok;
 }
 
 bool ReadPeResourceImage(std::span<const uint8_t> Image, uint32_t Type, uint32_t Name,
-                         std::vector<uint8_t>& Data) {
+                         std::vector<uint8_t>& Data, uint32_t MaxSize) {
   TPeReadAt readAt = [Image](uint64_t off, void* buf, size_t n) {
     std::memcpy(buf, Image.data() + off, n);  // Reader checked the bounds
     return true;
   };
-  return ReadPeResource(readAt, Image.size(), Type, Name, Data);
+  return ReadPeResource(readAt, Image.size(), Type, Name, Data, MaxSize);
 }
 
 }  // namespace dz

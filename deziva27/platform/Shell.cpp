@@ -10,7 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -38,11 +41,6 @@ std::map<uintptr_t, Process>& Table() {
 }
 uintptr_t gNext = 1;
 
-TMessagePump& Pump() {
-  static auto* pump = new TMessagePump;
-  return *pump;
-}
-
 DWORD StatusCode(const siginfo_t& info) {
   if (info.si_code == CLD_EXITED) return static_cast<DWORD>(info.si_status);
   return 128 + static_cast<DWORD>(info.si_status);
@@ -62,9 +60,20 @@ void Poll(Process& p) {
   }
 }
 
+// Whether the process has ended, leaving it to be reaped by Poll.
+bool Ended(pid_t pid) {
+  siginfo_t info{};
+  if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+    return errno != EINTR;  // ECHILD: reaped elsewhere
+  return info.si_pid != 0;
+}
+
+// A scheme begins with a letter, so no URL begins with "-" and none reaches
+// xdg-open looking like one of its options.
 bool IsUrl(const std::string& s) {
   const size_t colon = s.find(':');
-  if (colon == std::string::npos || colon == 0) return false;
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(s[0])))
+    return false;
   for (size_t i = 0; i < colon; ++i)
     if (!std::isalnum(static_cast<unsigned char>(s[i])) && s[i] != '+' && s[i] != '-' &&
         s[i] != '.')
@@ -86,9 +95,10 @@ std::string Resolve(const std::string& file) {
   while (i <= dirs.size()) {
     size_t j = dirs.find(':', i);
     if (j == std::string::npos) j = dirs.size();
-    std::string dir = dirs.substr(i, j - i);
-    if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/" + file;
+    // An empty entry is the current folder.
+    std::string candidate = j > i ? dirs.substr(i, j - i) : std::string(1, '.');
+    candidate += '/';
+    candidate += file;
     if (IsRegular(candidate) && ::access(candidate.c_str(), X_OK) == 0) return candidate;
     i = j + 1;
   }
@@ -153,8 +163,10 @@ std::vector<std::u16string> CommandLineToArgs(std::u16string_view s) {
         continue;
       }
       if (c == u'"') {
+        // Inside quotes "" is a quote that also ends the quoting.
         if (quoted && i + 1 < s.size() && s[i + 1] == u'"') {
           arg += u'"';
+          quoted = false;
           i += 2;
           continue;
         }
@@ -200,8 +212,9 @@ bool ShellExecuteExW(SHELLEXECUTEINFOW* e) {
       return false;
     } else {
       char* abs = ::realpath(path.c_str(), nullptr);
-      const std::string target = abs ? abs : path;
+      std::string target = abs ? abs : path;
       std::free(abs);
+      if (target[0] == '-') target.insert(0, "./");  // never an option of xdg-open
       started = Spawn("xdg-open", true, {target}, dir, pid);
     }
   }
@@ -255,27 +268,30 @@ bool CloseHandle(HANDLE hObject) {
   return true;
 }
 
-void SetMessagePump(TMessagePump pump) {
-  std::lock_guard<std::mutex> hold(gLock);
-  Pump() = std::move(pump);
-}
-
-void ProcessMessages(HANDLE hProcess) {
-  int fd = -1;
-  TMessagePump pump;
-  {
-    std::lock_guard<std::mutex> hold(gLock);
-    auto it = Table().find(reinterpret_cast<uintptr_t>(hProcess));
-    if (it != Table().end()) fd = it->second.Fd;
-    pump = Pump();
-  }
-  if (pump) {
-    pump(fd);
-  } else if (fd >= 0) {
-    pollfd p{fd, POLLIN, 0};
-    ::poll(&p, 1, 50);
-  } else {
-    ::usleep(10000);  // no pidfd on this kernel: a short nap instead
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(dwMilliseconds);
+  for (;;) {
+    int fd = -1;
+    {
+      std::lock_guard<std::mutex> hold(gLock);
+      auto it = Table().find(reinterpret_cast<uintptr_t>(hHandle));
+      if (it == Table().end()) return WAIT_FAILED;
+      if (it->second.Ended || Ended(it->second.Pid)) return WAIT_OBJECT_0;
+      fd = it->second.Fd;
+    }
+    int left = 100;  // a slice, so that a handle closed meanwhile is noticed
+    if (dwMilliseconds != INFINITE) {
+      const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+      if (rest.count() <= 0) return WAIT_TIMEOUT;
+      left = static_cast<int>(std::min<int64_t>(rest.count(), left));
+    }
+    if (fd >= 0) {
+      pollfd p{fd, POLLIN, 0};
+      ::poll(&p, 1, left);  // readable once the process has ended
+    } else {
+      ::usleep(static_cast<useconds_t>(std::min(left, 5)) * 1000);  // no pidfd on this kernel
+    }
   }
 }
 

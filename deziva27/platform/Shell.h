@@ -1,5 +1,5 @@
-// Stand-ins for ShellExecuteExW, GetExitCodeProcess and CloseHandle of a
-// process, and the host's message processing while a caller waits.
+// Stand-ins for ShellExecuteExW, GetExitCodeProcess, WaitForSingleObject
+// and CloseHandle of a process.
 //
 // ShellExecuteExW with no verb or "open":
 //  - an executable file (a regular file with execute permission; a bare
@@ -7,9 +7,10 @@
 //    directly with posix_spawn, no shell: lpParameters is split into
 //    arguments by the Windows command-line rules (CommandLineToArgs), and
 //    the child runs in lpDirectory when one is given;
-//  - a document, or a URL ("scheme://...", "mailto:..."), opens with the
-//    desktop's default application through xdg-open; the parameters are
-//    not passed on;
+//  - a document, or a URL ("scheme://...", "mailto:..."; a scheme begins
+//    with a letter), opens with the desktop's default application through
+//    xdg-open, a document by its absolute path; the parameters are not
+//    passed on;
 //  - a missing file, a folder, an empty name, a program file (ELF or "#!")
 //    without execute permission, a working folder that does not exist, or
 //    a missing xdg-open: false, and no child is left behind.
@@ -20,7 +21,6 @@
 #include "deziva27/frame/Export.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,21 +71,20 @@ bool GetExitCodeProcess(HANDLE hProcess, DWORD* lpExitCode);
 // background when it ends, so it never lingers as a zombie.
 bool CloseHandle(HANDLE hObject);
 
-// Lets the host process its pending messages while a caller waits for a
-// process. The host installs its pump with SetMessagePump; it is given a
-// descriptor that becomes readable when the process ends (-1 if none) so
-// that it can sleep on it together with its own sources, for a short while.
-// Without a pump, ProcessMessages sleeps on that descriptor for at most
-// 50 ms, so that a waiting loop neither spins nor misses the end.
-using TMessagePump = std::function<void(int ProcessFd)>;
-void SetMessagePump(TMessagePump Pump);
-void ProcessMessages(HANDLE hProcess);
+// Blocks until the process has ended or dwMilliseconds have passed
+// (INFINITE: no limit). WAIT_OBJECT_0 once it has ended, WAIT_TIMEOUT while
+// it runs on, WAIT_FAILED for a handle that is not a process of
+// ShellExecuteExW. The process stays unreaped until GetExitCodeProcess or
+// CloseHandle, so its exit status is kept.
+inline constexpr DWORD INFINITE = 0xFFFFFFFF, WAIT_OBJECT_0 = 0, WAIT_TIMEOUT = 258,
+                       WAIT_FAILED = 0xFFFFFFFF;
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
-// Parameters split as the Microsoft C run time splits a command line: blanks
-// and tabs separate arguments outside double quotes; 2n backslashes before a
-// quote give n backslashes and the quote opens or closes quoting, 2n + 1 give
-// n backslashes and a literal quote; inside quotes "" is a literal quote;
-// other backslashes are literal.
+// Parameters split as CommandLineToArgvW splits what follows the program
+// name: blanks and tabs separate arguments outside double quotes; 2n
+// backslashes before a quote give n backslashes and the quote opens or closes
+// quoting, 2n + 1 give n backslashes and a literal quote; inside quotes ""
+// is a literal quote and ends the quoting; other backslashes are literal.
 std::vector<std::u16string> CommandLineToArgs(std::u16string_view Params);
 
 }  // namespace dz

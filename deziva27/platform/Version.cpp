@@ -70,10 +70,9 @@ bool ValidRoot(const std::vector<uint8_t>& data) {
 
 bool ReadVersionResource(LPCWSTR name, std::vector<uint8_t>& data) {
   if (!name || !*name) return false;
-  return ReadPeResourceFile(Utf16ToUtf8(name), RT_VERSION, 0, data) && ValidRoot(data);
+  return ReadPeResourceFile(Utf16ToUtf8(name), RT_VERSION, 0, data, kMaxVersionResource) &&
+         ValidRoot(data);
 }
-
-const char16_t kEmpty[1] = {0};
 
 }  // namespace
 
@@ -125,26 +124,10 @@ bool VerQueryValueW(const void* pBlock, LPCWSTR lpSubBlock, void** lplpBuffer, U
     }
     if (!found) return false;
   }
-  // A block (StringFileInfo, a language block) is a key with children only.
-  if (node.ValueBytes == 0 && node.Children < node.End) return false;
-  if (node.Type == 1) {
-    if (node.ValueLength == 0) {
-      *lplpBuffer = const_cast<char16_t*>(kEmpty);
-      *puLen = 0;
-      return true;
-    }
-    // The count usually includes the NUL; a string written without one is
-    // cut to its last character so that the caller still finds one.
-    size_t len = node.ValueLength;
-    while (len > 0 && U16(b + node.Value + 2 * (len - 1)) == 0) --len;
-    if (len == node.ValueLength) --len;
-    *lplpBuffer = const_cast<uint8_t*>(b + node.Value);
-    *puLen = static_cast<UINT>(len);
-    return true;
-  }
-  if (node.ValueBytes == 0) return false;
+  // A block (StringFileInfo, a language block) answers too: its value is
+  // empty, and the pointer is where a value would start.
   *lplpBuffer = const_cast<uint8_t*>(b + node.Value);
-  *puLen = static_cast<UINT>(node.ValueBytes);
+  *puLen = node.ValueLength;
   return true;
 }
 

@@ -45,13 +45,14 @@ DWORD GetFileVersionInfoSizeW(LPCWSTR lptstrFilename, DWORD* lpdwHandle);
 bool GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, void* lpData);
 
 // Looks a value up in a block filled by GetFileVersionInfoW. lpSubBlock is a
-// path of keys separated by backslashes, matched without regard to ASCII
-// case: "\" is the VS_FIXEDFILEINFO, "\VarFileInfo\Translation" the table of
-// (language, code page) pairs, "\StringFileInfo\<block>\<name>" a string.
-// *lplpBuffer points into the block (a string is NUL-terminated; an empty
-// one points to an empty text) and *puLen is the value's length: characters
-// for a string, without the NUL; bytes otherwise. False when the path is not
-// there or names a key without a value.
+// path of keys separated by backslashes (leading, doubled and trailing ones
+// do not count), matched without regard to ASCII case: "\" (or "") is the
+// VS_FIXEDFILEINFO, "\VarFileInfo\Translation" the table of (language, code
+// page) pairs, "\StringFileInfo\<block>\<name>" a string. *lplpBuffer
+// points into the block, at the value, and *puLen is the length the block
+// gives it: characters for a string, its NUL counted when the file counts it,
+// as writers do; bytes otherwise. A path that names a block answers true
+// with length 0. False when a key of the path is not there.
 bool VerQueryValueW(const void* pBlock, LPCWSTR lpSubBlock, void** lplpBuffer, UINT* puLen);
 
 }  // namespace dz

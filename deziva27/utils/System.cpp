@@ -1,7 +1,10 @@
 #include "deziva27/utils/System.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
+#include "deziva27/host/Forms.h"
 #include "deziva27/host/System.h"
 #include "deziva27/platform/Environment.h"
 #include "deziva27/platform/Module.h"
@@ -34,7 +37,10 @@ UnicodeString Query(const std::vector<uint8_t>& block, const UnicodeString& path
   return UnicodeString(p, n);
 }
 
-int gStarts = 0;  // the unit's start counter: 0 stopped, -1 started
+int gStarts = 0;
+
+// Short enough that a window painting between two slices looks alive.
+constexpr DWORD kWaitSlice = 15;  // the unit's start counter: 0 stopped, -1 started
 
 }  // namespace
 
@@ -86,9 +92,13 @@ bool RunProgramEx(const UnicodeString& FileName, const UnicodeString& Params,
   info.nShow = ShowCmd;
   if (!ShellExecuteExW(&info)) return false;
   if (Wait) {
+    // The application's windows are served between polls, and each poll
+    // sleeps on the child for a moment so that waiting burns no core.
     DWORD code = 0;
-    while (GetExitCodeProcess(info.hProcess, &code) && code == STILL_ACTIVE)
-      ProcessMessages(info.hProcess);
+    while (GetExitCodeProcess(info.hProcess, &code) && code == STILL_ACTIVE) {
+      Application()->ProcessMessages();
+      WaitForSingleObject(info.hProcess, kWaitSlice);
+    }
   }
   // Closing also reaps a child that is still running once it ends.
   if (info.hProcess) CloseHandle(info.hProcess);
@@ -108,7 +118,9 @@ UnicodeString ExpandEnvVars(const UnicodeString& Text) {
   // The environment may change between the two calls; the second count is
   // the one that holds.
   if (got > need) return ExpandEnvVars(Text);
-  out.resize(got - 1);
+  // Past Windows' limit the text is cut short: it ends at its NUL, not at
+  // the count.
+  out.resize(std::min<size_t>(got - 1, std::u16string_view(out.c_str()).size()));
   return out;
 }
 

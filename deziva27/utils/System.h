@@ -45,10 +45,12 @@ bool GetVersionInfo(const UnicodeString& FileName, TYVersionInfoRec& VersionInfo
 bool GetModuleVersionInfo(int32_t Module, TYVersionInfoRec& VersionInfo);
 
 // Starts a program or opens a document (platform/Shell.h tells which and
-// how). With Wait, returns only after the started process has ended, letting
-// the host process its messages meanwhile (SetMessagePump); a wait that has
-// no process to watch (a document handed to a running application) ends at
-// once. True when something was started. ShowCmd (SW_*) is ignored on Linux;
+// how). With Wait, returns only after the started process has ended; while
+// it waits, the application's pending window messages are processed
+// (Application()->ProcessMessages(), so an information window shown before
+// keeps painting) every 15 ms, sleeping on the child in between. A wait that
+// has no process to watch (a document handed to a running application) ends
+// at once. True when something was started. ShowCmd (SW_*) is ignored on Linux;
 // RunProgram passes SW_SHOWMINIMIZED.
 bool RunProgramEx(const UnicodeString& FileName, const UnicodeString& Params,
                   const UnicodeString& WorkDir, int32_t ShowCmd, bool Wait);

@@ -4,14 +4,63 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace dz::test {
 
 class PeFixtures {
  public:
+  // Where a PE image keeps its resources: the .rsrc section's header and
+  // data, and the data entry of its version resource (0 when not found).
+  struct Layout {
+    size_t SectionHeader = 0, Rsrc = 0, VersionEntry = 0;
+  };
+  static Layout Find(const std::vector<uint8_t>& b) {
+    auto u16 = [&](size_t at) { return size_t{b[at]} | size_t{b[at + 1]} << 8; };
+    auto u32 = [&](size_t at) { return uint32_t(u16(at) | u16(at + 2) << 16); };
+    Layout l;
+    const size_t pe = u32(60), sections = u16(pe + 6), opt = u16(pe + 20);
+    for (size_t i = 0; i < sections; ++i) {
+      const size_t h = pe + 24 + opt + i * 40;
+      if (std::memcmp(b.data() + h, ".rsrc", 5) == 0) l.SectionHeader = h, l.Rsrc = u32(h + 20);
+    }
+    if (!l.Rsrc) return l;
+    const size_t count = u16(l.Rsrc + 12) + u16(l.Rsrc + 14);
+    for (size_t i = 0; i < count; ++i) {
+      if (u32(l.Rsrc + 16 + i * 8) != 16) continue;  // RT_VERSION
+      size_t node = u32(l.Rsrc + 16 + i * 8 + 4) & 0x7FFFFFFF;
+      node = u32(l.Rsrc + node + 16 + 4) & 0x7FFFFFFF;  // first name
+      l.VersionEntry = l.Rsrc + u32(l.Rsrc + node + 16 + 4);  // first language
+    }
+    return l;
+  }
+  // A copy of good whose version resource claims Claim bytes (its section
+  // claiming as much), written to path and made FileSize long with a hole,
+  // so that the claim is inside the file without taking room on the disk.
+  static bool WriteHugeClaim(const std::string& good, const std::string& path, uint32_t Claim,
+                             uint64_t FileSize) {
+    std::ifstream in(good, std::ios::binary);
+    std::vector<uint8_t> b{std::istreambuf_iterator<char>(in), {}};
+    const Layout l = Find(b);
+    if (!l.VersionEntry) return false;
+    const uint32_t all = 0xFFFFFFFF;
+    std::memcpy(b.data() + l.VersionEntry + 4, &Claim, 4);
+    std::memcpy(b.data() + l.SectionHeader + 8, &all, 4);   // VirtualSize
+    std::memcpy(b.data() + l.SectionHeader + 16, &all, 4);  // SizeOfRawData
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    std::error_code ec;
+    std::filesystem::resize_file(path, FileSize, ec);
+    return !ec;
+  }
+
   // The folder holding <name>.dll (64-bit), <name>32.dll (32-bit) and
   // full.exe for every script; empty when the tools are missing.
   static const std::filesystem::path& Dir() {

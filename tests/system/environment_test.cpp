@@ -49,17 +49,6 @@ TEST_F(Env, ExpandsReferences) {
   EXPECT_EQ(ExpandEnvVars(u"%TEMP%\\x").size(), 8u);
 }
 
-TEST_F(Env, SizeIncludesTheNulAndShortBuffersStayUntouched) {
-  EXPECT_EQ(ExpandEnvironmentStringsW(u"%TEMP%", nullptr, 0), 7u);
-  EXPECT_EQ(ExpandEnvironmentStringsW(u"", nullptr, 0), 1u);
-  EXPECT_EQ(ExpandEnvironmentStringsW(nullptr, nullptr, 0), 0u);
-  char16_t buf[8] = {u'#', u'#', u'#', u'#', u'#', u'#', u'#', u'#'};
-  EXPECT_EQ(ExpandEnvironmentStringsW(u"%TEMP%", buf, 6), 7u);
-  EXPECT_EQ(buf[0], u'#');
-  EXPECT_EQ(ExpandEnvironmentStringsW(u"%TEMP%", buf, 7), 7u);
-  EXPECT_EQ(std::u16string(buf), u"C:\\Tmp");
-}
-
 struct Row {
   const char* Name;
   uint32_t Platform, Major, Minor, Build;

@@ -1,5 +1,4 @@
 // Starting programs: what starts, what does not, waiting, and what is left.
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include "deziva27/host/Strings.h"
+#include "deziva27/host/UiBackend.h"
 #include "deziva27/platform/Shell.h"
+#include "deziva27/utils/Info.h"
 #include "deziva27/utils/System.h"
 
 namespace dz {
@@ -53,34 +54,9 @@ class Shell : public ::testing::Test {
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     dir = tmpl;
   }
-  void TearDown() override {
-    SetMessagePump(nullptr);
-    fs::remove_all(dir);
-  }
+  void TearDown() override { fs::remove_all(dir); }
   fs::path dir;
 };
-
-TEST(CommandLine, SplitsAsTheCRunTime) {
-  struct Case {
-    std::u16string In;
-    std::vector<std::u16string> Out;
-  };
-  const Case cases[] = {
-      {u"", {}},
-      {u"  a \t b  ", {u"a", u"b"}},
-      {u"\"a b\" c", {u"a b", u"c"}},
-      {u"\"\"", {u""}},
-      {u"a\\\\b", {u"a\\\\b"}},           // backslashes not before a quote
-      {u"a\\\"b", {u"a\"b"}},             // 1 backslash: a literal quote
-      {u"a\\\\\"b c\"", {u"a\\b c"}},     // 2 backslashes: one, then quoting
-      {u"a\\\\\\\"b", {u"a\\\"b"}},       // 3: one backslash and a quote
-      {u"\"a\"\"b\"", {u"a\"b"}},         // "" inside quotes
-      {u"x\"y z\"w", {u"xy zw"}},
-      {u"C:\\Program Files\\x", {u"C:\\Program", u"Files\\x"}},
-      {u"\"C:\\dir\\\\\" next", {u"C:\\dir\\", u"next"}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(CommandLineToArgs(c.In), c.Out) << Utf16ToUtf8(c.In);
-}
 
 TEST_F(Shell, WaitsUntilTheChildHasEnded) {
   const auto start = std::chrono::steady_clock::now();
@@ -110,47 +86,59 @@ TEST_F(Shell, ExitCodeIsStillActiveThenTheStatus) {
   DWORD code = 0;
   ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));
   EXPECT_EQ(code, STILL_ACTIVE);
-  while (GetExitCodeProcess(e.hProcess, &code) && code == STILL_ACTIVE) ProcessMessages(e.hProcess);
+  EXPECT_EQ(WaitForSingleObject(e.hProcess, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForSingleObject(e.hProcess, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(e.hProcess, 0), WAIT_OBJECT_0);
+  ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));
   EXPECT_EQ(code, 7u);
   ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));  // asked again: the same
   EXPECT_EQ(code, 7u);
   EXPECT_TRUE(CloseHandle(e.hProcess));
   EXPECT_FALSE(GetExitCodeProcess(e.hProcess, &code));
   EXPECT_FALSE(CloseHandle(e.hProcess));
+  EXPECT_EQ(WaitForSingleObject(e.hProcess, 0), WAIT_FAILED);
   EXPECT_TRUE(NoChildren());
 }
 
-TEST_F(Shell, WaitingSleepsInTheHostsPump) {
-  int calls = 0, fd = -2;
-  SetMessagePump([&](int processFd) {
-    ++calls;
-    fd = processFd;
-    pollfd p{processFd, POLLIN, 0};
-    ::poll(&p, 1, 1000);
-  });
-  rusage before{}, after{};
-  ::getrusage(RUSAGE_SELF, &before);
-  ASSERT_TRUE(RunProgram(u"/bin/sleep", u"0.5", u"", true));
-  ::getrusage(RUSAGE_SELF, &after);
-  EXPECT_GE(calls, 1);
-  EXPECT_LE(calls, 3);  // woken by the child's end, not by polling
-  EXPECT_GE(fd, 0);
-  auto cpu = [](const rusage& r) {
-    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+// A backend that counts what the library asks of it, and whose one window
+// counts its paints.
+struct Recorder : TUiBackend {
+  struct Window : TUiWindow {
+    explicit Window(Recorder* owner) : Owner(owner) {}
+    void Update(const TUiWindowState&) override {}
+    void Show() override {}
+    void Hide() override {}
+    void Paint() override { ++Owner->Paints; }
+    Recorder* Owner;
   };
-  EXPECT_LT(cpu(after) - cpu(before), 0.2);
+  std::string Name() const override { return "recorder"; }
+  int32_t MessageBox(const std::u16string&, const std::u16string&, int32_t) override { return 0; }
+  void ProcessMessages() override { ++Pumps; }
+  int32_t TextWidth(const std::u16string& t) override { return static_cast<int32_t>(t.size()); }
+  void ScreenSize(int32_t& w, int32_t& h) override { w = 800, h = 600; }
+  std::unique_ptr<TUiWindow> CreateWindow() override { return std::make_unique<Window>(this); }
+  int Pumps = 0, Paints = 0;
+};
+
+double CpuSeconds() {
+  rusage r{};
+  ::getrusage(RUSAGE_SELF, &r);
+  return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
 }
 
-TEST_F(Shell, DefaultWaitDoesNotSpin) {
-  rusage before{}, after{};
-  ::getrusage(RUSAGE_SELF, &before);
+TEST_F(Shell, WaitingServesTheApplicationWithoutSpinning) {
+  auto ui = std::make_shared<Recorder>();
+  SetUiBackend(ui);
+  ShowInfo(u"working");
+  const int painted = ui->Paints;
+  const double cpu = CpuSeconds();
   ASSERT_TRUE(RunProgram(u"sleep", u"0.5", u"", true));  // found along PATH
-  ::getrusage(RUSAGE_SELF, &after);
-  const double used = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) +
-                      (after.ru_stime.tv_sec - before.ru_stime.tv_sec) +
-                      ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) +
-                       (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
-  EXPECT_LT(used, 0.2);
+  EXPECT_LT(CpuSeconds() - cpu, 0.2);
+  // A pump every slice of the wait, not one at the end.
+  EXPECT_GE(ui->Pumps, 10);
+  EXPECT_GE(painted, 1);
+  HideInfo();
+  SetUiBackend(nullptr);
 }
 
 TEST_F(Shell, WithoutWaitTheChildIsReapedLater) {

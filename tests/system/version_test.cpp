@@ -102,38 +102,6 @@ TEST_F(Version, FailureLeavesTheRecordAlone) {
   }
 }
 
-TEST_F(Version, VerQueryValueAnswersAsWindows) {
-  const UnicodeString file = U(PeFixtures::Path("two32.dll"));
-  DWORD handle = 7;
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
-  ASSERT_GT(size, 0u);
-  EXPECT_EQ(handle, 0u);
-  std::vector<uint8_t> block(size);
-  ASSERT_TRUE(GetFileVersionInfoW(file.c_str(), 0, size, block.data()));
-  void* v = nullptr;
-  UINT len = 0;
-  ASSERT_TRUE(VerQueryValueW(block.data(), u"\\", &v, &len));
-  ASSERT_EQ(len, sizeof(VS_FIXEDFILEINFO));
-  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(v);
-  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00020000u);
-  ASSERT_TRUE(VerQueryValueW(block.data(), u"\\VarFileInfo\\Translation", &v, &len));
-  ASSERT_EQ(len, 8u);
-  const auto* t = static_cast<const uint16_t*>(v);
-  EXPECT_EQ(t[0], 0x407);
-  EXPECT_EQ(t[1], 1252);
-  EXPECT_EQ(t[2], 0x409);
-  EXPECT_EQ(t[3], 1200);
-  // Keys ignore case; the length counts characters without the NUL.
-  ASSERT_TRUE(VerQueryValueW(block.data(), u"\\stringfileinfo\\040904b0\\COMPANYNAME", &v, &len));
-  EXPECT_EQ(UnicodeString(static_cast<const char16_t*>(v)), u"Acme (English)");
-  EXPECT_EQ(len, 14u);
-  for (const char16_t* missing :
-       {u"\\StringFileInfo\\040904B0\\ProductName", u"\\StringFileInfo\\041904E3",
-        u"\\VarFileInfo\\Translation\\x", u"\\StringFileInfo"})
-    EXPECT_FALSE(VerQueryValueW(block.data(), missing, &v, &len)) << Utf16ToUtf8(missing);
-}
-
 TEST_F(Version, ShortBufferNeverReadsPastIt) {
   const UnicodeString file = U(PeFixtures::Path("full.dll"));
   const DWORD size = GetFileVersionInfoSizeW(file.c_str(), nullptr);

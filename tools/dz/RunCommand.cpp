@@ -45,9 +45,11 @@ int RunRun(const Args& args) {
   }
   int status = kOk;
   if (wait) {
+    // dz has no windows to serve: it sleeps until the child ends.
     DWORD code = 0;
-    while (GetExitCodeProcess(e.hProcess, &code) && code == STILL_ACTIVE)
-      ProcessMessages(e.hProcess);
+    while (WaitForSingleObject(e.hProcess, INFINITE) == WAIT_TIMEOUT) {
+    }
+    GetExitCodeProcess(e.hProcess, &code);
     status = static_cast<int>(code & 0xFF);
   }
   CloseHandle(e.hProcess);

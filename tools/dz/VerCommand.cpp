@@ -1,5 +1,8 @@
 // dz ver: the version record of PE files.
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <string>
@@ -43,13 +46,45 @@ std::string Json(const std::string& s) {
   return out + "\"";
 }
 
+// Only a regular file can hold a PE image. Anything else is refused before
+// it is opened: a FIFO would block the open, a device would be read forever.
+void CheckFile(const std::string& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) ThrowFileError("open", file, errno);
+  if (S_ISDIR(st.st_mode)) ThrowFileError("open", file, EISDIR);
+  if (!S_ISREG(st.st_mode))
+    throw FileError("Cannot read file \"" + file + "\". Not a regular file");
+}
+
+// Controls, C1 controls included (U+009B is a one-character CSI on some
+// terminals), written \xNN or \u{NN}.
+std::string Shown(const UnicodeString& value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char16_t c = value[i];
+    if (c >= 0x80 && c < 0xA0) {
+      char buf[12];
+      std::snprintf(buf, sizeof buf, "\\u{%02X}", static_cast<unsigned>(c));
+      out += buf;
+    } else {
+      size_t j = i;
+      while (j < value.size() && !(value[j] >= 0x80 && value[j] < 0xA0)) ++j;
+      out += Visible(Utf16ToUtf8(std::u16string_view(value).substr(i, j - i)));
+      i = j - 1;
+    }
+  }
+  return out;
+}
+
 int RunVer(const Args& args) {
-  bool json = false;
+  bool json = false, options = true;
   std::vector<std::string> files;
   for (const std::string& a : args) {
-    if (a == "--json")
+    if (options && a == "--")
+      options = false;
+    else if (options && a == "--json")
       json = true;
-    else if (a.size() > 1 && a[0] == '-')
+    else if (options && a.size() > 1 && a[0] == '-')
       throw UsageError("unknown option '" + a + "'");
     else
       files.push_back(a);
@@ -60,7 +95,7 @@ int RunVer(const Args& args) {
   bool first = true;
   for (const std::string& file : files) {
     try {
-      ::close(OpenForReading(file));  // a missing file or a folder says so
+      CheckFile(file);  // a missing file or a folder says so
     } catch (const FileError& e) {
       std::fprintf(stderr, "dz ver: %s\n", Visible(e.what()).c_str());
       status = kFailed;
@@ -77,9 +112,11 @@ int RunVer(const Args& args) {
           std::printf(", %s: %s", Json(name).c_str(), Json(Utf16ToUtf8(*value)).c_str());
       std::printf("}");
     } else if (found) {
-      std::printf("%s\n", file.c_str());
+      // Text from the file is shown, never obeyed: an escape sequence in a
+      // version string would otherwise retitle or clear the terminal.
+      std::printf("%s\n", Visible(file).c_str());
       for (const auto& [name, value] : Fields(r))
-        std::printf("  %-17s %s\n", name, Utf16ToUtf8(*value).c_str());
+        std::printf("  %-17s %s\n", name, Shown(*value).c_str());
     } else {
       std::fprintf(stderr, "dz ver: %s: no version information\n", Visible(file).c_str());
     }
@@ -90,12 +127,14 @@ int RunVer(const Args& args) {
 }
 
 Register reg({"ver", "the version information of Windows programs and libraries",
-              "usage: dz ver [--json] FILE...\n\n"
+              "usage: dz ver [--json] [--] FILE...\n\n"
               "Prints the version strings of each PE file (.exe, .dll, .ocx, 32 or 64 bit)\n"
               "under the first language of its translation table. --json prints one array\n"
               "of objects with \"file\", \"found\" and the strings, for scripts. Exit 1 when\n"
               "a file has no version information (Linux programs have none), 3 when a\n"
-              "file cannot be read.\n",
+              "file cannot be read or is not a regular file. In text, control characters\n"
+              "of the file's strings are shown as \\xNN (C1 ones as \\u{NN}); --json keeps\n"
+              "them exact, escaped as JSON escapes them.\n",
               RunVer});
 
 }  // namespace
