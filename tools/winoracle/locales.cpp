@@ -70,6 +70,7 @@ std::string Item(LCID lcid, LCTYPE type) {
 constexpr const char* kRuMonths = "Windows capitalises the Russian month names it gives alone";
 constexpr const char* kOneDigitHour = "Windows' Russian clock shows the hour without a leading zero";
 constexpr const char* kDeDays = "Windows abbreviates German days to two letters, no full stop";
+constexpr const char* kEsSorts = "Windows names the sort of each Spanish (Spain) locale";
 struct Fix {
   LCID Id;
   LCTYPE Type;
@@ -105,6 +106,9 @@ const Fix kFixes[] = {
     {0x0411, LOCALE_SSHORTDATE, L"yyyy/MM/dd", "Windows' Japanese short date pads month and day"},
     {0x0411, LOCALE_SLONGDATE, L"yyyy'\u5E74'M'\u6708'd'\u65E5'",
      "Windows' Japanese long date quotes its literals and shows no weekday"},
+    // Spanish (Spain): the two sorts are told apart in the name.
+    {0x040A, LOCALE_SLANGUAGE, L"Spanish (Spain, Traditional Sort)", kEsSorts},
+    {0x0C0A, LOCALE_SLANGUAGE, L"Spanish (Spain, International Sort)", kEsSorts},
 };
 }  // namespace
 
