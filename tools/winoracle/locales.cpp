@@ -79,6 +79,7 @@ struct Fix {
 };
 const Fix kFixes[] = {
     // Russian: months capitalised when named alone, a 1-digit hour, "г." in the long date.
+    {0x0419, LOCALE_SMONTHNAME1, L"\u042F\u043D\u0432\u0430\u0440\u044C", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 1, L"\u0424\u0435\u0432\u0440\u0430\u043B\u044C", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 2, L"\u041C\u0430\u0440\u0442", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 3, L"\u0410\u043F\u0440\u0435\u043B\u044C", kRuMonths},
