@@ -174,7 +174,20 @@ LCID LCIDOf(std::string_view name) {
   for (size_t i = 0; i < table::kRowCount; ++i)
     if (table::kRows[i].Id > 0x3FF && SameName(Cell(table::kRows[i], LOCALE_SNAME), win))
       return table::kRows[i].Id;
-  if (win.find('-') != std::string::npos) return 0;
+  if (const size_t dash = win.find('-'); dash != std::string::npos) {
+    // POSIX leaves out the script Windows names ("uz_UZ" for uz-Latn-UZ):
+    // the first locale of that language and region in any script.
+    if (win.find('-', dash + 1) != std::string::npos) return 0;
+    for (size_t i = 0; i < table::kRowCount; ++i) {
+      const std::u16string_view n = Cell(table::kRows[i], LOCALE_SNAME);
+      const LCID id = table::kRows[i].Id;
+      if (id <= 0x3FF || id > 0xFFFF || n.size() != win.size() + 5 || n[dash + 5] != u'-') continue;
+      if (SameName(n.substr(0, dash), win.substr(0, dash)) &&
+          SameName(n.substr(dash + 5), win.substr(dash)))
+        return id;
+    }
+    return 0;
+  }
   // A bare language: the locale its neutral identifier answers for.
   for (size_t i = 0; i < table::kRowCount && table::kRows[i].Id <= 0x3FF; ++i)
     if (SameName(Cell(table::kRows[i], LOCALE_SISO639LANGNAME), win))

@@ -390,7 +390,7 @@ TEST(LocaleNames, MapToIdentifiersAndBack) {
       {"es-ES_tradnl", 0x040A}, {"de-DE_phoneb", 0x10407}, {"sr_RS@latin", 0x241A},
       {"sr-Cyrl-RS", 0x281A},  {"zh_TW", 0x0404},       {"ru", 0x0419},
       {"zh", 0x0804},          {"ar", 0x0401},          {"C.UTF-8", 0x0409},
-      {"en-DK", 0},            {"xx", 0},               {"", 0x0409},
+      {"uz_UZ", 0x0443},       {"sr_RS.UTF-8", 0x241A}, {"en-DK", 0},            {"xx", 0},               {"", 0x0409},
   };
   for (const Case& c : cases) EXPECT_EQ(nls::LCIDOf(c.Name), c.Id) << c.Name;
 
