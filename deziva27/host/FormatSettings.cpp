@@ -1,174 +1,79 @@
 #include "deziva27/host/FormatSettings.h"
 
-#include <unicode/udat.h>
-#include <unicode/udatpg.h>
-#include <unicode/unum.h>
-
-#include <memory>
-
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/LocaleInfo.h"
 
 namespace dz {
 namespace {
 
-struct DateFormatClose {
-  void operator()(UDateFormat* f) const { udat_close(f); }
-};
-struct NumberFormatClose {
-  void operator()(UNumberFormat* f) const { unum_close(f); }
-};
-
-UnicodeString FromUChars(const UChar* s, int32_t n) {
-  return UnicodeString(reinterpret_cast<const char16_t*>(s), static_cast<size_t>(n));
+// One item by the two-call protocol; empty when Windows has none.
+UnicodeString Item(LCID lcid, LCTYPE type) {
+  const int n = GetLocaleInfoW(lcid, type, nullptr, 0);
+  if (n <= 1) return {};
+  UnicodeString s(static_cast<size_t>(n), u'\0');
+  if (GetLocaleInfoW(lcid, type, s.data(), n) != n) return {};
+  s.resize(static_cast<size_t>(n - 1));
+  return s;
 }
 
-UnicodeString Symbol(UNumberFormat* nf, UNumberFormatSymbol sym) {
-  UChar buf[32];
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t n = unum_getSymbol(nf, sym, buf, 32, &err);
-  return U_FAILURE(err) ? UnicodeString() : FromUChars(buf, n);
+bool IsDirectionMark(char16_t c) {
+  return c == 0x200E || c == 0x200F || c == 0x061C;
 }
 
-UnicodeString Pattern(UDateFormat* df) {
-  UChar buf[128];
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t n = udat_toPattern(df, false, buf, 128, &err);
-  return U_FAILURE(err) ? UnicodeString() : FromUChars(buf, n);
+// A separator is one character: the first one of Windows' answer that is not
+// a direction mark (Arabic dates are "d\u200F/M\u200F/yyyy").
+WideChar Separator(LCID lcid, LCTYPE type, WideChar fallback) {
+  for (char16_t c : Item(lcid, type))
+    if (!IsDirectionMark(c)) return c;
+  return fallback;
 }
 
-// ICU's short date pattern ("M/d/yy", "dd.MM.yy", "y-MM-dd") to the classic
-// format: four-digit year, day and month kept, the separator that stands
-// between the fields; quoted literals and era/other fields dropped.
-void ShortDate(const UnicodeString& icu, TFormatSettings& fs) {
+// Calls f(run start, run length) for each run of one letter outside quotes,
+// and copies everything else (literals with their quotes) to out.
+template <typename F>
+UnicodeString Convert(const UnicodeString& win, F&& f) {
   UnicodeString out;
-  char16_t sep = 0;
-  bool quoted = false;
-  for (size_t i = 0; i < icu.size();) {
-    char16_t c = icu[i];
+  for (size_t i = 0; i < win.size();) {
+    const char16_t c = win[i];
     if (c == u'\'') {
-      quoted = !quoted;
-      ++i;
-      continue;
-    }
-    if (quoted) {
-      ++i;
+      const size_t close = win.find(u'\'', i + 1);
+      const size_t end = close == UnicodeString::npos ? win.size() : close + 1;
+      out.append(win, i, end - i);
+      i = end;
       continue;
     }
     size_t j = i;
-    while (j < icu.size() && icu[j] == c) ++j;
-    size_t run = j - i;
-    if (c == u'y' || c == u'Y' || c == u'u') {
-      out += u"yyyy";
-    } else if (c == u'M' || c == u'L') {
-      out += run >= 2 ? u"MM" : u"M";
-    } else if (c == u'd') {
-      out += run >= 2 ? u"dd" : u"d";
-    } else if ((c < u'a' || c > u'z') && (c < u'A' || c > u'Z') && c != u' ' && c != 0x200F &&
-               c != 0x200E) {
-      if (!out.empty()) {
-        if (!sep) sep = c;
-        out.push_back(c);
-      }
-    }
+    while (j < win.size() && win[j] == c) ++j;
+    f(out, c, j - i);
     i = j;
   }
-  // Trailing separators (the "." after the year in some locales) go.
-  while (!out.empty() && out.back() != u'y' && out.back() != u'M' && out.back() != u'd')
-    out.pop_back();
-  if (out.empty()) return;
-  fs.ShortDateFormat = out;
-  if (sep) fs.DateSeparator = sep;
-}
-
-// ICU's time pattern to the classic one: h/H kept, m -> mm ("nn" is not
-// needed, both readers take "mm" after an hour), a -> AMPM.
-UnicodeString TimeFormat(const UnicodeString& icu, char16_t& sep) {
-  UnicodeString out;
-  bool quoted = false;
-  for (size_t i = 0; i < icu.size();) {
-    char16_t c = icu[i];
-    if (c == u'\'') {
-      quoted = !quoted;
-      ++i;
-      continue;
-    }
-    size_t j = i;
-    while (j < icu.size() && icu[j] == c) ++j;
-    if (quoted) {
-      out.append(icu, i, j - i);
-    } else if (c == u'H' || c == u'k') {
-      out += j - i >= 2 ? u"hh" : u"h";
-    } else if (c == u'h' || c == u'K') {
-      out += j - i >= 2 ? u"hh" : u"h";
-    } else if (c == u'm') {
-      out += u"mm";
-    } else if (c == u's') {
-      out += u"ss";
-    } else if (c == u'a' || c == u'b' || c == u'B') {
-      out += u"AMPM";
-    } else if ((c < u'a' || c > u'z') && (c < u'A' || c > u'Z')) {
-      if (c == u':' || c == u'.') sep = c;
-      out.append(icu, i, j - i);
-    }
-    i = j;
-  }
-  // A narrow no-break space before AM/PM reads better as a plain blank.
-  for (auto& ch : out)
-    if (ch == 0x202F || ch == 0x00A0) ch = u' ';
-  while (!out.empty() && out.back() == u' ') out.pop_back();
   return out;
 }
 
-void Names(UDateFormat* df, UDateFormatSymbolType type, int first, UnicodeString* out, int count) {
-  for (int k = 0; k < count; ++k) {
-    UChar buf[64];
-    UErrorCode err = U_ZERO_ERROR;
-    int32_t n = udat_getSymbols(df, type, first + k, buf, 64, &err);
-    if (U_SUCCESS(err)) out[k] = FromUChars(buf, n);
-  }
+// Dates: the runtime knows Windows' day, month and year letters; it has no
+// era, so "g"/"gg" goes with the blank that separates it.
+UnicodeString DateFormat(const UnicodeString& win) {
+  UnicodeString out = Convert(win, [](UnicodeString& o, char16_t c, size_t n) {
+    if (c == u'g') {
+      if (!o.empty() && o.back() == u' ') o.pop_back();
+      return;
+    }
+    o.append(n, c);
+  });
+  while (!out.empty() && out.front() == u' ') out.erase(0, 1);
+  return out;
 }
 
-void FromIcu(const std::string& locale, TFormatSettings& fs) {
-  UErrorCode err = U_ZERO_ERROR;
-  std::unique_ptr<UNumberFormat, NumberFormatClose> nf(
-      unum_open(UNUM_DECIMAL, nullptr, 0, locale.c_str(), nullptr, &err));
-  if (U_SUCCESS(err)) {
-    UnicodeString d = Symbol(nf.get(), UNUM_DECIMAL_SEPARATOR_SYMBOL);
-    UnicodeString g = Symbol(nf.get(), UNUM_GROUPING_SEPARATOR_SYMBOL);
-    if (d.size() == 1) fs.DecimalSeparator = d[0];
-    if (g.size() == 1) fs.ThousandSeparator = g[0] == 0x202F ? u'\u00A0' : g[0];
-    fs.ListSeparator = fs.DecimalSeparator == u',' ? u';' : u',';
-  }
-  err = U_ZERO_ERROR;
-  std::unique_ptr<UNumberFormat, NumberFormatClose> cf(
-      unum_open(UNUM_CURRENCY, nullptr, 0, locale.c_str(), nullptr, &err));
-  if (U_SUCCESS(err)) fs.CurrencyString = Symbol(cf.get(), UNUM_CURRENCY_SYMBOL);
-
-  auto open = [&](UDateFormatStyle date, UDateFormatStyle time) {
-    UErrorCode e = U_ZERO_ERROR;
-    std::unique_ptr<UDateFormat, DateFormatClose> f(
-        udat_open(time, date, locale.c_str(), nullptr, 0, nullptr, 0, &e));
-    if (U_FAILURE(e)) f.reset();
-    return f;
-  };
-  if (auto f = open(UDAT_SHORT, UDAT_NONE)) ShortDate(Pattern(f.get()), fs);
-  if (auto f = open(UDAT_LONG, UDAT_NONE)) fs.LongDateFormat = Pattern(f.get());
-  char16_t tsep = u':';
-  if (auto f = open(UDAT_NONE, UDAT_SHORT)) fs.ShortTimeFormat = TimeFormat(Pattern(f.get()), tsep);
-  if (auto f = open(UDAT_NONE, UDAT_MEDIUM)) fs.LongTimeFormat = TimeFormat(Pattern(f.get()), tsep);
-  fs.TimeSeparator = tsep;
-  if (auto f = open(UDAT_SHORT, UDAT_SHORT)) {
-    UDateFormat* df = f.get();
-    // Stand-alone forms: the nominative month name ("январь", not "января").
-    Names(df, UDAT_STANDALONE_MONTHS, 0, fs.LongMonthNames.data(), 12);
-    Names(df, UDAT_STANDALONE_SHORT_MONTHS, 0, fs.ShortMonthNames.data(), 12);
-    Names(df, UDAT_STANDALONE_WEEKDAYS, 1, fs.LongDayNames.data(), 7);
-    Names(df, UDAT_STANDALONE_SHORT_WEEKDAYS, 1, fs.ShortDayNames.data(), 7);
-    UnicodeString ampm[2];
-    Names(df, UDAT_AM_PMS, 0, ampm, 2);
-    if (!ampm[0].empty()) fs.TimeAMString = ampm[0];
-    if (!ampm[1].empty()) fs.TimePMString = ampm[1];
-  }
+// Times: "tt"/"t" is the runtime's AMPM; Windows' 24-hour "H"/"HH" is the
+// runtime's "h"/"hh", which counts 24 hours wherever no AMPM follows.
+UnicodeString TimeFormat(const UnicodeString& win) {
+  return Convert(win, [](UnicodeString& o, char16_t c, size_t n) {
+    if (c == u't')
+      o += u"AMPM";
+    else if (c == u'H')
+      o.append(n > 1 ? 2 : 1, u'h');
+    else
+      o.append(n, c);
+  });
 }
 
 // One object for the life of the process, so references to it stay valid
@@ -178,27 +83,50 @@ TFormatSettings& Current() {
   static TFormatSettings current;
   return current;
 }
-constinit bool gLoaded = false;
+// The locale epoch the current settings were read at; 0: not read.
+constinit uint32_t gLoadedAt = 0;
 
 }  // namespace
 
 void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings) {
   settings = TFormatSettings();
   LCID id = nls::ResolveLCID(locale);
-  std::string name = id ? nls::LocaleNameOf(id) : std::string();
-  FromIcu(name.empty() ? std::string("en_US") : name, settings);
+  if (id == 0) id = 0x0409;
+  TFormatSettings& fs = settings;
+  fs.DecimalSeparator = Separator(id, LOCALE_SDECIMAL, fs.DecimalSeparator);
+  fs.ThousandSeparator = Separator(id, LOCALE_STHOUSAND, fs.ThousandSeparator);
+  fs.DateSeparator = Separator(id, LOCALE_SDATE, fs.DateSeparator);
+  fs.TimeSeparator = Separator(id, LOCALE_STIME, fs.TimeSeparator);
+  fs.ListSeparator = Separator(id, LOCALE_SLIST, fs.ListSeparator);
+  fs.CurrencyString = Item(id, LOCALE_SCURRENCY);
+  if (UnicodeString s = DateFormat(Item(id, LOCALE_SSHORTDATE)); !s.empty()) fs.ShortDateFormat = s;
+  fs.LongDateFormat = DateFormat(Item(id, LOCALE_SLONGDATE));
+  if (UnicodeString s = TimeFormat(Item(id, LOCALE_SSHORTTIME)); !s.empty()) fs.ShortTimeFormat = s;
+  if (UnicodeString s = TimeFormat(Item(id, LOCALE_STIMEFORMAT)); !s.empty()) fs.LongTimeFormat = s;
+  // A locale without AM/PM strings has none: a 24-hour clock.
+  fs.TimeAMString = Item(id, LOCALE_S1159);
+  fs.TimePMString = Item(id, LOCALE_S2359);
+  for (LCTYPE m = 0; m < 12; ++m) {
+    fs.LongMonthNames[m] = Item(id, LOCALE_SMONTHNAME1 + m);
+    fs.ShortMonthNames[m] = Item(id, LOCALE_SABBREVMONTHNAME1 + m);
+  }
+  // The runtime counts days from Sunday, Windows from Monday.
+  for (LCTYPE d = 0; d < 7; ++d) {
+    fs.LongDayNames[d] = Item(id, LOCALE_SDAYNAME1 + (d + 6) % 7);
+    fs.ShortDayNames[d] = Item(id, LOCALE_SABBREVDAYNAME1 + (d + 6) % 7);
+  }
 }
 
 TFormatSettings& FormatSettings() {
-  if (!gLoaded) {
-    gLoaded = true;
+  if (gLoadedAt != nls::LocaleEpoch()) {
+    gLoadedAt = nls::LocaleEpoch();
     GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT, Current());
   }
   return Current();
 }
 
 void ResetFormatSettings() {
-  gLoaded = false;
+  gLoadedAt = 0;
 }
 
 }  // namespace dz

@@ -1,5 +1,10 @@
 // Locale-dependent formats: separators, date and time formats, month and day
-// names, read from ICU's locale data for a Windows locale identifier.
+// names, read with GetLocaleInfoW for a Windows locale identifier and turned
+// into the runtime's tokens as the classic runtime does it: date formats as
+// Windows gives them ("M/d/yyyy", "dddd, MMMM d, yyyy"; the runtime reads the
+// letters in either case) without era fields, time formats with "AMPM" for
+// Windows' "tt" and "h"/"hh" for its 24-hour "H"/"HH" (the runtime's hour is
+// a 24-hour one unless AMPM is in the format).
 #pragma once
 
 #include "deziva27/frame/Export.h"
@@ -7,6 +12,7 @@
 #include <array>
 
 #include "deziva27/host/Types.h"
+#include "deziva27/platform/Nls.h"
 
 namespace dz DZ_API {
 
@@ -32,16 +38,14 @@ struct TFormatSettings {
   Word TwoDigitYearCenturyWindow = 50;
 };
 
-inline constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;  // 2048
-inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
-
 // Fills settings for the locale identifier; 2048 and 1024 mean the system
-// default locale. An identifier ICU does not know gives the en-US settings.
+// default locale (LOCALE_SYSTEM_DEFAULT, Nls.h). An identifier Windows does
+// not know gives the en-US settings.
 void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings);
 
 // The process's current settings, read from the system default locale on
-// first use and writable by the caller. ResetFormatSettings re-reads them
-// (after the system locale was overridden, for instance).
+// first use and again after the system locale changed, writable by the
+// caller in between. ResetFormatSettings has them re-read on the next use.
 TFormatSettings& FormatSettings();
 void ResetFormatSettings();
 

@@ -1,6 +1,5 @@
 #include "deziva27/host/Icu.h"
 
-#include <atomic>
 #include <map>
 #include <memory>
 
@@ -17,8 +16,6 @@ struct CollatorClose {
   void operator()(UCollator* c) const { ucol_close(c); }
 };
 
-std::atomic<uint32_t> gEpoch{1};
-
 struct ThreadCache {
   uint32_t epoch = 0;
   std::map<uint32_t, std::unique_ptr<UConverter, ConverterClose>> converters;
@@ -26,8 +23,8 @@ struct ThreadCache {
   std::string caseLocale;
 
   void Refresh() {
-    if (epoch == gEpoch) return;
-    epoch = gEpoch;
+    if (epoch == nls::LocaleEpoch()) return;
+    epoch = nls::LocaleEpoch();
     caseless.reset();
     cased.reset();
     caseLocale = nls::LocaleNameOf(GetSystemDefaultLCID());
@@ -89,10 +86,7 @@ const char* CaseLocale() {
 }
 
 uint32_t LocaleEpoch() {
-  return gEpoch;
-}
-void BumpLocaleEpoch() {
-  ++gEpoch;
+  return nls::LocaleEpoch();
 }
 
 }  // namespace dz::detail

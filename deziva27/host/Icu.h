@@ -18,8 +18,8 @@ UCollator* CaselessCollator();
 UCollator* CaseCollator();
 // ICU locale name of the system locale, for case mapping ("tr_TR" ...).
 const char* CaseLocale();
-// Bumped whenever the system locale changes, so caches know to rebuild.
+// Changes whenever the system locale changes, so caches know to rebuild
+// (nls::LocaleEpoch).
 uint32_t LocaleEpoch();
-void BumpLocaleEpoch();
 
 }  // namespace dz::detail

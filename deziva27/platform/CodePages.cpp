@@ -67,23 +67,6 @@ size_t Utf8Size(const char16_t* w, int32_t n) {
 
 }  // namespace
 
-uint32_t GetOEMCP() {
-  switch (GetACP()) {
-    case 1252: {
-      std::string name = nls::LocaleNameOf(GetSystemDefaultLCID());
-      return name.rfind("en", 0) == 0 ? 437 : 850;
-    }
-    case 1250: return 852;
-    case 1251: return 866;
-    case 1253: return 737;
-    case 1254: return 857;
-    case 1255: return 862;
-    case 1256: return 720;
-    case 1257: return 775;
-    default: return GetACP();  // 874, 932, 936, 949, 950 and 1258 are their own
-  }
-}
-
 namespace nls {
 
 std::string CodePageConverterName(uint32_t codePage) {

@@ -19,10 +19,6 @@ inline constexpr uint32_t CP_ACP = 0;
 inline constexpr uint32_t CP_OEMCP = 1;
 inline constexpr uint32_t CP_UTF8 = 65001;
 
-// The OEM code page of the system locale (437 for en-US, 850 for most of
-// Western Europe, 866 for Cyrillic ...).
-uint32_t GetOEMCP();
-
 // Bytes of cbMulti (-1: up to and including a zero byte) in CodePage to
 // UTF-16. With cchWide 0 the count of units needed is returned and nothing
 // written; else the units go to wide and their count is returned, or 0 when

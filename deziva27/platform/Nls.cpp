@@ -1,26 +1,82 @@
 #include "deziva27/platform/Nls.h"
 
-#include <unicode/uloc.h>
-
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Icu.h"
+#include "deziva27/platform/LocaleInfo.h"
+#include "deziva27/platform/LocaleTable.h"
 
 namespace dz {
+namespace detail::locale_table {
+
+const Row* Find(LCID lcid) {
+  const Row* end = kRows + kRowCount;
+  const Row* r = std::lower_bound(kRows, end, lcid, [](const Row& a, LCID id) { return a.Id < id; });
+  return r != end && r->Id == lcid ? r : nullptr;
+}
+
+int Column(LCTYPE type) {
+  for (size_t i = 0; i < kTypeCount; ++i)
+    if (kTypes[i] == type) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace detail::locale_table
+
 namespace {
+
+namespace table = detail::locale_table;
 
 constexpr LCID kEnUS = 0x0409;
 
 std::optional<LCID> gOverride;
+std::atomic<uint32_t> gEpoch{1};
 
-// "ru_RU.UTF-8@euro" -> "ru_RU"; "de-DE" stays; C and POSIX mean en-US.
-std::string CleanLocaleName(std::string_view name) {
-  std::string s(name.substr(0, name.find_first_of(".@")));
-  if (s.empty() || s == "C" || s == "POSIX") return "en_US";
+std::u16string_view Cell(const table::Row& row, LCTYPE type) {
+  const int col = table::Column(type);
+  if (col < 0 || row.Cell[col] == table::kFailed) return {};
+  return table::Text(row.Cell[col]);
+}
+
+uint32_t Number(std::u16string_view text, int base) {
+  uint32_t v = 0;
+  for (char16_t c : text) {
+    const int d = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                : c >= u'A' && c <= u'F' ? c - u'A' + 10 : 99;
+    if (d >= base) return 0;
+    v = v * static_cast<uint32_t>(base) + static_cast<uint32_t>(d);
+  }
+  return v;
+}
+
+bool SameName(std::u16string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto low = [](uint32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    if (low(a[i]) != low(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+// "ru_RU.UTF-8" -> "ru-RU"; "sr_RS@latin" -> "sr-Latn-RS": the POSIX script
+// modifiers become the script Windows puts after the language.
+std::string WindowsName(std::string_view name) {
+  std::string_view mod;
+  if (size_t at = name.find('@'); at != std::string_view::npos) {
+    mod = name.substr(at + 1);
+    name = name.substr(0, at);
+  }
+  name = name.substr(0, name.find('.'));
+  std::string s(name);
+  // A sort suffix ("de-DE_phoneb") keeps its underscore; the POSIX one
+  // between language and region does not.
+  if (size_t u = s.find('_'); u != std::string::npos && s.find('-') == std::string::npos)
+    s[u] = '-';
+  const char* script = mod == "latin" ? "Latn" : mod == "cyrillic" ? "Cyrl" : nullptr;
+  if (script && s.find('-') != std::string::npos)
+    s.insert(s.find('-') + 1, std::string(script) + "-");
   return s;
 }
 
@@ -39,9 +95,11 @@ LCID SystemLCID() {
   return gOverride ? *gOverride : fromEnv;
 }
 
-void LocaleChanged() {
-  detail::BumpLocaleEpoch();
-  ResetFormatSettings();
+uint32_t CodePageOf(LCID lcid, LCTYPE type, uint32_t none) {
+  const table::Row* row = table::Find(nls::ResolveLCID(lcid));
+  const uint32_t cp = row ? Number(Cell(*row, type), 10) : 0;
+  // 0 and 1 (CP_OEMCP) are what a Unicode-only locale answers.
+  return cp > 1 ? cp : none;
 }
 
 }  // namespace
@@ -56,21 +114,25 @@ uint32_t GetACP() {
   return nls::AnsiCodePageOf(SystemLCID());
 }
 
+uint32_t GetOEMCP() {
+  return nls::OemCodePageOf(SystemLCID());
+}
+
 bool SetSystemLocale(std::string_view name) {
   LCID id = nls::LCIDOf(name);
   return id != 0 && SetSystemLocale(id);
 }
 
 bool SetSystemLocale(LCID lcid) {
-  if (nls::LocaleNameOf(lcid).empty()) return false;
+  if (!table::Find(lcid)) return false;
   gOverride = lcid;
-  LocaleChanged();
+  ++gEpoch;
   return true;
 }
 
 void ResetSystemLocale() {
   gOverride.reset();
-  LocaleChanged();
+  ++gEpoch;
 }
 
 namespace nls {
@@ -78,86 +140,71 @@ namespace nls {
 LCID ResolveLCID(LCID lcid) {
   if (lcid == LOCALE_SYSTEM_DEFAULT || lcid == LOCALE_USER_DEFAULT || lcid == 0)
     return SystemLCID();
-  return LocaleNameOf(lcid).empty() ? 0 : lcid;
+  return table::Find(lcid) ? lcid : 0;
 }
 
 std::string LocaleNameOf(LCID lcid) {
-  if (lcid == LOCALE_SYSTEM_DEFAULT || lcid == LOCALE_USER_DEFAULT) lcid = SystemLCID();
-  char buf[ULOC_FULLNAME_CAPACITY];
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t n = uloc_getLocaleForLCID(lcid, buf, sizeof buf, &err);
-  if (U_FAILURE(err) || n <= 0) return {};
-  return std::string(buf, static_cast<size_t>(n));
+  const table::Row* row = table::Find(ResolveLCID(lcid));
+  if (!row) return {};
+  std::string name;
+  for (char16_t c : Cell(*row, LOCALE_SNAME)) name += c == u'-' ? '_' : static_cast<char>(c);
+  // Windows names its alternate sorts with a suffix; ICU with a keyword.
+  static constexpr std::pair<std::string_view, std::string_view> kSorts[] = {
+      {"_tradnl", "@collation=traditional"}, {"_phoneb", "@collation=phonebook"},
+      {"_stroke", "@collation=stroke"},      {"_radstr", "@collation=unihan"},
+      {"_pronun", "@collation=zhuyin"},      {"_unicode", ""},
+      {"_technl", ""},                       {"_modern", ""},
+      {"_mathan", ""}};
+  const size_t u = name.find('_', name.find('_') + 1);
+  if (u != std::string::npos) {
+    const std::string suffix = name.substr(u);
+    name.erase(u);
+    for (const auto& [win, icu] : kSorts)
+      if (suffix == win) name += icu;
+  }
+  if (name.empty() || name.rfind("x_IV", 0) == 0) return "root";
+  return name;
 }
 
 LCID LCIDOf(std::string_view name) {
-  std::string clean = CleanLocaleName(name);
-  char canon[ULOC_FULLNAME_CAPACITY];
-  UErrorCode err = U_ZERO_ERROR;
-  // Accept BCP 47 ("de-DE") as well as POSIX ("de_DE") names.
-  int32_t n = uloc_forLanguageTag(clean.c_str(), canon, sizeof canon, nullptr, &err);
-  if (U_FAILURE(err) || n <= 0) {
-    err = U_ZERO_ERROR;
-    n = uloc_canonicalize(clean.c_str(), canon, sizeof canon, &err);
-    if (U_FAILURE(err) || n <= 0) return 0;
-  }
-  if (std::strchr(canon, '_') == nullptr && std::strchr(canon, '-') == nullptr) {
-    // A bare language: let ICU pick the likely region ("ru" -> "ru_RU").
-    char full[ULOC_FULLNAME_CAPACITY];
-    err = U_ZERO_ERROR;
-    uloc_addLikelySubtags(canon, full, sizeof full, &err);
-    if (U_SUCCESS(err)) {
-      char min[ULOC_FULLNAME_CAPACITY];
-      char lang[ULOC_LANG_CAPACITY], region[ULOC_COUNTRY_CAPACITY];
-      uloc_getLanguage(full, lang, sizeof lang, &err);
-      uloc_getCountry(full, region, sizeof region, &err);
-      std::snprintf(min, sizeof min, "%s_%s", lang, region);
-      if (U_SUCCESS(err)) std::strcpy(canon, min);
+  std::string win = WindowsName(name);
+  if (win.empty() || win == "C" || win == "POSIX") return kEnUS;
+  // Neutral rows answer with their default locale's name: the specific
+  // locale is the one a name stands for.
+  for (size_t i = 0; i < table::kRowCount; ++i)
+    if (table::kRows[i].Id > 0x3FF && SameName(Cell(table::kRows[i], LOCALE_SNAME), win))
+      return table::kRows[i].Id;
+  if (const size_t dash = win.find('-'); dash != std::string::npos) {
+    // POSIX leaves out the script Windows names ("uz_UZ" for uz-Latn-UZ):
+    // the first locale of that language and region in any script.
+    if (win.find('-', dash + 1) != std::string::npos) return 0;
+    for (size_t i = 0; i < table::kRowCount; ++i) {
+      const std::u16string_view n = Cell(table::kRows[i], LOCALE_SNAME);
+      const LCID id = table::kRows[i].Id;
+      if (id <= 0x3FF || id > 0xFFFF || n.size() != win.size() + 5 || n[dash + 5] != u'-') continue;
+      if (SameName(n.substr(0, dash), win.substr(0, dash)) &&
+          SameName(n.substr(dash + 5), win.substr(dash)))
+        return id;
     }
+    return 0;
   }
-  uint32_t id = uloc_getLCID(canon);
-  return id;
+  // A bare language: the locale its neutral identifier answers for.
+  for (size_t i = 0; i < table::kRowCount && table::kRows[i].Id <= 0x3FF; ++i)
+    if (SameName(Cell(table::kRows[i], LOCALE_SISO639LANGNAME), win))
+      return Number(Cell(table::kRows[i], LOCALE_ILANGUAGE), 16);
+  return 0;
 }
 
 uint32_t AnsiCodePageOf(LCID lcid) {
-  lcid = ResolveLCID(lcid);
-  std::string name = LocaleNameOf(lcid);
-  if (name.empty()) return 1252;
-  std::string lang = name.substr(0, name.find('_'));
-  bool cyrillicScript = name.find("Cyrl") != std::string::npos;
-  bool latinScript = name.find("Latn") != std::string::npos;
-  struct Row {
-    const char* langs;
-    uint32_t cp;
-  };
-  // The ANSI code page Windows gives each language's locales.
-  static const Row rows[] = {
-      {" cs pl hu sk sl hr ro sq bs tk ", 1250},
-      {" ru uk be bg mk kk ky tt mn ba sah ", 1251},
-      {" el ", 1253},
-      {" tr az uz ", 1254},
-      {" he yi ", 1255},
-      {" ar fa ur ps ug sd ", 1256},
-      {" et lv lt ", 1257},
-      {" vi ", 1258},
-      {" th ", 874},
-      {" ja ", 932},
-      {" ko ", 949},
-  };
-  if (lang == "sr") return cyrillicScript ? 1251 : 1250;
-  if (lang == "zh") {
-    if (name.find("Hant") != std::string::npos || name.find("_TW") != std::string::npos ||
-        name.find("_HK") != std::string::npos || name.find("_MO") != std::string::npos)
-      return 950;
-    return 936;
-  }
-  if ((lang == "az" || lang == "uz") && cyrillicScript) return 1251;
-  if (lang == "bs" && cyrillicScript) return 1251;
-  (void)latinScript;
-  std::string key = " " + lang + " ";
-  for (const Row& r : rows)
-    if (std::strstr(r.langs, key.c_str())) return r.cp;
-  return 1252;
+  return CodePageOf(lcid, LOCALE_IDEFAULTANSICODEPAGE, 1252);
+}
+
+uint32_t OemCodePageOf(LCID lcid) {
+  return CodePageOf(lcid, LOCALE_IDEFAULTCODEPAGE, 437);
+}
+
+uint32_t LocaleEpoch() {
+  return gEpoch;
 }
 
 const char* ConverterNameOf(uint32_t codePage) {

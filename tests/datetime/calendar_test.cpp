@@ -140,13 +140,13 @@ TEST_F(UnderLocale, StartFillsMonthWordsAndStopReleasesThem) {
   EXPECT_TRUE(ShortYearName().empty());
   ASSERT_TRUE(SetSystemLocale("ru-RU"));
   Initialize();
-  EXPECT_EQ(LongMonthNames2()[1], u"of январь");
+  EXPECT_EQ(LongMonthNames2()[1], u"of Январь");
   TStringList names;
   names.Add(u"stale");
   GetMonthNames(names);
   ASSERT_EQ(names.Count(), 12);
-  EXPECT_EQ(names.Strings(0), u"январь");
-  EXPECT_EQ(names.Strings(11), u"декабрь");
+  EXPECT_EQ(names.Strings(0), u"Январь");
+  EXPECT_EQ(names.Strings(11), u"Декабрь");
   EXPECT_THROW(LongMonthNames2()[0], EListError);
   EXPECT_THROW(LongMonthNames2()[13], EListError);
 }

@@ -172,7 +172,7 @@ TEST(FormatSettings, ComeFromTheLocaleData) {
   EXPECT_EQ(de.DateSeparator, u'.');
   EXPECT_EQ(de.ShortDateFormat, u"dd.MM.yyyy");
   EXPECT_EQ(de.LongMonthNames[0], u"Januar");
-  EXPECT_EQ(ru.LongMonthNames[0], u"январь");  // the nominative, not "января"
+  EXPECT_EQ(ru.LongMonthNames[0], u"Январь");  // the nominative, not "января"
   EXPECT_EQ(ru.LongDayNames[0], u"воскресенье");
   EXPECT_EQ(us.ShortDateFormat, u"M/d/yyyy");
   EXPECT_EQ(us.LongMonthNames[11], u"December");
@@ -186,7 +186,7 @@ TEST(FormatSettings, ComeFromTheLocaleData) {
   {
     test::LocaleScope scope("ru-RU");
     GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT, sys);
-    EXPECT_EQ(sys.LongMonthNames[0], u"январь");
+    EXPECT_EQ(sys.LongMonthNames[0], u"Январь");
     EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
   }
   EXPECT_EQ(FormatSettings().DecimalSeparator, u'.');

@@ -4,17 +4,20 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/compress/YCompress.h"
+#include "deziva27/host/Convert.h"
 #include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/strings/Search.h"
 #include "tests/support/Locale.h"
+#include "tests/support/Oracle.h"
 
 namespace dz {
 namespace {
@@ -57,24 +60,13 @@ TEST(LocaleInfoW, AnswersPerLocale) {
     EXPECT_EQ(U8(LocaleInfo(c.Id, LOCALE_IDEFAULTANSICODEPAGE)), c.AnsiCp);
     EXPECT_EQ(U8(LocaleInfo(c.Id, LOCALE_SENGLANGUAGE)), c.English);
   }
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
+  // Shown in the user interface language, which the system locale does not change.
   test::LocaleScope de("de-DE");
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"Englisch (Vereinigte Staaten)");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
+  EXPECT_EQ(LocaleInfo(LOCALE_SYSTEM_DEFAULT, LOCALE_SLANGUAGE), u"German (Germany)");
 }
 
-TEST(LocaleInfoW, FormatItemsComeFromTheFormatSettings) {
-  TFormatSettings ru;
-  GetLocaleFormatSettings(0x0419, ru);
-  EXPECT_EQ(LocaleInfo(0x0419, LOCALE_SDECIMAL), UnicodeString(1, ru.DecimalSeparator));
-  EXPECT_EQ(LocaleInfo(0x0419, LOCALE_SSHORTDATE), ru.ShortDateFormat);
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SMONTHNAME1), u"January");
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SABBREVMONTHNAME1 + 11), u"Dec");
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SDAYNAME1), u"Monday");  // Windows starts on Monday
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SDAYNAME1 + 6), u"Sunday");
-  EXPECT_EQ(LocaleInfo(0x0407, LOCALE_SDAYNAME1 + 1), u"Dienstag");
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_S1159), u"AM");
-}
-
+int gSeenCount = 0;
 std::vector<std::u16string> gSeen;
 int Collect(char16_t* s) {
   gSeen.emplace_back(s);
@@ -204,7 +196,8 @@ TEST(Locales, Lookups) {
   EXPECT_EQ(LocaleByISOCodesTMX(u"en-US"), 0x0409u);
   EXPECT_EQ(LocaleByISOCodes(u"us EN"), 0x0409u);
   EXPECT_EQ(LocaleByISO6391Code(u"ja"), 0x0411u);
-  EXPECT_EQ(GetPrimaryLangID(LocaleByCountryISOCode(u"RU")), 0x19u);
+  // German has several locales: its language item reports Germany.
+  EXPECT_EQ(LocaleByCountryISOCode(u"DE"), 0x0007u);
   EXPECT_EQ(LocaleByISO6391Code(u"xx"), 0u);
   TStringList sub;
   GetLocaleList(sub, lloSub);
@@ -309,6 +302,123 @@ TEST(Locales, TheStopFreesTheListsAndTheyComeBack) {
   Initialize();
   GetLocaleList(after, lloPrimary);
   EXPECT_TRUE(after.Equals(before));
+}
+
+// What the two-call protocol gives, in the recorded files' notation ("\x":
+// the call failed); a protocol fault shows as its own text.
+std::string Answer(LCID id, LCTYPE type) {
+  const int n = GetLocaleInfoW(id, type, nullptr, 0);
+  if (n == 0) return "\\x";
+  std::u16string buf(static_cast<size_t>(n), u'#');
+  if (GetLocaleInfoW(id, type, buf.data(), n) != n || buf.back() != 0) return "<size protocol>";
+  buf.pop_back();
+  return U8(buf);
+}
+
+// Every recorded cell: each locale Windows lists, each neutral identifier
+// it knows, 0x007F, each type the library reads.
+TEST(LocaleOracle, EveryRecordedItemAgrees) {
+  const auto rows = test::oracle::Rows("locales.txt");
+  std::vector<LCTYPE> types;
+  size_t locales = 0, cells = 0, wrong = 0, unknown = 0;
+  for (const auto& row : rows) {
+    if (row[0] == "types") {
+      for (size_t i = 1; i < row.size(); ++i) types.push_back(test::oracle::Hex(row[i]));
+    } else if (row[0] == "unknown") {
+      // Identifiers Windows does not know answer nothing.
+      for (size_t at = 0; at < row[1].size(); at += 5, ++unknown) {
+        const LCID id = test::oracle::Hex(row[1].substr(at, 4));
+        EXPECT_EQ(Answer(id, LOCALE_SNAME), "\\x") << std::hex << id;
+        EXPECT_EQ(nls::ResolveLCID(id), 0u) << std::hex << id;
+      }
+    } else {
+      ASSERT_EQ(row.size(), types.size() + 1) << row[0];
+      const LCID id = test::oracle::Hex(row[0]);
+      ++locales;
+      for (size_t t = 0; t < types.size(); ++t, ++cells) {
+        const std::string want =
+            row[t + 1] == "\\x" ? row[t + 1] : U8(test::oracle::Text(row[t + 1]));
+        const std::string got = Answer(id, types[t]);
+        if (got != want && ++wrong <= 20)
+          ADD_FAILURE() << row[0] << " type " << std::hex << types[t] << ": \"" << got
+                        << "\", Windows \"" << want << "\"";
+      }
+    }
+  }
+  std::printf("GetLocaleInfoW: %zu of %zu cells agree (%zu locales, %zu types); %zu unknown "
+              "identifiers answer nothing\n",
+              cells - wrong, cells, locales, types.size(), unknown);
+  EXPECT_EQ(wrong, 0u);
+  EXPECT_GT(locales, 400u);
+  EXPECT_GT(unknown, 0u);
+}
+
+std::string gListed;
+int CollectHex(char16_t* s) {
+  if (!gListed.empty()) gListed += ' ';
+  gListed += U8(s);
+  return 1;
+}
+int TakeTwo(char16_t*) { return ++gSeenCount < 2; }
+
+TEST(LocaleOracle, EnumerationListsAgree) {
+  std::map<std::string, std::string> lists;
+  size_t flags = 0;
+  for (const auto& row : test::oracle::Rows("locales_enum.txt")) {
+    const std::string want = row[1] == "same" ? lists.at(row[2]) : row[1] == "-" ? "" : row[1];
+    lists[row[0]] = want;
+    gListed.clear();
+    ASSERT_TRUE(EnumSystemLocalesW(&CollectHex, test::oracle::Hex(row[0])));
+    EXPECT_EQ(gListed, want) << "flags " << row[0];
+    ++flags;
+  }
+  std::printf("EnumSystemLocalesW: %zu flag values, %zu locales and %zu alternate sorts\n", flags,
+              (lists.at("1").size() + 1) / 9, (lists.at("4").size() + 1) / 9);
+  EXPECT_NE(lists.at("1").find("0000040A"), std::string::npos);
+  gSeenCount = 0;
+  EnumSystemLocalesW(&TakeTwo, LCID_INSTALLED);
+  EXPECT_EQ(gSeenCount, 2);  // a zero from the callback stops the enumeration
+}
+
+// Names map to identifiers the way Windows and the environment write them.
+TEST(LocaleNames, MapToIdentifiersAndBack) {
+  struct Case {
+    const char* Name;
+    LCID Id;
+  } cases[] = {
+      {"ru_RU.UTF-8", 0x0419}, {"EN-us", 0x0409},       {"es-ES", 0x0C0A},
+      {"es-ES_tradnl", 0x040A}, {"de-DE_phoneb", 0x10407}, {"sr_RS@latin", 0x241A},
+      {"sr-Cyrl-RS", 0x281A},  {"zh_TW", 0x0404},       {"ru", 0x0419},
+      {"zh", 0x0804},          {"ar", 0x0401},          {"C.UTF-8", 0x0409},
+      {"uz_UZ", 0x0443},       {"sr_RS.UTF-8", 0x241A}, {"en-DK", 0},            {"xx", 0},               {"", 0x0409},
+  };
+  for (const Case& c : cases) EXPECT_EQ(nls::LCIDOf(c.Name), c.Id) << c.Name;
+
+  // Every locale Windows lists is found by its own name, and has an ICU name
+  // and the code pages it reports.
+  size_t checked = 0;
+  for (const auto& row : test::oracle::Rows("locales_enum.txt")) {
+    if (row[1] == "same") continue;
+    for (size_t at = 0; at < row[1].size(); at += 9, ++checked) {
+      const LCID id = test::oracle::Hex(row[1].substr(at, 8));
+      EXPECT_EQ(nls::LCIDOf(U8(LocaleInfo(id, LOCALE_SNAME))), id) << std::hex << id;
+      EXPECT_FALSE(nls::LocaleNameOf(id).empty()) << std::hex << id;
+      const auto acp = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTANSICODEPAGE)));
+      const auto oem = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTCODEPAGE)));
+      EXPECT_EQ(nls::AnsiCodePageOf(id), acp ? acp : 1252) << std::hex << id;
+      EXPECT_EQ(nls::OemCodePageOf(id), oem > 1 ? oem : 437) << std::hex << id;
+    }
+  }
+  EXPECT_GT(checked, 250u);
+  EXPECT_EQ(nls::LocaleNameOf(0x040A), "es_ES@collation=traditional");
+  EXPECT_EQ(nls::LocaleNameOf(LOCALE_INVARIANT), "root");
+  EXPECT_EQ(nls::LocaleNameOf(0x7777), "");
+  {
+    test::LocaleScope ru("ru-RU");
+    EXPECT_EQ(GetOEMCP(), 866u);
+    EXPECT_EQ(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SNAME, nullptr, 0), 6);
+  }
+  EXPECT_EQ(GetOEMCP(), 437u);
 }
 
 }  // namespace
