@@ -246,10 +246,33 @@ LogVerdict ScanLog(int fd, uint64_t size) {
   return v;
 }
 
+// Whether another process has the store open. Each SQLite connection holds a
+// read lock on byte 128 of the -shm file while it is open; asking whether a
+// write lock there would conflict takes no lock, so our own process's locks
+// on the file are left as they are.
+bool OpenElsewhere(const std::string& path) {
+  const int fd = ::open((path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  probe.l_start = 128;
+  probe.l_len = 1;
+  const bool held = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
 void CheckLog(const std::string& path) {
   const std::string log = path + "-wal";
   const int fd = ::open(log.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;  // no log: nothing to lose
+  // Frames are dropped only by the recovery that the first connection runs;
+  // while another process has the store open its log is already indexed.
+  if (OpenElsewhere(path)) {
+    ::close(fd);
+    return;
+  }
   // A writer appending to or restarting the log while it is read can make a
   // sound log look damaged for a moment: damage counts when a second reading
   // finds the same.
@@ -348,9 +371,9 @@ void RegStore::Close() {
   if (!FDb || FDepth > 0) return;
   if (FForkGeneration == gForkGeneration.load()) {  // a parent's connection is left alone
     for (auto& [sql, stmt] : FStatements) sqlite3_finalize(stmt);
-    // Closing the last connection folds the log into the file; while another
-    // process keeps the store open, fold in at least what it does not need.
-    sqlite3_wal_checkpoint_v2(FDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    // The last connection to close folds the log into the file and removes
+    // it. While another process has the store open that is its to do: a
+    // checkpoint here would cost a flush to disk on every close.
     sqlite3_close(FDb);
   }
   FStatements.clear();
@@ -538,14 +561,8 @@ void RegStore::CheckOpened() {
     }
     if (single("SELECT count(*) FROM keys WHERE id=1 AND parent IS NULL") != 1)
       Raise(damaged + "its root key is missing");
-    // With no log to hold pages, every page the header counts is in the file.
+    // SQLite itself refuses a file shorter than the pages its header counts.
     const int64_t pages = single("PRAGMA page_count");
-    struct stat file {}, log {};
-    const bool noLog = ::stat((FPath + "-wal").c_str(), &log) != 0 || log.st_size == 0;
-    if (noLog && ::stat(FPath.c_str(), &file) == 0 &&
-        file.st_size < pages * single("PRAGMA page_size"))
-      Raise(damaged + "the file is shorter than its " + std::to_string(pages) +
-            " pages (truncated)");
     if (pages <= kFullCheckPages) {
       sqlite3_stmt* st = nullptr;
       int r = sqlite3_prepare_v2(FDb, "PRAGMA quick_check(1)", -1, &st, nullptr);
