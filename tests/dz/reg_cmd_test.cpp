@@ -198,6 +198,23 @@ TEST_F(DzReg, TheStoreFileAloneHoldsEverythingAndDamageIsReported) {
   EXPECT_EQ(fs::file_size(store), 0u);
   fs::copy_file(Dir / "copy.db", store, fs::copy_options::overwrite_existing);
   EXPECT_EQ(Reg({"check"}).Status, 0);
+
+  // A store too large to be read whole on every open: damage inside it is
+  // what check is for.
+  std::string many = "REGEDIT4\n\n[HKCU\\Many]\n";
+  for (int i = 0; i < 3000; ++i) many += "\"v" + std::to_string(i) + "\"=\"some setting\"\n";
+  Spit(Dir / "many.reg", many);
+  ASSERT_EQ(Reg({"import", "many.reg"}).Status, 0);
+  ASSERT_GT(fs::file_size(store), 40u * 4096);
+  {
+    std::fstream f(store, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(30 * 4096);
+    f << std::string(4096, '\xA5');
+  }
+  EXPECT_EQ(Reg({"query", "Software\\A", "v"}).Out, "kept\n");
+  const Result check = Reg({"check"});
+  EXPECT_EQ(check.Status, 3);
+  EXPECT_NE(check.Err.find("is damaged: "), std::string::npos) << check.Err;
 }
 
 }  // namespace
