@@ -129,6 +129,14 @@ bool WriteAll(int fd, std::string_view bytes) {
   return ::fsync(fd) == 0;
 }
 
+// The new name lasts through a power cut only once its folder is on disk.
+void SyncFolder(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 // Puts a new store at path unless a file is there already (another process
 // may have been quicker). The file is written whole under no name, or under
 // a hidden one, and linked into place, so that no process ever opens a store
@@ -148,6 +156,7 @@ void CreateStoreFile(const std::string& path) {
       err = errno;
     }
     ::close(fd);
+    if (err == 0) SyncFolder(dir);
     if (err == 0 || err == EEXIST) return;
     if (err != ENOENT && err != EXDEV && err != EPERM && err != EOPNOTSUPP) RaiseCannotOpen(path, err);
     // No /proc, or a file system that will not link an unnamed file.
@@ -161,10 +170,14 @@ void CreateStoreFile(const std::string& path) {
   temp += ".new-XXXXXX";
   fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) RaiseCannotOpen(path, errno);
-  err = WriteAll(fd, image) ? (::link(temp.c_str(), path.c_str()) == 0 ? 0 : errno) : errno;
+  if (!WriteAll(fd, image))
+    err = errno ? errno : EIO;
+  else if (::link(temp.c_str(), path.c_str()) != 0)
+    err = errno;
   ::close(fd);
   ::unlink(temp.c_str());
   if (err != 0 && err != EEXIST) RaiseCannotOpen(path, err);
+  SyncFolder(dir);
 }
 
 // --- The write-ahead log ------------------------------------------------------

@@ -48,18 +48,16 @@ UnicodeString KeyArg(const std::string& arg) {
 // terminal. Exact data is what export writes.
 std::string ForPeople(std::string_view utf8) {
   std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
-    if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+  size_t run = 0;  // start of the text not yet written
+  for (size_t i = 0; i + 1 < utf8.size(); ++i) {
+    const auto next = static_cast<unsigned char>(utf8[i + 1]);
+    if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      out += Visible(utf8.substr(run, i - run));
       out += Visible(utf8.substr(i, 2), true);
-      ++i;
-    } else {
-      out += Visible(utf8.substr(i, 1));
+      run = ++i + 1;
     }
   }
-  return out;
+  return out + Visible(utf8.substr(run));
 }
 
 std::string Hive(const UnicodeString& key) {
