@@ -6,7 +6,9 @@
 //    BEGIN IMMEDIATE transaction, the same durability (WAL, synchronous
 //    NORMAL);
 //  - SaveControlPosReg + LoadControlPosReg against the same four numbers
-//    written to an INI file by write-to-temporary-and-rename and read back;
+//    written to an INI file by write-to-temporary-and-rename and read back
+//    (with nothing else holding the store, each call opens it and closes it,
+//    folding its log into the file);
 //  - what a process that sets one value pays, opening the store, setting the
 //    value and closing, at 100,000 and 1,000,000 values, against the same
 //    with SQLite's quick_check over the whole file on open (what opening did

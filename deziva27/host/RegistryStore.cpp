@@ -159,7 +159,7 @@ void CreateStoreFile(const std::string& path) {
     if (err == 0) SyncFolder(dir);
     if (err == 0 || err == EEXIST) return;
     if (err != ENOENT && err != EXDEV && err != EPERM && err != EOPNOTSUPP) RaiseCannotOpen(path, err);
-    // No /proc, or a file system that will not link an unnamed file.
+    err = 0;  // no /proc, or a file system that will not link an unnamed file
   } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
     RaiseCannotOpen(path, errno);
   }
@@ -190,14 +190,11 @@ uint32_t Big32(const unsigned char* p) {
 // magic number names, folded into two running sums.
 void LogChecksum(bool bigEndian, const unsigned char* p, size_t n, uint32_t& s0, uint32_t& s1) {
   for (size_t i = 0; i + 8 <= n; i += 8) {
-    uint32_t x0, x1;
-    if (bigEndian) {
-      x0 = Big32(p + i);
-      x1 = Big32(p + i + 4);
-    } else {
-      std::memcpy(&x0, p + i, 4);
-      std::memcpy(&x1, p + i + 4, 4);
-    }
+    const auto little = [](const unsigned char* q) {
+      return uint32_t{q[3]} << 24 | uint32_t{q[2]} << 16 | uint32_t{q[1]} << 8 | q[0];
+    };
+    const uint32_t x0 = bigEndian ? Big32(p + i) : little(p + i);
+    const uint32_t x1 = bigEndian ? Big32(p + i + 4) : little(p + i + 4);
     s0 += x0 + s1;
     s1 += x1 + s0;
   }
