@@ -154,6 +154,7 @@ class Parser {
     if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
     FPos = nl + 1;
     ++FLine;
+    if (line.size() > kMaxRegTextLine) Fail(FLine, "line longer than 1048576 characters");
     return true;
   }
 
@@ -339,61 +340,69 @@ void CheckWritable(std::u16string_view s, const char* what) {
 }  // namespace
 
 std::vector<RegTextKey> ParseRegText(std::string_view Bytes) {
+  if (Bytes.size() > kMaxRegTextBytes)
+    throw ERegistryException("a .reg file may hold at most 64 MiB");
   const UnicodeString text = DecodeFile(Bytes);
   return Parser(text).Run();
 }
 
-std::string FormatRegText(const std::vector<RegTextKey>& Keys) {
+void AppendRegTextHeader(std::string& Out) {
+  Out += "\xFF\xFE";
+  AppendUtf16LE(Out, kHeader5);
+  AppendUtf16LE(Out, u"\r\n\r\n");
+}
+
+void AppendRegTextKey(std::string& Out, const RegTextKey& key) {
+  CheckWritable(key.Path, "a key path with a line feed cannot be written to a .reg file");
+  if (!ValidPath(key.Path))
+    throw ERegistryException("a key path with an empty key name cannot be written");
+  if (key.Remove && !key.Values.empty())
+    throw ERegistryException("a removed key's values cannot be written to a .reg file");
   UnicodeString t;
-  t += kHeader5;
-  t += u"\r\n\r\n";
+  t += key.Remove ? u"[-" : u"[";
+  t += kHive;
+  if (!key.Path.empty()) t += u'\\';
+  t += key.Path;
+  t += u"]\r\n";
   UnicodeString line;
-  for (const RegTextKey& key : Keys) {
-    CheckWritable(key.Path, "a key path with a line feed cannot be written to a .reg file");
-    if (!ValidPath(key.Path))
-      throw ERegistryException("a key path with an empty key name cannot be written");
-    if (key.Remove && !key.Values.empty())
-      throw ERegistryException("a removed key's values cannot be written to a .reg file");
-    t += key.Remove ? u"[-" : u"[";
-    t += kHive;
-    if (!key.Path.empty()) t += u'\\';
-    t += key.Path;
-    t += u"]\r\n";
-    for (const RegTextValue& v : key.Values) {
-      CheckWritable(v.Name, "a value name with a line feed cannot be written to a .reg file");
-      line.clear();
-      if (v.IsDefault || v.Name.empty()) {
-        line += u'@';
-      } else {
-        line += u'"';
-        line += Escaped(v.Name);
-        line += u'"';
-      }
-      line += u'=';
-      UnicodeString text;
-      if (v.Remove) {
-        line += u'-';
-      } else if (v.Type == REG_SZ && CleanString(v.Data, text)) {
-        line += u'"';
-        line += Escaped(text);
-        line += u'"';
-      } else if (v.Type == REG_DWORD && v.Data.size() == 4) {
-        uint32_t d = 0;
-        for (int i = 3; i >= 0; --i) d = d << 8 | static_cast<uint8_t>(v.Data[i]);
-        line += u"dword:";
-        line += Hex(d, 8);
-      } else {
-        line += v.Type == REG_BINARY ? u"hex:" : u"hex(" + Hex(v.Type, 1) + u"):";
-        PutHex(line, v.Data);
-      }
-      t += line;
-      t += u"\r\n";
+  for (const RegTextValue& v : key.Values) {
+    CheckWritable(v.Name, "a value name with a line feed cannot be written to a .reg file");
+    line.clear();
+    if (v.IsDefault || v.Name.empty()) {
+      line += u'@';
+    } else {
+      line += u'"';
+      line += Escaped(v.Name);
+      line += u'"';
     }
+    line += u'=';
+    UnicodeString text;
+    if (v.Remove) {
+      line += u'-';
+    } else if (v.Type == REG_SZ && CleanString(v.Data, text)) {
+      line += u'"';
+      line += Escaped(text);
+      line += u'"';
+    } else if (v.Type == REG_DWORD && v.Data.size() == 4) {
+      uint32_t d = 0;
+      for (int i = 3; i >= 0; --i) d = d << 8 | static_cast<uint8_t>(v.Data[i]);
+      line += u"dword:";
+      line += Hex(d, 8);
+    } else {
+      line += v.Type == REG_BINARY ? u"hex:" : u"hex(" + Hex(v.Type, 1) + u"):";
+      PutHex(line, v.Data);
+    }
+    t += line;
     t += u"\r\n";
   }
-  std::string out = "\xFF\xFE";
-  out.reserve(2 + 2 * t.size());
-  AppendUtf16LE(out, t);
+  t += u"\r\n";
+  AppendUtf16LE(Out, t);
+}
+
+std::string FormatRegText(const std::vector<RegTextKey>& Keys) {
+  std::string out;
+  AppendRegTextHeader(out);
+  for (const RegTextKey& key : Keys) AppendRegTextKey(out, key);
   return out;
 }
 

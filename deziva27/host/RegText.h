@@ -52,12 +52,19 @@ struct RegTextKey {
   bool operator==(const RegTextKey&) const = default;
 };
 
+// The largest .reg file read (64 MiB, many times a whole exported HKCU) and
+// the longest line (1 Mi characters: a string value of 2 MiB, twice the size
+// Windows advises for one value; regedit wraps hex data at 80 columns).
+inline constexpr size_t kMaxRegTextBytes = size_t{64} << 20;
+inline constexpr size_t kMaxRegTextLine = size_t{1} << 20;
+
 // Reads a whole .reg file. CRLF or LF, blank lines, ';' comment lines, hex
 // data continued over lines ending in '\', the hives HKEY_CURRENT_USER and
 // HKCU (in any case). The value name "" is the default value, as in the
 // registry. Anything else raises ERegistryException naming the line
-// ("line 7: bad hex data"): the file is taken whole or not at all. Linear in
-// the input; the result is never larger than a small multiple of it.
+// ("line 7: bad hex data"), and so does a file or a line over the limits
+// above: the file is taken whole or not at all. Linear in the input; the
+// result is never larger than a small multiple of it.
 std::vector<RegTextKey> ParseRegText(std::string_view Bytes);
 
 // Writes the keys as regedit exports them: UTF-16LE with a BOM, CRLF, the
@@ -69,6 +76,10 @@ std::vector<RegTextKey> ParseRegText(std::string_view Bytes);
 // or a removed key that carries values, cannot be written and raises
 // ERegistryException.
 std::string FormatRegText(const std::vector<RegTextKey>& Keys);
+// FormatRegText in pieces, for files written key by key: the BOM and the
+// header, then one key's section at a time, appended to Out.
+void AppendRegTextHeader(std::string& Out);
+void AppendRegTextKey(std::string& Out, const RegTextKey& Key);
 
 }  // namespace detail
 }  // namespace dz

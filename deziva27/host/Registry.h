@@ -7,10 +7,16 @@
 // hold the bytes Windows stores for their type, so strings are UTF-16 with a
 // terminating NUL and integers 32-bit little-endian.
 //
+// The objects of a process share one connection to the store, opened by the
+// first of them to use it and closed, with the store's log folded into its
+// file, when the last one is destroyed. Opening and closing cost a flush to
+// disk or two: a program that saves many settings in a row keeps a TRegistry
+// alive meanwhile.
+//
 // Errors are ERegistryException: a read of a value of the wrong type, a
-// value that cannot be written, a bad path or name, a store that cannot be
-// opened. The class is as safe across threads as one object is: share the
-// store, not a TRegistry.
+// value that cannot be written, a bad path or name, a key deeper than 512
+// levels, a store that cannot be opened or is damaged. The class is as safe
+// across threads as one object is: share the store, not a TRegistry.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,8 @@
 #include "deziva27/utils/Registry.h"
 
+#include <memory>
+#include <vector>
+
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/Strings.h"
 
@@ -21,17 +24,40 @@ T ReadOr(TRegistry& Reg, const UnicodeString& Name, T Default, F convert) {
   }
 }
 
-void DeleteTree(TRegistry& Reg, const UnicodeString& Path) {
-  if (!Reg.OpenKey(Path, false)) return;
-  if (Reg.HasSubKeys()) {
-    TStringList names;
-    Reg.GetKeyNames(names);
-    Reg.CloseKey();
-    for (Integer i = 0; i < names.Count(); ++i) DeleteTree(Reg, Path + u'\\' + names.Strings(i));
-  } else {
-    Reg.CloseKey();
+// Each key's sub-keys, in the order of their names, then the key itself, each
+// addressed by its path from the root. The pending levels are kept on a stack
+// of our own, and one path buffer grows and shrinks with the walk.
+void DeleteTree(TRegistry& Reg, UnicodeString Path) {
+  struct Level {
+    explicit Level(size_t length) : PathLength(length) {}
+    size_t PathLength;
+    TStringList Names;
+    Integer Next = 0;
+    bool Opened = false;
+  };
+  std::vector<std::unique_ptr<Level>> stack;
+  stack.push_back(std::make_unique<Level>(Path.size()));
+  while (!stack.empty()) {
+    Level& level = *stack.back();
+    Path.resize(level.PathLength);
+    if (!level.Opened) {
+      level.Opened = true;
+      if (!Reg.OpenKey(Path, false)) {
+        stack.pop_back();
+        continue;
+      }
+      if (Reg.HasSubKeys()) Reg.GetKeyNames(level.Names);
+      Reg.CloseKey();
+    }
+    if (level.Next < level.Names.Count()) {
+      Path += u'\\';
+      Path += level.Names.Strings(level.Next++);
+      stack.push_back(std::make_unique<Level>(Path.size()));
+      continue;
+    }
+    Reg.DeleteKey(Path);
+    stack.pop_back();
   }
-  Reg.DeleteKey(Path);
 }
 
 UnicodeString PosText(const TControl& c) {

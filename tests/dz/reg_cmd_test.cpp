@@ -1,5 +1,7 @@
 // dz reg over a store of the test's own.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "dz/DzHarness.h"
 
@@ -117,6 +119,102 @@ TEST_F(DzReg, ExportAndImportRoundTripAndAFailedImportChangesNothing) {
   ASSERT_EQ(Reg({"import", "-"}, deletions).Status, 0);
   EXPECT_EQ(Reg({"query", "Software\\App"}).Out,
             "HKEY_CURRENT_USER\\Software\\App\n    Added    REG_QWORD    0x1\n");
+}
+
+// A .reg file of one key n levels below HKEY_CURRENT_USER.
+std::string DeepKey(int levels) {
+  std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER";
+  for (int i = 0; i < levels; ++i) text += "\\k";
+  return text + "]\n\"v\"=\"x\"\n";
+}
+
+TEST_F(DzReg, HostileInputIsRefusedWithAPlainMessage) {
+  const std::string sparse = (Dir / "sparse.reg").string();
+  Spit(sparse, "");
+  ASSERT_EQ(::truncate(sparse.c_str(), (off_t{64} << 20) + 1), 0);
+  struct Case {
+    std::string file, content;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"deep.reg", DeepKey(513), 3, "deeper than the 512 levels"},
+      {"sparse.reg", "", 3, "larger than the 64 MiB a .reg file may hold (nothing imported)"},
+      {"/dev/zero", "", 3, "larger than the 64 MiB"},
+      {"line.reg", "REGEDIT4\n\n[HKCU\\K]\n\"v\"=\"" + std::string(1 << 20, 'x') + "\"\n", 3,
+       "line 4: line longer than 1048576 characters"},
+      {"limit.reg", DeepKey(512), 0, ""},
+  };
+  for (const Case& c : cases) {
+    if (!c.content.empty()) Spit(Dir / c.file, c.content);
+    const Result r = Reg({"import", c.file});
+    EXPECT_EQ(r.Status, c.status) << c.file << ": " << r.Err;
+    EXPECT_NE(r.Err.find(c.err), std::string::npos) << c.file << ": " << r.Err;
+    if (c.status != 0) {
+      EXPECT_EQ(Reg({"query", "k"}).Status, 1) << c.file << ": imported";
+    }
+  }
+  // The deepest key Windows allows goes out again, with every level.
+  ASSERT_EQ(Reg({"export", "k", "out.reg"}).Status, 0);
+  const std::string out = Slurp(Dir / "out.reg");
+  size_t sections = 0;
+  for (size_t at = 0; (at = out.find(std::string("[\0", 2), at)) != std::string::npos; ++at)
+    ++sections;
+  EXPECT_EQ(sections, 512u);
+}
+
+TEST_F(DzReg, QueryShowsControlCharactersEscapedAndExportKeepsThem) {
+  const std::string esc = "\x1B]0;owned\x07", csi = "\xC2\x9B" "2J";
+  ASSERT_EQ(Reg({"set", "Software\\T" + esc, "n" + esc, "d" + csi + "\x1B[2J"}).Status, 0);
+  const std::string shown = "\\x1B]0;owned\\x07";
+  EXPECT_EQ(Reg({"query", "Software"}).Out,
+            "HKEY_CURRENT_USER\\Software\nHKEY_CURRENT_USER\\Software\\T" + shown + "\n");
+  EXPECT_EQ(Reg({"query", "Software\\T" + esc}).Out,
+            "HKEY_CURRENT_USER\\Software\\T" + shown + "\n    n" + shown +
+                "    REG_SZ    d\\xC2\\x9B2J\\x1B[2J\n");
+  EXPECT_EQ(Reg({"query", "Software\\T" + esc, "n" + esc}).Out, "d\\xC2\\x9B2J\\x1B[2J\n");
+  ASSERT_EQ(Reg({"export", "Software", "t.reg"}).Status, 0);
+  EXPECT_NE(Slurp(Dir / "t.reg").find(std::string("\x1B\0]\0" "0\0", 6)), std::string::npos);
+}
+
+TEST_F(DzReg, TheStoreFileAloneHoldsEverythingAndDamageIsReported) {
+  const fs::path store = Dir / ".registry.db";
+  const mode_t saved = ::umask(022);
+  ASSERT_EQ(Reg({"set", "Software\\A", "v", "kept"}).Status, 0);
+  ::umask(saved);
+  struct stat st {};
+  ASSERT_EQ(::stat(store.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_FALSE(fs::exists(store.string() + "-wal"));
+  // A backup is one file: the copy answers as the store did.
+  fs::copy_file(store, Dir / "copy.db");
+  const Result copy = Run({"reg", "query", "Software\\A", "v"}, "",
+                          {"DZ_REGISTRY=" + (Dir / "copy.db").string()});
+  EXPECT_EQ(copy.Status, 0) << copy.Err;
+  EXPECT_EQ(copy.Out, "kept\n");
+  fs::resize_file(store, 0);
+  const Result r = Reg({"query", "Software\\A"});
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_NE(r.Err.find("is damaged: the file is empty"), std::string::npos) << r.Err;
+  EXPECT_EQ(fs::file_size(store), 0u);
+  fs::copy_file(Dir / "copy.db", store, fs::copy_options::overwrite_existing);
+  EXPECT_EQ(Reg({"check"}).Status, 0);
+
+  // A store too large to be read whole on every open: damage inside it is
+  // what check is for.
+  std::string many = "REGEDIT4\n\n[HKCU\\Many]\n";
+  for (int i = 0; i < 3000; ++i) many += "\"v" + std::to_string(i) + "\"=\"some setting\"\n";
+  Spit(Dir / "many.reg", many);
+  ASSERT_EQ(Reg({"import", "many.reg"}).Status, 0);
+  ASSERT_GT(fs::file_size(store), 40u * 4096);
+  {
+    std::fstream f(store, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(30 * 4096);
+    f << std::string(4096, '\xA5');
+  }
+  EXPECT_EQ(Reg({"query", "Software\\A", "v"}).Out, "kept\n");
+  const Result check = Reg({"check"});
+  EXPECT_EQ(check.Status, 3);
+  EXPECT_NE(check.Err.find("is damaged: "), std::string::npos) << check.Err;
 }
 
 }  // namespace

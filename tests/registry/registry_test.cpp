@@ -118,13 +118,22 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
   EXPECT_EQ(r.GetDataSize(u"missing"), -1);
 }
 
-TEST_F(Registry, DeleteKeyTakesTheWholeTreeEvenDeeperThanSqliteCascades) {
+TEST_F(Registry, KeysGoAt512LevelsAndDeleteKeyTakesTheWholeTree) {
   TRegistry r;
   UnicodeString deep = u"Deep";
-  for (int i = 0; i < 1100; ++i) deep += u"\\k";
+  for (int i = 1; i < 512; ++i) deep += u"\\k";
   ASSERT_TRUE(r.CreateKey(deep));
   ASSERT_TRUE(r.OpenKey(deep, false));
   r.WriteString(u"leaf", u"v");
+  // One level more, whether from the root, from the open key or in steps.
+  EXPECT_THROW(r.OpenKey(u"k", true), ERegistryException);
+  EXPECT_THROW(r.CreateKey(u"\\" + deep + u"\\k"), ERegistryException);
+  EXPECT_FALSE(r.KeyExists(u"\\" + deep + u"\\k"));
+  r.CloseKey();
+  ASSERT_TRUE(r.OpenKey(u"Deep\\k\\k", false));
+  UnicodeString below = u"k";
+  for (int i = 4; i < 512; ++i) below += u"\\k";
+  EXPECT_TRUE(r.OpenKey(below, true));  // 512: exists already
   r.CloseKey();
   r.CreateKey(u"Deeper");  // a sibling whose name starts the same stays
   EXPECT_TRUE(r.DeleteKey(u"Deep"));

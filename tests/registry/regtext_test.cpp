@@ -212,6 +212,8 @@ TEST(ParseRegText, RejectsDamageNamingTheLine) {
       {h + "garbage\n", 4, "not a key"},
       {h + "[-HKCU\\K]\n\"a\"=-\n", 5, "removed key"},
       {h + "\n\"ok\"=\"\xC3\xA9\"\n\"a\"=\"\xC3\"\n", 6, "UTF-8"},
+      {h + "\"a\"=\"" + std::string(kMaxRegTextLine - 5, 'x') + "\"\n", 4, "longer than 1048576"},
+      {h + "\"a\"=hex:01,\\\n" + std::string(kMaxRegTextLine + 1, ' ') + "\n", 5, "longer than"},
   };
   for (const auto& c : cases) {
     try {
@@ -223,6 +225,10 @@ TEST(ParseRegText, RejectsDamageNamingTheLine) {
       EXPECT_NE(msg.find(c.words), std::string::npos) << msg;
     }
   }
+  // The longest line there may be is read; a file past the limit is not.
+  EXPECT_EQ(ParseRegText(h + "\"a\"=\"" + std::string(kMaxRegTextLine - 6, 'x') + "\"\n").size(),
+            1u);
+  EXPECT_THROW(ParseRegText(std::string(kMaxRegTextBytes + 1, '\n')), ERegistryException);
 }
 
 }  // namespace

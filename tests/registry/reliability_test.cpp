@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 #include "deziva27/host/Registry.h"
 #include "registry/TempStore.h"
@@ -82,40 +83,30 @@ TEST_F(Reliability, TwoProcessesWritingTheSameKeysLoseNothing) {
   EXPECT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok");
 }
 
-// A process that opens a store nobody has set up yet, while another is about
-// to write the new file, must wait for the writer rather than give up: SQLite
-// reports that lock at once, without calling the busy handler.
-TEST_F(Reliability, OpeningANewStoreWaitsForAProcessAboutToWriteIt) {
-  // The writer is a process of its own: SQLite's locks must not cross fork().
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const std::string path = path_;
-  const pid_t writer = Spawn([&] {
-    close(ready[0]);
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-      throw std::runtime_error("the writer could not start");
-    if (write(ready[1], "w", 1) != 1) return;  // the empty file's write lock until COMMIT
-    usleep(300 * 1000);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  });
-  close(ready[1]);
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  close(ready[0]);
-  const pid_t opener = Spawn([] {
-    TRegistry r;
-    r.OpenKey(u"\\Software\\Start", true);
-    r.WriteInteger(u"x", 7);
-  });
-  EXPECT_EQ(ExitCode(writer), 0);
-  EXPECT_EQ(ExitCode(opener), 0);
+// Processes that find no store all make one at the same moment: one file
+// wins, and every process uses it.
+TEST_F(Reliability, ProcessesCreatingTheStoreAtOnceShareOne) {
+  constexpr int kProcesses = 6;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> pids;
+  for (int who = 0; who < kProcesses; ++who) {
+    pids.push_back(Spawn([&, who] {
+      close(go[1]);
+      char c = 0;
+      if (read(go[0], &c, 1) != 0) return;  // starts when the pipe closes
+      TRegistry r;
+      r.OpenKey(u"\\Software\\Start", true);
+      r.WriteInteger(N("p", who), who);
+    }));
+  }
+  close(go[0]);
+  close(go[1]);
+  for (pid_t pid : pids) EXPECT_EQ(ExitCode(pid), 0);
 
   TRegistry r;
   ASSERT_TRUE(r.OpenKey(u"\\Software\\Start", false));
-  EXPECT_EQ(r.ReadInteger(u"x"), 7);
+  for (int who = 0; who < kProcesses; ++who) EXPECT_EQ(r.ReadInteger(N("p", who)), who);
 }
 
 TEST_F(Reliability, AWriterKilledMidWriteLosesNoWriteThatReturned) {

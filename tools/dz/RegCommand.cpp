@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/RegExchange.h"
+#include "deziva27/host/RegText.h"
 #include "deziva27/host/Registry.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/utils/YUtils.h"
@@ -38,6 +40,24 @@ UnicodeString KeyArg(const std::string& arg) {
     throw UsageError("only HKEY_CURRENT_USER is kept here, not " + U8(k.substr(0, end)));
   }
   return k;
+}
+
+// Text from the store as a person reads it: control characters, C1 ones
+// (U+0080..U+009F, which some terminals obey as ESC sequences) included,
+// written \xNN, so that a name or a value cannot retitle or clear the
+// terminal. Exact data is what export writes.
+std::string ForPeople(std::string_view utf8) {
+  std::string out;
+  size_t run = 0;  // start of the text not yet written
+  for (size_t i = 0; i + 1 < utf8.size(); ++i) {
+    const auto next = static_cast<unsigned char>(utf8[i + 1]);
+    if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      out += Visible(utf8.substr(run, i - run));
+      out += Visible(utf8.substr(i, 2), true);
+      run = ++i + 1;
+    }
+  }
+  return out + Visible(utf8.substr(run));
 }
 
 std::string Hive(const UnicodeString& key) {
@@ -119,8 +139,8 @@ void PrintValue(const UnicodeString& name, const detail::RegValue& v) {
     std::snprintf(other, sizeof other, "REG_0x%" PRIx32, v.Type);
     type = other;
   }
-  std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : U8(name).c_str(), type,
-              Shown(v).c_str());
+  std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : ForPeople(U8(name)).c_str(),
+              type, ForPeople(Shown(v)).c_str());
 }
 
 int NotFound(const char* what, const std::string& name) {
@@ -131,7 +151,8 @@ int NotFound(const char* what, const std::string& name) {
 int Query(const Args& a) {
   if (a.size() < 2 || a.size() > 3) throw UsageError("usage: dz reg query KEY [VALUE]");
   const UnicodeString key = KeyArg(a[1]);
-  RegStore& store = *RegStore::ForCurrentUser();
+  const auto holder = RegStore::ForCurrentUser();
+  RegStore& store = *holder;
   bool absolute = false;
   const auto id = store.FindKey(RegStore::kRoot, detail::SplitRegPath(key, absolute));
   if (!id) return NotFound("key", Hive(key));
@@ -139,14 +160,14 @@ int Query(const Args& a) {
     const UnicodeString name = ArgText(a[2]);
     const auto v = store.ReadValue(*id, name);
     if (!v) return NotFound("value", "\"" + a[2] + "\" of " + Hive(key));
-    std::printf("%s\n", Shown(*v).c_str());
+    std::printf("%s\n", ForPeople(Shown(*v)).c_str());
     return kOk;
   }
-  const std::string path = Hive(store.KeyPath(*id));  // as stored, not as typed
+  const std::string path = ForPeople(Hive(store.KeyPath(*id)));  // as stored, not as typed
   std::printf("%s\n", path.c_str());
   for (const auto& [name, v] : store.Values(*id)) PrintValue(name, v);
   for (const UnicodeString& sub : store.SubKeyNames(*id))
-    std::printf("%s\\%s\n", path.c_str(), U8(sub).c_str());
+    std::printf("%s\\%s\n", path.c_str(), ForPeople(U8(sub)).c_str());
   return kOk;
 }
 
@@ -219,7 +240,8 @@ int Set(const Args& a) {
     throw UsageError("unknown type '" + type + "' (sz, expand_sz, multi_sz, dword, qword, binary)");
   }
   const UnicodeString key = KeyArg(pos[0]);
-  RegStore& store = *RegStore::ForCurrentUser();
+  const auto holder = RegStore::ForCurrentUser();
+  RegStore& store = *holder;
   bool absolute = false;
   const int64_t id = store.CreateKey(RegStore::kRoot, detail::SplitRegPath(key, absolute));
   store.WriteValue(id, ArgText(pos[1]), t, data);
@@ -229,7 +251,8 @@ int Set(const Args& a) {
 int Delete(const Args& a) {
   if (a.size() < 2 || a.size() > 3) throw UsageError("usage: dz reg delete KEY [VALUE]");
   const UnicodeString key = KeyArg(a[1]);
-  RegStore& store = *RegStore::ForCurrentUser();
+  const auto holder = RegStore::ForCurrentUser();
+  RegStore& store = *holder;
   bool absolute = false;
   const auto path = detail::SplitRegPath(key, absolute);
   if (a.size() == 2) {
@@ -254,19 +277,47 @@ int Export(const Args& a) {
   if (pos.size() != 2) throw UsageError("usage: dz reg export [-f] KEY FILE");
   const UnicodeString key = KeyArg(pos[0]);
   Output out(pos[1], force);
-  std::string text;
-  if (!detail::ExportRegText(*RegStore::ForCurrentUser(), key, text))
-    return NotFound("key", Hive(key));
-  for (size_t at = 0; at < text.size(); at += size_t{1} << 30)
-    out.Stream().WriteBuffer(text.data() + at,
-                             static_cast<int32_t>(std::min(text.size() - at, size_t{1} << 30)));
+  // Written as it is made: memory stays flat however large the tree.
+  const bool found = detail::ExportRegText(
+      *RegStore::ForCurrentUser(), key, [&](std::string_view piece) {
+        out.Stream().WriteBuffer(piece.data(), static_cast<int32_t>(piece.size()));
+      });
+  if (!found) return NotFound("key", Hive(key));
   out.Commit();
   return kOk;
 }
 
+// The file, read no further than a .reg file may go: a device or a pipe that
+// never ends is refused once it passes the limit.
+std::string ReadRegFile(const std::string& path) {
+  const int fd = OpenForReading(path);
+  std::string bytes;
+  int err = 0;
+  for (;;) {
+    const size_t at = bytes.size();
+    bytes.resize(std::min(at + (size_t{1} << 20), detail::kMaxRegTextBytes + 1));
+    const ssize_t n = ::read(fd, bytes.data() + at, bytes.size() - at);
+    if (n < 0 && errno == EINTR) {
+      bytes.resize(at);
+      continue;
+    }
+    bytes.resize(at + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    if (n <= 0 || bytes.size() > detail::kMaxRegTextBytes) {
+      err = n < 0 ? errno : 0;
+      break;
+    }
+  }
+  if (fd > 2) ::close(fd);
+  if (err) ThrowFileError("read", path, err);
+  if (bytes.size() > detail::kMaxRegTextBytes)
+    throw FileError(DisplayName(path) + ": larger than the 64 MiB a .reg file may hold" +
+                    " (nothing imported)");
+  return bytes;
+}
+
 int Import(const Args& a) {
   if (a.size() != 2) throw UsageError("usage: dz reg import FILE");
-  const std::string bytes = ReadFileOrStdin(a[1]);
+  const std::string bytes = ReadRegFile(a[1]);
   try {
     detail::ImportRegText(*RegStore::ForCurrentUser(), bytes);
   } catch (const ERegistryException& e) {
@@ -276,14 +327,25 @@ int Import(const Args& a) {
   return kOk;
 }
 
+// The whole file read and checked, which opening the store does only for a
+// small one: 0 when sound, else the damage found and status 3.
+int Check(const Args& a) {
+  if (a.size() != 1) throw UsageError("usage: dz reg check");
+  const std::string verdict = RegStore::ForCurrentUser()->IntegrityCheck();
+  if (verdict == "ok") return kOk;
+  throw FileError("The registry store \"" + RegStore::CurrentUserPath() +
+                  "\" is damaged: " + Visible(verdict.substr(0, verdict.find('\n'))));
+}
+
 int RunReg(const Args& args) {
-  if (args.empty()) throw UsageError("query, set, delete, export or import is missing");
+  if (args.empty()) throw UsageError("query, set, delete, export, import or check is missing");
   const std::string& what = args[0];
   if (what == "query") return Query(args);
   if (what == "set") return Set(args);
   if (what == "delete") return Delete(args);
   if (what == "export") return Export(args);
   if (what == "import") return Import(args);
+  if (what == "check") return Check(args);
   throw UsageError("unknown action '" + what + "'");
 }
 
@@ -337,19 +399,24 @@ Register reg({"reg", "read and write HKEY_CURRENT_USER; .reg files in and out",
               "       dz reg set KEY VALUE DATA [--type sz|expand_sz|multi_sz|dword|qword|binary]\n"
               "       dz reg delete KEY [VALUE]\n"
               "       dz reg export [-f] KEY FILE\n"
-              "       dz reg import FILE\n\n"
+              "       dz reg import FILE\n"
+              "       dz reg check\n\n"
               "KEY is a path below HKEY_CURRENT_USER with backslashes (quote it in the\n"
               "shell), with or without HKEY_CURRENT_USER\\ or HKCU\\ in front; names match\n"
               "without regard to case. VALUE \"\" is the key's default value.\n\n"
               "query lists the key's values (name, type, data) and sub-keys, or prints\n"
-              "one value's data alone. set creates the key as needed; dword and qword\n"
+              "one value's data alone; control characters show as \\xNN there (export\n"
+              "keeps the exact data). set creates the key as needed; dword and qword\n"
               "take decimal or 0x hexadecimal, binary hex digits, multi_sz items\n"
               "separated by \\0. delete removes a key with its whole tree, or one value.\n"
               "export writes the key and its tree as a Windows .reg file (UTF-16, as\n"
-              "regedit does); import applies one (regedit's version 5 or REGEDIT4),\n"
-              "all of it or, on any error, none.\n\n"
+              "regedit does); import applies one (regedit's version 5 or REGEDIT4, at\n"
+              "most 64 MiB and lines of 1 Mi characters), all of it or, on any error,\n"
+              "none. Keys go at most 512 levels deep, as on Windows. check reads the\n"
+              "whole store for damage (opening it checks only what is cheap).\n\n"
               "A key or value that is not there gives exit status 1. The store is\n"
-              "$DZ_REGISTRY, else $XDG_CONFIG_HOME/deziva27/registry.db (~/.config/...).\n",
+              "$DZ_REGISTRY, else $XDG_CONFIG_HOME/deziva27/registry.db (~/.config/...),\n"
+              "made 0600; it holds everything once no process has it open.\n",
               RunReg});
 
 }  // namespace
