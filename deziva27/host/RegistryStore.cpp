@@ -405,10 +405,11 @@ std::string RegStore::CurrentUserPath() {
 
 namespace {
 std::mutex gStoresMutex;
-// Not owning: a store lives as long as its users, so that the last one to
-// let go closes it.
-std::map<std::string, std::weak_ptr<RegStore>>& Stores() {
-  static auto* stores = new std::map<std::string, std::weak_ptr<RegStore>>;
+// Owning: a store stays open between calls, so that a routine that opens a
+// key, writes one value and lets go (SaveControlPosReg) pays for no open,
+// no check and no fold of the log each time; ReleaseAll folds them at exit.
+std::map<std::string, std::shared_ptr<RegStore>>& Stores() {
+  static auto* stores = new std::map<std::string, std::shared_ptr<RegStore>>;
   return *stores;
 }
 }  // namespace
@@ -418,8 +419,7 @@ std::shared_ptr<RegStore> RegStore::ForCurrentUser() {
   std::lock_guard lock(gStoresMutex);
   static const bool closesAtExit = std::atexit([] { ReleaseAll(); }) == 0;
   (void)closesAtExit;
-  std::weak_ptr<RegStore>& slot = Stores()[path];
-  std::shared_ptr<RegStore> store = slot.lock();
+  std::shared_ptr<RegStore>& store = Stores()[path];
   if (!store) {
     // The default folder is ours to make; a folder named by DZ_REGISTRY is not.
     if (!std::getenv("DZ_REGISTRY") || !*std::getenv("DZ_REGISTRY")) {
@@ -427,7 +427,6 @@ std::shared_ptr<RegStore> RegStore::ForCurrentUser() {
         ::mkdir(path.substr(0, at).c_str(), 0700);
     }
     store = std::make_shared<RegStore>(path);
-    slot = store;
   }
   return store;
 }
@@ -436,11 +435,10 @@ void RegStore::ReleaseAll() {
   std::vector<std::shared_ptr<RegStore>> live;
   {
     std::lock_guard lock(gStoresMutex);
-    for (auto it = Stores().begin(); it != Stores().end();) {
-      if (auto store = it->second.lock()) live.push_back(std::move(store));
-      it = it->second.expired() ? Stores().erase(it) : std::next(it);
-    }
+    for (auto& [path, store] : Stores()) live.push_back(std::move(store));
+    Stores().clear();
   }
+  // A store some TRegistry still holds is closed too; its next use reopens it.
   for (const auto& store : live) store->Close();
 }
 

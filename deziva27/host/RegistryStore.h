@@ -13,9 +13,10 @@
 //
 // Files: a new store is built whole beside its place and linked in, so that a
 // store file is never seen half made; registry.db and its -wal and -shm are
-// 0600 (a default folder the library makes is 0700). The connection is closed,
-// and its log folded into registry.db, when the last user lets go of the
-// store and at exit, so that registry.db alone is the whole store whenever no
+// 0600 (a default folder the library makes is 0700). A process keeps its
+// connection open between calls (a call that writes one value pays for no
+// open and no fold); at exit it is closed and its log folded into
+// registry.db, so that registry.db alone is the whole store whenever no
 // process has it open.
 //
 // Opening checks what is cheap and catches what copying, truncating and torn
@@ -68,8 +69,8 @@ class RegStore {
  public:
   static constexpr int64_t kRoot = 1;
 
-  // The store of the current environment's path, shared by the process while
-  // someone holds it; closed when the last holder lets go.
+  // The store of the current environment's path, shared by the process and
+  // kept open until ReleaseAll.
   static std::shared_ptr<RegStore> ForCurrentUser();
   // The path ForCurrentUser uses now.
   static std::string CurrentUserPath();

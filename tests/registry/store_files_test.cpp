@@ -52,11 +52,11 @@ UnicodeString Name(int i) {
   return u'v' + UnicodeString(n.begin(), n.end());
 }
 
-TEST_F(StoreFiles, ACopyOfTheFileHoldsEveryValueOnceTheLastUserIsGone) {
+TEST_F(StoreFiles, ACopyOfTheFileHoldsEveryValueOnceTheProcessEnded) {
   struct Case {
     const char* how;
     bool exitWithStoreHeld;
-  } cases[] = {{"last TRegistry destroyed", false}, {"exit() with a TRegistry alive", true}};
+  } cases[] = {{"exit() after the last TRegistry was destroyed", false}, {"exit() with a TRegistry alive", true}};
   for (const Case& c : cases) {
     const std::string copy = dir_ + "/copy.db";
     fs::remove(path_), fs::remove(copy);
