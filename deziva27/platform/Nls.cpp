@@ -9,6 +9,7 @@
 
 #include "deziva27/host/FormatSettings.h"
 #include "deziva27/host/Icu.h"
+#include "deziva27/platform/CodePages.h"
 
 namespace dz {
 namespace {
@@ -53,6 +54,7 @@ LCID GetUserDefaultLCID() {
   return SystemLCID();
 }
 uint32_t GetACP() {
+  if (const uint32_t chosen = detail::ChosenAnsiCodePage()) return chosen;
   return nls::AnsiCodePageOf(SystemLCID());
 }
 
