@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -49,7 +50,9 @@ struct Page {
   const TablePage* T = nullptr;
   bool Lead[256] = {};
   const TableRow* Row[256] = {};
+  std::unique_ptr<char16_t[]> Pairs;   // double-byte pages: lead << 8 | trail -> unit
   std::unique_ptr<uint16_t[]> Encode;  // kNone: the default character
+  std::unique_ptr<uint64_t[]> TwoBytes;  // double-byte pages: characters encoded in two
 
   char16_t Pair(uint8_t lead, uint8_t trail) const {
     const TableRow* r = Row[lead];
@@ -95,6 +98,12 @@ const Page* PageOf(uint32_t cp) {
       p.Lead[t->Rows[r].Lead] = true;
       p.Row[t->Rows[r].Lead] = &t->Rows[r];
     }
+    if (t->MaxCharSize == 2) {
+      p.Pairs.reset(new char16_t[0x10000]);
+      for (unsigned code = 0; code < 0x10000; ++code)
+        p.Pairs[code] = p.Lead[code >> 8] ? p.Pair(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code))
+                                          : t->UnicodeDefault;
+    }
     p.Encode.reset(new uint16_t[0x10000]);
     std::fill_n(p.Encode.get(), 0x10000, kNone);
     auto imply = [&p](uint16_t code, char16_t u) {
@@ -111,6 +120,11 @@ const Page* PageOf(uint32_t cp) {
       const uint16_t* f = t->Fits + 4 * k;
       for (unsigned u = f[0]; u <= f[1]; ++u)
         p.Encode[u] = f[2] == kNone ? kNone : static_cast<uint16_t>(f[2] + f[3] * (u - f[0]));
+    }
+    if (t->MaxCharSize == 2) {
+      p.TwoBytes.reset(new uint64_t[0x10000 / 64]());
+      for (unsigned u = 0; u < 0x10000; ++u)
+        if (p.Encode[u] != kNone && p.Encode[u] > 0xFF) p.TwoBytes[u / 64] |= uint64_t{1} << (u % 64);
     }
   });
   return &pages[i];
@@ -148,88 +162,176 @@ int Fail(uint32_t error) {
   return 0;
 }
 
-// Where a conversion writes: nowhere when it only counts. A full buffer
-// stops it.
-template <class T>
+// Where a conversion writes: nowhere when it only counts; with a check of
+// the room left; or without, when the room is known to suffice.
+enum class Sink { Count, Checked, Unchecked };
+
+template <class T, Sink M>
 struct Out {
+  static constexpr bool Counting = M == Sink::Count;
+  static constexpr bool Checked = M == Sink::Checked;
   T* At;
   size_t Room;
   size_t Count = 0;
-  bool Counting() const { return At == nullptr; }
   bool Put(T v) {
-    if (!At) return ++Count, true;
-    if (Count == Room) return false;
-    At[Count++] = v;
+    if constexpr (M == Sink::Count) {
+      ++Count;
+    } else {
+      if constexpr (M == Sink::Checked)
+        if (Count == Room) return false;
+      At[Count++] = v;
+    }
     return true;
   }
+  // Room for k more, or counting.
+  bool Has(size_t k) const { return M != Sink::Checked || Room - Count >= k; }
 };
 
 enum Result { kDone, kFull, kInvalid };
 
+// Runs a conversion with the sink its destination allows: worst is the most
+// it can write.
+template <class T, class F>
+Result Convert(T* at, size_t room, size_t worst, size_t& count, F&& convert) {
+  if (!at) {
+    Out<T, Sink::Count> out{nullptr, 0};
+    const Result r = convert(out);
+    count = out.Count;
+    return r;
+  }
+  if (room >= worst) {
+    Out<T, Sink::Unchecked> out{at, room};
+    const Result r = convert(out);
+    count = out.Count;
+    return r;
+  }
+  Out<T, Sink::Checked> out{at, room};
+  const Result r = convert(out);
+  count = out.Count;
+  return r;
+}
+
+// --- sizes without converting -------------------------------------------------
+
+// The bytes a double-byte page writes for w with a one-byte default and best
+// fit: a bit test a character, where converting costs a table look-up.
+size_t CountTable(const Page& p, const char16_t* w, size_t n) {
+  const uint64_t* two = p.TwoBytes.get();
+  size_t count = n;
+  for (size_t i = 0; i < n; ++i) count += (two[w[i] >> 6] >> (w[i] & 63)) & 1;
+  return count;
+}
+
+// The bytes UTF-8 needs for w, lone surrogates written as U+FFFD: a high
+// surrogate before a low one makes four bytes of the six the two would.
+size_t CountUtf8(const char16_t* w, size_t n) {
+  // In 16-bit lanes, a block at a time, so that the compiler can vectorize.
+  size_t count = n;
+  for (size_t at = 0; at + 1 < n;) {
+    const size_t end = std::min(n - 1, at + 8192);
+    uint16_t extra = 0;  // at most 2 a unit: no overflow in a block
+    for (size_t i = at; i < end; ++i) {
+      const uint16_t c = w[i], next = w[i + 1];
+      extra = static_cast<uint16_t>(extra + (c >= 0x80) + (c >= 0x800) -
+                                    2 * (((c & 0xFC00) == 0xD800) & ((next & 0xFC00) == 0xDC00)));
+    }
+    count += extra;
+    at = end;
+  }
+  if (n > 0) count += (w[n - 1] >= 0x80) + (w[n - 1] >= 0x800);
+  return count;
+}
+
 // --- table pages --------------------------------------------------------------
 
-Result DecodeTable(const Page& p, bool strict, const uint8_t* s, size_t n, Out<char16_t>& out) {
+template <class O>
+Result DecodeTable(const Page& p, bool strict, const uint8_t* s, size_t n, O& out) {
   const char16_t* bytes = p.T->Bytes;
   if (p.T->MaxCharSize == 1) {
-    if (out.Counting() && !strict) return out.Count = n, kDone;
-    if (!out.Counting() && out.Room < n) return kFull;
-    for (size_t i = 0; i < n; ++i) {
-      if (strict && p.T->InvalidCount && p.Refused(s[i])) return kInvalid;
-      if (out.At) out.At[i] = bytes[s[i]];
-    }
+    if (strict && p.T->InvalidCount)
+      for (size_t i = 0; i < n; ++i)
+        if (p.Refused(s[i])) return kInvalid;
+    if constexpr (O::Checked)
+      if (out.Room < n) return kFull;
+    if constexpr (!O::Counting)
+      for (size_t i = 0; i < n; ++i) out.At[i] = bytes[s[i]];
     out.Count = n;
     return kDone;
   }
+  const char16_t* pairs = p.Pairs.get();
   for (size_t i = 0; i < n;) {
     const uint8_t b = s[i];
     char16_t u;
-    uint16_t code = b;
-    if (p.Lead[b] && i + 1 < n && s[i + 1] != 0) {
-      code = static_cast<uint16_t>(b << 8 | s[i + 1]);
-      u = p.Pair(b, s[i + 1]);
+    if (!p.Lead[b]) {
+      // A NUL after a lead byte is no trail: the lead alone is the default.
+      if (strict && p.Refused(b)) return kInvalid;
+      u = bytes[b];
+      ++i;
+    } else if (i + 1 < n && s[i + 1] != 0) {
+      const uint16_t code = static_cast<uint16_t>(b << 8 | s[i + 1]);
+      if (strict && p.Refused(code)) return kInvalid;
+      u = pairs[code];
       i += 2;
     } else {
-      u = bytes[b];  // a lead byte cut off, or before a NUL, is the default
+      if (strict) return kInvalid;  // a lead byte cut off, or before a NUL
+      u = bytes[b];
       ++i;
-      if (strict && p.Lead[b]) return kInvalid;
     }
-    if (strict && p.Refused(code)) return kInvalid;
     if (!out.Put(u)) return kFull;
   }
   return kDone;
 }
 
-Result EncodeTable(const Page& p, bool noBestFit, const char16_t* w, size_t n, const char* defaultChar,
-                   int* used, Out<char>& out) {
-  uint16_t def = p.T->DefaultChar;
-  if (defaultChar) {
-    const auto d0 = static_cast<uint8_t>(defaultChar[0]);
-    // A double-byte page takes two bytes when there is a second, lead byte
-    // or not.
-    def = p.T->MaxCharSize == 2 && defaultChar[0] && defaultChar[1]
-              ? static_cast<uint16_t>(d0 << 8 | static_cast<uint8_t>(defaultChar[1]))
-              : d0;
-  }
+template <class O>
+Result EncodeTable(const Page& p, bool noBestFit, const char16_t* w, size_t n, uint16_t def,
+                   bool wantUsed, bool& usedDefault, O& out) {
   const uint16_t* enc = p.Encode.get();
-  bool usedDefault = false;
-  const bool single = p.T->MaxCharSize == 1;
-  if (single && !out.Counting() && out.Room < n) return kFull;
-  for (size_t i = 0; i < n; ++i) {
-    uint16_t b = enc[w[i]];
-    if (b != kNone && noBestFit && p.Back(b) != w[i]) b = kNone;
+  bool used = false;
+  auto code = [&](char16_t c) {
+    uint16_t b = enc[c];
+    if (noBestFit && b != kNone && p.Back(b) != c) b = kNone;
     if (b == kNone) {
       b = def;
-      usedDefault = true;
+      used = true;
     }
-    if (single) {
-      if (out.At) out.At[i] = static_cast<char>(b);
-      continue;
+    return b;
+  };
+  if (p.T->MaxCharSize == 1) {
+    if constexpr (O::Counting) {
+      if (!wantUsed) return out.Count = n, kDone;
     }
+    if constexpr (O::Checked)
+      if (out.Room < n) return kFull;
+    char* d = out.At;  // a local: stores through a char pointer would reload a member
+    for (size_t i = 0; i < n; ++i) {
+      const uint16_t b = code(w[i]);
+      if constexpr (!O::Counting) d[i] = static_cast<char>(b);
+    }
+    usedDefault |= used;
+    out.Count = n;
+    return kDone;
+  }
+  size_t i = 0;
+  if constexpr (!O::Counting) {
+    // Both bytes stored whatever the length, so that mixed text does not
+    // stall on a branch; a one-byte character's second store is overwritten.
+    char* d = out.At + out.Count;
+    char* const stop = out.Room >= 2 ? out.At + out.Room - 1 : out.At;
+    for (; i < n && d < stop; ++i) {
+      const uint32_t b = code(w[i]);
+      const uint32_t two = (b + 0xFF00) >> 16;  // 1 for a lead byte, without a branch
+      d[0] = static_cast<char>(b >> (two << 3));
+      d[1] = static_cast<char>(b);
+      d += 1 + two;
+    }
+    out.Count = static_cast<size_t>(d - out.At);
+  }
+  for (; i < n; ++i) {
+    const uint16_t b = code(w[i]);
     if (b > 0xFF && !out.Put(static_cast<char>(b >> 8))) return kFull;
     if (!out.Put(static_cast<char>(b))) return kFull;
   }
-  if (single) out.Count = n;
-  if (used && usedDefault) *used = 1;
+  usedDefault |= used;
   return kDone;
 }
 
@@ -242,33 +344,30 @@ bool Continuation(uint8_t b) {
 // A broken sequence gives one U+FFFD for its lead byte and the continuation
 // bytes taken with it; the second byte is taken even when it makes the
 // sequence overlong, a surrogate or too large, as Windows takes it.
-Result DecodeUtf8(bool strict, const uint8_t* s, size_t n, Out<char16_t>& out) {
+template <class O>
+Result DecodeUtf8(bool strict, const uint8_t* s, size_t n, O& out) {
   size_t i = 0;
   while (i < n) {
     // Runs of ASCII, eight bytes at a time.
-    if (out.At) {
-      while (i + 8 <= n && out.Room - out.Count >= 8) {
-        uint64_t word;
-        std::memcpy(&word, s + i, 8);
-        if (word & 0x8080808080808080ull) break;
+    while (i + 8 <= n && out.Has(8)) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      if constexpr (!O::Counting)
         for (int k = 0; k < 8; ++k) out.At[out.Count + k] = s[i + k];
-        out.Count += 8;
-        i += 8;
-      }
-    } else {
-      while (i + 8 <= n) {
-        uint64_t word;
-        std::memcpy(&word, s + i, 8);
-        if (word & 0x8080808080808080ull) break;
-        out.Count += 8;
-        i += 8;
-      }
+      out.Count += 8;
+      i += 8;
     }
     if (i >= n) break;
     const uint8_t b = s[i];
     if (b < 0x80) {
       if (!out.Put(b)) return kFull;
       ++i;
+      continue;
+    }
+    if (b >= 0xC2 && b <= 0xDF && i + 1 < n && Continuation(s[i + 1])) {
+      if (!out.Put(static_cast<char16_t>((b & 0x1F) << 6 | (s[i + 1] & 0x3F)))) return kFull;
+      i += 2;
       continue;
     }
     const int need = b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : 0;
@@ -306,41 +405,71 @@ Result DecodeUtf8(bool strict, const uint8_t* s, size_t n, Out<char16_t>& out) {
   return kDone;
 }
 
-Result EncodeUtf8(bool strict, const char16_t* w, size_t n, Out<char>& out) {
-  for (size_t i = 0; i < n; ++i) {
-    uint32_t c = w[i];
+template <class O>
+Result EncodeUtf8(bool strict, const char16_t* w, size_t n, O& out) {
+  size_t i = 0;
+  while (i < n) {
+    if constexpr (!O::Counting && std::endian::native == std::endian::little) {
+      // One to three bytes built in a word and stored at once, so that mixed
+      // text does not stall on a branch for each length; surrogates and the
+      // last bytes of the room go the long way.
+      char* d = out.At + out.Count;
+      char* const stop = out.Room >= 4 ? out.At + out.Room - 3 : out.At;
+      for (; i < n && d < stop; ++i) {
+        if (i + 4 <= n) {  // four ASCII units at once
+          uint64_t a;
+          std::memcpy(&a, w + i, 8);
+          if (!(a & 0xFF80FF80FF80FF80ull)) {
+            // Packed into a word: the four low bytes of the units.
+            const uint32_t packed = static_cast<uint32_t>((a & 0xFF) | (a >> 8 & 0xFF00) | (a >> 16 & 0xFF0000) |
+                                                          (a >> 24 & 0xFF000000));
+            std::memcpy(d, &packed, 4);
+            d += 4;
+            i += 3;
+            continue;
+          }
+        }
+        const uint32_t c = w[i];
+        if (c - 0xD800 < 0x800) break;
+        const uint32_t b1 = 0x80 | (c & 0x3F), b2 = 0x80 | ((c >> 6) & 0x3F);
+        const uint32_t two = (0xC0 | (c >> 6)) | b1 << 8;
+        const uint32_t three = (0xE0 | (c >> 12)) | b2 << 8 | b1 << 16;
+        // Comparisons as carries, which the compiler cannot turn into branches.
+        const uint32_t ge80 = (c + 0xFF80) >> 16, ge800 = (c + 0xF800) >> 16;
+        const uint32_t m1 = ge80 - 1, m3 = 0u - ge800, m2 = ~(m1 | m3);
+        const uint32_t word = (c & m1) | (two & m2) | (three & m3);
+        std::memcpy(d, &word, 4);
+        d += 1 + ge80 + ge800;
+      }
+      out.Count = static_cast<size_t>(d - out.At);
+      if (i >= n) break;
+    }
+    uint32_t c = w[i++];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i < n && w[i] >= 0xDC00 && w[i] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (w[i++] - 0xDC00u);
+        if (!out.Has(4)) return kFull;
+        out.Put(static_cast<char>(0xF0 | (c >> 18)));
+        out.Put(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.Put(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.Put(static_cast<char>(0x80 | (c & 0x3F)));
+        continue;
+      }
+      if (strict) return kInvalid;
+      c = 0xFFFD;  // a lone surrogate has no UTF-8 form
+    }
     if (c < 0x80) {
       if (!out.Put(static_cast<char>(c))) return kFull;
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c <= 0xDBFF && i + 1 < n && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00u);
-      } else {
-        if (strict) return kInvalid;
-        c = 0xFFFD;  // a lone surrogate has no UTF-8 form
-      }
-    }
-    char buf[4];
-    int len;
-    if (c < 0x800) {
-      buf[0] = static_cast<char>(0xC0 | (c >> 6));
-      buf[1] = static_cast<char>(0x80 | (c & 0x3F));
-      len = 2;
-    } else if (c < 0x10000) {
-      buf[0] = static_cast<char>(0xE0 | (c >> 12));
-      buf[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      buf[2] = static_cast<char>(0x80 | (c & 0x3F));
-      len = 3;
+    } else if (c < 0x800) {
+      if (!out.Has(2)) return kFull;
+      out.Put(static_cast<char>(0xC0 | (c >> 6)));
+      out.Put(static_cast<char>(0x80 | (c & 0x3F)));
     } else {
-      buf[0] = static_cast<char>(0xF0 | (c >> 18));
-      buf[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      buf[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      buf[3] = static_cast<char>(0x80 | (c & 0x3F));
-      len = 4;
+      if (!out.Has(3)) return kFull;
+      out.Put(static_cast<char>(0xE0 | (c >> 12)));
+      out.Put(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.Put(static_cast<char>(0x80 | (c & 0x3F)));
     }
-    for (int k = 0; k < len; ++k)
-      if (!out.Put(buf[k])) return kFull;
   }
   return kDone;
 }
@@ -371,7 +500,8 @@ bool Utf7Direct(char16_t c) {
   }
 }
 
-Result DecodeUtf7(const uint8_t* s, size_t n, Out<char16_t>& out) {
+template <class O>
+Result DecodeUtf7(const uint8_t* s, size_t n, O& out) {
   bool inRun = false;
   uint32_t bits = 0;
   int count = 0;
@@ -407,7 +537,8 @@ Result DecodeUtf7(const uint8_t* s, size_t n, Out<char16_t>& out) {
   return kDone;
 }
 
-Result EncodeUtf7(const char16_t* w, size_t n, Out<char>& out) {
+template <class O>
+Result EncodeUtf7(const char16_t* w, size_t n, O& out) {
   bool inRun = false;
   uint32_t bits = 0;
   int count = 0;
@@ -530,14 +661,18 @@ int MultiByteToWideChar(uint32_t CodePage, uint32_t Flags, const char* multi, in
   const size_t n = cbMulti == -1 ? std::strlen(multi) + 1 : static_cast<size_t>(cbMulti);
   const auto* s = reinterpret_cast<const uint8_t*>(multi);
   const bool strict = Flags & MB_ERR_INVALID_CHARS;
-  Out<char16_t> out{cchWide == 0 ? nullptr : wide, static_cast<size_t>(cchWide)};
-  const Result r = page ? DecodeTable(*page, strict, s, n, out)
-                   : cp == CP_UTF8 ? DecodeUtf8(strict, s, n, out)
-                                   : DecodeUtf7(s, n, out);
+  size_t count = 0;
+  // No code page gives more units than it reads bytes.
+  const Result r = Convert(cchWide == 0 ? nullptr : wide, static_cast<size_t>(cchWide), n, count,
+                           [&](auto& out) {
+                             return page           ? DecodeTable(*page, strict, s, n, out)
+                                    : cp == CP_UTF8 ? DecodeUtf8(strict, s, n, out)
+                                                    : DecodeUtf7(s, n, out);
+                           });
   if (r == kFull) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (r == kInvalid) return Fail(ERROR_NO_UNICODE_TRANSLATION);
-  if (out.Count > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  return static_cast<int>(out.Count);
+  if (count > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  return static_cast<int>(count);
 }
 
 int WideCharToMultiByte(uint32_t CodePage, uint32_t Flags, const char16_t* wide, int cchWide,
@@ -558,15 +693,38 @@ int WideCharToMultiByte(uint32_t CodePage, uint32_t Flags, const char16_t* wide,
   if (usedDefaultChar) *usedDefaultChar = 0;
   size_t n = static_cast<size_t>(cchWide);
   if (cchWide == -1) n = std::char_traits<char16_t>::length(wide) + 1;
-  Out<char> out{cbMulti == 0 ? nullptr : multi, static_cast<size_t>(cbMulti)};
-  const Result r = page ? EncodeTable(*page, Flags & WC_NO_BEST_FIT_CHARS, wide, n, defaultChar,
-                                      usedDefaultChar, out)
-                   : cp == CP_UTF8 ? EncodeUtf8(Flags & WC_ERR_INVALID_CHARS, wide, n, out)
-                                   : EncodeUtf7(wide, n, out);
+  uint16_t def = page ? page->T->DefaultChar : 0;
+  if (page && defaultChar) {
+    // A double-byte page takes two bytes when there is a second, lead byte
+    // or not.
+    const auto d0 = static_cast<uint8_t>(defaultChar[0]);
+    def = page->T->MaxCharSize == 2 && d0 && defaultChar[1]
+              ? static_cast<uint16_t>(d0 << 8 | static_cast<uint8_t>(defaultChar[1]))
+              : d0;
+  }
+  bool used = false;
+  size_t count = 0;
+  const size_t worst = page ? n * page->T->MaxCharSize : cp == CP_UTF8 ? 3 * n : SIZE_MAX;
+  // Where the size comes cheaper than converting, the query answers it so.
+  const bool countable = page ? page->T->MaxCharSize == 2 && def <= 0xFF && !(Flags & WC_NO_BEST_FIT_CHARS)
+                              : cp == CP_UTF8 && !(Flags & WC_ERR_INVALID_CHARS);
+  if (countable && cbMulti == 0 && !usedDefaultChar) {
+    const size_t exact = page ? CountTable(*page, wide, n) : CountUtf8(wide, n);
+    if (exact > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    return static_cast<int>(exact);
+  }
+  const Result r = Convert(cbMulti == 0 ? nullptr : multi, static_cast<size_t>(cbMulti), worst, count,
+                           [&](auto& out) {
+                             return page ? EncodeTable(*page, Flags & WC_NO_BEST_FIT_CHARS, wide, n, def,
+                                                       usedDefaultChar != nullptr, used, out)
+                                    : cp == CP_UTF8 ? EncodeUtf8(Flags & WC_ERR_INVALID_CHARS, wide, n, out)
+                                                    : EncodeUtf7(wide, n, out);
+                           });
+  if (usedDefaultChar && used && r == kDone) *usedDefaultChar = 1;
   if (r == kFull) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (r == kInvalid) return Fail(ERROR_NO_UNICODE_TRANSLATION);
-  if (out.Count > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  return static_cast<int>(out.Count);
+  if (count > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  return static_cast<int>(count);
 }
 
 namespace {
