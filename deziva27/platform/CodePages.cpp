@@ -315,9 +315,11 @@ Result EncodeTable(const Page& p, bool noBestFit, const char16_t* w, size_t n, u
   if constexpr (!O::Counting) {
     // Both bytes stored whatever the length, so that mixed text does not
     // stall on a branch; a one-byte character's second store is overwritten.
+    // The last character goes the long way, so that nothing is stored past
+    // the end of what the call writes.
     char* d = out.At + out.Count;
     char* const stop = out.Room >= 2 ? out.At + out.Room - 1 : out.At;
-    for (; i < n && d < stop; ++i) {
+    for (; i + 1 < n && d < stop; ++i) {
       const uint32_t b = code(w[i]);
       const uint32_t two = (b + 0xFF00) >> 16;  // 1 for a lead byte, without a branch
       d[0] = static_cast<char>(b >> (two << 3));
@@ -412,10 +414,11 @@ Result EncodeUtf8(bool strict, const char16_t* w, size_t n, O& out) {
     if constexpr (!O::Counting && std::endian::native == std::endian::little) {
       // One to three bytes built in a word and stored at once, so that mixed
       // text does not stall on a branch for each length; surrogates and the
-      // last bytes of the room go the long way.
+      // last bytes of the room go the long way, and so do the last three
+      // characters, which cover what the word stores put past a character.
       char* d = out.At + out.Count;
       char* const stop = out.Room >= 4 ? out.At + out.Room - 3 : out.At;
-      for (; i < n && d < stop; ++i) {
+      for (; i + 3 < n && d < stop; ++i) {
         if (i + 4 <= n) {  // four ASCII units at once
           uint64_t a;
           std::memcpy(&a, w + i, 8);
