@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -583,7 +584,7 @@ bool CanBeAnsi(uint32_t cp) {
   return cp == CP_UTF8 || FindTable(cp) != nullptr;
 }
 
-uint32_t gChosenAcp = 0;
+std::atomic<uint32_t> gChosenAcp{0};  // read by GetACP on any thread
 std::once_flag gAcpFromEnvironment;
 
 void ReadAcpFromEnvironment() {
