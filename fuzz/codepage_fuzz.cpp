@@ -1,52 +1,82 @@
-// Random bytes and code-page numbers through both conversion directions and
-// the sort key: no access out of bounds, sizes that agree between the two
-// calls of each protocol, and an exact round trip wherever the code page
-// holds the text. The first two bytes pick the code page.
+// Random bytes through the code-page calls, both directions, every flag and
+// every code page Windows has (and some it has not): no access out of
+// bounds, a size query that answers what the conversion then writes, a
+// buffer one short that fails, and exact round trips where the page allows.
+// The first byte picks the code page, the second the flags.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "deziva27/locales/YLocales.h"
 
 namespace {
 
-constexpr uint32_t kPages[] = {0,    1,    437,  850,  866,  874,   932,   936,   949,   950,
-                               1250, 1251, 1252, 1253, 1254, 1255,  1256,  1257,  1258,  20127,
-                               28591, 28595, 28605, 65001, 4711, 1200, 54936, 20866, 99999, 42};
+const std::vector<uint32_t>& Pages() {
+  static const std::vector<uint32_t> pages = [] {
+    std::vector<uint32_t> v{0, 1, 2, 3, 42, 1200, 28600, 54936, 99999};
+    for (uint32_t cp = 4; cp < 0x10000; ++cp)
+      if (dz::IsValidCodePage(cp)) v.push_back(cp);
+    return v;
+  }();
+  return pages;
+}
+
+// The size query; the conversion into more room than that, which leaves
+// what lies past its end alone; and into one less, which fails.
+template <class In, class Out, class Call>
+Out Sized(const In& in, Call call) {
+  using Ch = typename Out::value_type;
+  const int n = call(in.data(), static_cast<int>(in.size()), nullptr, 0);
+  if (n <= 0) return Out();
+  Out out(static_cast<size_t>(n) + 3, Ch('#'));
+  if (call(in.data(), static_cast<int>(in.size()), out.data(), n + 3) != n) std::abort();
+  for (size_t i = static_cast<size_t>(n); i < out.size(); ++i)
+    if (out[i] != Ch('#')) std::abort();
+  out.resize(static_cast<size_t>(n));
+  Out exact(static_cast<size_t>(n), Ch('#'));
+  if (call(in.data(), static_cast<int>(in.size()), exact.data(), n) != n || exact != out) std::abort();
+  if (n > 1 && call(in.data(), static_cast<int>(in.size()), exact.data(), n - 1) != 0) std::abort();
+  return out;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  const uint32_t cp = data[0] < 240 ? kPages[data[0] % std::size(kPages)]
-                                    : static_cast<uint32_t>(data[1]) * 300;
+  const auto& pages = Pages();
+  const uint32_t cp = pages[data[0] % pages.size()];
+  const uint8_t pick = data[1];
+  const uint32_t mbFlags = pick & 1 ? dz::MB_ERR_INVALID_CHARS : 0;
+  const uint32_t wcFlags = (pick & 2 ? dz::WC_NO_BEST_FIT_CHARS : 0) | (pick & 4 ? dz::WC_ERR_INVALID_CHARS : 0);
+  const bool unicodePage = cp == dz::CP_UTF7 || cp == dz::CP_UTF8;
+  const char* defaultChar = pick & 8 && !unicodePage ? "\x81\x40" : nullptr;
   const std::string bytes(reinterpret_cast<const char*>(data + 2), size - 2);
-  const dz::WideString wide = dz::StrToWideByCodePage(bytes, static_cast<dz::Integer>(cp));
-  const dz::AnsiString back = dz::WideToStrByCodePage(wide, static_cast<dz::Integer>(cp));
-  // Text that came out of the code page goes back into it unchanged, and
-  // reading those bytes again gives the same text.
-  if (dz::StrToWideByCodePage(back, static_cast<dz::Integer>(cp)) != wide &&
-      wide.find(u'\uFFFD') == dz::WideString::npos && wide.find(u'\x1A') == dz::WideString::npos &&
-      dz::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0) > 0)
-    std::abort();
-  // The size protocol: the count asked for is the count written.
-  const int n = dz::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                        nullptr, 0);
-  if (n > 0) {
-    std::u16string buf(static_cast<size_t>(n), u'\0');
-    if (dz::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), buf.data(),
-                                n) != n)
-      std::abort();
-    if (n > 1 && dz::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                         buf.data(), n - 1) != 0)
-      std::abort();
-  }
-  dz::AnsiChar* key = nullptr;
-  const dz::Integer k = dz::GetSortKey(bytes, data[1] % 2 ? 0x0409 : 0x0419, key);
-  if (k > 0) {
-    if (!key || key[k - 1] != 0) std::abort();
-    std::free(key);
+
+  const auto decode = [&](uint32_t flags) {
+    return [=](const char* s, int n, char16_t* w, int room) {
+      return dz::MultiByteToWideChar(cp, flags, s, n, w, room);
+    };
+  };
+  const std::u16string wide = Sized<std::string, std::u16string>(bytes, decode(mbFlags));
+  // The bytes read as UTF-16 too, lone surrogates and all, for the encoder.
+  std::u16string units(bytes.size() / 2, u'\0');
+  if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
+  const std::u16string* texts[] = {&wide, &units};
+  for (const std::u16string* text : texts) {
+    int used = 0;
+    const std::string encoded = Sized<std::u16string, std::string>(
+        *text, [&](const char16_t* w, int n, char* out, int room) {
+          return dz::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar,
+                                         unicodePage ? nullptr : &used);
+        });
+    if (encoded.empty() || used || wcFlags & dz::WC_NO_BEST_FIT_CHARS) continue;
+    // Text a page holds without its default comes back as it went, except
+    // where a best fit stood in (flags 0 cannot tell): only UTF-8 and UTF-7
+    // promise a round trip for every well-formed text.
+    const std::u16string back = Sized<std::string, std::u16string>(encoded, decode(0));
+    if (unicodePage && text == &wide && back != wide) std::abort();
   }
   return 0;
 }

@@ -1,24 +1,18 @@
 #include "deziva27/host/Icu.h"
 
-#include <map>
 #include <memory>
 
-#include "deziva27/platform/CodePages.h"
 #include "deziva27/platform/Nls.h"
 
 namespace dz::detail {
 namespace {
 
-struct ConverterClose {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
 struct CollatorClose {
   void operator()(UCollator* c) const { ucol_close(c); }
 };
 
 struct ThreadCache {
   uint32_t epoch = 0;
-  std::map<uint32_t, std::unique_ptr<UConverter, ConverterClose>> converters;
   std::unique_ptr<UCollator, CollatorClose> caseless, cased;
   std::string caseLocale;
 
@@ -49,25 +43,6 @@ UCollator* OpenCollator(UColAttributeValue strength) {
 }
 
 }  // namespace
-
-UConverter* ConverterFor(uint32_t codePage) {
-  auto& cache = Cache();
-  auto it = cache.converters.find(codePage);
-  if (it != cache.converters.end()) return it->second.get();
-  UConverter* conv = nullptr;
-  if (std::string name = nls::CodePageConverterName(codePage); !name.empty()) {
-    UErrorCode err = U_ZERO_ERROR;
-    conv = ucnv_open(name.c_str(), &err);
-    if (U_FAILURE(err)) conv = nullptr;
-    if (conv) {
-      // Windows writes '?' for a character the code page lacks.
-      err = U_ZERO_ERROR;
-      ucnv_setSubstChars(conv, "?", 1, &err);
-    }
-  }
-  cache.converters.emplace(codePage, std::unique_ptr<UConverter, ConverterClose>(conv));
-  return conv;
-}
 
 UCollator* CaselessCollator() {
   auto& cache = Cache();

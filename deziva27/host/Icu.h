@@ -1,8 +1,7 @@
 // Internal: ICU objects the host keeps per thread, so that no call pays for
-// building a converter or a collator.
+// building a collator.
 #pragma once
 
-#include <unicode/ucnv.h>
 #include <unicode/ucol.h>
 
 #include <cstdint>
@@ -10,8 +9,6 @@
 
 namespace dz::detail {
 
-// Converter for a Windows code page, or nullptr when ICU has none.
-UConverter* ConverterFor(uint32_t codePage);
 // Case-insensitive (secondary strength) collator of the system locale.
 UCollator* CaselessCollator();
 // Collator of the system locale that also tells case apart (tertiary).

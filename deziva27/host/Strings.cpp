@@ -9,6 +9,7 @@
 
 #include "deziva27/host/Exceptions.h"
 #include "deziva27/host/Icu.h"
+#include "deziva27/platform/CodePages.h"
 #include "deziva27/platform/Nls.h"
 
 namespace dz {
@@ -26,10 +27,9 @@ bool IsAscii(std::u16string_view s) {
   return true;
 }
 
-UConverter* RequireConverter(uint32_t codePage) {
-  UConverter* conv = detail::ConverterFor(codePage);
-  if (!conv) throw EConvertError(u"Code page %d is not supported", {int64_t{codePage}});
-  return conv;
+void RequireCodePage(uint32_t codePage) {
+  if (codePage > CP_THREAD_ACP && !IsValidCodePage(codePage))
+    throw EConvertError(u"Code page %d is not supported", {int64_t{codePage}});
 }
 
 template <class View>
@@ -178,26 +178,17 @@ UnicodeString AsciiToUnicode(std::string_view s) {
   return r;
 }
 
+// Through the code-page calls, as the classic runtime converts: no page
+// gives more units than bytes, so one call into a buffer of that size does.
 UnicodeString CodePageToUnicode(std::string_view s, uint32_t codePage) {
   if (s.empty()) return {};
-  if (codePage == 65001) return Utf8ToUtf16(s);
-  UConverter* conv = RequireConverter(codePage);
-  // Every Windows ANSI code page keeps ASCII as it is.
-  if (IsAscii(s) && codePage != 1200 && codePage != 1201) return AsciiToUnicode(s);
-  ucnv_reset(conv);
-  UnicodeString r(s.size() * 2 + 2, u'\0');
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t n =
-      ucnv_toUChars(conv, reinterpret_cast<UChar*>(r.data()), static_cast<int32_t>(r.size()),
-                    s.data(), static_cast<int32_t>(s.size()), &err);
-  if (err == U_BUFFER_OVERFLOW_ERROR) {
-    r.assign(static_cast<size_t>(n) + 1, u'\0');
-    err = U_ZERO_ERROR;
-    ucnv_reset(conv);
-    n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(r.data()), static_cast<int32_t>(r.size()),
-                      s.data(), static_cast<int32_t>(s.size()), &err);
-  }
-  if (U_FAILURE(err))
+  RequireCodePage(codePage);
+  if (codePage != CP_UTF7 && IsAscii(s)) return AsciiToUnicode(s);  // ASCII is itself everywhere else
+  if (s.size() > 0x7FFFFFFF) throw EConvertError(u"Text too long to convert");
+  UnicodeString r(s.size(), u'\0');
+  const int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), r.data(),
+                                    static_cast<int>(r.size()));
+  if (n == 0)
     throw EConvertError(u"Text cannot be converted from code page %d", {int64_t{codePage}});
   r.resize(static_cast<size_t>(n));
   return r;
@@ -205,30 +196,14 @@ UnicodeString CodePageToUnicode(std::string_view s, uint32_t codePage) {
 
 AnsiString UnicodeToCodePage(std::u16string_view s, uint32_t codePage) {
   if (s.empty()) return {};
-  if (codePage == 65001) return Utf16ToUtf8(s);
-  UConverter* conv = RequireConverter(codePage);
-  if (IsAscii(s) && codePage != 1200 && codePage != 1201) {
-    AnsiString r(s.size(), '\0');
-    for (size_t i = 0; i < s.size(); ++i) r[i] = static_cast<char>(s[i]);
-    return r;
-  }
-  ucnv_reset(conv);
-  AnsiString r(s.size() * 4 + 4, '\0');
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t n = ucnv_fromUChars(conv, r.data(), static_cast<int32_t>(r.size()),
-                              reinterpret_cast<const UChar*>(s.data()),
-                              static_cast<int32_t>(s.size()), &err);
-  if (err == U_BUFFER_OVERFLOW_ERROR) {
-    r.assign(static_cast<size_t>(n) + 1, '\0');
-    err = U_ZERO_ERROR;
-    ucnv_reset(conv);
-    n = ucnv_fromUChars(conv, r.data(), static_cast<int32_t>(r.size()),
-                        reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()),
-                        &err);
-  }
-  if (U_FAILURE(err))
+  RequireCodePage(codePage);
+  if (codePage != CP_UTF7 && IsAscii(s)) return AnsiString(s.begin(), s.end());
+  if (s.size() > 0x7FFFFFFF) throw EConvertError(u"Text too long to convert");
+  const int len = static_cast<int>(s.size());
+  const int n = WideCharToMultiByte(codePage, 0, s.data(), len, nullptr, 0);
+  AnsiString r(static_cast<size_t>(n), '\0');
+  if (n == 0 || WideCharToMultiByte(codePage, 0, s.data(), len, r.data(), n) != n)
     throw EConvertError(u"Text cannot be converted to code page %d", {int64_t{codePage}});
-  r.resize(static_cast<size_t>(n));
   return r;
 }
 

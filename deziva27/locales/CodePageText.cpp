@@ -1,8 +1,6 @@
 // YLocales, the code-page half: every conversion goes through
 // MultiByteToWideChar and WideCharToMultiByte, with the host's default
 // conversion when they cannot serve.
-#include <memory>
-
 #include "deziva27/host/Convert.h"
 #include "deziva27/host/Strings.h"
 #include "deziva27/locales/YLocales.h"
@@ -11,15 +9,16 @@
 
 namespace dz {
 
+// One call instead of asking for the size first: no code page gives more
+// units than it reads bytes, and the answer is the same.
 WideString StrToWideByCodePage(const AnsiString& S, Integer CodePage) {
-  const auto cp = static_cast<uint32_t>(CodePage);
-  const int len = static_cast<int>(S.size());
-  const int n = MultiByteToWideChar(cp, 0, S.data(), len, nullptr, 0);
+  if (S.empty() || S.size() > 0x7FFFFFFF) return ToUnicode(S);
+  WideString r(S.size(), u'\0');
+  const int n = MultiByteToWideChar(static_cast<uint32_t>(CodePage), 0, S.data(),
+                                    static_cast<int>(S.size()), r.data(), static_cast<int>(r.size()));
   if (n == 0) return ToUnicode(S);
-  std::unique_ptr<char16_t[]> buf(new char16_t[static_cast<size_t>(n) + 1]);
-  buf[static_cast<size_t>(n)] = 0;
-  MultiByteToWideChar(cp, 0, S.data(), len, buf.get(), n);
-  return WideString(buf.get(), static_cast<size_t>(n));
+  r.resize(static_cast<size_t>(n));
+  return r;
 }
 
 AnsiString WideToStrByCodePage(const WideString& W, Integer CodePage) {
@@ -27,10 +26,9 @@ AnsiString WideToStrByCodePage(const WideString& W, Integer CodePage) {
   const int len = static_cast<int>(W.size());
   const int n = WideCharToMultiByte(cp, 0, W.data(), len, nullptr, 0);
   if (n == 0) return ToAnsi(W);
-  std::unique_ptr<char[]> buf(new char[static_cast<size_t>(n) + 1]);
-  buf[static_cast<size_t>(n)] = 0;
-  const int m = WideCharToMultiByte(cp, 0, W.data(), len, buf.get(), n);
-  return AnsiString(buf.get(), static_cast<size_t>(m));
+  AnsiString r(static_cast<size_t>(n), '\0');
+  r.resize(static_cast<size_t>(WideCharToMultiByte(cp, 0, W.data(), len, r.data(), n)));
+  return r;
 }
 
 WideString ConvertWideStrByCodePage(const WideString& W, Integer FromCP, Integer ToCP) {

@@ -1,11 +1,18 @@
-// Stand-ins for the Windows code-page services, over ICU's converters:
-// MultiByteToWideChar, WideCharToMultiByte and TranslateCharsetInfo with the
-// contracts of the calls they replace, and the code-page names behind them.
+// Stand-ins for the Windows code-page services: MultiByteToWideChar,
+// WideCharToMultiByte, IsValidCodePage and TranslateCharsetInfo, answering
+// as Windows does, byte for byte.
 //
-// Code page 0 is the ANSI code page of the system locale (GetACP), 1 its OEM
-// code page (GetOEMCP); every Windows code page that ICU can convert is known
-// (874, 932, 936, 949, 950, 1250-1258, 437, 850, 866, 20127, 28591-28605,
-// 65001 and the others ICU maps under a windows-, ibm- or cp name).
+// The code pages are Windows' own: the single- and double-byte tables it
+// carries (37 ... 28605, 932, 936, 949, 950, 1361, the Mac and EUC pages)
+// compiled in from its recorded answers, with its best fit, plus UTF-7
+// (65000) and UTF-8 (65001). 0 is the ANSI code page (GetACP), 1 the OEM
+// code page, 2 the Mac code page of the system locale, 3 the thread's (the
+// ANSI one). Everything else is refused, as Windows refuses it: 1200, 28600,
+// 54936 and the symbol page 42 included.
+//
+// Errors are reported as Windows reports them: the call answers 0 and
+// GetLastError tells why. Sizes: with a destination size of 0 the call
+// answers what it would write, and that is always what it then writes.
 #pragma once
 
 #include "deziva27/frame/Export.h"
@@ -17,20 +24,59 @@ namespace dz DZ_API {
 
 inline constexpr uint32_t CP_ACP = 0;
 inline constexpr uint32_t CP_OEMCP = 1;
+inline constexpr uint32_t CP_MACCP = 2;
+inline constexpr uint32_t CP_THREAD_ACP = 3;
+inline constexpr uint32_t CP_UTF7 = 65000;
 inline constexpr uint32_t CP_UTF8 = 65001;
 
+inline constexpr uint32_t MB_PRECOMPOSED = 0x01;
+inline constexpr uint32_t MB_USEGLYPHCHARS = 0x04;
+inline constexpr uint32_t MB_ERR_INVALID_CHARS = 0x08;
+inline constexpr uint32_t WC_ERR_INVALID_CHARS = 0x80;
+inline constexpr uint32_t WC_NO_BEST_FIT_CHARS = 0x400;
+
+inline constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
+inline constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr uint32_t ERROR_INVALID_FLAGS = 1004;
+inline constexpr uint32_t ERROR_NO_UNICODE_TRANSLATION = 1113;
+
+// The calling thread's last error, as the calls below leave it (0 after
+// SetLastError(0) and a call that succeeded).
+uint32_t GetLastError();
+void SetLastError(uint32_t code);
+
+// Makes codePage the process's ANSI code page, as a Windows application does
+// with the activeCodePage of its manifest: 65001 lets the 8-bit routines that
+// go through the ANSI code page work on UTF-8 text. 0 goes back to the
+// system locale's. DZ_ACP in the environment (DZ_ACP=65001) chooses it
+// before the first call. False, and nothing changed, for a code page that
+// cannot be an ANSI code page (unknown, 1 ... 3, UTF-7).
+bool SetAnsiCodePage(uint32_t codePage);
+
+// True for a code page the calls below convert (not for 0 ... 3, which stand
+// for one).
+bool IsValidCodePage(uint32_t codePage);
+
+// True when b starts a two-byte character in CodePage (0 ... 3 resolved).
+bool IsDBCSLeadByteEx(uint32_t CodePage, uint8_t b);
+
 // Bytes of cbMulti (-1: up to and including a zero byte) in CodePage to
-// UTF-16. With cchWide 0 the count of units needed is returned and nothing
-// written; else the units go to wide and their count is returned, or 0 when
-// they do not fit. 0 also for an unknown code page or an empty source.
-// Bytes the code page does not define become U+FFFD (U+001A in some
-// single-byte code pages), as Windows does with flags 0. Flags are ignored.
+// UTF-16; with cchWide 0 the count needed, else the count written into wide
+// (0 and ERROR_INSUFFICIENT_BUFFER when it does not fit). Bytes a page leaves
+// undefined decode as Windows decodes them (private-use or default
+// characters); MB_ERR_INVALID_CHARS makes them fail the call with
+// ERROR_NO_UNICODE_TRANSLATION. MB_PRECOMPOSED and MB_USEGLYPHCHARS change
+// nothing here; other flags, or any flag but MB_ERR_INVALID_CHARS for UTF-7
+// and UTF-8, give ERROR_INVALID_FLAGS.
 int MultiByteToWideChar(uint32_t CodePage, uint32_t Flags, const char* multi, int cbMulti,
                         char16_t* wide, int cchWide);
 
-// The reverse, with the same size protocol. Characters the code page cannot
-// hold become its default character ('?'); defaultChar and usedDefaultChar
-// are accepted and ignored, as Windows ignores them for UTF-8.
+// The reverse, with the same size protocol. A character the page cannot hold
+// becomes its best fit ("A" for U+0100 in 1252) or, without one or with
+// WC_NO_BEST_FIT_CHARS, defaultChar (its first character) or the page's
+// default, and then *usedDefaultChar is set. UTF-8 writes U+FFFD for a lone
+// surrogate, or fails it under WC_ERR_INVALID_CHARS; UTF-7 and UTF-8 take
+// neither defaultChar nor usedDefaultChar (ERROR_INVALID_PARAMETER).
 int WideCharToMultiByte(uint32_t CodePage, uint32_t Flags, const char16_t* wide, int cchWide,
                         char* multi, int cbMulti, const char* defaultChar = nullptr,
                         int* usedDefaultChar = nullptr);
@@ -53,10 +99,9 @@ struct CHARSETINFO {
 // Windows takes it in the pointer argument. False for anything else.
 bool TranslateCharsetInfo(uintptr_t source, CHARSETINFO* info, uint32_t flags);
 
-namespace nls {
-// The ICU converter name for a code page (0 and 1 resolved), "" when ICU has
-// none.
-std::string CodePageConverterName(uint32_t codePage);
-}  // namespace nls
+namespace detail {
+// The ANSI code page chosen by SetAnsiCodePage or DZ_ACP; 0 when none is.
+uint32_t ChosenAnsiCodePage();
+}  // namespace detail
 
 }  // namespace dz

@@ -7,6 +7,7 @@
 
 #include "deziva27/platform/LocaleInfo.h"
 #include "deziva27/platform/LocaleTable.h"
+#include "deziva27/platform/CodePages.h"
 
 namespace dz {
 namespace detail::locale_table {
@@ -111,6 +112,7 @@ LCID GetUserDefaultLCID() {
   return SystemLCID();
 }
 uint32_t GetACP() {
+  if (const uint32_t chosen = detail::ChosenAnsiCodePage()) return chosen;
   return nls::AnsiCodePageOf(SystemLCID());
 }
 
@@ -205,69 +207,6 @@ uint32_t OemCodePageOf(LCID lcid) {
 
 uint32_t LocaleEpoch() {
   return gEpoch;
-}
-
-const char* ConverterNameOf(uint32_t codePage) {
-  switch (codePage) {
-    case 65001:
-      return "UTF-8";
-    case 1200:
-      return "UTF-16LE";
-    case 1201:
-      return "UTF-16BE";
-    case 20127:
-      return "US-ASCII";
-    case 28591:
-      return "ISO-8859-1";
-    case 932:
-      return "windows-31j";
-    case 936:
-      return "windows-936-2000";
-    case 949:
-      return "windows-949-2000";
-    case 950:
-      return "windows-950-2000";
-    case 874:
-      return "windows-874-2000";
-    case 1250:
-      return "windows-1250";
-    case 1251:
-      return "windows-1251";
-    case 1252:
-      return "windows-1252";
-    case 1253:
-      return "windows-1253";
-    case 1254:
-      return "windows-1254";
-    case 1255:
-      return "windows-1255";
-    case 1256:
-      return "windows-1256";
-    case 1257:
-      return "windows-1257";
-    case 1258:
-      return "windows-1258";
-    case 437:
-      return "ibm-437";
-    case 850:
-      return "ibm-850";
-    case 852:
-      return "ibm-852";
-    case 866:
-      return "ibm-866";
-    case 20866:
-      return "KOI8-R";
-    case 21866:
-      return "KOI8-U";
-    default:
-      break;
-  }
-  if (codePage >= 28592 && codePage <= 28606) {
-    static thread_local char buf[16];
-    std::snprintf(buf, sizeof buf, "ISO-8859-%u", codePage - 28590);
-    return buf;
-  }
-  return nullptr;
 }
 
 }  // namespace nls

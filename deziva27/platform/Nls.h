@@ -59,8 +59,6 @@ LCID LCIDOf(std::string_view name);
 // locale that has none (its text is Unicode only) or is unknown.
 uint32_t AnsiCodePageOf(LCID lcid);
 uint32_t OemCodePageOf(LCID lcid);
-// ICU converter name for a Windows code page; empty when ICU has none.
-const char* ConverterNameOf(uint32_t codePage);
 // Counts the changes of the system locale; caches of what depends on it
 // compare it with the value they were built at.
 uint32_t LocaleEpoch();

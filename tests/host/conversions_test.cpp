@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "deziva27/host/Host.h"
+#include "deziva27/platform/CodePages.h"
 #include "support/Locale.h"
 
 namespace dz {
@@ -40,10 +41,38 @@ TEST(AnsiConversion, FollowsTheCodePageOfTheSystemLocale) {
     test::LocaleScope ru("ru-RU");
     EXPECT_EQ(ToUnicode("\xCF\xF0\xE8\xE2\xE5\xF2"), u"Привет");
     EXPECT_EQ(ToAnsi(u"Привет"), "\xCF\xF0\xE8\xE2\xE5\xF2");
-    // é has no place in 1251: Windows writes a question mark.
-    EXPECT_EQ(ToAnsi(u"\u00E9"), "?");
+    // é has no place in 1251: Windows writes its best fit.
+    EXPECT_EQ(ToAnsi(u"\u00E9"), "e");
   }
-  EXPECT_EQ(ToAnsi(u"\u0416"), "?");  // Ж is not in 1252
+  EXPECT_EQ(ToAnsi(u"\u0416"), "?");  // Ж is not in 1252, nor anything like it
+}
+
+// UTF-8 as the ANSI code page: the 8-bit routines that go through it read
+// and write UTF-8, and everything returns when the choice is taken back.
+TEST(AnsiConversion, Utf8AsTheAnsiCodePage) {
+  ASSERT_TRUE(SetAnsiCodePage(CP_UTF8));
+  EXPECT_EQ(GetACP(), CP_UTF8);
+  struct Case {
+    const char* What;
+    AnsiString Got, Want;
+  } cases[] = {
+      {"to UTF-16 and back", ToAnsi(ToUnicode("\xD0\x96\xC3\xA9\xF0\x9F\x98\x80")),
+       "\xD0\x96\xC3\xA9\xF0\x9F\x98\x80"},
+      {"upper case", AnsiUpperCase(std::string("\xD0\xB6uk caf\xC3\xA9 stra\xC3\x9F" "e")),
+       "\xD0\x96UK CAF\xC3\x89 STRASSE"},
+      {"lower case", AnsiLowerCase(std::string("\xC3\x89" "COLE \xD0\x96")), "\xC3\xA9" "cole \xD0\xB6"},
+      {"a byte that is no text", ToAnsi(ToUnicode("a\xFF")), "a\xEF\xBF\xBD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.Got, c.Want) << c.What;
+  EXPECT_EQ(AnsiCompareText(std::string("\xC3\x89" "COLE"), std::string("\xC3\xA9" "cole")), 0);
+  EXPECT_LT(AnsiCompareText(std::string("\xC3\xA9t\xC3\xA9"), std::string("\xC3\xA9tude")), 0);
+  EXPECT_EQ(UpperCase(std::string("\xC3\xA9")), "\xC3\xA9");  // ASCII only, byte by byte
+  // Not every code page can be an ANSI one.
+  for (uint32_t cp : {1u, 3u, 65000u, 28600u, 1200u}) EXPECT_FALSE(SetAnsiCodePage(cp)) << cp;
+  EXPECT_EQ(GetACP(), CP_UTF8);
+  ASSERT_TRUE(SetAnsiCodePage(0));
+  EXPECT_EQ(GetACP(), 1252u);
+  EXPECT_EQ(ToUnicode("\xC3\xA9"), u"\u00C3\u00A9");
 }
 
 TEST(AnsiConversion, ExplicitCodePages) {

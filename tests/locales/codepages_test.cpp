@@ -1,71 +1,307 @@
-// Text between 8 and 16 bits by code page and by locale, over the
-// MultiByteToWideChar and WideCharToMultiByte stand-ins.
+// The code-page calls against what Windows answered (tests/oracle/codepages*),
+// cell by cell: every byte and lead/trail pair decoded, every BMP code point
+// encoded, with and without the error and best-fit flags; then the routines
+// of the unit over them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "deziva27/host/Strings.h"
 #include "deziva27/locales/YLocales.h"
+#include "tests/support/Oracle.h"
 
 namespace dz {
 namespace {
 
-TEST(CodePageCalls, SizeProtocol) {
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 3, nullptr, 0), 3);
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", -1, nullptr, 0), 4);  // with the zero
-  char16_t w[8] = {};
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 3, w, 2), 0);  // does not fit
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "\xE9t\xE9", 3, w, 8), 3);
-  EXPECT_EQ(std::u16string(w, 3), u"\u00E9t\u00E9");
-  EXPECT_EQ(MultiByteToWideChar(99999, 0, "abc", 3, nullptr, 0), 0);
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "", 0, nullptr, 0), 0);
-  // A double-byte code page: two bytes a character.
-  EXPECT_EQ(MultiByteToWideChar(932, 0, "\x93\xFA\x96\x7B", 4, w, 8), 2);
-  EXPECT_EQ(std::u16string(w, 2), u"\u65E5\u672C");
-  char b[8] = {};
-  EXPECT_EQ(WideCharToMultiByte(1251, 0, u"\u0416x", 2, nullptr, 0), 2);
-  EXPECT_EQ(WideCharToMultiByte(1251, 0, u"\u0416x", 2, b, 8), 2);
-  EXPECT_EQ(std::string(b, 2), "\xC6x");
-  EXPECT_EQ(WideCharToMultiByte(1252, 0, u"\u0416", 1, b, 8), 1);
-  EXPECT_EQ(b[0], '?');  // the code page's default character
-  EXPECT_EQ(WideCharToMultiByte(65001, 0, u"\u20AC", -1, nullptr, 0), 4);
-  // The pages the issue names are all known, and 0 and 1 resolve.
-  for (uint32_t cp : {0u, 1u, 437u, 850u, 866u, 874u, 932u, 936u, 949u, 950u, 1250u, 1251u, 1252u,
-                      1253u, 1254u, 1255u, 1256u, 1257u, 1258u, 20127u, 28591u, 28595u, 28605u,
-                      65001u, 737u, 775u, 857u})
-    EXPECT_EQ(MultiByteToWideChar(cp, 0, "A", 1, nullptr, 0), 1) << cp;
+namespace oracle = test::oracle;
+
+struct RecordedPage {
+  int MaxCharSize = 1;
+  std::string Default;  // bytes
+  std::set<uint32_t> Leads;
+  std::map<uint32_t, std::u16string> Decode, Refused;  // input -> units; Refused: '-' rows
+  std::map<uint32_t, std::pair<std::string, int>> Encode, NoBestFit;
+};
+
+// Expands "first[-last]" runs whose last element grows by one with a '+'.
+template <class F>
+void Expand(const std::string& range, std::string value, F each) {
+  const size_t dash = range.find('-');
+  const uint32_t first = oracle::Hex(range.substr(0, dash));
+  const uint32_t last = dash == std::string::npos ? first : oracle::Hex(range.substr(dash + 1));
+  const bool step = !value.empty() && value.back() == '+';
+  if (step) value.pop_back();
+  for (uint32_t code = first; code <= last; ++code) each(code, value, step ? code - first : 0);
 }
 
-// The size asked for first is the size then written, for every kind of page
-// and for text the page cannot hold.
+const std::map<uint32_t, RecordedPage>& Recorded() {
+  static const std::map<uint32_t, RecordedPage> pages = [] {
+    std::map<uint32_t, RecordedPage> m;
+    for (const auto& r : oracle::Rows("codepages.txt")) {
+      RecordedPage& p = m[static_cast<uint32_t>(std::stoul(r[1]))];
+      p.MaxCharSize = std::stoi(r[2]);
+      p.Default = oracle::HexBytes(r[3]);
+      if (r[5] != "-")
+        for (size_t at = 0; at < r[5].size(); at += 6)
+          for (uint32_t b = oracle::Hex(r[5].substr(at, 2)); b <= oracle::Hex(r[5].substr(at + 3, 2)); ++b)
+            p.Leads.insert(b);
+    }
+    for (const auto& r : oracle::Rows("codepages-decode.txt")) {
+      RecordedPage& p = m[static_cast<uint32_t>(std::stoul(r[0]))];
+      Expand(r[2], r[3], [&](uint32_t code, const std::string& v, uint32_t add) {
+        std::u16string u = oracle::HexUnits(v);
+        if (!u.empty()) u.back() = static_cast<char16_t>(u.back() + add);
+        (r[1] == "0" ? p.Decode : p.Refused)[code] = u;
+      });
+    }
+    for (const auto& r : oracle::Rows("codepages-encode.txt")) {
+      RecordedPage& p = m[static_cast<uint32_t>(std::stoul(r[0]))];
+      Expand(r[2], r[3], [&](uint32_t u, const std::string& v, uint32_t add) {
+        std::string b = oracle::HexBytes(v);
+        if (!b.empty()) b.back() = static_cast<char>(b.back() + add);
+        (r[1] == "0" ? p.Encode : p.NoBestFit)[u] = {b, std::stoi(r[4])};
+      });
+    }
+    return m;
+  }();
+  return pages;
+}
+
+std::string InputBytes(uint32_t code) {
+  return code < 256 ? std::string(1, static_cast<char>(code))
+                    : std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+}
+
+// Agreement counted per page, so that a page that goes wrong is named.
+struct Tally {
+  std::map<uint32_t, std::pair<long, long>> PerPage;  // agreeing, all
+  long Shown = 0;
+  void Count(uint32_t cp, bool agree, const std::string& what) {
+    auto& t = PerPage[cp];
+    t.second++;
+    if (agree) t.first++;
+    else if (Shown++ < 20) ADD_FAILURE() << "code page " << cp << ": " << what;
+  }
+  void Report(const char* what) const {
+    long agree = 0, all = 0;
+    std::string line;
+    for (const auto& [cp, t] : PerPage) {
+      agree += t.first, all += t.second;
+      char part[48];
+      std::snprintf(part, sizeof part, " %u:%ld/%ld", cp, t.first, t.second);
+      if (t.first != t.second) line += part;
+    }
+    std::printf("%s: %ld of %ld cells agree in %zu code pages%s%s\n", what, agree, all, PerPage.size(),
+                line.empty() ? "" : "; differing:", line.c_str());
+    EXPECT_EQ(agree, all) << what;
+    EXPECT_GT(all, 0) << what;
+  }
+};
+
+std::string Hex(const std::u16string& u) {
+  std::string s;
+  char buf[8];
+  for (char16_t c : u) std::snprintf(buf, sizeof buf, " %04X", static_cast<unsigned>(c)), s += buf;
+  return s.empty() ? " -" : s;
+}
+
+TEST(CodePagesAgainstWindows, ExactlyTheCodePagesWindowsHas) {
+  const auto& pages = Recorded();
+  int agree = 0;
+  for (uint32_t cp = 0; cp < 0x10000; ++cp) {
+    const bool want = pages.count(cp) > 0;
+    if (IsValidCodePage(cp) == want) ++agree;
+    else ADD_FAILURE() << cp << (want ? " is missing" : " is not Windows'");
+  }
+  std::printf("IsValidCodePage: %d of 65536 agree, %zu code pages\n", agree, pages.size());
+}
+
+TEST(CodePagesAgainstWindows, EveryByteAndPairDecodes) {
+  Tally plain, strict;
+  char16_t w[8];
+  for (const auto& [cp, p] : Recorded()) {
+    if (cp == CP_UTF7 || cp == CP_UTF8) continue;
+    for (const auto& [code, want] : p.Decode) {
+      const std::string in = InputBytes(code);
+      const int n = static_cast<int>(in.size());
+      const int size = MultiByteToWideChar(cp, 0, in.data(), n, nullptr, 0);
+      const int got = MultiByteToWideChar(cp, 0, in.data(), n, w, 8);
+      const std::u16string units(w, static_cast<size_t>(std::max(got, 0)));
+      plain.Count(cp, units == want && size == got,
+                  "decodes " + std::to_string(code) + " to" + Hex(units) + ", Windows to" + Hex(want));
+      auto refused = p.Refused.find(code);
+      const std::u16string wantStrict = refused == p.Refused.end() ? want : refused->second;
+      SetLastError(0);
+      const int gotStrict = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, in.data(), n, w, 8);
+      const std::u16string strictUnits(w, static_cast<size_t>(std::max(gotStrict, 0)));
+      const uint32_t err = GetLastError();
+      strict.Count(cp,
+                   wantStrict.empty() ? gotStrict == 0 && err == ERROR_NO_UNICODE_TRANSLATION
+                                      : strictUnits == wantStrict,
+                   "with MB_ERR_INVALID_CHARS decodes " + std::to_string(code) + " to" + Hex(strictUnits) +
+                       ", Windows to" + Hex(wantStrict));
+    }
+  }
+  plain.Report("MultiByteToWideChar, flags 0");
+  strict.Report("MultiByteToWideChar, MB_ERR_INVALID_CHARS");
+}
+
+TEST(CodePagesAgainstWindows, EveryBmpCodePointEncodes) {
+  Tally plain, noBestFit;
+  for (const auto& [cp, p] : Recorded()) {
+    if (cp == CP_UTF7 || cp == CP_UTF8) continue;
+    // What the recorded decoding implies where nothing else was recorded:
+    // the lowest input that decodes to the character alone, and validly.
+    std::map<char16_t, std::string> implied;
+    for (const auto& [code, units] : p.Decode) {
+      if (units.size() != 1 || p.Refused.count(code) || (code < 256 && p.Leads.count(code))) continue;
+      implied.emplace(units[0], InputBytes(code));
+    }
+    char out[8];
+    for (uint32_t u = 0; u < 0x10000; ++u) {
+      if (u >= 0xD800 && u <= 0xDFFF) continue;
+      std::pair<std::string, int> want{p.Default, 1};
+      if (auto it = p.Encode.find(u); it != p.Encode.end()) want = it->second;
+      else if (auto im = implied.find(static_cast<char16_t>(u)); im != implied.end()) want = {im->second, 0};
+      const char16_t c = static_cast<char16_t>(u);
+      int used = 7;
+      const int size = WideCharToMultiByte(cp, 0, &c, 1, nullptr, 0);
+      const int got = WideCharToMultiByte(cp, 0, &c, 1, out, 8, nullptr, &used);
+      const std::string bytes(out, static_cast<size_t>(std::max(got, 0)));
+      plain.Count(cp, bytes == want.first && used == want.second && size == got,
+                  "encodes U+" + std::to_string(u) + " wrongly");
+      if (auto it = p.NoBestFit.find(u); it != p.NoBestFit.end()) want = it->second;
+      used = 7;
+      const int strict = WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, &c, 1, out, 8, nullptr, &used);
+      noBestFit.Count(cp, std::string(out, static_cast<size_t>(std::max(strict, 0))) == want.first &&
+                              used == want.second,
+                      "encodes U+" + std::to_string(u) + " wrongly with WC_NO_BEST_FIT_CHARS");
+    }
+  }
+  plain.Report("WideCharToMultiByte, flags 0");
+  noBestFit.Report("WideCharToMultiByte, WC_NO_BEST_FIT_CHARS");
+}
+
+// Single calls: UTF-8 and UTF-7 in both directions, surrogates, the caller's
+// default character, flags each page refuses, the size protocol.
+TEST(CodePagesAgainstWindows, SingleCalls) {
+  Tally calls;
+  for (const auto& r : oracle::Rows("codepages-edge.txt")) {
+    const uint32_t cp = static_cast<uint32_t>(std::stoul(r[1]));
+    std::string what = r[0];
+    for (size_t i = 1; i < r.size(); ++i) what += " " + r[i];
+    if (r[0] == "mb") {
+      const std::string in = oracle::HexBytes(r[3]);
+      const uint32_t flags = oracle::Hex(r[2]);
+      char16_t w[64];
+      SetLastError(0);
+      const int size = MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
+      const uint32_t sizeErr = GetLastError();
+      SetLastError(0);
+      const int n = MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), w, 64);
+      const std::u16string got(w, static_cast<size_t>(std::max(n, 0)));
+      calls.Count(cp,
+                  size == std::stoi(r[4]) && sizeErr == std::stoul(r[5]) && got == oracle::HexUnits(r[6]) &&
+                      GetLastError() == std::stoul(r[7]),
+                  what + " gave" + Hex(got));
+    } else if (r[0] == "wc") {
+      const std::u16string in = oracle::HexUnits(r[3]);
+      const uint32_t flags = oracle::Hex(r[2]);
+      const std::string def = oracle::HexBytes(r[4]);
+      const char* defaultChar = r[4] == "-" ? nullptr : def.c_str();
+      int used = 7;
+      int* usedArg = r[5] == "-" ? nullptr : &used;
+      char b[64];
+      SetLastError(0);
+      const int size =
+          WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0, defaultChar, usedArg);
+      const uint32_t sizeErr = GetLastError();
+      used = 7;
+      SetLastError(0);
+      const int n = WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), b, 64, defaultChar,
+                                        usedArg);
+      const std::string got(b, static_cast<size_t>(std::max(n, 0)));
+      calls.Count(cp,
+                  size == std::stoi(r[6]) && sizeErr == std::stoul(r[7]) && got == oracle::HexBytes(r[8]) &&
+                      GetLastError() == std::stoul(r[9]) && (r[5] == "-" || used == std::stoi(r[5])),
+                  what + " gave " + std::to_string(size) + " " + std::to_string(n) + " used " +
+                      std::to_string(used) + " error " + std::to_string(GetLastError()));
+    } else if (r[0] == "mb-short" || r[0] == "wc-short" || r[0] == "mb-empty") {
+      char16_t w[4];
+      char b[4];
+      SetLastError(0);
+      const int n = r[0] == "mb-short"   ? MultiByteToWideChar(cp, 0, "abcdef", 6, w, 3)
+                    : r[0] == "wc-short" ? WideCharToMultiByte(cp, 0, u"abcdef", 6, b, 3)
+                                         : MultiByteToWideChar(cp, 0, "", 0, w, 4);
+      calls.Count(cp, n == std::stoi(r[2]) && GetLastError() == std::stoul(r[3]), what);
+    } else if (r[0] == "mb-zero") {
+      calls.Count(cp, MultiByteToWideChar(cp, 0, "ab", -1, nullptr, 0) == std::stoi(r[2]), what);
+    } else if (r[0] == "wc-zero") {
+      calls.Count(cp, WideCharToMultiByte(cp, 0, u"ab", -1, nullptr, 0) == std::stoi(r[2]), what);
+    } else if (r[0] == "cp") {
+      // Code pages Windows lacks are refused; 2 and 3 stand for the Mac and
+      // the thread's code page. 42 is the symbol page, left out here.
+      if (cp == 42) continue;
+      char16_t w[4];
+      SetLastError(0);
+      const int n = MultiByteToWideChar(cp, 0, "ab", 2, w, 4);
+      calls.Count(cp,
+                  IsValidCodePage(cp) == (r[2] == "1") && n == std::stoi(r[3]) &&
+                      std::u16string(w, static_cast<size_t>(std::max(n, 0))) == oracle::HexUnits(r[4]) &&
+                      GetLastError() == std::stoul(r[5]),
+                  what);
+    }
+  }
+  calls.Report("single calls");
+}
+
+TEST(CodePagesAgainstWindows, CharsetsAndCodePages) {
+  Tally calls;
+  for (const auto& r : oracle::Rows("codepages-charsets.txt")) {
+    const uint32_t src = static_cast<uint32_t>(std::stoul(r[1]));
+    CHARSETINFO info{};
+    const bool ok = TranslateCharsetInfo(src, &info, r[0] == "charset" ? TCI_SRCCHARSET : TCI_SRCCODEPAGE);
+    calls.Count(src,
+                r[2] == "-" ? !ok
+                            : ok && info.ciCharset == std::stoul(r[2]) && info.ciACP == std::stoul(r[3]) &&
+                                  info.fs.fsCsb[0] == oracle::Hex(r[4]),
+                r[0] + " " + r[1]);
+  }
+  calls.Report("TranslateCharsetInfo");
+}
+
+// Longer texts: the size asked for is the size written, also where a
+// character is cut, refused or held by no page, and a buffer one short fails.
 TEST(CodePageCalls, SizesAgreeBetweenTheTwoCalls) {
   const std::u16string texts[] = {u"plain", std::u16string{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00},
-                                  u"\u0416\u65E5\u00E9", u"\x7F\x80\xFF"};
-  for (uint32_t cp : {1252u, 1251u, 932u, 936u, 65001u, 437u, 20127u}) {
+                                  u"\u0416\u65E5\u00E9+\u20AC-", u"\x7F\x80\xFF\uFFFF"};
+  for (uint32_t cp : {1252u, 1251u, 932u, 936u, 949u, 950u, 1361u, 65000u, 65001u, 437u, 20127u, 37u}) {
     for (const auto& t : texts) {
       const int n = WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), nullptr, 0);
-      std::string out(static_cast<size_t>(n) + 4, '\0');
-      EXPECT_EQ(WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(),
-                                    static_cast<int>(out.size())),
-                n)
-          << cp;
-      out.resize(static_cast<size_t>(n));
-      const int w = MultiByteToWideChar(cp, 0, out.data(), n, nullptr, 0);
-      std::u16string back(static_cast<size_t>(w) + 4, u'\0');
-      EXPECT_EQ(MultiByteToWideChar(cp, 0, out.data(), n, back.data(), w + 4), w) << cp;
+      std::string out(static_cast<size_t>(n), '\0');
+      ASSERT_GT(n, 0) << cp;
+      EXPECT_EQ(WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n), n) << cp;
+      EXPECT_EQ(WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n - 1), 0) << cp;
+      EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+      out += "\x81";  // a lead byte cut off in the double-byte pages
+      const int w = MultiByteToWideChar(cp, 0, out.data(), n + 1, nullptr, 0);
+      std::u16string back(static_cast<size_t>(w), u'\0');
+      EXPECT_EQ(MultiByteToWideChar(cp, 0, out.data(), n + 1, back.data(), w), w) << cp;
     }
   }
 }
 
-TEST(CodePageCalls, CharsetsAndCodePages) {
-  CHARSETINFO info;
-  ASSERT_TRUE(TranslateCharsetInfo(204, &info, TCI_SRCCHARSET));
-  EXPECT_EQ(info.ciACP, 1251u);
-  ASSERT_TRUE(TranslateCharsetInfo(932, &info, TCI_SRCCODEPAGE));
-  EXPECT_EQ(info.ciCharset, 128u);
-  EXPECT_EQ(info.fs.fsCsb[0], 1u << 17);
-  EXPECT_FALSE(TranslateCharsetInfo(12345, &info, TCI_SRCCODEPAGE));
-  EXPECT_FALSE(TranslateCharsetInfo(204, &info, 7));
+// UTF-7 and UTF-8 give back what they were given, surrogates and all.
+TEST(CodePageCalls, UnicodePagesRoundTrip) {
+  const std::u16string text{u'a', u'+', u'-', 0xE9, 0x20AC, u' ', 0xD83D, 0xDE00, u'~', u'\\', 0x65E5, u'z'};
+  for (uint32_t cp : {65000u, 65001u}) {
+    const std::string bytes = WideToStrByCodePage(text, static_cast<Integer>(cp));
+    EXPECT_EQ(StrToWideByCodePage(bytes, static_cast<Integer>(cp)), text) << cp;
+  }
 }
 
 TEST(CodePageText, Conversions) {
@@ -76,10 +312,9 @@ TEST(CodePageText, Conversions) {
       {"empty, by code page", StrToWideByCodePage("", 1251), u""},
       {"empty, back", ToUnicode(WideToStrByCodePage(u"", 1251)), u""},
       {"Cyrillic bytes", StrToWideByCodePage("\xCF\xF0\xE8", 1251), u"\u041F\u0440\u0438"},
-      {"Western read as Cyrillic", ConvertWideStrByCodePage(u"\u00E0\u00E9", 1252, 1251),
-       u"\u0430\u0439"},
+      {"Western read as Cyrillic", ConvertWideStrByCodePage(u"\u00E0\u00E9", 1252, 1251), u"\u0430\u0439"},
       {"same code page", ConvertWideStrByCodePage(u"caf\u00E9", 1252, 1252), u"caf\u00E9"},
-      {"lost in the code page", ConvertWideStrByCodePage(u"a\u0416", 1252, 1252), u"a?"},
+      {"best fit, then the default", ConvertWideStrByCodePage(u"\u0100\u221E\u0416", 1252, 1252), u"A8?"},
       {"unknown code page falls back", StrToWideByCodePage("abc\xE9", 99999), ToUnicode("abc\xE9")},
       {"by locale", StrToWideByLocale("\xCF", 0x0419), u"\u041F"},
       {"between locales", ConvertWideStrByLocale(u"\u00E0", 0x0409, 0x0419), u"\u0430"},

@@ -1,0 +1,78 @@
+// dz cp convert and list, as a user runs them.
+#include <gtest/gtest.h>
+
+#include "dz/DzHarness.h"
+
+namespace {
+
+using namespace dz::test;
+
+TEST_F(Dz, CpConvertsLikeTheLibrary) {
+  struct Case {
+    std::vector<std::string> Args;
+    std::string In;
+    int Status;
+    std::string Out;  // for status 0
+  } cases[] = {
+      // An invalid UTF-8 byte, an invalid Shift-JIS pair: U+FFFD, whatever
+      // the page would make of it on its own.
+      {{"--from", "65001", "--to", "65001", "--substitute"}, "a\xFF" "b", 0, "a\xEF\xBF\xBD" "b"},
+      {{"--from", "932", "--to", "65001", "--substitute"}, "\x81\x20x\xA0", 0,
+       "\xEF\xBF\xBDx\xEF\xBF\xBD"},
+      {{"--from", "932", "--to", "65001"}, "\x93\xFA\x96\x7B", 0, "\xE6\x97\xA5\xE6\x9C\xAC"},
+      // What 1252 cannot hold: its best fit, only when asked for.
+      {{"--from", "65001", "--to", "1252", "--substitute"}, "\xC4\x80\xE2\x88\x9E\xD0\x96", 0, "A8?"},
+      {{"--from", "65001", "--to", "1252"}, "\xC4\x80", 3, ""},
+      {{"--from", "65001", "--to", "65000"}, "a+\xC3\xA9", 0, "a+-+AOk-"},
+      {{"--from", "65000", "--to", "65001"}, "a+-+AOk-", 0, "a+\xC3\xA9"},
+      {{"--from", "1253", "--to", "65001"}, "\xAA", 3, ""},  // undefined in 1253
+      // Numbers that are not plain code page numbers are the caller's mistake.
+      {{"--from", " 1252", "--to", "65001"}, "x", 2, ""},
+      {{"--from", "+1252", "--to", "65001"}, "x", 2, ""},
+      {{"--from", "-18446744073709551615", "--to", "65001"}, "x", 2, ""},
+      {{"--from", "1252", "--to", "4294967296"}, "x", 2, ""},
+      {{"--from", "28600", "--to", "65001"}, "x", 3, ""},  // not a Windows code page
+      {{"--from", "1200", "--to", "65001"}, "x", 3, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"cp", "convert"};
+    args.insert(args.end(), c.Args.begin(), c.Args.end());
+    const Result r = Run(args, c.In);
+    EXPECT_EQ(r.Status, c.Status) << c.Args[1] << " " << c.Args[3] << ": " << r.Err;
+    if (c.Status == 0) {
+      EXPECT_EQ(r.Out, c.Out) << c.Args[1] << " " << c.Args[3];
+    }
+    if (c.Status == 2) {
+      EXPECT_NE(r.Err.find("is not a code page number"), std::string::npos) << r.Err;
+    }
+  }
+}
+
+// Double-byte and UTF-7 text cut by every buffer end: the same bytes as
+// converting it whole.
+TEST_F(Dz, CpStreamsCharactersAcrossBuffers) {
+  std::string sjis, utf7;
+  for (int i = 0; sjis.size() < 200001; ++i) sjis += i % 5 ? "\x93\xFA" : "a";
+  Result whole = Run({"cp", "convert", "--from", "932", "--to", "65001"}, sjis);
+  ASSERT_EQ(whole.Status, 0) << whole.Err;
+  Result seven = Run({"cp", "convert", "--from", "65001", "--to", "65000"}, whole.Out);
+  ASSERT_EQ(seven.Status, 0) << seven.Err;
+  Result back = Run({"cp", "convert", "--from", "65000", "--to", "932"}, seven.Out);
+  ASSERT_EQ(back.Status, 0) << back.Err;
+  EXPECT_TRUE(back.Out == sjis);
+}
+
+TEST_F(Dz, CpListAndTheAnsiCodePageByChoice) {
+  const Result list = Run({"cp", "list"});
+  ASSERT_EQ(list.Status, 0);
+  for (const char* line : {"\n1251\tcharset 204\n", "\n932\tcharset 128\n", "\n65001\tcharset 254\n",
+                           "\n20127\n", "(1252)"})
+    EXPECT_NE(list.Out.find(line), std::string::npos) << line;
+  EXPECT_EQ(list.Out.find("\n28600"), std::string::npos);
+  const Result utf8 = Run({"cp", "list"}, "", {"DZ_ACP=65001", "LANG=C"});
+  EXPECT_NE(utf8.Out.find("ANSI code page (65001)"), std::string::npos) << utf8.Out;
+  const Result acp = Run({"cp", "convert", "--from", "0", "--to", "1251"}, "\xD0\x96", {"DZ_ACP=65001"});
+  EXPECT_EQ(acp.Out, "\xC6");
+}
+
+}  // namespace
