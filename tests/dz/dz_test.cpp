@@ -82,6 +82,10 @@ TEST_F(Dz, HelpIsAnOptionElsewhereItIsData) {
       {{"help", "x.chm", "--context", "--help"}, 2, "", "'--help' is not a context number"},
       {{"help", "--wait", "--help", "x.chm"}, 2, "", "--wait needs a number of seconds"},
       {{"info", "Hi", "--seconds", "--help"}, 2, "", "--seconds needs a number of seconds"},
+      {{"lzy", "compress", "-T", "--help", "in", "out"}, 2, "", ""},
+      {{"cp", "convert", "--from", "--help", "--to", "1252"}, 2, "", ""},
+      {{"scan", "--style", "--help", "f.pas"}, 2, "", ""},
+      {{"reg", "set", "K", "V", "D", "--type", "--help"}, 2, "", ""},
   };
   for (const Case& c : cases) {
     std::string shown;

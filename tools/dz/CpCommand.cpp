@@ -223,7 +223,7 @@ Register reg({"cp", "convert text between Windows code pages",
               "follows the rules of dz lzy (-f to replace a file).\n\n"
               "list prints every code page number known here, with its Windows\n"
               "character set where it has one.\n",
-              RunCp});
+              RunCp, {"--from", "--to"}});
 
 }  // namespace
 }  // namespace dz::tool

@@ -177,7 +177,7 @@ void ShowLzy() {
   std::printf("round trip gives the same bytes: %s\n", same ? "yes" : "NO");
 }
 
-Register reg({"lzy", "LZ compression in the LZY stream format", kHelp, RunLzy});
+Register reg({"lzy", "LZ compression in the LZY stream format", kHelp, RunLzy, {"-T"}});
 RegisterDemo demo({50, "LZY compression (samples/lzy-sample.txt)", ShowLzy});
 
 }  // namespace

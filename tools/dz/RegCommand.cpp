@@ -417,7 +417,7 @@ Register reg({"reg", "read and write HKEY_CURRENT_USER; .reg files in and out",
               "A key or value that is not there gives exit status 1. The store is\n"
               "$DZ_REGISTRY, else $XDG_CONFIG_HOME/deziva27/registry.db (~/.config/...),\n"
               "made 0600; it holds everything once no process has it open.\n",
-              RunReg});
+              RunReg, {"--type", "-t"}});
 
 }  // namespace
 }  // namespace dz::tool

@@ -134,7 +134,7 @@ Register reg({"scan", "split a source file into typed tokens",
               "FILE:LINE:COLUMN: and the reason on standard error, exit 3. Lines count\n"
               "from 1 in these messages, columns from 1 in characters (in bytes for\n"
               "the UTF-8 check).\n",
-              RunScan});
+              RunScan, {"--style", "--encoding"}});
 
 // --- The tour --------------------------------------------------------------------
 

@@ -113,7 +113,7 @@ Register reg({"str", "quote and unquote Pascal and C literals",
               "Without TEXT, standard input is read, less one trailing line break.\n"
               "Text is UTF-8 at the shell and UTF-16 inside; the result is printed with\n"
               "a line break after it.\n",
-              RunStr});
+              RunStr, {"-q"}});
 
 RegisterDemo demo({20, "Strings: quoting, search, file names", ShowStrings});
 

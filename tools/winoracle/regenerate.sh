@@ -8,6 +8,10 @@
 #   tools/winoracle/regenerate.sh            every program
 #   tools/winoracle/regenerate.sh codepages  only codepages.cpp
 #
+# Some recordings also feed a table the library compiles in (the code pages,
+# the locale data, the sort weights); the generator of that table runs right
+# after its program, so a rerun brings recordings and tables together.
+#
 # The same Wine gives the same files byte for byte. Where Wine answers
 # otherwise than Windows, the program itself prints Windows' answer and says
 # why in a comment line, so a rerun keeps the correction.
@@ -42,5 +46,10 @@ for name in "${names[@]}"; do
   x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -Wall -Wextra \
     -I"$here" -o "$work/$name.exe" "$here/$name.cpp"
   (cd "$out" && /usr/lib/wine/wine64 "$work/$name.exe")
+  case $name in
+    codepages) python3 "$here/codepage_tables.py" ;;
+    locales) python3 "$here/locales_table.py" ;;
+    sortkeys) python3 "$here/sortweights.py" ;;
+  esac
 done
 /usr/lib/wine/wineserver -w 2>/dev/null || true
