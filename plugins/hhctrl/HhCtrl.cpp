@@ -61,6 +61,19 @@ extern char** environ;
 namespace dz::hhctrl {
 namespace {
 
+// Spawn attributes that give a child no blocked signal and the default action
+// for every one: what the caller holds (a program that waits for SIGTERM to
+// remove its pages) or ignores is not the child's.
+void CleanSignals(posix_spawnattr_t& attr) {
+  posix_spawnattr_init(&attr);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
+
 constexpr unsigned kCloseAll = 0x0012;
 
 // Removes everything below the folder dir holds, without following a link.
@@ -206,13 +219,7 @@ bool OpenInBrowser(const std::string& page) {
   // program that waits for SIGTERM to remove its pages) or ignores are not
   // the browser's.
   posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &all);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  CleanSignals(attr);
   pid_t pid = -1;
   const int rc = ::posix_spawnp(&pid, "setsid", &actions, &attr, const_cast<char**>(argv), environ);
   posix_spawnattr_destroy(&attr);
@@ -288,13 +295,7 @@ std::optional<Reading> ReadInChild(const std::string& reader, std::vector<std::s
     // The caller's blocked or ignored signals are not the reader's: it must
     // die of its alarm, its CPU limit and its own faults.
     posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    CleanSignals(attr);
     rc = ::posix_spawn(&pid, reader.c_str(), &actions, &attr, argv.data(), environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
