@@ -1,8 +1,9 @@
 // Random bytes through the code-page calls, both directions, every flag and
 // every code page Windows has (and some it has not): no access out of
 // bounds, a size query that answers what the conversion then writes, a
-// buffer one short that fails, and exact round trips where the page allows.
-// The first byte picks the code page, the second the flags.
+// buffer one short that fails, exact round trips where the page allows, and
+// text encoded whole as its characters encoded one by one. The first byte
+// picks the code page, the second the flags.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,24 @@ Out Sized(const In& in, Call call) {
   return out;
 }
 
+// A stateless page's bytes for w, a character (or a surrogate pair) a call:
+// short calls take none of the paths that whole text takes.
+std::string OneByOne(uint32_t cp, uint32_t flags, const std::u16string& w, const char* defaultChar, int* used) {
+  std::string r;
+  char b[8];
+  for (size_t i = 0; i < w.size();) {
+    const size_t k = i + 1 < w.size() && (w[i] & 0xFC00) == 0xD800 && (w[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+    int u = 0;
+    const int n = dz::WideCharToMultiByte(cp, flags, w.data() + i, static_cast<int>(k), b, 8, defaultChar,
+                                          used ? &u : nullptr);
+    if (n <= 0) return "failed";
+    if (used) *used |= u;
+    r.append(b, static_cast<size_t>(n));
+    i += k;
+  }
+  return r;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -52,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t wcFlags = (pick & 2 ? dz::WC_NO_BEST_FIT_CHARS : 0) | (pick & 4 ? dz::WC_ERR_INVALID_CHARS : 0);
   const bool unicodePage = cp == dz::CP_UTF7 || cp == dz::CP_UTF8;
   const char* defaultChar = pick & 8 && !unicodePage ? "\x81\x40" : nullptr;
+  const bool askUsed = pick & 16 && !unicodePage;
   const std::string bytes(reinterpret_cast<const char*>(data + 2), size - 2);
 
   const auto decode = [&](uint32_t flags) {
@@ -68,9 +88,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int used = 0;
     const std::string encoded = Sized<std::u16string, std::string>(
         *text, [&](const char16_t* w, int n, char* out, int room) {
-          return dz::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar,
-                                         unicodePage ? nullptr : &used);
+          return dz::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar, askUsed ? &used : nullptr);
         });
+    if (!encoded.empty() && cp != dz::CP_UTF7) {
+      int usedWhole = 0, usedOne = 0;
+      std::string again(encoded.size(), '#');
+      dz::WideCharToMultiByte(cp, wcFlags, text->data(), static_cast<int>(text->size()), again.data(),
+                              static_cast<int>(again.size()), defaultChar, askUsed ? &usedWhole : nullptr);
+      if (again != encoded || OneByOne(cp, wcFlags, *text, defaultChar, askUsed ? &usedOne : nullptr) != encoded ||
+          usedOne != usedWhole)
+        std::abort();
+    }
     if (encoded.empty() || used || wcFlags & dz::WC_NO_BEST_FIT_CHARS) continue;
     // Text a page holds without its default comes back as it went, except
     // where a best fit stood in (flags 0 cannot tell): only UTF-8 and UTF-7

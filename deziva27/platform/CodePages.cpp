@@ -20,6 +20,11 @@
 
 #include "deziva27/platform/Nls.h"
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define DZ_UTF8_SIMD 1
+#endif
+
 namespace dz {
 namespace {
 
@@ -55,6 +60,10 @@ struct Page {
   std::unique_ptr<char16_t[]> Pairs;   // double-byte pages: lead << 8 | trail -> unit
   std::unique_ptr<uint16_t[]> Encode;  // kNone: the default character
   std::unique_ptr<uint64_t[]> TwoBytes;  // double-byte pages: characters encoded in two
+  // Double-byte pages on a little-endian machine: the bytes of each
+  // character as they are stored, the page's default character in place of
+  // none, so that the common call costs one look-up a character.
+  std::unique_ptr<uint16_t[]> Ready;
 
   char16_t Pair(uint8_t lead, uint8_t trail) const {
     const TableRow* r = Row[lead];
@@ -127,6 +136,17 @@ const Page* PageOf(uint32_t cp) {
       p.TwoBytes.reset(new uint64_t[0x10000 / 64]());
       for (unsigned u = 0; u < 0x10000; ++u)
         if (p.Encode[u] != kNone && p.Encode[u] > 0xFF) p.TwoBytes[u / 64] |= uint64_t{1} << (u % 64);
+      if (std::endian::native == std::endian::little && t->DefaultChar <= 0xFF) {
+        p.Ready.reset(new uint16_t[0x10000]);
+        for (unsigned u = 0; u < 0x10000; ++u) {
+          const uint16_t b = p.Encode[u] == kNone ? t->DefaultChar : p.Encode[u];
+          if (b > 0xFF && (b & 0xFF) == 0) {  // its length would not show: the long way
+            p.Ready.reset();
+            break;
+          }
+          p.Ready[u] = b > 0xFF ? static_cast<uint16_t>(b >> 8 | (b & 0xFF) << 8) : b;
+        }
+      }
     }
   });
   return &pages[i];
@@ -216,10 +236,14 @@ Result Convert(T* at, size_t room, size_t worst, size_t& count, F&& convert) {
 // --- sizes without converting -------------------------------------------------
 
 // The bytes a double-byte page writes for w with a one-byte default and best
-// fit: a bit test a character, where converting costs a table look-up.
+// fit: a look-up and a comparison a character, nothing stored.
 size_t CountTable(const Page& p, const char16_t* w, size_t n) {
-  const uint64_t* two = p.TwoBytes.get();
   size_t count = n;
+  if (const uint16_t* ready = p.Ready.get()) {
+    for (size_t i = 0; i < n; ++i) count += ready[w[i]] > 0xFF;
+    return count;
+  }
+  const uint64_t* two = p.TwoBytes.get();
   for (size_t i = 0; i < n; ++i) count += (two[w[i] >> 6] >> (w[i] & 63)) & 1;
   return count;
 }
@@ -321,6 +345,13 @@ Result EncodeTable(const Page& p, bool noBestFit, const char16_t* w, size_t n, u
     // the end of what the call writes.
     char* d = out.At + out.Count;
     char* const stop = out.Room >= 2 ? out.At + out.Room - 1 : out.At;
+    if (const uint16_t* ready = p.Ready.get(); ready && !noBestFit && !wantUsed && def == p.T->DefaultChar) {
+      for (; i + 1 < n && d < stop; ++i) {
+        const uint16_t b = ready[w[i]];
+        std::memcpy(d, &b, 2);
+        d += 1 + (b > 0xFF);
+      }
+    }
     for (; i + 1 < n && d < stop; ++i) {
       const uint32_t b = code(w[i]);
       const uint32_t two = (b + 0xFF00) >> 16;  // 1 for a lead byte, without a branch
@@ -409,6 +440,88 @@ Result DecodeUtf8(bool strict, const uint8_t* s, size_t n, O& out) {
   return kDone;
 }
 
+#ifdef DZ_UTF8_SIMD
+// For four characters in 32-bit lanes, their one to three bytes at the
+// bottom of each, the shuffle that packs those bytes together. The index
+// holds a bit per character for two bytes or more (low nibble) and one for
+// three (high nibble).
+struct Utf8Pack {
+  alignas(16) uint8_t Shuffle[16];
+  uint8_t Length;
+};
+
+constexpr std::array<Utf8Pack, 256> MakeUtf8Packs() {
+  std::array<Utf8Pack, 256> t{};
+  for (unsigned m = 0; m < 256; ++m) {
+    unsigned len = 0;
+    for (unsigned k = 0; k < 4; ++k) {
+      const unsigned bytes = 1 + (m >> k & 1) + (m >> (4 + k) & 1);
+      for (unsigned b = 0; b < bytes; ++b) t[m].Shuffle[len++] = static_cast<uint8_t>(4 * k + b);
+    }
+    t[m].Length = static_cast<uint8_t>(len);
+    for (unsigned j = len; j < 16; ++j) t[m].Shuffle[j] = 0x80;
+  }
+  return t;
+}
+
+constexpr std::array<Utf8Pack, 256> kUtf8Packs = MakeUtf8Packs();
+
+// Eight characters at a time, none of them a surrogate. Each shuffle stores
+// 16 bytes whatever it packs, up to 12 past the last character: so 32 bytes
+// of room must be left, and 12 characters after the eight, whose bytes
+// cover that. Answers the units taken; d moves past the bytes written.
+__attribute__((target("ssse3"))) size_t EncodeUtf8Ssse3(const char16_t* w, size_t n, char*& d,
+                                                        const char* limit) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i above7F = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i above7FF = _mm_set1_epi16(static_cast<short>(0xF800));
+  const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
+  const __m128i low6 = _mm_set1_epi16(0x3F), cont = _mm_set1_epi16(0x80);
+  const __m128i lead2 = _mm_set1_epi16(0xC0), lead3 = _mm_set1_epi16(0xE0);
+  char* at = d;
+  size_t i = 0;
+  for (; i + 20 <= n && limit - at >= 32; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
+    const __m128i top5 = _mm_and_si128(v, above7FF);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(top5, surrogate))) break;
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, above7F), zero);
+    const __m128i small = _mm_cmpeq_epi16(top5, zero);
+    const unsigned lengths = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, small))) & 0xFFFF;
+    if (lengths == 0) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm_packus_epi16(v, v));
+      at += 8;
+      continue;
+    }
+    const __m128i last = _mm_or_si128(cont, _mm_and_si128(v, low6));
+    const __m128i middle = _mm_or_si128(cont, _mm_and_si128(_mm_srli_epi16(v, 6), low6));
+    const __m128i lead = _mm_or_si128(_mm_and_si128(small, _mm_or_si128(lead2, _mm_srli_epi16(v, 6))),
+                                      _mm_andnot_si128(small, _mm_or_si128(lead3, _mm_srli_epi16(v, 12))));
+    const __m128i first = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
+    const __m128i second = _mm_or_si128(_mm_and_si128(small, last), _mm_andnot_si128(small, middle));
+    const __m128i two = _mm_or_si128(first, _mm_slli_epi16(second, 8));
+    const Utf8Pack& p0 = kUtf8Packs[(lengths & 0x0F) | (lengths >> 4 & 0xF0)];
+    const Utf8Pack& p1 = kUtf8Packs[(lengths >> 4 & 0x0F) | (lengths >> 8 & 0xF0)];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
+                     _mm_shuffle_epi8(_mm_unpacklo_epi16(two, last),
+                                      _mm_load_si128(reinterpret_cast<const __m128i*>(p0.Shuffle))));
+    at += p0.Length;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
+                     _mm_shuffle_epi8(_mm_unpackhi_epi16(two, last),
+                                      _mm_load_si128(reinterpret_cast<const __m128i*>(p1.Shuffle))));
+    at += p1.Length;
+  }
+  d = at;
+  return i;
+}
+
+// False until set, which only means the plain loop for a conversion run by
+// another file's static constructor.
+const bool kHasSsse3 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3") != 0;
+}();
+#endif
+
 template <class O>
 Result EncodeUtf8(bool strict, const char16_t* w, size_t n, O& out) {
   size_t i = 0;
@@ -419,6 +532,9 @@ Result EncodeUtf8(bool strict, const char16_t* w, size_t n, O& out) {
       // last bytes of the room go the long way, and so do the last three
       // characters, which cover what the word stores put past a character.
       char* d = out.At + out.Count;
+#ifdef DZ_UTF8_SIMD
+      if (kHasSsse3) i += EncodeUtf8Ssse3(w + i, n - i, d, out.At + out.Room);
+#endif
       char* const stop = out.Room >= 4 ? out.At + out.Room - 3 : out.At;
       for (; i + 3 < n && d < stop; ++i) {
         if (i + 4 <= n) {  // four ASCII units at once

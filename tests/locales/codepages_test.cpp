@@ -304,6 +304,46 @@ TEST(CodePageCalls, UnicodePagesRoundTrip) {
   }
 }
 
+// Long text goes through the block paths, a character alone never does: each
+// kind of character at every position of texts up to 40 units, among
+// characters of each width, gives the bytes of its characters one by one,
+// into exact room and into ample room past which nothing is written.
+TEST(CodePageCalls, LongTextEncodesAsItsCharacters) {
+  const std::u16string kinds[] = {u"A", u"\u00E9", u"\u65E5", u"\U0001F600", {char16_t{0xD800}},
+                                  {char16_t{0xDC00}}, {char16_t{0xDBFF}, u'x'}, u"\uFF61", u"\uFFFF"};
+  const char16_t among[] = {u'a', 0x00E9, 0x3042, 0x0416};
+  for (uint32_t cp : {65001u, 932u, 949u}) {
+    const auto oneByOne = [cp](const std::u16string& t) {
+      std::string r;
+      char b[8];
+      for (size_t i = 0; i < t.size();) {
+        const size_t k = i + 1 < t.size() && (t[i] & 0xFC00) == 0xD800 && (t[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+        r.append(b, static_cast<size_t>(WideCharToMultiByte(cp, 0, t.data() + i, static_cast<int>(k), b, 8)));
+        i += k;
+      }
+      return r;
+    };
+    for (char16_t a : among)
+      for (size_t len = 1; len <= 40; ++len)
+        for (size_t at = 0; at < len; ++at)
+          for (const std::u16string& kind : kinds) {
+            std::u16string t(len, a);
+            t.replace(at, std::min(kind.size(), len - at), kind.substr(0, len - at));
+            const std::string want = oneByOne(t);
+            const int len32 = static_cast<int>(len);
+            ASSERT_EQ(WideCharToMultiByte(cp, 0, t.data(), len32, nullptr, 0), static_cast<int>(want.size()))
+                << cp << " " << Hex(t);
+            std::string exact(want.size(), '#'), ample(4 * len + 40, '#');
+            ASSERT_EQ(WideCharToMultiByte(cp, 0, t.data(), len32, exact.data(), static_cast<int>(exact.size())),
+                      static_cast<int>(want.size()));
+            ASSERT_EQ(WideCharToMultiByte(cp, 0, t.data(), len32, ample.data(), static_cast<int>(ample.size())),
+                      static_cast<int>(want.size()));
+            ASSERT_EQ(exact, want) << cp << " " << Hex(t);
+            ASSERT_EQ(ample, want + std::string(ample.size() - want.size(), '#')) << cp << " " << Hex(t);
+          }
+  }
+}
+
 TEST(CodePageText, Conversions) {
   struct Case {
     const char* What;
