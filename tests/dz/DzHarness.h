@@ -38,6 +38,17 @@ inline const std::string& DzPath() {
   return path;
 }
 
+// In a forked child: dz with args, env added to the environment; never returns.
+[[noreturn]] inline void ExecDz(const std::vector<std::string>& args,
+                                const std::vector<std::string>& env) {
+  for (auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
+  std::vector<char*> argv{const_cast<char*>(DzPath().c_str())};
+  for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(argv[0], argv.data());
+  ::_exit(127);
+}
+
 inline std::string Slurp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
@@ -71,12 +82,7 @@ class Dz : public ::testing::Test {
       int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int err = ::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0600);
       ::dup2(in, 0), ::dup2(out, 1), ::dup2(err, 2);
-      for (auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
-      std::vector<char*> argv{const_cast<char*>(DzPath().c_str())};
-      for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
+      ExecDz(args, env);
     }
     return pid;
   }

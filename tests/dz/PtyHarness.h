@@ -40,12 +40,7 @@ struct OnTerminal {
       if (tty < 0 || ::ioctl(tty, TIOCSCTTY, 0) != 0 || ::chdir(dir.c_str()) != 0) ::_exit(126);
       const int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
       ::dup2(tty, 0), ::dup2(out, 1), ::dup2(tty, 2);
-      for (auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
-      std::vector<char*> argv{const_cast<char*>(DzPath().c_str())};
-      for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
+      ExecDz(args, env);
     }
     return Pid > 0;
   }

@@ -42,24 +42,6 @@ UnicodeString KeyArg(const std::string& arg) {
   return k;
 }
 
-// Text from the store as a person reads it: control characters, C1 ones
-// (U+0080..U+009F, which some terminals obey as ESC sequences) included,
-// written \xNN, so that a name or a value cannot retitle or clear the
-// terminal. Exact data is what export writes.
-std::string ForPeople(std::string_view utf8) {
-  std::string out;
-  size_t run = 0;  // start of the text not yet written
-  for (size_t i = 0; i + 1 < utf8.size(); ++i) {
-    const auto next = static_cast<unsigned char>(utf8[i + 1]);
-    if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      out += Visible(utf8.substr(run, i - run));
-      out += Visible(utf8.substr(i, 2), true);
-      run = ++i + 1;
-    }
-  }
-  return out + Visible(utf8.substr(run));
-}
-
 std::string Hive(const UnicodeString& key) {
   return key.empty() ? "HKEY_CURRENT_USER" : "HKEY_CURRENT_USER\\" + U8(key);
 }
@@ -139,8 +121,8 @@ void PrintValue(const UnicodeString& name, const detail::RegValue& v) {
     std::snprintf(other, sizeof other, "REG_0x%" PRIx32, v.Type);
     type = other;
   }
-  std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : ForPeople(U8(name)).c_str(),
-              type, ForPeople(Shown(v)).c_str());
+  std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : Visible(U8(name)).c_str(),
+              type, Visible(Shown(v)).c_str());
 }
 
 int NotFound(const char* what, const std::string& name) {
@@ -160,14 +142,14 @@ int Query(const Args& a) {
     const UnicodeString name = ArgText(a[2]);
     const auto v = store.ReadValue(*id, name);
     if (!v) return NotFound("value", "\"" + a[2] + "\" of " + Hive(key));
-    std::printf("%s\n", ForPeople(Shown(*v)).c_str());
+    std::printf("%s\n", Visible(Shown(*v)).c_str());
     return kOk;
   }
-  const std::string path = ForPeople(Hive(store.KeyPath(*id)));  // as stored, not as typed
+  const std::string path = Visible(Hive(store.KeyPath(*id)));  // as stored, not as typed
   std::printf("%s\n", path.c_str());
   for (const auto& [name, v] : store.Values(*id)) PrintValue(name, v);
   for (const UnicodeString& sub : store.SubKeyNames(*id))
-    std::printf("%s\\%s\n", path.c_str(), ForPeople(U8(sub)).c_str());
+    std::printf("%s\\%s\n", path.c_str(), Visible(U8(sub)).c_str());
   return kOk;
 }
 
