@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "deziva27/host/Streams.h"
+#include "deziva27/host/classes/Streams.h"
 
 namespace dz::bench {
 

@@ -41,7 +41,7 @@ const std::string& Bytes(int which) {
     s = dz::WideToStrByCodePage(text, static_cast<dz::Integer>(p.Cp));
     s.resize(std::min(s.size(), Size()));
     // Do not end inside a multi-byte character.
-    while (!s.empty() && dz::MultiByteToWideChar(p.Cp, 0, s.data(), static_cast<int>(s.size()),
+    while (!s.empty() && dz::win::MultiByteToWideChar(p.Cp, 0, s.data(), static_cast<int>(s.size()),
                                                  nullptr, 0) == 0)
       s.pop_back();
   }
@@ -106,7 +106,7 @@ void BM_GetLocaleInfoW(benchmark::State& state) {
   size_t i = 0;
   for (auto _ : state) {
     const dz::LCID id = ids[i++ & 3];
-    benchmark::DoNotOptimize(dz::GetLocaleInfoW(id, dz::LOCALE_SENGLANGUAGE, buf, 128));
+    benchmark::DoNotOptimize(dz::win::GetLocaleInfoW(id, dz::LOCALE_SENGLANGUAGE, buf, 128));
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench/Corpus.h"
-#include "deziva27/compress/LZCoder.h"
+#include "deziva27/compress/detail/LZCoder.h"
 #include "deziva27/compress/YCompress.h"
 
 #ifdef DZ_HAVE_ZLIB

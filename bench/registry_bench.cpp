@@ -27,7 +27,7 @@
 #include <sstream>
 #include <string>
 
-#include "deziva27/host/RegistryStore.h"
+#include "deziva27/host/registry/detail/RegistryStore.h"
 #include "deziva27/utils/YUtils.h"
 
 namespace {

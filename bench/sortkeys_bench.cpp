@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "deziva27/locales/YLocales.h"
-#include "deziva27/platform/LocaleText.h"
+#include "deziva27/platform/detail/LocaleText.h"
 
 namespace {
 
@@ -45,9 +45,9 @@ void BM_LCMapStringA(benchmark::State& state) {
   std::string key(512, '\0');
   for (auto _ : state) {
     for (const std::string& w : words) {
-      const int n = dz::LCMapStringA(0x0409, dz::LCMAP_SORTKEY | dz::NORM_IGNORECASE, w.c_str(),
+      const int n = dz::win::LCMapStringA(0x0409, dz::win::LCMAP_SORTKEY | dz::win::NORM_IGNORECASE, w.c_str(),
                                      static_cast<int>(w.size()) + 1, nullptr, 0);
-      benchmark::DoNotOptimize(dz::LCMapStringA(0x0409, dz::LCMAP_SORTKEY | dz::NORM_IGNORECASE,
+      benchmark::DoNotOptimize(dz::win::LCMapStringA(0x0409, dz::win::LCMAP_SORTKEY | dz::win::NORM_IGNORECASE,
                                                 w.c_str(), -1, key.data(), n));
     }
   }

@@ -23,7 +23,7 @@ namespace {
 using namespace dz;
 
 void Pin() {
-  SetSystemLocale("en-US");
+  win::SetSystemLocale("en-US");
 }
 
 void BM_ByFormat_Date(benchmark::State& st) {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/utils/YUtils.h"
 #include "tests/system/PeFixtures.h"
 

@@ -18,7 +18,7 @@ const std::vector<uint32_t>& Pages() {
   static const std::vector<uint32_t> pages = [] {
     std::vector<uint32_t> v{0, 1, 2, 3, 42, 1200, 28600, 54936, 99999};
     for (uint32_t cp = 4; cp < 0x10000; ++cp)
-      if (dz::IsValidCodePage(cp)) v.push_back(cp);
+      if (dz::win::IsValidCodePage(cp)) v.push_back(cp);
     return v;
   }();
   return pages;
@@ -50,7 +50,7 @@ std::string OneByOne(uint32_t cp, uint32_t flags, const std::u16string& w, const
   for (size_t i = 0; i < w.size();) {
     const size_t k = i + 1 < w.size() && (w[i] & 0xFC00) == 0xD800 && (w[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
     int u = 0;
-    const int n = dz::WideCharToMultiByte(cp, flags, w.data() + i, static_cast<int>(k), b, 8, defaultChar,
+    const int n = dz::win::WideCharToMultiByte(cp, flags, w.data() + i, static_cast<int>(k), b, 8, defaultChar,
                                           used ? &u : nullptr);
     if (n <= 0) return "failed";
     if (used) *used |= u;
@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto& pages = Pages();
   const uint32_t cp = pages[data[0] % pages.size()];
   const uint8_t pick = data[1];
-  const uint32_t mbFlags = pick & 1 ? dz::MB_ERR_INVALID_CHARS : 0;
-  const uint32_t wcFlags = (pick & 2 ? dz::WC_NO_BEST_FIT_CHARS : 0) | (pick & 4 ? dz::WC_ERR_INVALID_CHARS : 0);
+  const uint32_t mbFlags = pick & 1 ? dz::win::MB_ERR_INVALID_CHARS : 0;
+  const uint32_t wcFlags = (pick & 2 ? dz::win::WC_NO_BEST_FIT_CHARS : 0) | (pick & 4 ? dz::win::WC_ERR_INVALID_CHARS : 0);
   const bool unicodePage = cp == dz::CP_UTF7 || cp == dz::CP_UTF8;
   const char* defaultChar = pick & 8 && !unicodePage ? "\x81\x40" : nullptr;
   const bool askUsed = pick & 16 && !unicodePage;
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const auto decode = [&](uint32_t flags) {
     return [=](const char* s, int n, char16_t* w, int room) {
-      return dz::MultiByteToWideChar(cp, flags, s, n, w, room);
+      return dz::win::MultiByteToWideChar(cp, flags, s, n, w, room);
     };
   };
   const std::u16string wide = Sized<std::string, std::u16string>(bytes, decode(mbFlags));
@@ -88,18 +88,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int used = 0;
     const std::string encoded = Sized<std::u16string, std::string>(
         *text, [&](const char16_t* w, int n, char* out, int room) {
-          return dz::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar, askUsed ? &used : nullptr);
+          return dz::win::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar, askUsed ? &used : nullptr);
         });
     if (!encoded.empty() && cp != dz::CP_UTF7) {
       int usedWhole = 0, usedOne = 0;
       std::string again(encoded.size(), '#');
-      dz::WideCharToMultiByte(cp, wcFlags, text->data(), static_cast<int>(text->size()), again.data(),
+      dz::win::WideCharToMultiByte(cp, wcFlags, text->data(), static_cast<int>(text->size()), again.data(),
                               static_cast<int>(again.size()), defaultChar, askUsed ? &usedWhole : nullptr);
       if (again != encoded || OneByOne(cp, wcFlags, *text, defaultChar, askUsed ? &usedOne : nullptr) != encoded ||
           usedOne != usedWhole)
         std::abort();
     }
-    if (encoded.empty() || used || wcFlags & dz::WC_NO_BEST_FIT_CHARS) continue;
+    if (encoded.empty() || used || wcFlags & dz::win::WC_NO_BEST_FIT_CHARS) continue;
     // Text a page holds without its default comes back as it went, except
     // where a best fit stood in (flags 0 cannot tell): only UTF-8 and UTF-7
     // promise a round trip for every well-formed text.

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "deziva27/datetime/YDattime.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void CheckValue(dz::TDateTime v) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  dz::SetSystemLocale("en-US");
+  dz::win::SetSystemLocale("en-US");
   return 0;
 }
 

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "deziva27/compress/LZCoder.h"
-#include "deziva27/compress/LZWindow.h"
+#include "deziva27/compress/detail/LZCoder.h"
+#include "deziva27/compress/detail/LZWindow.h"
 #include "deziva27/compress/YCompress.h"
 
 namespace {

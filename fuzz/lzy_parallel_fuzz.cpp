@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "deziva27/compress/LZCoder.h"
-#include "deziva27/host/Streams.h"
+#include "deziva27/compress/detail/LZCoder.h"
+#include "deziva27/host/classes/Streams.h"
 
 namespace {
 

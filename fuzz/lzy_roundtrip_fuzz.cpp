@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "deziva27/compress/LZWindow.h"
+#include "deziva27/compress/detail/LZWindow.h"
 #include "deziva27/compress/YCompress.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <span>
 #include <vector>
 
-#include "deziva27/platform/PeResources.h"
-#include "deziva27/platform/Version.h"
+#include "deziva27/platform/detail/PeResources.h"
+#include "deziva27/platform/detail/Version.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ void Queries(std::vector<uint8_t> block) {
   for (const char16_t* p : kPaths) {
     void* v = nullptr;
     dz::UINT len = 0;
-    if (dz::VerQueryValueW(block.data(), p, &v, &len) && len > 0) {
+    if (dz::win::VerQueryValueW(block.data(), p, &v, &len) && len > 0) {
       volatile uint8_t sink = static_cast<const uint8_t*>(v)[len - 1];
       (void)sink;
     }
@@ -43,9 +43,9 @@ void Sparse(std::span<const uint8_t> image) {
   constexpr uint64_t kFileSize = uint64_t{5} << 30;
   // Headers, section table and three directory levels of 65,536 entries.
   constexpr uint64_t kWalk = 8u << 20;
-  for (uint32_t limit : {dz::kMaxVersionResource, dz::kMaxPeResource}) {
+  for (uint32_t limit : {dz::win::kMaxVersionResource, dz::win::kMaxPeResource}) {
     uint64_t asked = 0;
-    dz::TPeReadAt readAt = [&](uint64_t off, void* buf, size_t n) {
+    dz::win::TPeReadAt readAt = [&](uint64_t off, void* buf, size_t n) {
       asked += n;
       if (asked > limit + kWalk) __builtin_trap();  // took what the file claims
       auto* p = static_cast<uint8_t*>(buf);
@@ -55,7 +55,7 @@ void Sparse(std::span<const uint8_t> image) {
       return true;
     };
     std::vector<uint8_t> out;
-    if (dz::ReadPeResource(readAt, kFileSize, dz::RT_VERSION, 0, out, limit) && out.size() > limit)
+    if (dz::win::ReadPeResource(readAt, kFileSize, dz::win::RT_VERSION, 0, out, limit) && out.size() > limit)
       __builtin_trap();
   }
 }
@@ -67,11 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::span<const uint8_t> image(data, size);
   std::vector<uint8_t> out;
-  if (dz::ReadPeResourceImage(image, dz::RT_VERSION, 0, out)) {
+  if (dz::win::ReadPeResourceImage(image, dz::win::RT_VERSION, 0, out)) {
     if (out.size() > size) __builtin_trap();  // memory bounded by the input
     Queries(out);
   }
-  dz::ReadPeResourceImage(image, 6, 1, out);
+  dz::win::ReadPeResourceImage(image, 6, 1, out);
   if (size > 0 && data[0] == 'V') Queries(std::vector<uint8_t>(data + 1, data + size));
   return 0;
 }

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/RegExchange.h"
-#include "deziva27/host/RegistryStore.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/registry/detail/RegExchange.h"
+#include "deziva27/host/registry/detail/RegistryStore.h"
 
 using namespace dz;
 using namespace dz::detail;

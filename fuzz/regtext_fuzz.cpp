@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/RegText.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/registry/detail/RegText.h"
 
 namespace {
 

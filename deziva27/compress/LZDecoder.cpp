@@ -11,8 +11,8 @@
 #include <immintrin.h>
 #endif
 
-#include "deziva27/compress/LZCoder.h"
-#include "deziva27/frame/Errors.h"
+#include "deziva27/compress/detail/LZCoder.h"
+#include "deziva27/consts/Errors.h"
 
 namespace dz::detail {
 namespace {

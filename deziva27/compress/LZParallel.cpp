@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "deziva27/compress/LZCoder.h"
-#include "deziva27/compress/LZSearch.h"
+#include "deziva27/compress/detail/LZCoder.h"
+#include "deziva27/compress/detail/LZSearch.h"
 
 namespace dz::detail {
 namespace {

@@ -1,8 +1,8 @@
-#include "deziva27/compress/LZWindow.h"
+#include "deziva27/compress/detail/LZWindow.h"
 
 #include <cstring>
 
-#include "deziva27/compress/LZCoder.h"
+#include "deziva27/compress/detail/LZCoder.h"
 
 namespace dz::detail {
 

@@ -10,7 +10,8 @@
 #include <cstring>
 
 #include "deziva27/compress/YCompress.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/host/runtime/Exceptions.h"
 
 namespace dz {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "deziva27/compress/LZCoder.h"
+#include "deziva27/compress/detail/LZCoder.h"
 
 namespace dz {
 namespace {

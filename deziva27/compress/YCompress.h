@@ -34,15 +34,14 @@
 // (EReadError, EWriteError, EFOpenError, EFCreateError) pass through.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <functional>
 
-#include "deziva27/compress/LZWindow.h"
-#include "deziva27/frame/Errors.h"
-#include "deziva27/frame/YConsts.h"
-#include "deziva27/host/Streams.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/consts/YConsts.h"
+#include "deziva27/host/classes/Streams.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -1,11 +1,10 @@
 #include "deziva27/datetime/Calendar.h"
 
-#include "deziva27/frame/Units.h"
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/DateTime.h"
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/DateTime.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

@@ -10,13 +10,13 @@
 // month lacks) raises the host's EConvertError.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <array>
 #include <cstdint>
 
-#include "deziva27/host/Lists.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/host/classes/Lists.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

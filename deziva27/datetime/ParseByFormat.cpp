@@ -1,9 +1,9 @@
 #include "deziva27/datetime/ParseByFormat.h"
 
 #include "deziva27/datetime/Calendar.h"
-#include "deziva27/host/DateTime.h"
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/host/runtime/DateTime.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/Quoting.h"
 #include "deziva27/strings/StringLists.h"
 
@@ -38,7 +38,7 @@ struct Settings {
 
 Settings& SystemSettings() {
   thread_local Settings s;
-  LCID now = GetSystemDefaultLCID();
+  LCID now = win::GetSystemDefaultLCID();
   if (s.For != now) {
     GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT, s.Locale);
     s.Work = s.Locale;

@@ -26,13 +26,13 @@
 //    wrong one is an error rather than a text that does not match.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <initializer_list>
 #include <string_view>
 
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

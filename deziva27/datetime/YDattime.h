@@ -16,4 +16,4 @@
 
 #include "deziva27/datetime/Calendar.h"
 #include "deziva27/datetime/ParseByFormat.h"
-#include "deziva27/host/DateTime.h"
+#include "deziva27/host/runtime/DateTime.h"

@@ -9,13 +9,13 @@
 // YCompress, YHtmlHlp.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 #include <span>
 
-#include "deziva27/frame/Errors.h"
-#include "deziva27/frame/YConsts.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/consts/YConsts.h"
 
 namespace dz DZ_API {
 

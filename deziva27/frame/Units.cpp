@@ -1,5 +1,5 @@
 // The unit table, the start counters and the start at load.
-#include "deziva27/frame/Units.h"
+#include "deziva27/frame/detail/Units.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,12 +12,18 @@
 #include <utility>
 
 #include "deziva27/frame/Deziva27.h"
-#include "deziva27/host/FormatSettings.h"
+#include "deziva27/host/runtime/FormatSettings.h"
 
 namespace dz {
 namespace detail {
-void YUtilsStart();  // utils/System.cpp: the operating-system flags
+// Each unit defines its own pair beside the state it starts and stops.
+void YStringsStop();   // strings/CharClasses.cpp
+void YUtilsStart();    // utils/System.cpp: the operating-system flags
 void YUtilsStop();
+void YDattimeStart();  // datetime/Calendar.cpp
+void YDattimeStop();
+void YLocalesStop();   // locales/Locales.cpp
+void YHtmlHlpStop();   // help/YHtmlHlp.cpp
 namespace {
 
 // The host's start-up reads the system locale's format settings once, as the

@@ -1,8 +1,7 @@
 #include "deziva27/help/YHtmlHlp.h"
 
-#include "deziva27/frame/Units.h"
-#include "deziva27/platform/Module.h"
-#include "deziva27/platform/WinHelp.h"
+#include "deziva27/platform/detail/Module.h"
+#include "deziva27/platform/detail/WinHelp.h"
 
 namespace dz {
 
@@ -19,7 +18,7 @@ bool UnloadControl() {
   bool freed = true;
   if (gControl != 0) {
     try {
-      freed = FreeLibrary(gControl);
+      freed = win::FreeLibrary(gControl);
     } catch (...) {
       // A failing unload must not stop the unit's shut-down.
       freed = false;
@@ -33,10 +32,10 @@ bool UnloadControl() {
 }
 
 bool LoadControl() {
-  gControl = LoadLibraryExW(u"hhctrl.ocx", nullptr, 0);
+  gControl = win::LoadLibraryExW(u"hhctrl.ocx", nullptr, 0);
   if (gControl == 0) return false;
-  HtmlHelpA = reinterpret_cast<TFNHtmlHelpA>(GetProcAddress(gControl, "HtmlHelpA"));
-  HtmlHelpW = reinterpret_cast<TFNHtmlHelpW>(GetProcAddress(gControl, "HtmlHelpW"));
+  HtmlHelpA = reinterpret_cast<TFNHtmlHelpA>(win::GetProcAddress(gControl, "HtmlHelpA"));
+  HtmlHelpW = reinterpret_cast<TFNHtmlHelpW>(win::GetProcAddress(gControl, "HtmlHelpW"));
   HtmlHelp = HtmlHelpW;
   if (!HtmlHelpA || !HtmlHelpW) {
     UnloadControl();
@@ -59,7 +58,7 @@ LongBool OpenHtmlHelp(const UnicodeString& FileName, uint32_t Command, uint32_t 
 }
 
 LongBool OpenWinHelp(const UnicodeString& FileName, uint32_t /*Command*/, uint32_t /*Data*/) {
-  return WinHelpW(nullptr, FileName.c_str(), HELP_CONTENTS, 0);
+  return win::WinHelpW(nullptr, FileName.c_str(), win::HELP_CONTENTS, 0);
 }
 
 }  // namespace dz

@@ -11,12 +11,12 @@
 // so callers on several threads must not race on it.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 
-#include "deziva27/frame/Errors.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -1,11 +1,12 @@
 // YLocales, the code-page half: every conversion goes through
 // MultiByteToWideChar and WideCharToMultiByte, with the host's default
 // conversion when they cannot serve.
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/locales/YLocales.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/Patterns.h"
+#include "deziva27/platform/detail/CodePages.h"
 
 namespace dz {
 
@@ -14,7 +15,7 @@ namespace dz {
 WideString StrToWideByCodePage(const AnsiString& S, Integer CodePage) {
   if (S.empty() || S.size() > 0x7FFFFFFF) return ToUnicode(S);
   WideString r(S.size(), u'\0');
-  const int n = MultiByteToWideChar(static_cast<uint32_t>(CodePage), 0, S.data(),
+  const int n = win::MultiByteToWideChar(static_cast<uint32_t>(CodePage), 0, S.data(),
                                     static_cast<int>(S.size()), r.data(), static_cast<int>(r.size()));
   if (n == 0) return ToUnicode(S);
   r.resize(static_cast<size_t>(n));
@@ -24,10 +25,10 @@ WideString StrToWideByCodePage(const AnsiString& S, Integer CodePage) {
 AnsiString WideToStrByCodePage(const WideString& W, Integer CodePage) {
   const auto cp = static_cast<uint32_t>(CodePage);
   const int len = static_cast<int>(W.size());
-  const int n = WideCharToMultiByte(cp, 0, W.data(), len, nullptr, 0);
+  const int n = win::WideCharToMultiByte(cp, 0, W.data(), len, nullptr, 0);
   if (n == 0) return ToAnsi(W);
   AnsiString r(static_cast<size_t>(n), '\0');
-  r.resize(static_cast<size_t>(WideCharToMultiByte(cp, 0, W.data(), len, r.data(), n)));
+  r.resize(static_cast<size_t>(win::WideCharToMultiByte(cp, 0, W.data(), len, r.data(), n)));
   return r;
 }
 
@@ -37,7 +38,7 @@ WideString ConvertWideStrByCodePage(const WideString& W, Integer FromCP, Integer
 
 Integer GetCodePageByLocale(LCID Locale) {
   const UnicodeString s = LocaleInfo(Locale, LOCALE_IDEFAULTANSICODEPAGE);
-  if (s.empty()) return static_cast<Integer>(GetACP());
+  if (s.empty()) return static_cast<Integer>(win::GetACP());
   return StrToInt(s);
 }
 
@@ -54,15 +55,15 @@ WideString ConvertWideStrByLocale(const WideString& W, LCID FromLocale, LCID ToL
 }
 
 Integer GetCharSetByCodePage(Integer CodePage) {
-  CHARSETINFO info;
-  if (!TranslateCharsetInfo(static_cast<uint32_t>(CodePage), &info, TCI_SRCCODEPAGE)) return 1;
+  win::CHARSETINFO info;
+  if (!win::TranslateCharsetInfo(static_cast<uint32_t>(CodePage), &info, win::TCI_SRCCODEPAGE)) return 1;
   return static_cast<Integer>(info.ciCharset);
 }
 
 Integer GetCodePageByCharSet(Integer CharSet) {
-  CHARSETINFO info;
-  if (!TranslateCharsetInfo(static_cast<uint32_t>(CharSet), &info, TCI_SRCCHARSET))
-    return static_cast<Integer>(GetACP());
+  win::CHARSETINFO info;
+  if (!win::TranslateCharsetInfo(static_cast<uint32_t>(CharSet), &info, win::TCI_SRCCHARSET))
+    return static_cast<Integer>(win::GetACP());
   return static_cast<Integer>(info.ciACP);
 }
 

@@ -5,16 +5,18 @@
 #include <cstring>
 #include <memory>
 
-#include "deziva27/frame/Units.h"
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Icu.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/host/runtime/detail/Icu.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/locales/YLocales.h"
-#include "deziva27/platform/LocaleText.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/LocaleText.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/Numbers.h"
 #include "deziva27/strings/Search.h"
+#include "deziva27/host/classes/Streams.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
+#include "deziva27/platform/detail/Resources.h"
 
 namespace dz {
 namespace {
@@ -109,7 +111,7 @@ void BuildLocaleList(TStringList& list, TLocaleListOpt opt) {
   struct Reset {
     ~Reset() { gEnumList = nullptr; }
   } reset;
-  EnumSystemLocalesW(&EnumLocalesProc, LCID_SUPPORTED);
+  win::EnumSystemLocalesW(&EnumLocalesProc, win::LCID_SUPPORTED);
   if (opt == lloPrimary) {
     for (int32_t i = 0; i < collected.Count(); ++i) {
       const uint32_t p = GetPrimaryLangID(LocaleOf(collected, i));
@@ -172,9 +174,9 @@ LCID FindBy(TLocaleListOpt opt, const UnicodeString& value, Key key) {
 }  // namespace
 
 UnicodeString LocaleInfo(LCID Locale, uint32_t LCType) {
-  const int n = GetLocaleInfoW(Locale, LCType, nullptr, 0);
+  const int n = win::GetLocaleInfoW(Locale, LCType, nullptr, 0);
   std::unique_ptr<char16_t[]> buf(new char16_t[static_cast<size_t>(n) + 1]());
-  const int m = GetLocaleInfoW(Locale, LCType, buf.get(), n);
+  const int m = win::GetLocaleInfoW(Locale, LCType, buf.get(), n);
   if (m != n) throw ELocalesError(u"Can not get locale info");
   return UnicodeString(buf.get());
 }
@@ -220,9 +222,9 @@ bool IsMiddleEast(LCID Locale) {
     char bytes[128];
     for (int i = 0; i < 128; ++i) bytes[i] = static_cast<char>(128 + i);
     uint16_t types[128] = {};
-    GetStringTypeExA(Locale, CT_CTYPE2, bytes, 128, types);
+    win::GetStringTypeExA(Locale, win::CT_CTYPE2, bytes, 128, types);
     for (uint16_t t : types)
-      if (t == C2_RIGHTTOLEFT) return true;
+      if (t == win::C2_RIGHTTOLEFT) return true;
     return false;
   }
   const uint32_t lang = GetPrimaryLangID(Locale);
@@ -231,27 +233,27 @@ bool IsMiddleEast(LCID Locale) {
 
 uint64_t GetKLByLocale(Word LangID) {
   uint64_t layouts[64];
-  const int n = GetKeyboardLayoutList(64, layouts);
+  const int n = win::GetKeyboardLayoutList(64, layouts);
   for (int i = 0; i < n; ++i)
     if ((layouts[i] & LangID) == LangID) return layouts[i];
   return LangID;
 }
 
 Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key) {
-  constexpr uint32_t kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int n = LCMapStringA(Locale, kFlags, S.c_str(), static_cast<int>(S.size()) + 1, nullptr, 0);
+  constexpr uint32_t kFlags = win::LCMAP_SORTKEY | win::NORM_IGNORECASE;
+  const int n = win::LCMapStringA(Locale, kFlags, S.c_str(), static_cast<int>(S.size()) + 1, nullptr, 0);
   if (n == 0) return 0;
   Key = static_cast<AnsiChar*>(std::malloc(static_cast<size_t>(n)));
-  return LCMapStringA(Locale, kFlags, S.c_str(), -1, Key, n);
+  return win::LCMapStringA(Locale, kFlags, S.c_str(), -1, Key, n);
 }
 
 Integer Win9x_LoadStringW(HMODULE Instance, uint32_t Ident, char16_t* Buffer, Integer BufferMax) {
   if ((Ident >> 16) == 0xFFFF) Ident = 0u - Ident;
-  const HRSRC res = FindResourceW(Instance, ((Ident >> 4) & 0xFFFF) + 1, RT_STRING);
+  const win::HRSRC res = win::FindResourceW(Instance, ((Ident >> 4) & 0xFFFF) + 1, win::RT_STRING);
   if (res == 0) return 0;
-  const HGLOBAL data = LoadResource(Instance, res);
+  const win::HGLOBAL data = win::LoadResource(Instance, res);
   if (!data) return 0;
-  const auto* p = static_cast<const char16_t*>(LockResource(data));
+  const auto* p = static_cast<const char16_t*>(win::LockResource(data));
   if (!p) return 0;
   for (uint32_t i = Ident & 15; i > 0; --i) p += 1 + *p;
   const Integer len = *p;

@@ -15,17 +15,13 @@
 // conversions never raise, they fall back to the host's default code page.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
-#include "deziva27/frame/Errors.h"
-#include "deziva27/host/Lists.h"
-#include "deziva27/host/TreeView.h"
-#include "deziva27/host/Types.h"
-#include "deziva27/platform/CodePages.h"
-#include "deziva27/platform/LocaleInfo.h"
-#include "deziva27/platform/LocaleText.h"
-#include "deziva27/platform/Nls.h"
-#include "deziva27/platform/Resources.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/host/classes/Lists.h"
+#include "deziva27/host/ui/TreeView.h"
+#include "deziva27/base/Types.h"
+#include "deziva27/base/WinDefs.h"
 
 namespace dz DZ_API {
 

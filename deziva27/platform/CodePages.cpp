@@ -7,7 +7,7 @@
 // Each conversion is one loop that counts when it has nowhere to write, so
 // the size a query answers is the size the conversion then writes; the few
 // sizes counted a faster way are held to the same by the tests and the fuzzer.
-#include "deziva27/platform/CodePages.h"
+#include "deziva27/platform/detail/CodePages.h"
 
 #include <algorithm>
 #include <array>
@@ -18,14 +18,14 @@
 #include <memory>
 #include <mutex>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
 #define DZ_UTF8_SIMD 1
 #endif
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 struct TableRow {
@@ -723,12 +723,15 @@ void SetLastError(uint32_t code) {
   tLastError = code;
 }
 
-namespace detail {
-uint32_t ChosenAnsiCodePage() {
+uint32_t GetACP() {
   ReadAcpFromEnvironment();
-  return gChosenAcp;
+  if (const uint32_t chosen = gChosenAcp) return chosen;
+  return nls::AnsiCodePageOf(GetSystemDefaultLCID());
 }
-}  // namespace detail
+
+uint32_t GetOEMCP() {
+  return nls::OemCodePageOf(GetSystemDefaultLCID());
+}
 
 bool SetAnsiCodePage(uint32_t codePage) {
   ReadAcpFromEnvironment();
@@ -859,4 +862,4 @@ bool TranslateCharsetInfo(uintptr_t source, CHARSETINFO* info, uint32_t flags) {
   return false;
 }
 
-}  // namespace dz
+}  // namespace dz::win

@@ -1,4 +1,4 @@
-#include "deziva27/platform/Environment.h"
+#include "deziva27/platform/detail/Environment.h"
 
 #include <unicode/uchar.h>
 
@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 extern char** environ;
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 // Windows keeps texts of this kernel in counted strings of at most 65,532
@@ -96,4 +96,4 @@ DWORD ExpandEnvironmentStringsW(const char16_t* lpSrc, char16_t* lpDst, DWORD nS
   return static_cast<DWORD>(std::min<uint64_t>(need, UINT32_MAX));
 }
 
-}  // namespace dz
+}  // namespace dz::win

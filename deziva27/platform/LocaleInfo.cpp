@@ -1,15 +1,15 @@
 // The locale-information stand-ins, over the compiled-in table of Windows'
 // answers.
-#include "deziva27/platform/LocaleInfo.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
 
-#include "deziva27/platform/LocaleTable.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/LocaleTable.h"
+#include "deziva27/platform/detail/Nls.h"
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 namespace table = detail::locale_table;
@@ -52,4 +52,4 @@ bool EnumSystemLocalesW(LOCALE_ENUMPROCW proc, uint32_t flags) {
   return true;
 }
 
-}  // namespace dz
+}  // namespace dz::win

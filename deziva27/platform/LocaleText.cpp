@@ -1,6 +1,6 @@
 // Character types over ICU, sort keys from Windows' weights, keyboard
 // layouts from the machine's keyboard setting.
-#include "deziva27/platform/LocaleText.h"
+#include "deziva27/platform/detail/LocaleText.h"
 
 #include <unicode/uchar.h>
 
@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "deziva27/platform/CodePages.h"
-#include "deziva27/platform/LocaleInfo.h"
-#include "deziva27/platform/Nls.h"
-#include "deziva27/platform/SortKeys.h"
+#include "deziva27/platform/detail/CodePages.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
+#include "deziva27/platform/detail/Nls.h"
+#include "deziva27/platform/detail/SortKeys.h"
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 uint32_t AnsiCodePage(LCID lcid) {
@@ -164,4 +164,4 @@ int GetKeyboardLayoutList(int count, uint64_t* list) {
   return n;
 }
 
-}  // namespace dz
+}  // namespace dz::win

@@ -1,4 +1,4 @@
-#include "deziva27/platform/Module.h"
+#include "deziva27/platform/detail/Module.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 std::string MainProgramPath() {
@@ -139,9 +139,9 @@ DWORD GetModuleFileNameW(HMODULE hModule, char16_t* lpFilename, DWORD nSize) {
   return n < u.size() ? nSize : static_cast<DWORD>(n);
 }
 
-}  // namespace dz
+}  // namespace dz::win
 
-namespace dz {
+namespace dz::win {
 
 std::string HtmlHelpControlPath() {
   constexpr const char* kPlugin = "hhctrl.so";
@@ -209,4 +209,4 @@ bool FreeLibrary(HMODULE hLibModule) {
   return closed;
 }
 
-}  // namespace dz
+}  // namespace dz::win

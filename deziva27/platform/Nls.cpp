@@ -1,15 +1,14 @@
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <optional>
 
-#include "deziva27/platform/LocaleInfo.h"
-#include "deziva27/platform/LocaleTable.h"
-#include "deziva27/platform/CodePages.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
+#include "deziva27/platform/detail/LocaleTable.h"
 
-namespace dz {
+namespace dz::win {
 namespace detail::locale_table {
 
 const Row* Find(LCID lcid) {
@@ -111,15 +110,6 @@ LCID GetSystemDefaultLCID() {
 LCID GetUserDefaultLCID() {
   return SystemLCID();
 }
-uint32_t GetACP() {
-  if (const uint32_t chosen = detail::ChosenAnsiCodePage()) return chosen;
-  return nls::AnsiCodePageOf(SystemLCID());
-}
-
-uint32_t GetOEMCP() {
-  return nls::OemCodePageOf(SystemLCID());
-}
-
 bool SetSystemLocale(std::string_view name) {
   LCID id = nls::LCIDOf(name);
   return id != 0 && SetSystemLocale(id);
@@ -210,4 +200,4 @@ uint32_t LocaleEpoch() {
 }
 
 }  // namespace nls
-}  // namespace dz
+}  // namespace dz::win

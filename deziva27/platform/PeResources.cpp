@@ -5,7 +5,7 @@
 // resource tree has exactly three levels (type, name, language); any entry
 // that points to the wrong kind of node for its level ends the search, so a
 // directory that loops cannot make the walk loop.
-#include "deziva27/platform/PeResources.h"
+#include "deziva27/platform/detail/PeResources.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 constexpr uint32_t kSubdirFlag = 0x80000000u;
@@ -184,4 +184,4 @@ bool ReadPeResourceImage(std::span<const uint8_t> Image, uint32_t Type, uint32_t
   return ReadPeResource(readAt, Image.size(), Type, Name, Data, MaxSize);
 }
 
-}  // namespace dz
+}  // namespace dz::win

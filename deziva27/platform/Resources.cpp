@@ -1,13 +1,13 @@
 // String-table blocks built from a module's table on first use and kept for
 // the life of the process, so that the pointers handed out stay valid.
-#include "deziva27/platform/Resources.h"
+#include "deziva27/platform/detail/Resources.h"
 
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 std::mutex gLock;
@@ -58,4 +58,4 @@ uint32_t SizeofResource(HMODULE module, HRSRC resource) {
   return static_cast<uint32_t>(reinterpret_cast<const std::vector<char16_t>*>(resource)->size() * 2);
 }
 
-}  // namespace dz
+}  // namespace dz::win

@@ -1,6 +1,6 @@
 // Processes are kept in a table under small integer handles, so that a
 // stale or foreign handle is refused instead of followed.
-#include "deziva27/platform/Shell.h"
+#include "deziva27/platform/detail/Shell.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,11 +20,11 @@
 #include <mutex>
 #include <thread>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 extern char** environ;
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 struct Process {
@@ -295,4 +295,4 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   }
 }
 
-}  // namespace dz
+}  // namespace dz::win

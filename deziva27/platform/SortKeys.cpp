@@ -1,5 +1,5 @@
 // Sort keys from the character weights recorded from Windows.
-#include "deziva27/platform/SortKeys.h"
+#include "deziva27/platform/detail/SortKeys.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <span>
 #include <utility>
 
-namespace dz::detail::sortkey {
+namespace dz::win::detail::sortkey {
 namespace {
 
 struct WeightRecord {
@@ -29,7 +29,7 @@ struct Contraction {
   uint16_t record;
 };
 
-#include "deziva27/platform/SortWeights.inc"
+#include "deziva27/platform/detail/SortWeights.inc"
 
 constexpr char kSeparator = 0x01;
 constexpr unsigned char kDefault = 0x02;  // the diacritic and case weight of a plain letter
@@ -256,4 +256,4 @@ std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
   return key;
 }
 
-}  // namespace dz::detail::sortkey
+}  // namespace dz::win::detail::sortkey

@@ -1,10 +1,10 @@
-#include "deziva27/platform/SystemVersion.h"
+#include "deziva27/platform/detail/SystemVersion.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-namespace dz {
+namespace dz::win {
 
 static_assert(sizeof(OSVERSIONINFOW) == 276);
 
@@ -25,4 +25,4 @@ bool GetVersionExW(OSVERSIONINFOW* v) {
   return true;
 }
 
-}  // namespace dz
+}  // namespace dz::win

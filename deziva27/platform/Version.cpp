@@ -2,17 +2,17 @@
 // children, in bytes), wValueLength (characters for text, bytes otherwise),
 // wType (1 text, 0 binary), the NUL-terminated key, padding to 4 bytes, the
 // value, padding to 4 bytes, then the children up to wLength.
-#include "deziva27/platform/Version.h"
+#include "deziva27/platform/detail/Version.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/PeResources.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/PeResources.h"
 
-namespace dz {
+namespace dz::win {
 namespace {
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -131,4 +131,4 @@ bool VerQueryValueW(const void* pBlock, LPCWSTR lpSubBlock, void** lplpBuffer, U
   return true;
 }
 
-}  // namespace dz
+}  // namespace dz::win

@@ -1,13 +1,13 @@
-#include "deziva27/platform/WinHelp.h"
+#include "deziva27/platform/detail/WinHelp.h"
 
 #include <sys/stat.h>
 
 #include <string>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/Shell.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/Shell.h"
 
-namespace dz {
+namespace dz::win {
 
 int32_t WinHelpW(void* /*hWndMain*/, const char16_t* lpszHelp, uint32_t uCommand,
                  uintptr_t /*dwData*/) {
@@ -26,4 +26,4 @@ int32_t WinHelpW(void* /*hWndMain*/, const char16_t* lpszHelp, uint32_t uCommand
   return ShellExecuteExW(&info) ? 1 : 0;
 }
 
-}  // namespace dz
+}  // namespace dz::win

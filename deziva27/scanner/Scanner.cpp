@@ -1,7 +1,7 @@
 // TYScanner: construction, styles, settings and the small lexical tests.
 #include <algorithm>
 
-#include "deziva27/scanner/WordSet.h"
+#include "deziva27/scanner/detail/WordSet.h"
 #include "deziva27/scanner/YScanner.h"
 
 namespace dz {

@@ -1,9 +1,9 @@
-#include "deziva27/scanner/WordSet.h"
+#include "deziva27/scanner/detail/WordSet.h"
 
 #include <array>
 
-#include "deziva27/host/Icu.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/detail/Icu.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz::detail {
 namespace {

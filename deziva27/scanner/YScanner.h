@@ -31,7 +31,7 @@
 // here; it exists for callers that report scanning errors of their own.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <array>
 #include <cstdint>
@@ -40,7 +40,7 @@
 #include <string_view>
 #include <vector>
 
-#include "deziva27/frame/Errors.h"
+#include "deziva27/consts/Errors.h"
 #include "deziva27/host/Host.h"
 #include "deziva27/strings/YStrings.h"
 

@@ -2,9 +2,8 @@
 
 #include <optional>
 
-#include "deziva27/frame/Units.h"
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

@@ -10,11 +10,11 @@
 //   IsAlpha     0-9 A-Z and 95..122 (underscore, backquote, a-z)
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -1,10 +1,10 @@
 #include "deziva27/strings/Numbers.h"
 
-#include "deziva27/frame/Errors.h"
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Icu.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/host/runtime/detail/Icu.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

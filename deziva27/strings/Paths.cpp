@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

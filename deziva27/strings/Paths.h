@@ -5,11 +5,11 @@
 // Counts and widths are signed; a count below 1 produces nothing.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "deziva27/host/Icu.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/detail/Icu.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/strings/CharClasses.h"
 
 namespace dz {

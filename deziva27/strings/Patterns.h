@@ -3,11 +3,11 @@
 // search and line-break normalisation. No routine here raises or keeps state.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

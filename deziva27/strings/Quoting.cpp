@@ -2,9 +2,9 @@
 
 #include <charconv>
 
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/strings/Numbers.h"
 
 namespace dz {

@@ -16,11 +16,11 @@
 // what it consumed.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

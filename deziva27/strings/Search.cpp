@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

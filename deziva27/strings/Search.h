@@ -20,11 +20,11 @@
 // substring at 1 in any non-empty text.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -1,6 +1,6 @@
 #include "deziva27/strings/Sections.h"
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

@@ -15,11 +15,11 @@
 // list is handed to the list, which raises EListError.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Lists.h"
+#include "deziva27/host/classes/Lists.h"
 
 namespace dz DZ_API {
 

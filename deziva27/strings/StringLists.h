@@ -9,14 +9,14 @@
 // EListError. Character positions are 1-based, line indexes 0-based.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <initializer_list>
 #include <span>
 #include <string_view>
 
-#include "deziva27/host/Lists.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/host/classes/Lists.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

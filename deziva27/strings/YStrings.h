@@ -13,7 +13,7 @@
 //  - Only the routines that say so raise; the others answer 0, false or "".
 #pragma once
 
-#include "deziva27/frame/Errors.h"
+#include "deziva27/consts/Errors.h"
 #include "deziva27/host/Host.h"
 #include "deziva27/strings/CharClasses.h"
 #include "deziva27/strings/Numbers.h"

@@ -1,6 +1,6 @@
 #include "deziva27/utils/Choices.h"
 
-#include "deziva27/host/System.h"
+#include "deziva27/host/runtime/System.h"
 
 namespace dz {
 

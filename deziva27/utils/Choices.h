@@ -2,11 +2,11 @@
 // list other than a given one.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 
-#include "deziva27/host/Lists.h"
+#include "deziva27/host/classes/Lists.h"
 
 namespace dz DZ_API {
 

@@ -1,6 +1,6 @@
 #include "deziva27/utils/CommaText.h"
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

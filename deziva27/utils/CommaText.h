@@ -4,11 +4,11 @@
 //   CommaToString(u"a, \"b c\" ,x")      // a CR LF b c CR LF x
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/Lists.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/classes/Lists.h"
 
 namespace dz {
 

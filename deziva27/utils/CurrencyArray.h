@@ -6,12 +6,12 @@
 //   a.SetItem(0, Currency(2)); a[0];
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 #include <memory>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

@@ -5,11 +5,11 @@
 //   IntToFontStyle(18)                                  // {fsItalic}
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 
-#include "deziva27/host/FontStyles.h"
+#include "deziva27/host/components/FontStyles.h"
 
 namespace dz DZ_API {
 

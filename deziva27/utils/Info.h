@@ -7,7 +7,7 @@
 // runs on the caller's thread.
 #pragma once
 
-#include "deziva27/host/Forms.h"
+#include "deziva27/host/ui/Forms.h"
 
 namespace dz DZ_API {
 

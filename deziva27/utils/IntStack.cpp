@@ -2,9 +2,10 @@
 
 #include <new>
 
-#include "deziva27/frame/Errors.h"
-#include "deziva27/frame/YConsts.h"
-#include "deziva27/host/Lists.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/consts/YConsts.h"
+#include "deziva27/host/classes/Lists.h"
+#include "deziva27/host/runtime/Exceptions.h"
 
 namespace dz {
 namespace {

@@ -14,13 +14,13 @@
 // notify nobody and free nothing.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <concepts>
 #include <cstdint>
 #include <memory>
 
-#include "deziva27/host/Lists.h"
+#include "deziva27/host/classes/Lists.h"
 
 namespace dz DZ_API {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 

@@ -9,9 +9,9 @@
 // decimal text (integers). Other kinds are neither saved nor loaded.
 #pragma once
 
-#include "deziva27/frame/Export.h"
-#include "deziva27/host/Components.h"
-#include "deziva27/host/Registry.h"
+#include "deziva27/base/Export.h"
+#include "deziva27/host/components/Components.h"
+#include "deziva27/host/registry/Registry.h"
 
 namespace dz DZ_API {
 

@@ -1,6 +1,6 @@
 #include "deziva27/utils/Rounding.h"
 
-#include "deziva27/host/Exceptions.h"
+#include "deziva27/host/runtime/Exceptions.h"
 
 namespace dz {
 namespace {

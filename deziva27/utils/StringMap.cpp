@@ -2,7 +2,7 @@
 
 #include <typeinfo>
 
-#include "deziva27/host/Exceptions.h"
+#include "deziva27/host/runtime/Exceptions.h"
 
 namespace dz {
 namespace {

@@ -8,12 +8,12 @@
 //   map.FindByKey(u"a")->Value;   // u"x"
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 #include <string_view>
 
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
 #include "deziva27/utils/ObjectList.h"
 
 namespace dz DZ_API {

@@ -4,13 +4,13 @@
 #include <string_view>
 #include <vector>
 
-#include "deziva27/host/Forms.h"
-#include "deziva27/host/System.h"
-#include "deziva27/platform/Environment.h"
-#include "deziva27/platform/Module.h"
-#include "deziva27/platform/Shell.h"
-#include "deziva27/platform/SystemVersion.h"
-#include "deziva27/platform/Version.h"
+#include "deziva27/host/ui/Forms.h"
+#include "deziva27/host/runtime/System.h"
+#include "deziva27/platform/detail/Environment.h"
+#include "deziva27/platform/detail/Module.h"
+#include "deziva27/platform/detail/Shell.h"
+#include "deziva27/platform/detail/SystemVersion.h"
+#include "deziva27/platform/detail/Version.h"
 
 namespace dz {
 
@@ -29,32 +29,32 @@ void Hex4(UnicodeString& s, uint16_t v) {
 // The value of a string query, up to its NUL and never past its length.
 UnicodeString Query(const std::vector<uint8_t>& block, const UnicodeString& path) {
   void* value = nullptr;
-  UINT len = 0;
-  if (!VerQueryValueW(block.data(), path.c_str(), &value, &len) || !value) return {};
+  win::UINT len = 0;
+  if (!win::VerQueryValueW(block.data(), path.c_str(), &value, &len) || !value) return {};
   const auto* p = static_cast<const char16_t*>(value);
   size_t n = 0;
   while (n < len && p[n] != 0) ++n;
   return UnicodeString(p, n);
 }
 
-int gStarts = 0;
+int gStarts = 0;  // the unit's start counter
 
 // Short enough that a window painting between two slices looks alive.
-constexpr DWORD kWaitSlice = 15;  // the unit's start counter: 0 stopped, -1 started
+constexpr win::DWORD kWaitSlice = 15;
 
 }  // namespace
 
 bool GetVersionInfo(const UnicodeString& FileName, TYVersionInfoRec& VersionInfo) {
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(FileName.c_str(), &handle);
+  win::DWORD handle = 0;
+  const win::DWORD size = win::GetFileVersionInfoSizeW(FileName.c_str(), &handle);
   if (size == 0) return false;
   std::vector<uint8_t> block(size);
-  if (!GetFileVersionInfoW(FileName.c_str(), handle, size, block.data())) return false;
+  if (!win::GetFileVersionInfoW(FileName.c_str(), handle, size, block.data())) return false;
   void* table = nullptr;
-  UINT len = 0;
+  win::UINT len = 0;
   // Without a translation there is no block to name; the file is treated as
   // having no version information rather than guessing a language.
-  if (!VerQueryValueW(block.data(), u"\\VarFileInfo\\Translation", &table, &len) || len < 4)
+  if (!win::VerQueryValueW(block.data(), u"\\VarFileInfo\\Translation", &table, &len) || len < 4)
     return false;
   const auto* t = static_cast<const uint8_t*>(table);
   UnicodeString prefix = u"\\StringFileInfo\\";
@@ -76,45 +76,45 @@ bool GetVersionInfo(const UnicodeString& FileName, TYVersionInfoRec& VersionInfo
 bool GetModuleVersionInfo(int32_t Module, TYVersionInfoRec& VersionInfo) {
   char16_t path[260];
   const auto handle = static_cast<HMODULE>(static_cast<intptr_t>(Module));
-  const DWORD n = GetModuleFileNameW(handle, path, 260);
+  const win::DWORD n = win::GetModuleFileNameW(handle, path, 260);
   if (n == 0 || n >= 260) return false;
   return GetVersionInfo(UnicodeString(path, n), VersionInfo);
 }
 
 bool RunProgramEx(const UnicodeString& FileName, const UnicodeString& Params,
                   const UnicodeString& WorkDir, int32_t ShowCmd, bool Wait) {
-  SHELLEXECUTEINFOW info{};
+  win::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = FileName.c_str();
   info.lpParameters = Params.c_str();
   info.lpDirectory = WorkDir.c_str();
   info.nShow = ShowCmd;
-  if (!ShellExecuteExW(&info)) return false;
+  if (!win::ShellExecuteExW(&info)) return false;
   if (Wait) {
     // The application's windows are served between polls, and each poll
     // sleeps on the child for a moment so that waiting burns no core.
-    DWORD code = 0;
-    while (GetExitCodeProcess(info.hProcess, &code) && code == STILL_ACTIVE) {
+    win::DWORD code = 0;
+    while (win::GetExitCodeProcess(info.hProcess, &code) && code == win::STILL_ACTIVE) {
       Application()->ProcessMessages();
-      WaitForSingleObject(info.hProcess, kWaitSlice);
+      win::WaitForSingleObject(info.hProcess, kWaitSlice);
     }
   }
   // Closing also reaps a child that is still running once it ends.
-  if (info.hProcess) CloseHandle(info.hProcess);
+  if (info.hProcess) win::CloseHandle(info.hProcess);
   return true;
 }
 
 bool RunProgram(const UnicodeString& FileName, const UnicodeString& Params,
                 const UnicodeString& WorkDir, bool Wait) {
-  return RunProgramEx(FileName, Params, WorkDir, SW_SHOWMINIMIZED, Wait);
+  return RunProgramEx(FileName, Params, WorkDir, win::SW_SHOWMINIMIZED, Wait);
 }
 
 UnicodeString ExpandEnvVars(const UnicodeString& Text) {
-  const DWORD need = ExpandEnvironmentStringsW(Text.c_str(), nullptr, 0);
+  const win::DWORD need = win::ExpandEnvironmentStringsW(Text.c_str(), nullptr, 0);
   if (need < 1) return {};
   UnicodeString out(need, u'\0');
-  const DWORD got = ExpandEnvironmentStringsW(Text.c_str(), out.data(), need);
+  const win::DWORD got = win::ExpandEnvironmentStringsW(Text.c_str(), out.data(), need);
   // The environment may change between the two calls; the second count is
   // the one that holds.
   if (got > need) return ExpandEnvVars(Text);
@@ -125,9 +125,9 @@ UnicodeString ExpandEnvVars(const UnicodeString& Text) {
 }
 
 UnicodeString DHGetFileName() {
-  if (IsLibrary()) {
+  if (win::IsLibrary()) {
     char16_t path[261];
-    const DWORD n = GetModuleFileNameW(LibraryModule(), path, 261);
+    const win::DWORD n = win::GetModuleFileNameW(win::LibraryModule(), path, 261);
     return UnicodeString(path, n < 261 ? n : 260);
   }
   return ParamStr(0);
@@ -140,12 +140,12 @@ void GetCurrentFormats(TFormatSettings& Settings) {
 namespace detail {
 
 void SetOSFlags(uint32_t PlatformId, uint32_t Major, uint32_t Minor, uint32_t Build) {
-  IsWin95 = PlatformId == VER_PLATFORM_WIN32_WINDOWS;
+  IsWin95 = PlatformId == win::VER_PLATFORM_WIN32_WINDOWS;
   IsWin95OSR2 = IsWin95 && (Build & 0xFFFF) >= 1000;
   IsWin98 = IsWin95 && Minor > 0;
   IsWin98Up = IsWin98;
   IsWinME = IsWin95 && Minor >= 90;
-  IsWinNT = PlatformId == VER_PLATFORM_WIN32_NT;
+  IsWinNT = PlatformId == win::VER_PLATFORM_WIN32_NT;
   IsWin2000 = IsWinNT && Major >= 5;
   IsWinXP = IsWinNT && Major == 5 && Minor == 1;
   IsWinXPUp = IsWinNT && Major >= 5 && Minor >= 1;
@@ -156,9 +156,9 @@ void SetOSFlags(uint32_t PlatformId, uint32_t Major, uint32_t Minor, uint32_t Bu
 
 void YUtilsStart() {
   if (--gStarts != -1) return;
-  OSVERSIONINFOW v{};
+  win::OSVERSIONINFOW v{};
   v.dwOSVersionInfoSize = sizeof v;
-  if (GetVersionExW(&v)) SetOSFlags(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion,
+  if (win::GetVersionExW(&v)) SetOSFlags(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion,
                                     v.dwBuildNumber);
 }
 

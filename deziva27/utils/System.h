@@ -12,12 +12,12 @@
 // it); IsLinux stays false.
 #pragma once
 
-#include "deziva27/frame/Export.h"
+#include "deziva27/base/Export.h"
 
 #include <cstdint>
 
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/base/Types.h"
 
 namespace dz DZ_API {
 

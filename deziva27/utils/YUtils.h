@@ -22,8 +22,8 @@
 // rounding that cannot be done.
 #pragma once
 
-#include "deziva27/frame/Errors.h"
-#include "deziva27/frame/YConsts.h"
+#include "deziva27/consts/Errors.h"
+#include "deziva27/consts/YConsts.h"
 #include "deziva27/utils/Choices.h"
 #include "deziva27/utils/Cipher.h"
 #include "deziva27/utils/CommaText.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "deziva27/host/UiBackend.h"
+#include "deziva27/host/ui/UiBackend.h"
 
 extern "C" {
 // A button of a box as a test sees it: its label and its centre on the

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "deziva27/host/Streams.h"
+#include "deziva27/host/classes/Streams.h"
 
 namespace dz::test {
 

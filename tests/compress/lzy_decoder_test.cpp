@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "LzyTestUtil.h"
-#include "deziva27/compress/LZCoder.h"
-#include "deziva27/compress/LZWindow.h"
+#include "deziva27/compress/detail/LZCoder.h"
+#include "deziva27/compress/detail/LZWindow.h"
 #include "deziva27/compress/YCompress.h"
 
 namespace dz {

@@ -9,7 +9,7 @@
 
 #include "LzyTestUtil.h"
 #include "deziva27/compress/YCompress.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz {
 namespace {

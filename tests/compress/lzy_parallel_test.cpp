@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "deziva27/compress/LZCoder.h"
+#include "deziva27/compress/detail/LZCoder.h"
 #include "deziva27/compress/YCompress.h"
 #include "tests/compress/LzyTestUtil.h"
 

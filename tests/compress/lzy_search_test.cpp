@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "LzyTestUtil.h"
-#include "deziva27/compress/LZSearch.h"
+#include "deziva27/compress/detail/LZSearch.h"
 
 namespace dz {
 namespace {

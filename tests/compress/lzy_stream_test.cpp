@@ -6,6 +6,7 @@
 
 #include "LzyTestUtil.h"
 #include "deziva27/compress/YCompress.h"
+#include "deziva27/compress/detail/LZWindow.h"
 
 namespace dz {
 namespace {

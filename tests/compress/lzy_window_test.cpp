@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LzyTestUtil.h"
-#include "deziva27/compress/LZWindow.h"
+#include "deziva27/compress/detail/LZWindow.h"
 
 namespace dz::detail {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "deziva27/datetime/YDattime.h"
 #include "deziva27/frame/Deziva27.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 
 namespace dz {
 namespace {
@@ -120,9 +120,9 @@ class UnderLocale : public ::testing::Test {
  protected:
   static void Restart(const char* locale) {
     if (locale) {
-      ASSERT_TRUE(SetSystemLocale(locale));
+      ASSERT_TRUE(win::SetSystemLocale(locale));
     } else {
-      ResetSystemLocale();
+      win::ResetSystemLocale();
     }
     Finalize();
     Initialize();
@@ -138,7 +138,7 @@ TEST_F(UnderLocale, StartFillsMonthWordsAndStopReleasesThem) {
   Finalize();
   for (const auto& w : LongMonthNames2()) EXPECT_TRUE(w.empty());
   EXPECT_TRUE(ShortYearName().empty());
-  ASSERT_TRUE(SetSystemLocale("ru-RU"));
+  ASSERT_TRUE(win::SetSystemLocale("ru-RU"));
   Initialize();
   EXPECT_EQ(LongMonthNames2()[1], u"of Январь");
   TStringList names;

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "deziva27/datetime/YDattime.h"
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/Nls.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/Nls.h"
 
 namespace dz {
 namespace {
@@ -51,8 +51,8 @@ void Check(const Case& c, const char* locale) {
 
 class ByFormat : public ::testing::TestWithParam<const char*> {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale(GetParam())); }
-  void TearDown() override { ResetSystemLocale(); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale(GetParam())); }
+  void TearDown() override { win::ResetSystemLocale(); }
 };
 
 TEST_P(ByFormat, ReadsWhatTheFormatSays) {
@@ -72,25 +72,25 @@ INSTANTIATE_TEST_SUITE_P(Locales, ByFormat, ::testing::Values("en-US", "de-DE", 
 
 // The slash keeps the locale's own separator, whatever it is.
 TEST(ByFormatSlash, FollowsTheLocaleSeparator) {
-  ASSERT_TRUE(SetSystemLocale("en-US"));
+  ASSERT_TRUE(win::SetSystemLocale("en-US"));
   Check({u"mm/dd/yyyy", u"12/24/2023", true, 2023, 12, 24}, "en-US");
   Check({u"mm/dd/yyyy", u"12.24.2023", false}, "en-US");
-  ASSERT_TRUE(SetSystemLocale("de-DE"));
+  ASSERT_TRUE(win::SetSystemLocale("de-DE"));
   Check({u"mm/dd/yyyy", u"12.24.2023", true, 2023, 12, 24}, "de-DE");
   Check({u"mm/dd/yyyy", u"12/24/2023", false}, "de-DE");
   // The settings of one locale must not stay behind for the next.
   Check({u"dd.mm.yyyy hh:nn", u"24.12.2023 18:30", true, 2023, 12, 24, 18, 30}, "de-DE");
   Check({u"mm/dd/yyyy", u"12.24.2023", true, 2023, 12, 24}, "de-DE");
-  ResetSystemLocale();
+  win::ResetSystemLocale();
 }
 
 TEST(ByFormatErrors, BadQuotedSeparatorRaises) {
   TDateTime v;
   EXPECT_THROW(TryStrToDateTimeByFormat(u"d\"x\"#99999m", u"1x2", v), Exception);
   // An empty quoted separator keeps the locale's.
-  ASSERT_TRUE(SetSystemLocale("de-DE"));
+  ASSERT_TRUE(win::SetSystemLocale("de-DE"));
   EXPECT_TRUE(TryStrToDateTimeByFormat(u"dd\"\"mm\"\"yyyy", u"24.12.2023", v));
-  ResetSystemLocale();
+  win::ResetSystemLocale();
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "deziva27/frame/Deziva27.h"
-#include "deziva27/frame/Units.h"
+#include "deziva27/frame/detail/Units.h"
 #include "deziva27/strings/YStrings.h"
 
 namespace dz {

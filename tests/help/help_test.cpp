@@ -14,8 +14,8 @@
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/help/YHtmlHlp.h"
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/Module.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/Module.h"
 #include "tests/help/HelpFixtures.h"
 
 namespace dz {
@@ -510,25 +510,25 @@ TEST(Modules, LoadCountsAndRefusals) {
       {u"libm.so.6", nullptr, 8},
       {u"libm.so.6", reinterpret_cast<void*>(1), 0},
   };
-  for (const Refused& r : refused) EXPECT_EQ(LoadLibraryExW(r.Name, r.File, r.Flags), 0u);
+  for (const Refused& r : refused) EXPECT_EQ(win::LoadLibraryExW(r.Name, r.File, r.Flags), 0u);
 
-  const HMODULE a = LoadLibraryExW(u"libz.so.1", nullptr, 0);
+  const HMODULE a = win::LoadLibraryExW(u"libz.so.1", nullptr, 0);
   if (a == 0) GTEST_SKIP() << "libz.so.1 is not installed";
-  const HMODULE b = LoadLibraryExW(u"libz.so.1", nullptr, 0);
+  const HMODULE b = win::LoadLibraryExW(u"libz.so.1", nullptr, 0);
   EXPECT_EQ(a, b);
-  EXPECT_NE(GetProcAddress(a, "zlibVersion"), nullptr);
-  EXPECT_EQ(GetProcAddress(a, "no_such_symbol_here"), nullptr);
-  EXPECT_EQ(GetProcAddress(a, nullptr), nullptr);
-  EXPECT_EQ(GetProcAddress(a + 1, "zlibVersion"), nullptr);
+  EXPECT_NE(win::GetProcAddress(a, "zlibVersion"), nullptr);
+  EXPECT_EQ(win::GetProcAddress(a, "no_such_symbol_here"), nullptr);
+  EXPECT_EQ(win::GetProcAddress(a, nullptr), nullptr);
+  EXPECT_EQ(win::GetProcAddress(a + 1, "zlibVersion"), nullptr);
   char16_t name[512];
-  ASSERT_GT(GetModuleFileNameW(a, name, 512), 0u);
+  ASSERT_GT(win::GetModuleFileNameW(a, name, 512), 0u);
   EXPECT_NE(Utf16ToUtf8(name).find("libz.so"), std::string::npos);
-  EXPECT_TRUE(FreeLibrary(a));
-  EXPECT_NE(GetProcAddress(a, "zlibVersion"), nullptr);  // one load is still out
-  EXPECT_TRUE(FreeLibrary(b));
-  EXPECT_EQ(GetProcAddress(a, "zlibVersion"), nullptr);
-  EXPECT_FALSE(FreeLibrary(a));
-  EXPECT_FALSE(FreeLibrary(0));
+  EXPECT_TRUE(win::FreeLibrary(a));
+  EXPECT_NE(win::GetProcAddress(a, "zlibVersion"), nullptr);  // one load is still out
+  EXPECT_TRUE(win::FreeLibrary(b));
+  EXPECT_EQ(win::GetProcAddress(a, "zlibVersion"), nullptr);
+  EXPECT_FALSE(win::FreeLibrary(a));
+  EXPECT_FALSE(win::FreeLibrary(0));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "deziva27/host/Host.h"
-#include "deziva27/platform/CodePages.h"
+#include "deziva27/platform/detail/CodePages.h"
 #include "support/Locale.h"
 
 namespace dz {
@@ -23,14 +23,14 @@ TEST(SystemLocale, EnvironmentNamesMapToIdentifiersAndCodePages) {
   for (const auto& c : cases) {
     test::LocaleScope scope(c.name);
     ASSERT_TRUE(scope.ok()) << c.name;
-    EXPECT_EQ(GetSystemDefaultLCID(), c.lcid) << c.name;
-    EXPECT_EQ(GetACP(), c.acp) << c.name;
+    EXPECT_EQ(win::GetSystemDefaultLCID(), c.lcid) << c.name;
+    EXPECT_EQ(win::GetACP(), c.acp) << c.name;
   }
 }
 
 TEST(SystemLocale, UnknownNameChangesNothing) {
-  EXPECT_FALSE(SetSystemLocale("xx-not-a-locale-at-all"));
-  EXPECT_EQ(GetSystemDefaultLCID(), 0x0409u);
+  EXPECT_FALSE(win::SetSystemLocale("xx-not-a-locale-at-all"));
+  EXPECT_EQ(win::GetSystemDefaultLCID(), 0x0409u);
 }
 
 TEST(AnsiConversion, FollowsTheCodePageOfTheSystemLocale) {
@@ -50,8 +50,8 @@ TEST(AnsiConversion, FollowsTheCodePageOfTheSystemLocale) {
 // UTF-8 as the ANSI code page: the 8-bit routines that go through it read
 // and write UTF-8, and everything returns when the choice is taken back.
 TEST(AnsiConversion, Utf8AsTheAnsiCodePage) {
-  ASSERT_TRUE(SetAnsiCodePage(CP_UTF8));
-  EXPECT_EQ(GetACP(), CP_UTF8);
+  ASSERT_TRUE(win::SetAnsiCodePage(CP_UTF8));
+  EXPECT_EQ(win::GetACP(), CP_UTF8);
   struct Case {
     const char* What;
     AnsiString Got, Want;
@@ -68,10 +68,10 @@ TEST(AnsiConversion, Utf8AsTheAnsiCodePage) {
   EXPECT_LT(AnsiCompareText(std::string("\xC3\xA9t\xC3\xA9"), std::string("\xC3\xA9tude")), 0);
   EXPECT_EQ(UpperCase(std::string("\xC3\xA9")), "\xC3\xA9");  // ASCII only, byte by byte
   // Not every code page can be an ANSI one.
-  for (uint32_t cp : {1u, 3u, 65000u, 28600u, 1200u}) EXPECT_FALSE(SetAnsiCodePage(cp)) << cp;
-  EXPECT_EQ(GetACP(), CP_UTF8);
-  ASSERT_TRUE(SetAnsiCodePage(0));
-  EXPECT_EQ(GetACP(), 1252u);
+  for (uint32_t cp : {1u, 3u, 65000u, 28600u, 1200u}) EXPECT_FALSE(win::SetAnsiCodePage(cp)) << cp;
+  EXPECT_EQ(win::GetACP(), CP_UTF8);
+  ASSERT_TRUE(win::SetAnsiCodePage(0));
+  EXPECT_EQ(win::GetACP(), 1252u);
   EXPECT_EQ(ToUnicode("\xC3\xA9"), u"\u00C3\u00A9");
 }
 

@@ -2,9 +2,9 @@
 // runtime's tokens; checked on chosen locales and on every recorded one.
 #include <gtest/gtest.h>
 
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Types.h"
-#include "deziva27/platform/LocaleInfo.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/base/Types.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
 #include "support/Locale.h"
 #include "support/Oracle.h"
 
@@ -15,7 +15,7 @@ const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new test::PinnedLoc
 
 UnicodeString Info(LCID id, LCTYPE type) {
   char16_t buf[128] = {};
-  return GetLocaleInfoW(id, type, buf, 128) > 0 ? UnicodeString(buf) : UnicodeString();
+  return win::GetLocaleInfoW(id, type, buf, 128) > 0 ? UnicodeString(buf) : UnicodeString();
 }
 
 TEST(FormatSettings, WindowsTokensBecomeTheRuntimes) {

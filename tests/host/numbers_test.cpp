@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "deziva27/host/Host.h"
+#include "deziva27/host/runtime/Format.h"
 #include "support/Locale.h"
 
 namespace dz {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/host/TreeView.h"
+#include "deziva27/host/ui/TreeView.h"
 
 namespace dz {
 namespace {

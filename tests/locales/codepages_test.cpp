@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/locales/YLocales.h"
+#include "deziva27/platform/detail/Nls.h"
+#include "deziva27/platform/detail/CodePages.h"
 #include "tests/support/Oracle.h"
 
 namespace dz {
@@ -114,10 +116,10 @@ TEST(CodePagesAgainstWindows, ExactlyTheCodePagesWindowsHas) {
   int agree = 0;
   for (uint32_t cp = 0; cp < 0x10000; ++cp) {
     const bool want = pages.count(cp) > 0;
-    if (IsValidCodePage(cp) == want) ++agree;
+    if (win::IsValidCodePage(cp) == want) ++agree;
     else ADD_FAILURE() << cp << (want ? " is missing" : " is not Windows'");
   }
-  std::printf("IsValidCodePage: %d of 65536 agree, %zu code pages\n", agree, pages.size());
+  std::printf("win::IsValidCodePage: %d of 65536 agree, %zu code pages\n", agree, pages.size());
 }
 
 TEST(CodePagesAgainstWindows, EveryByteAndPairDecodes) {
@@ -128,26 +130,26 @@ TEST(CodePagesAgainstWindows, EveryByteAndPairDecodes) {
     for (const auto& [code, want] : p.Decode) {
       const std::string in = InputBytes(code);
       const int n = static_cast<int>(in.size());
-      const int size = MultiByteToWideChar(cp, 0, in.data(), n, nullptr, 0);
-      const int got = MultiByteToWideChar(cp, 0, in.data(), n, w, 8);
+      const int size = win::MultiByteToWideChar(cp, 0, in.data(), n, nullptr, 0);
+      const int got = win::MultiByteToWideChar(cp, 0, in.data(), n, w, 8);
       const std::u16string units(w, static_cast<size_t>(std::max(got, 0)));
       plain.Count(cp, units == want && size == got,
                   "decodes " + std::to_string(code) + " to" + Hex(units) + ", Windows to" + Hex(want));
       auto refused = p.Refused.find(code);
       const std::u16string wantStrict = refused == p.Refused.end() ? want : refused->second;
-      SetLastError(0);
-      const int gotStrict = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, in.data(), n, w, 8);
+      win::SetLastError(0);
+      const int gotStrict = win::MultiByteToWideChar(cp, win::MB_ERR_INVALID_CHARS, in.data(), n, w, 8);
       const std::u16string strictUnits(w, static_cast<size_t>(std::max(gotStrict, 0)));
-      const uint32_t err = GetLastError();
+      const uint32_t err = win::GetLastError();
       strict.Count(cp,
-                   wantStrict.empty() ? gotStrict == 0 && err == ERROR_NO_UNICODE_TRANSLATION
+                   wantStrict.empty() ? gotStrict == 0 && err == win::ERROR_NO_UNICODE_TRANSLATION
                                       : strictUnits == wantStrict,
-                   "with MB_ERR_INVALID_CHARS decodes " + std::to_string(code) + " to" + Hex(strictUnits) +
+                   "with win::MB_ERR_INVALID_CHARS decodes " + std::to_string(code) + " to" + Hex(strictUnits) +
                        ", Windows to" + Hex(wantStrict));
     }
   }
-  plain.Report("MultiByteToWideChar, flags 0");
-  strict.Report("MultiByteToWideChar, MB_ERR_INVALID_CHARS");
+  plain.Report("win::MultiByteToWideChar, flags 0");
+  strict.Report("win::MultiByteToWideChar, win::MB_ERR_INVALID_CHARS");
 }
 
 TEST(CodePagesAgainstWindows, EveryBmpCodePointEncodes) {
@@ -169,21 +171,21 @@ TEST(CodePagesAgainstWindows, EveryBmpCodePointEncodes) {
       else if (auto im = implied.find(static_cast<char16_t>(u)); im != implied.end()) want = {im->second, 0};
       const char16_t c = static_cast<char16_t>(u);
       int used = 7;
-      const int size = WideCharToMultiByte(cp, 0, &c, 1, nullptr, 0);
-      const int got = WideCharToMultiByte(cp, 0, &c, 1, out, 8, nullptr, &used);
+      const int size = win::WideCharToMultiByte(cp, 0, &c, 1, nullptr, 0);
+      const int got = win::WideCharToMultiByte(cp, 0, &c, 1, out, 8, nullptr, &used);
       const std::string bytes(out, static_cast<size_t>(std::max(got, 0)));
       plain.Count(cp, bytes == want.first && used == want.second && size == got,
                   "encodes U+" + std::to_string(u) + " wrongly");
       if (auto it = p.NoBestFit.find(u); it != p.NoBestFit.end()) want = it->second;
       used = 7;
-      const int strict = WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, &c, 1, out, 8, nullptr, &used);
+      const int strict = win::WideCharToMultiByte(cp, win::WC_NO_BEST_FIT_CHARS, &c, 1, out, 8, nullptr, &used);
       noBestFit.Count(cp, std::string(out, static_cast<size_t>(std::max(strict, 0))) == want.first &&
                               used == want.second,
-                      "encodes U+" + std::to_string(u) + " wrongly with WC_NO_BEST_FIT_CHARS");
+                      "encodes U+" + std::to_string(u) + " wrongly with win::WC_NO_BEST_FIT_CHARS");
     }
   }
-  plain.Report("WideCharToMultiByte, flags 0");
-  noBestFit.Report("WideCharToMultiByte, WC_NO_BEST_FIT_CHARS");
+  plain.Report("win::WideCharToMultiByte, flags 0");
+  noBestFit.Report("win::WideCharToMultiByte, win::WC_NO_BEST_FIT_CHARS");
 }
 
 // Single calls: UTF-8 and UTF-7 in both directions, surrogates, the caller's
@@ -198,15 +200,15 @@ TEST(CodePagesAgainstWindows, SingleCalls) {
       const std::string in = oracle::HexBytes(r[3]);
       const uint32_t flags = oracle::Hex(r[2]);
       char16_t w[64];
-      SetLastError(0);
-      const int size = MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
-      const uint32_t sizeErr = GetLastError();
-      SetLastError(0);
-      const int n = MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), w, 64);
+      win::SetLastError(0);
+      const int size = win::MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
+      const uint32_t sizeErr = win::GetLastError();
+      win::SetLastError(0);
+      const int n = win::MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), w, 64);
       const std::u16string got(w, static_cast<size_t>(std::max(n, 0)));
       calls.Count(cp,
                   size == std::stoi(r[4]) && sizeErr == std::stoul(r[5]) && got == oracle::HexUnits(r[6]) &&
-                      GetLastError() == std::stoul(r[7]),
+                      win::GetLastError() == std::stoul(r[7]),
                   what + " gave" + Hex(got));
     } else if (r[0] == "wc") {
       const std::u16string in = oracle::HexUnits(r[3]);
@@ -216,43 +218,43 @@ TEST(CodePagesAgainstWindows, SingleCalls) {
       int used = 7;
       int* usedArg = r[5] == "-" ? nullptr : &used;
       char b[64];
-      SetLastError(0);
+      win::SetLastError(0);
       const int size =
-          WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0, defaultChar, usedArg);
-      const uint32_t sizeErr = GetLastError();
+          win::WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0, defaultChar, usedArg);
+      const uint32_t sizeErr = win::GetLastError();
       used = 7;
-      SetLastError(0);
-      const int n = WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), b, 64, defaultChar,
+      win::SetLastError(0);
+      const int n = win::WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), b, 64, defaultChar,
                                         usedArg);
       const std::string got(b, static_cast<size_t>(std::max(n, 0)));
       calls.Count(cp,
                   size == std::stoi(r[6]) && sizeErr == std::stoul(r[7]) && got == oracle::HexBytes(r[8]) &&
-                      GetLastError() == std::stoul(r[9]) && (r[5] == "-" || used == std::stoi(r[5])),
+                      win::GetLastError() == std::stoul(r[9]) && (r[5] == "-" || used == std::stoi(r[5])),
                   what + " gave " + std::to_string(size) + " " + std::to_string(n) + " used " +
-                      std::to_string(used) + " error " + std::to_string(GetLastError()));
+                      std::to_string(used) + " error " + std::to_string(win::GetLastError()));
     } else if (r[0] == "mb-short" || r[0] == "wc-short" || r[0] == "mb-empty") {
       char16_t w[4];
       char b[4];
-      SetLastError(0);
-      const int n = r[0] == "mb-short"   ? MultiByteToWideChar(cp, 0, "abcdef", 6, w, 3)
-                    : r[0] == "wc-short" ? WideCharToMultiByte(cp, 0, u"abcdef", 6, b, 3)
-                                         : MultiByteToWideChar(cp, 0, "", 0, w, 4);
-      calls.Count(cp, n == std::stoi(r[2]) && GetLastError() == std::stoul(r[3]), what);
+      win::SetLastError(0);
+      const int n = r[0] == "mb-short"   ? win::MultiByteToWideChar(cp, 0, "abcdef", 6, w, 3)
+                    : r[0] == "wc-short" ? win::WideCharToMultiByte(cp, 0, u"abcdef", 6, b, 3)
+                                         : win::MultiByteToWideChar(cp, 0, "", 0, w, 4);
+      calls.Count(cp, n == std::stoi(r[2]) && win::GetLastError() == std::stoul(r[3]), what);
     } else if (r[0] == "mb-zero") {
-      calls.Count(cp, MultiByteToWideChar(cp, 0, "ab", -1, nullptr, 0) == std::stoi(r[2]), what);
+      calls.Count(cp, win::MultiByteToWideChar(cp, 0, "ab", -1, nullptr, 0) == std::stoi(r[2]), what);
     } else if (r[0] == "wc-zero") {
-      calls.Count(cp, WideCharToMultiByte(cp, 0, u"ab", -1, nullptr, 0) == std::stoi(r[2]), what);
+      calls.Count(cp, win::WideCharToMultiByte(cp, 0, u"ab", -1, nullptr, 0) == std::stoi(r[2]), what);
     } else if (r[0] == "cp") {
       // Code pages Windows lacks are refused; 2 and 3 stand for the Mac and
       // the thread's code page. 42 is the symbol page, left out here.
       if (cp == 42) continue;
       char16_t w[4];
-      SetLastError(0);
-      const int n = MultiByteToWideChar(cp, 0, "ab", 2, w, 4);
+      win::SetLastError(0);
+      const int n = win::MultiByteToWideChar(cp, 0, "ab", 2, w, 4);
       calls.Count(cp,
-                  IsValidCodePage(cp) == (r[2] == "1") && n == std::stoi(r[3]) &&
+                  win::IsValidCodePage(cp) == (r[2] == "1") && n == std::stoi(r[3]) &&
                       std::u16string(w, static_cast<size_t>(std::max(n, 0))) == oracle::HexUnits(r[4]) &&
-                      GetLastError() == std::stoul(r[5]),
+                      win::GetLastError() == std::stoul(r[5]),
                   what);
     }
   }
@@ -263,15 +265,15 @@ TEST(CodePagesAgainstWindows, CharsetsAndCodePages) {
   Tally calls;
   for (const auto& r : oracle::Rows("codepages-charsets.txt")) {
     const uint32_t src = static_cast<uint32_t>(std::stoul(r[1]));
-    CHARSETINFO info{};
-    const bool ok = TranslateCharsetInfo(src, &info, r[0] == "charset" ? TCI_SRCCHARSET : TCI_SRCCODEPAGE);
+    win::CHARSETINFO info{};
+    const bool ok = win::TranslateCharsetInfo(src, &info, r[0] == "charset" ? win::TCI_SRCCHARSET : win::TCI_SRCCODEPAGE);
     calls.Count(src,
                 r[2] == "-" ? !ok
                             : ok && info.ciCharset == std::stoul(r[2]) && info.ciACP == std::stoul(r[3]) &&
                                   info.fs.fsCsb[0] == oracle::Hex(r[4]),
                 r[0] + " " + r[1]);
   }
-  calls.Report("TranslateCharsetInfo");
+  calls.Report("win::TranslateCharsetInfo");
 }
 
 // Longer texts: the size asked for is the size written, also where a
@@ -281,16 +283,16 @@ TEST(CodePageCalls, SizesAgreeBetweenTheTwoCalls) {
                                   u"\u0416\u65E5\u00E9+\u20AC-", u"\x7F\x80\xFF\uFFFF"};
   for (uint32_t cp : {1252u, 1251u, 932u, 936u, 949u, 950u, 1361u, 65000u, 65001u, 437u, 20127u, 37u}) {
     for (const auto& t : texts) {
-      const int n = WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), nullptr, 0);
+      const int n = win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), nullptr, 0);
       std::string out(static_cast<size_t>(n), '\0');
       ASSERT_GT(n, 0) << cp;
-      EXPECT_EQ(WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n), n) << cp;
-      EXPECT_EQ(WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n - 1), 0) << cp;
-      EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+      EXPECT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n), n) << cp;
+      EXPECT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n - 1), 0) << cp;
+      EXPECT_EQ(win::GetLastError(), win::ERROR_INSUFFICIENT_BUFFER);
       out += "\x81";  // a lead byte cut off in the double-byte pages
-      const int w = MultiByteToWideChar(cp, 0, out.data(), n + 1, nullptr, 0);
+      const int w = win::MultiByteToWideChar(cp, 0, out.data(), n + 1, nullptr, 0);
       std::u16string back(static_cast<size_t>(w), u'\0');
-      EXPECT_EQ(MultiByteToWideChar(cp, 0, out.data(), n + 1, back.data(), w), w) << cp;
+      EXPECT_EQ(win::MultiByteToWideChar(cp, 0, out.data(), n + 1, back.data(), w), w) << cp;
     }
   }
 }
@@ -318,7 +320,7 @@ TEST(CodePageCalls, LongTextEncodesAsItsCharacters) {
       char b[8];
       for (size_t i = 0; i < t.size();) {
         const size_t k = i + 1 < t.size() && (t[i] & 0xFC00) == 0xD800 && (t[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
-        r.append(b, static_cast<size_t>(WideCharToMultiByte(cp, 0, t.data() + i, static_cast<int>(k), b, 8)));
+        r.append(b, static_cast<size_t>(win::WideCharToMultiByte(cp, 0, t.data() + i, static_cast<int>(k), b, 8)));
         i += k;
       }
       return r;
@@ -331,12 +333,12 @@ TEST(CodePageCalls, LongTextEncodesAsItsCharacters) {
             t.replace(at, std::min(kind.size(), len - at), kind.substr(0, len - at));
             const std::string want = oneByOne(t);
             const int len32 = static_cast<int>(len);
-            ASSERT_EQ(WideCharToMultiByte(cp, 0, t.data(), len32, nullptr, 0), static_cast<int>(want.size()))
+            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, nullptr, 0), static_cast<int>(want.size()))
                 << cp << " " << Hex(t);
             std::string exact(want.size(), '#'), ample(4 * len + 40, '#');
-            ASSERT_EQ(WideCharToMultiByte(cp, 0, t.data(), len32, exact.data(), static_cast<int>(exact.size())),
+            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, exact.data(), static_cast<int>(exact.size())),
                       static_cast<int>(want.size()));
-            ASSERT_EQ(WideCharToMultiByte(cp, 0, t.data(), len32, ample.data(), static_cast<int>(ample.size())),
+            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, ample.data(), static_cast<int>(ample.size())),
                       static_cast<int>(want.size()));
             ASSERT_EQ(exact, want) << cp << " " << Hex(t);
             ASSERT_EQ(ample, want + std::string(ample.size() - want.size(), '#')) << cp << " " << Hex(t);
@@ -368,11 +370,11 @@ TEST(CodePageText, CodePagesCharsetsAndLocales) {
   EXPECT_EQ(GetCodePageByLocale(0x0419), 1251);
   EXPECT_EQ(GetCodePageByLocale(0x0409), 1252);
   EXPECT_EQ(GetCodePageByLocale(0x0439), 0);  // Hindi: Unicode only
-  EXPECT_EQ(GetCodePageByLocale(0x7777), static_cast<Integer>(GetACP()));
+  EXPECT_EQ(GetCodePageByLocale(0x7777), static_cast<Integer>(win::GetACP()));
   EXPECT_EQ(GetCharSetByCodePage(1251), 204);
   EXPECT_EQ(GetCharSetByCodePage(4711), 1);
   EXPECT_EQ(GetCodePageByCharSet(161), 1253);
-  EXPECT_EQ(GetCodePageByCharSet(99), static_cast<Integer>(GetACP()));
+  EXPECT_EQ(GetCodePageByCharSet(99), static_cast<Integer>(win::GetACP()));
   EXPECT_EQ(GetCharSetByLocale(0x0408), 161);
 }
 

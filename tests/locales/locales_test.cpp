@@ -11,11 +11,16 @@
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/compress/YCompress.h"
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/FormatSettings.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/strings/Search.h"
+#include "deziva27/platform/detail/CodePages.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
+#include "deziva27/platform/detail/LocaleText.h"
+#include "deziva27/platform/detail/Nls.h"
+#include "deziva27/platform/detail/Resources.h"
 #include "tests/support/Locale.h"
 #include "tests/support/Oracle.h"
 
@@ -27,14 +32,14 @@ const auto* const kPinned = ::testing::AddGlobalTestEnvironment(new test::Pinned
 std::string U8(const UnicodeString& s) { return Utf16ToUtf8(s); }
 
 TEST(LocaleInfoW, SizeProtocolAndUnknowns) {
-  EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, nullptr, 0), 8);  // "English" and 0
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, nullptr, 0), 8);  // "English" and 0
   char16_t buf[16];
   std::fill(std::begin(buf), std::end(buf), u'#');
-  EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // one short
-  EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 8), 8);
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // one short
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 8), 8);
   EXPECT_EQ(UnicodeString(buf), u"English");
-  EXPECT_EQ(GetLocaleInfoW(0x7777, LOCALE_SENGLANGUAGE, nullptr, 0), 0);
-  EXPECT_EQ(GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
+  EXPECT_EQ(win::GetLocaleInfoW(0x7777, LOCALE_SENGLANGUAGE, nullptr, 0), 0);
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
   EXPECT_EQ(LocaleInfo(0x7777, LOCALE_SLANGUAGE), u"");
 }
 
@@ -75,10 +80,10 @@ int Collect(char16_t* s) {
 
 TEST(LocaleInfoW, EnumerationIsStableHexAndSpecific) {
   gSeen.clear();
-  ASSERT_TRUE(EnumSystemLocalesW(&Collect, LCID_SUPPORTED));
+  ASSERT_TRUE(win::EnumSystemLocalesW(&Collect, win::LCID_SUPPORTED));
   const auto first = gSeen;
   gSeen.clear();
-  EnumSystemLocalesW(&Collect, LCID_SUPPORTED);
+  win::EnumSystemLocalesW(&Collect, win::LCID_SUPPORTED);
   EXPECT_EQ(gSeen, first);
   EXPECT_GT(first.size(), 150u);
   std::set<std::u16string> unique(first.begin(), first.end());
@@ -89,7 +94,7 @@ TEST(LocaleInfoW, EnumerationIsStableHexAndSpecific) {
     const auto id = static_cast<LCID>(std::stoul(Utf16ToUtf8(s), nullptr, 16));
     EXPECT_NE(id, GetPrimaryLangID(id)) << Utf16ToUtf8(s);
   }
-  EXPECT_FALSE(EnumSystemLocalesW(nullptr, LCID_SUPPORTED));
+  EXPECT_FALSE(win::EnumSystemLocalesW(nullptr, win::LCID_SUPPORTED));
 }
 
 TEST(Locales, NamesAndCodes) {
@@ -226,30 +231,30 @@ TEST(Locales, RightToLeftAndSortKeys) {
 
 TEST(LocaleText, TypesSortKeysAndKeyboards) {
   uint16_t t[4] = {};
-  ASSERT_TRUE(GetStringTypeExA(0x040D, CT_CTYPE2, "a\xE0 1", 4, t));  // 1255: alef
-  EXPECT_EQ(t[0], C2_LEFTTORIGHT);
-  EXPECT_EQ(t[1], C2_RIGHTTOLEFT);
-  EXPECT_EQ(t[2], C2_WHITESPACE);
-  EXPECT_EQ(t[3], C2_EUROPENUMBER);
-  EXPECT_FALSE(GetStringTypeExA(0x0409, 1, "a", 1, t));
-  EXPECT_FALSE(GetStringTypeExA(0x7777, CT_CTYPE2, "a", 1, t));
+  ASSERT_TRUE(win::GetStringTypeExA(0x040D, win::CT_CTYPE2, "a\xE0 1", 4, t));  // 1255: alef
+  EXPECT_EQ(t[0], win::C2_LEFTTORIGHT);
+  EXPECT_EQ(t[1], win::C2_RIGHTTOLEFT);
+  EXPECT_EQ(t[2], win::C2_WHITESPACE);
+  EXPECT_EQ(t[3], win::C2_EUROPENUMBER);
+  EXPECT_FALSE(win::GetStringTypeExA(0x0409, 1, "a", 1, t));
+  EXPECT_FALSE(win::GetStringTypeExA(0x7777, win::CT_CTYPE2, "a", 1, t));
 
-  const int n = LCMapStringA(0x0409, LCMAP_SORTKEY, "Abc", -1, nullptr, 0);
+  const int n = win::LCMapStringA(0x0409, win::LCMAP_SORTKEY, "Abc", -1, nullptr, 0);
   ASSERT_GT(n, 0);
   std::string key(static_cast<size_t>(n), '\0');
-  EXPECT_EQ(LCMapStringA(0x0409, LCMAP_SORTKEY, "Abc", -1, key.data(), n - 1), 0);  // short
-  EXPECT_EQ(LCMapStringA(0x0409, LCMAP_SORTKEY, "Abc", -1, key.data(), n), n);
+  EXPECT_EQ(win::LCMapStringA(0x0409, win::LCMAP_SORTKEY, "Abc", -1, key.data(), n - 1), 0);  // short
+  EXPECT_EQ(win::LCMapStringA(0x0409, win::LCMAP_SORTKEY, "Abc", -1, key.data(), n), n);
   EXPECT_EQ(key.back(), '\0');
   std::string other(64, '\0');
-  const int m = LCMapStringA(0x0409, LCMAP_SORTKEY | NORM_IGNORECASE, "abc", 3, other.data(), 64);
-  const int k = LCMapStringA(0x0409, LCMAP_SORTKEY | NORM_IGNORECASE, "ABC", 3, key.data(), n);
+  const int m = win::LCMapStringA(0x0409, win::LCMAP_SORTKEY | win::NORM_IGNORECASE, "abc", 3, other.data(), 64);
+  const int k = win::LCMapStringA(0x0409, win::LCMAP_SORTKEY | win::NORM_IGNORECASE, "ABC", 3, key.data(), n);
   EXPECT_EQ(other.substr(0, m), key.substr(0, k));
-  EXPECT_EQ(LCMapStringA(0x0409, 0x100, "abc", 3, nullptr, 0), 0);  // only sort keys
+  EXPECT_EQ(win::LCMapStringA(0x0409, 0x100, "abc", 3, nullptr, 0), 0);  // only sort keys
 
   ::setenv("DZ_KEYBOARD_LAYOUTS", "de,ru 04090409", 1);
   uint64_t layouts[8];
-  EXPECT_EQ(GetKeyboardLayoutList(0, nullptr), 3);
-  ASSERT_EQ(GetKeyboardLayoutList(8, layouts), 3);
+  EXPECT_EQ(win::GetKeyboardLayoutList(0, nullptr), 3);
+  ASSERT_EQ(win::GetKeyboardLayoutList(8, layouts), 3);
   EXPECT_EQ(layouts[0], 0x04070407u);
   EXPECT_EQ(GetKLByLocale(0x0419), 0x04190419u);
   // The test is on bits, not on equality: 0x0419 holds every bit of 0x0009.
@@ -259,7 +264,7 @@ TEST(LocaleText, TypesSortKeysAndKeyboards) {
 }
 
 TEST(Locales, StringLoaderBufferRules) {
-  const HMODULE lib = ModuleHandleOf(HInstance);
+  const HMODULE lib = win::ModuleHandleOf(HInstance);
   const UnicodeString text = LoadResString(_SWrongStreamFormat);  // entry 65524
   ASSERT_EQ(text.size(), 19u);
   char16_t buf[32];
@@ -289,10 +294,10 @@ TEST(Locales, StringLoaderBufferRules) {
   EXPECT_EQ(buf[0], u'#');
   EXPECT_EQ(Win9x_LoadStringW(lib, 100, buf, 8), 0);
   EXPECT_EQ(Win9x_LoadStringW(0, 65524, buf, 8), 0);
-  const HRSRC block = FindResourceW(lib, 65524 / 16 + 1, RT_STRING);
+  const win::HRSRC block = win::FindResourceW(lib, 65524 / 16 + 1, win::RT_STRING);
   ASSERT_NE(block, 0u);
-  EXPECT_EQ(SizeofResource(lib, block) % 2, 0u);
-  EXPECT_EQ(FindResourceW(lib, 65524 / 16 + 1, 5), 0u);
+  EXPECT_EQ(win::SizeofResource(lib, block) % 2, 0u);
+  EXPECT_EQ(win::FindResourceW(lib, 65524 / 16 + 1, 5), 0u);
 }
 
 TEST(Locales, TheStopFreesTheListsAndTheyComeBack) {
@@ -307,10 +312,10 @@ TEST(Locales, TheStopFreesTheListsAndTheyComeBack) {
 // What the two-call protocol gives, in the recorded files' notation ("\x":
 // the call failed); a protocol fault shows as its own text.
 std::string Answer(LCID id, LCTYPE type) {
-  const int n = GetLocaleInfoW(id, type, nullptr, 0);
+  const int n = win::GetLocaleInfoW(id, type, nullptr, 0);
   if (n == 0) return "\\x";
   std::u16string buf(static_cast<size_t>(n), u'#');
-  if (GetLocaleInfoW(id, type, buf.data(), n) != n || buf.back() != 0) return "<size protocol>";
+  if (win::GetLocaleInfoW(id, type, buf.data(), n) != n || buf.back() != 0) return "<size protocol>";
   buf.pop_back();
   return U8(buf);
 }
@@ -329,7 +334,7 @@ TEST(LocaleOracle, EveryRecordedItemAgrees) {
       for (size_t at = 0; at < row[1].size(); at += 5, ++unknown) {
         const LCID id = test::oracle::Hex(row[1].substr(at, 4));
         EXPECT_EQ(Answer(id, LOCALE_SNAME), "\\x") << std::hex << id;
-        EXPECT_EQ(nls::ResolveLCID(id), 0u) << std::hex << id;
+        EXPECT_EQ(win::nls::ResolveLCID(id), 0u) << std::hex << id;
       }
     } else {
       ASSERT_EQ(row.size(), types.size() + 1) << row[0];
@@ -345,7 +350,7 @@ TEST(LocaleOracle, EveryRecordedItemAgrees) {
       }
     }
   }
-  std::printf("GetLocaleInfoW: %zu of %zu cells agree (%zu locales, %zu types); %zu unknown "
+  std::printf("win::GetLocaleInfoW: %zu of %zu cells agree (%zu locales, %zu types); %zu unknown "
               "identifiers answer nothing\n",
               cells - wrong, cells, locales, types.size(), unknown);
   EXPECT_EQ(wrong, 0u);
@@ -368,15 +373,15 @@ TEST(LocaleOracle, EnumerationListsAgree) {
     const std::string want = row[1] == "same" ? lists.at(row[2]) : row[1] == "-" ? "" : row[1];
     lists[row[0]] = want;
     gListed.clear();
-    ASSERT_TRUE(EnumSystemLocalesW(&CollectHex, test::oracle::Hex(row[0])));
+    ASSERT_TRUE(win::EnumSystemLocalesW(&CollectHex, test::oracle::Hex(row[0])));
     EXPECT_EQ(gListed, want) << "flags " << row[0];
     ++flags;
   }
-  std::printf("EnumSystemLocalesW: %zu flag values, %zu locales and %zu alternate sorts\n", flags,
+  std::printf("win::EnumSystemLocalesW: %zu flag values, %zu locales and %zu alternate sorts\n", flags,
               (lists.at("1").size() + 1) / 9, (lists.at("4").size() + 1) / 9);
   EXPECT_NE(lists.at("1").find("0000040A"), std::string::npos);
   gSeenCount = 0;
-  EnumSystemLocalesW(&TakeTwo, LCID_INSTALLED);
+  win::EnumSystemLocalesW(&TakeTwo, win::LCID_INSTALLED);
   EXPECT_EQ(gSeenCount, 2);  // a zero from the callback stops the enumeration
 }
 
@@ -392,7 +397,7 @@ TEST(LocaleNames, MapToIdentifiersAndBack) {
       {"zh", 0x0804},          {"ar", 0x0401},          {"C.UTF-8", 0x0409},
       {"uz_UZ", 0x0443},       {"sr_RS.UTF-8", 0x241A}, {"en-DK", 0},            {"xx", 0},               {"", 0x0409},
   };
-  for (const Case& c : cases) EXPECT_EQ(nls::LCIDOf(c.Name), c.Id) << c.Name;
+  for (const Case& c : cases) EXPECT_EQ(win::nls::LCIDOf(c.Name), c.Id) << c.Name;
 
   // Every locale Windows lists is found by its own name, and has an ICU name
   // and the code pages it reports.
@@ -401,24 +406,24 @@ TEST(LocaleNames, MapToIdentifiersAndBack) {
     if (row[1] == "same") continue;
     for (size_t at = 0; at < row[1].size(); at += 9, ++checked) {
       const LCID id = test::oracle::Hex(row[1].substr(at, 8));
-      EXPECT_EQ(nls::LCIDOf(U8(LocaleInfo(id, LOCALE_SNAME))), id) << std::hex << id;
-      EXPECT_FALSE(nls::LocaleNameOf(id).empty()) << std::hex << id;
+      EXPECT_EQ(win::nls::LCIDOf(U8(LocaleInfo(id, LOCALE_SNAME))), id) << std::hex << id;
+      EXPECT_FALSE(win::nls::LocaleNameOf(id).empty()) << std::hex << id;
       const auto acp = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTANSICODEPAGE)));
       const auto oem = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTCODEPAGE)));
-      EXPECT_EQ(nls::AnsiCodePageOf(id), acp ? acp : 1252) << std::hex << id;
-      EXPECT_EQ(nls::OemCodePageOf(id), oem > 1 ? oem : 437) << std::hex << id;
+      EXPECT_EQ(win::nls::AnsiCodePageOf(id), acp ? acp : 1252) << std::hex << id;
+      EXPECT_EQ(win::nls::OemCodePageOf(id), oem > 1 ? oem : 437) << std::hex << id;
     }
   }
   EXPECT_GT(checked, 250u);
-  EXPECT_EQ(nls::LocaleNameOf(0x040A), "es_ES@collation=traditional");
-  EXPECT_EQ(nls::LocaleNameOf(LOCALE_INVARIANT), "root");
-  EXPECT_EQ(nls::LocaleNameOf(0x7777), "");
+  EXPECT_EQ(win::nls::LocaleNameOf(0x040A), "es_ES@collation=traditional");
+  EXPECT_EQ(win::nls::LocaleNameOf(LOCALE_INVARIANT), "root");
+  EXPECT_EQ(win::nls::LocaleNameOf(0x7777), "");
   {
     test::LocaleScope ru("ru-RU");
-    EXPECT_EQ(GetOEMCP(), 866u);
-    EXPECT_EQ(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SNAME, nullptr, 0), 6);
+    EXPECT_EQ(win::GetOEMCP(), 866u);
+    EXPECT_EQ(win::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SNAME, nullptr, 0), 6);
   }
-  EXPECT_EQ(GetOEMCP(), 437u);
+  EXPECT_EQ(win::GetOEMCP(), 437u);
 }
 
 }  // namespace

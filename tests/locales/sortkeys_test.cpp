@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "deziva27/locales/YLocales.h"
-#include "deziva27/platform/LocaleText.h"
-#include "deziva27/platform/SortKeys.h"
+#include "deziva27/platform/detail/LocaleText.h"
+#include "deziva27/platform/detail/SortKeys.h"
 #include "tests/support/Oracle.h"
 
 namespace dz {
@@ -21,9 +21,9 @@ namespace {
 namespace oracle = test::oracle;
 
 std::string Key(LCID lcid, uint32_t flags, const std::string& s) {
-  const int size = LCMapStringA(lcid, flags, s.c_str(), -1, nullptr, 0);
+  const int size = win::LCMapStringA(lcid, flags, s.c_str(), -1, nullptr, 0);
   std::string key(static_cast<size_t>(std::max(size, 0)), '\0');
-  const int got = LCMapStringA(lcid, flags, s.c_str(), -1, key.data(), size);
+  const int got = win::LCMapStringA(lcid, flags, s.c_str(), -1, key.data(), size);
   EXPECT_EQ(got, size) << "size query and written size differ";
   return key;
 }
@@ -80,7 +80,7 @@ TEST(SortKeys, WordOrderAgreesPairByPair) {
 // the list in Windows' order.
 TEST(SortKeys, GetSortKeySortsLikeWindows) {
   for (const LCID lcid : {0x0409u, 0x0407u}) {
-    std::vector<Word> words = WordLists()[{lcid, LCMAP_SORTKEY | NORM_IGNORECASE}];
+    std::vector<Word> words = WordLists()[{lcid, win::LCMAP_SORTKEY | win::NORM_IGNORECASE}];
     ASSERT_FALSE(words.empty());
     std::vector<std::pair<std::string, int>> keyed;
     for (const Word& w : words) {
@@ -106,7 +106,7 @@ TEST(SortKeys, EveryCharacterAlone) {
   auto check = [&](LCID lcid, const std::u16string& text, std::string want) {
     ++chars;
     want += '\0';
-    if (detail::sortkey::Build(lcid, text, false) == want) ++same;
+    if (win::detail::sortkey::Build(lcid, text, false) == want) ++same;
     else ADD_FAILURE() << std::hex << lcid << " U+" << static_cast<unsigned>(text[0]);
   };
   for (const oracle::Row& r : oracle::Rows("sortkeys_chars.txt")) {
@@ -132,15 +132,15 @@ TEST(SortKeys, EveryCharacterAlone) {
 }
 
 TEST(SortKeys, SizeProtocolAndRefusals) {
-  constexpr uint32_t kKey = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int n = LCMapStringA(0x0409, kKey, "co-op", -1, nullptr, 0);
+  constexpr uint32_t kKey = win::LCMAP_SORTKEY | win::NORM_IGNORECASE;
+  const int n = win::LCMapStringA(0x0409, kKey, "co-op", -1, nullptr, 0);
   ASSERT_GT(n, 0);
   std::string key(static_cast<size_t>(n), '#');
-  EXPECT_EQ(LCMapStringA(0x0409, kKey, "co-op", -1, key.data(), n - 1), 0);
-  EXPECT_EQ(LCMapStringA(0x0409, kKey, "co-op", -1, key.data(), n), n);
+  EXPECT_EQ(win::LCMapStringA(0x0409, kKey, "co-op", -1, key.data(), n - 1), 0);
+  EXPECT_EQ(win::LCMapStringA(0x0409, kKey, "co-op", -1, key.data(), n), n);
   // A count that takes in the zero gives the same key as -1.
   std::string counted(static_cast<size_t>(n), '#');
-  EXPECT_EQ(LCMapStringA(0x0409, kKey, "co-op", 6, counted.data(), n), n);
+  EXPECT_EQ(win::LCMapStringA(0x0409, kKey, "co-op", 6, counted.data(), n), n);
   EXPECT_EQ(counted, key);
   struct Refused {
     LCID lcid;
@@ -149,7 +149,7 @@ TEST(SortKeys, SizeProtocolAndRefusals) {
   } refused[] = {{0x7777, kKey, -1}, {0x0409, 0x0100, -1}, {0x0409, kKey | 0x0200, -1},
                  {0x0409, kKey, 0}, {0x0409, kKey, -2}};
   for (const Refused& r : refused)
-    EXPECT_EQ(LCMapStringA(r.lcid, r.flags, "abc", r.cchSrc, nullptr, 0), 0) << std::hex << r.lcid;
+    EXPECT_EQ(win::LCMapStringA(r.lcid, r.flags, "abc", r.cchSrc, nullptr, 0), 0) << std::hex << r.lcid;
 }
 
 }  // namespace

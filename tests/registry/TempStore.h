@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "deziva27/host/RegistryStore.h"
+#include "deziva27/host/registry/detail/RegistryStore.h"
 
 namespace dz::test {
 

@@ -1,4 +1,4 @@
-#include "deziva27/host/Components.h"
+#include "deziva27/host/components/Components.h"
 
 #include <gtest/gtest.h>
 

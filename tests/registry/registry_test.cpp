@@ -1,4 +1,4 @@
-#include "deziva27/host/Registry.h"
+#include "deziva27/host/registry/Registry.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

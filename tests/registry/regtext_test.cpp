@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/RegText.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/registry/detail/RegText.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "support/Locale.h"
 
 namespace dz::detail {

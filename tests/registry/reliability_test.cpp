@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "deziva27/host/Registry.h"
+#include "deziva27/host/registry/Registry.h"
 #include "registry/TempStore.h"
 
 namespace dz {

@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "deziva27/host/RegExchange.h"
-#include "deziva27/host/Registry.h"
+#include "deziva27/host/registry/detail/RegExchange.h"
+#include "deziva27/host/registry/Registry.h"
 #include "registry/TempStore.h"
 
 namespace dz {

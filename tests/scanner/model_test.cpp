@@ -2,6 +2,7 @@
 // test and the word lists.
 #include <gtest/gtest.h>
 
+#include "deziva27/platform/detail/Nls.h"
 #include "tests/scanner/ScanHelpers.h"
 
 namespace dz::test {
@@ -117,12 +118,12 @@ TEST(WordLists, KindsFollowTheListsCaseInsensitively) {
 }
 
 TEST(WordLists, TurkishLocaleFoldsDottedI) {
-  ASSERT_TRUE(SetSystemLocale("tr-TR"));
+  ASSERT_TRUE(win::SetSystemLocale("tr-TR"));
   TYScanner sc;
   sc.SetWords(Lines({u"if"}));
   sc.SetSource(Lines({u"IF if"}));
   auto toks = ScanAll(sc);
-  ResetSystemLocale();
+  win::ResetSystemLocale();
   ASSERT_EQ(toks.size(), 2u);
   // Upper-case I is dotless in Turkish, so IF is another word there.
   EXPECT_EQ(toks[0].TokType, ttIdent);

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 #include "support/Lists.h"
 
@@ -13,7 +13,7 @@ using test::Items;
 
 class Delimited : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
 };
 
 TEST_F(Delimited, DelimitedTextQuotesEveryItem) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 
 namespace dz {
@@ -108,14 +108,14 @@ TEST(DigitReaders, MessageNamesRightmostBadCharacter) {
 
 class FloatConversions : public ::testing::Test {
  protected:
-  void TearDown() override { ResetSystemLocale(); }
+  void TearDown() override { win::ResetSystemLocale(); }
 };
 
 // The X forms use a period whatever the locale; the Z form follows the user's.
 TEST_F(FloatConversions, FixedPointIgnoresLocaleSeparator) {
   for (const char* locale : {"en-US", "de-DE", "ru-RU"}) {
     SCOPED_TRACE(locale);
-    ASSERT_TRUE(SetSystemLocale(locale));
+    ASSERT_TRUE(win::SetSystemLocale(locale));
     EXPECT_EQ(XStrToFloat(u"1.5", 7), 1.5);
     EXPECT_EQ(XStrToFloat(u"", 7), 7);
     EXPECT_EQ(XStrToFloat(u"-2.5E3", 0), -2500);
@@ -125,10 +125,10 @@ TEST_F(FloatConversions, FixedPointIgnoresLocaleSeparator) {
     EXPECT_EQ(XCurrToStr(Currency::FromRaw(12345)), u"1.2345");
     EXPECT_EQ(XCurrToStr(Currency(3)), u"3");
   }
-  ASSERT_TRUE(SetSystemLocale("de-DE"));
+  ASSERT_TRUE(win::SetSystemLocale("de-DE"));
   EXPECT_EQ(ZStrToFloat(u" 1,5 "), 1.5);
   EXPECT_EQ(ZStrToFloat(u"1.5"), 0.0);
-  ASSERT_TRUE(SetSystemLocale("en-US"));
+  ASSERT_TRUE(win::SetSystemLocale("en-US"));
   EXPECT_EQ(ZStrToFloat(u" 1.5 "), 1.5);
   EXPECT_EQ(ZStrToFloat(u""), 0.0);
   EXPECT_EQ(ZStrToFloat(u"1.5x"), 0.0);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 
 namespace dz {
@@ -38,8 +38,8 @@ TEST(Padding, CutsToWidthFromTheStartOnBothSides) {
 
 class CaseAndCounting : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
-  void TearDown() override { ResetSystemLocale(); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
+  void TearDown() override { win::ResetSystemLocale(); }
 };
 
 TEST_F(CaseAndCounting, CapitalizeFirst) {

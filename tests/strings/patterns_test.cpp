@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 #include "support/TemplateOracle.h"
 
@@ -11,7 +11,7 @@ namespace {
 
 class Patterns : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
 };
 
 UnicodeString U(std::string_view s) {
@@ -138,11 +138,11 @@ TEST_F(Patterns, FitToTemplateFoldsAsTheLocaleDoes) {
   // In Turkish "I" lowers to a dotless i, so folding ASCII letters alone would
   // answer wrongly there.
   EXPECT_TRUE(FitToTemplate(u"FILE.TXT", u"file.*", false));
-  ASSERT_TRUE(SetSystemLocale("tr-TR"));
+  ASSERT_TRUE(win::SetSystemLocale("tr-TR"));
   EXPECT_FALSE(FitToTemplate(u"FILE.TXT", u"file.*", false));
   EXPECT_FALSE(FitToTemplate(std::string_view("FILE.TXT"), "file.*", false));
   EXPECT_TRUE(FitToTemplate(u"\u0130", u"i", false));
-  ASSERT_TRUE(SetSystemLocale("en-US"));
+  ASSERT_TRUE(win::SetSystemLocale("en-US"));
 }
 
 TEST_F(Patterns, ContainsAsWholeWordLooksAtTheFirstOccurrenceOnly) {

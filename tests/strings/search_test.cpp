@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 
 namespace dz {
@@ -78,8 +78,8 @@ TEST(CaselessSearch, FoldsBothOperands) {
 
 class FoldingThatChangesLength : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
-  void TearDown() override { ResetSystemLocale(); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
+  void TearDown() override { win::ResetSystemLocale(); }
 };
 
 // U+0130 lower-cases to two units outside Turkish; positions after it must

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 #include "support/Lists.h"
 
@@ -11,7 +11,7 @@ using test::Items;
 
 class Sections : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
   // Line 2 is empty, line 4 starts with two blanks.
   TStringList ini{u"[General]", u"Name=Foo", u"", u"; note", u"  [Other]", u"X=1"};
 };

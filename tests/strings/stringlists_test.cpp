@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
 #include "support/Lists.h"
 
@@ -14,7 +14,7 @@ using test::Items;
 
 class StringLists : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
 };
 
 TEST_F(StringLists, IndexOfStringFoldsAsciiOnly) {

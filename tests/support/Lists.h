@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "deziva27/host/Lists.h"
+#include "deziva27/host/classes/Lists.h"
 
 namespace dz::test {
 

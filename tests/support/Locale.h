@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/Nls.h"
+#include "deziva27/platform/detail/Nls.h"
 
 namespace dz::test {
 
 class LocaleScope {
  public:
-  explicit LocaleScope(const char* name) { ok_ = SetSystemLocale(name); }
-  ~LocaleScope() { SetSystemLocale("en-US"); }
+  explicit LocaleScope(const char* name) { ok_ = win::SetSystemLocale(name); }
+  ~LocaleScope() { win::SetSystemLocale("en-US"); }
   bool ok() const { return ok_; }
 
  private:
@@ -21,7 +21,7 @@ class LocaleScope {
 // Every test program starts under en-US (code page 1252).
 class PinnedLocale : public ::testing::Environment {
  public:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
 };
 
 }  // namespace dz::test

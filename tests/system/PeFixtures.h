@@ -34,7 +34,7 @@ class PeFixtures {
     if (!l.Rsrc) return l;
     const size_t count = u16(l.Rsrc + 12) + u16(l.Rsrc + 14);
     for (size_t i = 0; i < count; ++i) {
-      if (u32(l.Rsrc + 16 + i * 8) != 16) continue;  // RT_VERSION
+      if (u32(l.Rsrc + 16 + i * 8) != 16) continue;  // win::RT_VERSION
       size_t node = u32(l.Rsrc + 16 + i * 8 + 4) & 0x7FFFFFFF;
       node = u32(l.Rsrc + node + 16 + 4) & 0x7FFFFFFF;  // first name
       l.VersionEntry = l.Rsrc + u32(l.Rsrc + node + 16 + 4);  // first language

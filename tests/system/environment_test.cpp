@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/host/System.h"
-#include "deziva27/platform/Environment.h"
-#include "deziva27/platform/SystemVersion.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/host/runtime/System.h"
+#include "deziva27/platform/detail/Environment.h"
+#include "deziva27/platform/detail/SystemVersion.h"
 #include "deziva27/utils/System.h"
 
 namespace dz {
@@ -84,17 +84,17 @@ TEST(OSFlags, FollowTheVersionTable) {
     EXPECT_EQ(Flags(), r.Flags) << r.Name;
     EXPECT_FALSE(IsLinux);
   }
-  OSVERSIONINFOW v{};
+  win::OSVERSIONINFOW v{};
   v.dwOSVersionInfoSize = sizeof v;
-  ASSERT_TRUE(GetVersionExW(&v));
+  ASSERT_TRUE(win::GetVersionExW(&v));
   detail::SetOSFlags(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber);
 }
 
 TEST(OSFlags, VersionRecordSizeIsChecked) {
-  OSVERSIONINFOW v{};
+  win::OSVERSIONINFOW v{};
   v.dwOSVersionInfoSize = 148;
-  EXPECT_FALSE(GetVersionExW(&v));
-  EXPECT_FALSE(GetVersionExW(nullptr));
+  EXPECT_FALSE(win::GetVersionExW(&v));
+  EXPECT_FALSE(win::GetVersionExW(nullptr));
 }
 
 // The flags as the unit's start set them, seen from a fresh process that is

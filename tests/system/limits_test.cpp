@@ -17,12 +17,12 @@
 
 #include <gtest/gtest.h>
 
-#include "deziva27/frame/YConsts.h"
-#include "deziva27/host/Exceptions.h"
-#include "deziva27/host/ResStrings.h"
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/PeResources.h"
-#include "deziva27/platform/Version.h"
+#include "deziva27/consts/YConsts.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/runtime/ResStrings.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/PeResources.h"
+#include "deziva27/platform/detail/Version.h"
 #include "system/PeFixtures.h"
 
 namespace dz {
@@ -58,11 +58,11 @@ TEST(Limits, ResourceClaimsBeyondTheLimitReadNothing) {
     uint32_t Claim, Limit;
     bool Read;
   } const cases[] = {
-      {0xFFFFFFFF, kMaxVersionResource, false},
-      {0xFFFFFFFF, kMaxPeResource, false},
-      {kMaxVersionResource + 1, kMaxVersionResource, false},
-      {kMaxVersionResource, kMaxVersionResource, true},
-      {kMaxPeResource + 1, kMaxPeResource, false},
+      {0xFFFFFFFF, win::kMaxVersionResource, false},
+      {0xFFFFFFFF, win::kMaxPeResource, false},
+      {win::kMaxVersionResource + 1, win::kMaxVersionResource, false},
+      {win::kMaxVersionResource, win::kMaxVersionResource, true},
+      {win::kMaxPeResource + 1, win::kMaxPeResource, false},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> b = good;
@@ -73,14 +73,14 @@ TEST(Limits, ResourceClaimsBeyondTheLimitReadNothing) {
     // A 5 GiB file whose bytes past the image read as zeros, as a sparse
     // file's hole does.
     uint64_t asked = 0;
-    TPeReadAt readAt = [&](uint64_t off, void* buf, size_t n) {
+    win::TPeReadAt readAt = [&](uint64_t off, void* buf, size_t n) {
       asked += n;
       auto* p = static_cast<uint8_t*>(buf);
       for (size_t k = 0; k < n; ++k) p[k] = off + k < b.size() ? b[off + k] : 0;
       return true;
     };
     std::vector<uint8_t> out;
-    EXPECT_EQ(ReadPeResource(readAt, uint64_t{5} << 30, RT_VERSION, 0, out, c.Limit), c.Read)
+    EXPECT_EQ(win::ReadPeResource(readAt, uint64_t{5} << 30, win::RT_VERSION, 0, out, c.Limit), c.Read)
         << c.Claim;
     EXPECT_LE(asked, uint64_t{c.Limit} + 4096) << c.Claim;
     EXPECT_EQ(out.size(), c.Read ? c.Claim : 0u);
@@ -96,7 +96,7 @@ TEST(Limits, VersionOfSpecialFilesAnswersAtOnce) {
                                          uint64_t{5} << 30));
   for (const std::string& file : {fifo, std::string("/dev/zero"), sparse}) {
     const UnicodeString name = Utf8ToUtf16(file);
-    EXPECT_EQ(InChild([&] { return int(GetFileVersionInfoSizeW(name.c_str(), nullptr)); }), 0)
+    EXPECT_EQ(InChild([&] { return int(win::GetFileVersionInfoSizeW(name.c_str(), nullptr)); }), 0)
         << file;
   }
   fs::remove(fifo);

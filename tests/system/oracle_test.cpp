@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/Environment.h"
-#include "deziva27/platform/Shell.h"
-#include "deziva27/platform/Version.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/Environment.h"
+#include "deziva27/platform/detail/Shell.h"
+#include "deziva27/platform/detail/Version.h"
 #include "deziva27/utils/System.h"
 #include "support/Oracle.h"
 
@@ -55,9 +55,9 @@ TEST_F(EnvOracle, ExpansionsAndSizesAgree) {
     ++rows;
     const std::u16string in = Field(r[1]);
     // The two calls as the oracle made them.
-    const DWORD need = ExpandEnvironmentStringsW(in.c_str(), nullptr, 0);
+    const win::DWORD need = win::ExpandEnvironmentStringsW(in.c_str(), nullptr, 0);
     std::u16string out(need + 1, u'#');
-    const DWORD got = ExpandEnvironmentStringsW(in.c_str(), out.data(), need);
+    const win::DWORD got = win::ExpandEnvironmentStringsW(in.c_str(), out.data(), need);
     out.resize(got && got <= need ? got - 1 : 0);
     EXPECT_EQ(need, std::stoul(r[2])) << Show(in);
     EXPECT_TRUE(out == Field(r[3])) << Show(in) << " gives " << Show(out);
@@ -70,12 +70,12 @@ TEST_F(EnvOracle, ShortBuffersHoldWhatWindowsWrites) {
     if (r[0] != "short") continue;
     const std::u16string in = Field(r[1]);
     if (r[2] == "null") {
-      EXPECT_EQ(ExpandEnvironmentStringsW(in.c_str(), nullptr, 0), std::stoul(r[3]));
+      EXPECT_EQ(win::ExpandEnvironmentStringsW(in.c_str(), nullptr, 0), std::stoul(r[3]));
       continue;
     }
-    const DWORD n = static_cast<DWORD>(std::stoul(r[2]));
+    const win::DWORD n = static_cast<win::DWORD>(std::stoul(r[2]));
     std::u16string buf(n + 1, u'#');
-    EXPECT_EQ(ExpandEnvironmentStringsW(in.c_str(), buf.data(), n), std::stoul(r[3]))
+    EXPECT_EQ(win::ExpandEnvironmentStringsW(in.c_str(), buf.data(), n), std::stoul(r[3]))
         << Show(in) << " in " << n;
     EXPECT_EQ(buf.substr(0, n), oracle::HexUnits(r[4])) << Show(in) << " in " << n;
     EXPECT_EQ(buf[n], u'#') << "written past " << n;
@@ -93,8 +93,8 @@ TEST_F(EnvOracle, NamesFoldWithWindowsTable) {
   }
   int wrong = 0;
   for (uint32_t c = 0; c < 0x10000; ++c)
-    if (EnvNameUpper(static_cast<char16_t>(c)) != want[c] && ++wrong <= 10)
-      ADD_FAILURE() << std::hex << "U+" << c << " upper-cases to U+" << int{EnvNameUpper(static_cast<char16_t>(c))}
+    if (win::EnvNameUpper(static_cast<char16_t>(c)) != want[c] && ++wrong <= 10)
+      ADD_FAILURE() << std::hex << "U+" << c << " upper-cases to U+" << int{win::EnvNameUpper(static_cast<char16_t>(c))}
                     << ", Windows U+" << int{want[c]};
   EXPECT_EQ(wrong, 0);
 }
@@ -110,7 +110,7 @@ TEST(ArgsOracle, ParametersSplitAsCommandLineToArgvW) {
     std::vector<std::u16string> want;
     for (size_t i = 3; i < r.size(); ++i) want.push_back(Field(r[i]));
     ASSERT_EQ(want.size(), std::stoul(r[2]));
-    EXPECT_EQ(CommandLineToArgs(Field(r[1])), want) << r[1];
+    EXPECT_EQ(win::CommandLineToArgs(Field(r[1])), want) << r[1];
   }
 }
 
@@ -118,8 +118,8 @@ std::vector<uint8_t> VersionBlock(const std::string& file) {
   std::ifstream in(oracle::Path(file), std::ios::binary);
   std::vector<uint8_t> image{std::istreambuf_iterator<char>(in), {}};
   const std::u16string path = Utf8ToUtf16(oracle::Path(file));
-  std::vector<uint8_t> block(GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  if (block.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()),
+  std::vector<uint8_t> block(win::GetFileVersionInfoSizeW(path.c_str(), nullptr));
+  if (block.empty() || !win::GetFileVersionInfoW(path.c_str(), 0, static_cast<win::DWORD>(block.size()),
                                             block.data()))
     block.clear();
   return block;
@@ -134,8 +134,8 @@ TEST(VersionOracle, QueriesAgree) {
     ASSERT_FALSE(block.empty()) << file;
     const std::u16string path = Field(r[2]);
     void* v = nullptr;
-    UINT len = 99;
-    const bool ok = VerQueryValueW(block.data(), path.c_str(), &v, &len);
+    win::UINT len = 99;
+    const bool ok = win::VerQueryValueW(block.data(), path.c_str(), &v, &len);
     ++rows;
     ASSERT_EQ(ok, r[3] == "1") << file << " " << r[2];
     if (!ok) continue;

@@ -14,9 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/host/UiBackend.h"
-#include "deziva27/platform/Shell.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/host/ui/UiBackend.h"
+#include "deziva27/platform/detail/Shell.h"
 #include "deziva27/utils/Info.h"
 #include "deziva27/utils/System.h"
 
@@ -71,32 +71,32 @@ TEST_F(Shell, PassesParametersUnchanged) {
   std::ofstream(script) << "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/out\"\n";
   fs::permissions(script, fs::perms::owner_all);
   ASSERT_TRUE(RunProgramEx(U(script.string()), u"one \"two words\" a\\\"b \"\" $HOME;x", u"",
-                           SW_SHOWNORMAL, true));
+                           win::SW_SHOWNORMAL, true));
   EXPECT_EQ(Slurp(dir / "out"), "one|two words|a\"b||$HOME;x|");  // no shell in between
 }
 
 TEST_F(Shell, ExitCodeIsStillActiveThenTheStatus) {
-  SHELLEXECUTEINFOW e{};
+  win::SHELLEXECUTEINFOW e{};
   e.cbSize = sizeof e;
-  e.fMask = SEE_MASK_NOCLOSEPROCESS;
+  e.fMask = win::SEE_MASK_NOCLOSEPROCESS;
   e.lpFile = u"/bin/sh";
   e.lpParameters = u"-c \"sleep 0.2; exit 7\"";
-  ASSERT_TRUE(ShellExecuteExW(&e));
+  ASSERT_TRUE(win::ShellExecuteExW(&e));
   ASSERT_NE(e.hProcess, nullptr);
-  DWORD code = 0;
-  ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));
-  EXPECT_EQ(code, STILL_ACTIVE);
-  EXPECT_EQ(WaitForSingleObject(e.hProcess, 0), WAIT_TIMEOUT);
-  EXPECT_EQ(WaitForSingleObject(e.hProcess, INFINITE), WAIT_OBJECT_0);
-  EXPECT_EQ(WaitForSingleObject(e.hProcess, 0), WAIT_OBJECT_0);
-  ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));
+  win::DWORD code = 0;
+  ASSERT_TRUE(win::GetExitCodeProcess(e.hProcess, &code));
+  EXPECT_EQ(code, win::STILL_ACTIVE);
+  EXPECT_EQ(win::WaitForSingleObject(e.hProcess, 0), win::WAIT_TIMEOUT);
+  EXPECT_EQ(win::WaitForSingleObject(e.hProcess, win::INFINITE), win::WAIT_OBJECT_0);
+  EXPECT_EQ(win::WaitForSingleObject(e.hProcess, 0), win::WAIT_OBJECT_0);
+  ASSERT_TRUE(win::GetExitCodeProcess(e.hProcess, &code));
   EXPECT_EQ(code, 7u);
-  ASSERT_TRUE(GetExitCodeProcess(e.hProcess, &code));  // asked again: the same
+  ASSERT_TRUE(win::GetExitCodeProcess(e.hProcess, &code));  // asked again: the same
   EXPECT_EQ(code, 7u);
-  EXPECT_TRUE(CloseHandle(e.hProcess));
-  EXPECT_FALSE(GetExitCodeProcess(e.hProcess, &code));
-  EXPECT_FALSE(CloseHandle(e.hProcess));
-  EXPECT_EQ(WaitForSingleObject(e.hProcess, 0), WAIT_FAILED);
+  EXPECT_TRUE(win::CloseHandle(e.hProcess));
+  EXPECT_FALSE(win::GetExitCodeProcess(e.hProcess, &code));
+  EXPECT_FALSE(win::CloseHandle(e.hProcess));
+  EXPECT_EQ(win::WaitForSingleObject(e.hProcess, 0), win::WAIT_FAILED);
   EXPECT_TRUE(NoChildren());
 }
 
@@ -160,17 +160,17 @@ TEST_F(Shell, WhatCannotStartStartsNothing) {
     EXPECT_TRUE(NoChildren()) << file;
   }
   EXPECT_FALSE(RunProgram(u"/bin/true", u"", U((dir / "nowhere").string()), true));
-  SHELLEXECUTEINFOW e{};
+  win::SHELLEXECUTEINFOW e{};
   e.cbSize = 100;
   e.lpFile = u"/bin/true";
-  EXPECT_FALSE(ShellExecuteExW(&e));
+  EXPECT_FALSE(win::ShellExecuteExW(&e));
   e.cbSize = sizeof e;
   e.lpVerb = u"print";
-  EXPECT_FALSE(ShellExecuteExW(&e));
+  EXPECT_FALSE(win::ShellExecuteExW(&e));
   EXPECT_TRUE(NoChildren());
 }
 
-static_assert(sizeof(void*) != 8 || sizeof(SHELLEXECUTEINFOW) == 112);
+static_assert(sizeof(void*) != 8 || sizeof(win::SHELLEXECUTEINFOW) == 112);
 
 }  // namespace
 }  // namespace dz

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/host/System.h"
-#include "deziva27/platform/Module.h"
-#include "deziva27/platform/PeResources.h"
-#include "deziva27/platform/Version.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/host/runtime/System.h"
+#include "deziva27/platform/detail/Module.h"
+#include "deziva27/platform/detail/PeResources.h"
+#include "deziva27/platform/detail/Version.h"
 #include "deziva27/utils/System.h"
 #include "system/PeFixtures.h"
 
@@ -104,13 +104,13 @@ TEST_F(Version, FailureLeavesTheRecordAlone) {
 
 TEST_F(Version, ShortBufferNeverReadsPastIt) {
   const UnicodeString file = U(PeFixtures::Path("full.dll"));
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), nullptr);
-  for (DWORD n : {DWORD{6}, DWORD{40}, size / 2, size - 1}) {
+  const win::DWORD size = win::GetFileVersionInfoSizeW(file.c_str(), nullptr);
+  for (win::DWORD n : {win::DWORD{6}, win::DWORD{40}, size / 2, size - 1}) {
     std::vector<uint8_t> block(n);
-    ASSERT_TRUE(GetFileVersionInfoW(file.c_str(), 0, n, block.data()));
+    ASSERT_TRUE(win::GetFileVersionInfoW(file.c_str(), 0, n, block.data()));
     void* v;
-    UINT len;
-    if (VerQueryValueW(block.data(), u"\\StringFileInfo\\040904B0\\ProductVersion", &v, &len)) {
+    win::UINT len;
+    if (win::VerQueryValueW(block.data(), u"\\StringFileInfo\\040904B0\\ProductVersion", &v, &len)) {
       EXPECT_LE(static_cast<const uint8_t*>(v) + 2 * len, block.data() + n);
     }
   }
@@ -124,17 +124,17 @@ TEST_F(Version, ModuleOfAnElfProgramHasNone) {
 
 TEST(Module, FileNamesOfProgramAndLibrary) {
   char16_t buf[4096];
-  const DWORD n = GetModuleFileNameW(0, buf, 4096);
+  const win::DWORD n = win::GetModuleFileNameW(0, buf, 4096);
   ASSERT_GT(n, 0u);
   EXPECT_EQ(UnicodeString(buf, n), ParamStr(0));
   // Cut short: as much as fits, a NUL, and the buffer's size.
-  EXPECT_EQ(GetModuleFileNameW(0, buf, 5), 5u);
+  EXPECT_EQ(win::GetModuleFileNameW(0, buf, 5), 5u);
   EXPECT_EQ(UnicodeString(buf), ParamStr(0).substr(0, 4));
-  EXPECT_EQ(GetModuleFileNameW(0x10, buf, 4096), 0u);
-  const DWORD m = GetModuleFileNameW(LibraryModule(), buf, 4096);
+  EXPECT_EQ(win::GetModuleFileNameW(0x10, buf, 4096), 0u);
+  const win::DWORD m = win::GetModuleFileNameW(win::LibraryModule(), buf, 4096);
   ASSERT_GT(m, 0u);
   const UnicodeString lib(buf, m);
-  if (IsLibrary()) {
+  if (win::IsLibrary()) {
     EXPECT_NE(lib.find(u"libdeziva27.so"), UnicodeString::npos);
     EXPECT_EQ(DHGetFileName(), lib);
   } else {
@@ -162,13 +162,13 @@ class Damaged : public Version {
       }
     }
     ASSERT_GT(rsrc, 0u);
-    ASSERT_TRUE(ReadPeResourceImage(good, RT_VERSION, 0, data));
+    ASSERT_TRUE(win::ReadPeResourceImage(good, win::RT_VERSION, 0, data));
   }
   // The entry for RT_VERSION in the root node (string tables come first).
   size_t VersionEntry() const {
     const size_t count = (good[rsrc + 12] | good[rsrc + 13] << 8) + (good[rsrc + 14] | good[rsrc + 15] << 8);
     for (size_t i = 0; i < count; ++i)
-      if (Get32(good, rsrc + 16 + i * 8) == RT_VERSION) return rsrc + 16 + i * 8;
+      if (Get32(good, rsrc + 16 + i * 8) == win::RT_VERSION) return rsrc + 16 + i * 8;
     return 0;
   }
   size_t DataEntry() const {
@@ -178,7 +178,7 @@ class Damaged : public Version {
   }
   bool Reads(const std::vector<uint8_t>& image) {
     std::vector<uint8_t> out;
-    return ReadPeResourceImage(image, RT_VERSION, 0, out);
+    return win::ReadPeResourceImage(image, win::RT_VERSION, 0, out);
   }
   std::vector<uint8_t> good, data;
   uint32_t rsrc = 0, rsrcRva = 0;
@@ -189,7 +189,7 @@ TEST_F(Damaged, EveryTruncationIsRefusedOrExact) {
   for (size_t n = 0; n < good.size(); ++n) {
     std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
     std::vector<uint8_t> out;
-    const bool ok = ReadPeResourceImage(cut, RT_VERSION, 0, out);
+    const bool ok = win::ReadPeResourceImage(cut, win::RT_VERSION, 0, out);
     if (n < dataEnd) {
       ASSERT_FALSE(ok) << n;
     } else if (ok) {
@@ -238,7 +238,7 @@ TEST_F(Damaged, BrokenVersionBlockIsNoVersion) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
                                               static_cast<std::streamsize>(b.size()));
   TYVersionInfoRec r = Sentinel();
-  EXPECT_EQ(GetFileVersionInfoSizeW(U(path).c_str(), nullptr), 0u);
+  EXPECT_EQ(win::GetFileVersionInfoSizeW(U(path).c_str(), nullptr), 0u);
   EXPECT_FALSE(GetVersionInfo(U(path), r));
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/host/UiBackend.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/host/ui/UiBackend.h"
 #include "deziva27/utils/YUtils.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"

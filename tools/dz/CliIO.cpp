@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 
 namespace dz::tool {
 
@@ -246,38 +246,6 @@ std::unique_ptr<TStream> OpenInput(const std::string& path) {
   }
   Fd owned{fd};
   return Spool(fd, path);
-}
-
-size_t InvalidUtf8At(std::string_view s) {
-  const auto* b = reinterpret_cast<const unsigned char*>(s.data());
-  const size_t n = s.size();
-  for (size_t i = 0; i < n;) {
-    unsigned c = b[i];
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len;
-    unsigned lo = 0x80, hi = 0xBF;  // the allowed range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      if (c == 0xE0) lo = 0xA0;  // overlong
-      if (c == 0xED) hi = 0x9F;  // surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      if (c == 0xF0) lo = 0x90;  // overlong
-      if (c == 0xF4) hi = 0x8F;  // past U+10FFFF
-    } else {
-      return i;
-    }
-    if (i + 1 >= n || b[i + 1] < lo || b[i + 1] > hi) return i;
-    for (size_t k = 2; k < len; ++k)
-      if (i + k >= n || (b[i + k] & 0xC0) != 0x80) return i;
-    i += len;
-  }
-  return std::string_view::npos;
 }
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "deziva27/host/Streams.h"
-#include "deziva27/host/Types.h"
+#include "deziva27/base/Types.h"
+#include "deziva27/host/classes/Streams.h"
 
 namespace dz::tool {
 
@@ -41,10 +41,6 @@ std::string ReadFileOrStdin(const std::string& path);
 // is read in place; standard input, pipes and devices are first copied to an
 // unnamed temporary file, so memory stays flat for any size.
 std::unique_ptr<TStream> OpenInput(const std::string& path);
-
-// The byte offset at which bytes stop being well-formed UTF-8 (overlong forms,
-// surrogates and code points past U+10FFFF are not), or npos when they are.
-size_t InvalidUtf8At(std::string_view bytes);
 
 // bytes decoded from UTF-8; when they are not, FileError placed as compilers
 // place errors: "<what>:LINE:COLUMN: not valid UTF-8 at byte offset N (0xXX)",

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "deziva27/locales/YLocales.h"
+#include "deziva27/platform/detail/Nls.h"
+#include "deziva27/platform/detail/CodePages.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
@@ -24,7 +26,7 @@ uint32_t CodePageArg(const std::string& arg) {
       std::stoull(arg) > 0xFFFFFFFFull)
     throw UsageError("'" + arg + "' is not a code page number");
   const auto cp = static_cast<uint32_t>(std::stoull(arg));
-  if (cp > 3 && !IsValidCodePage(cp))
+  if (cp > 3 && !win::IsValidCodePage(cp))
     throw FileError("code page " + arg + " is not known here (dz cp list)");
   return cp;
 }
@@ -54,7 +56,7 @@ size_t WholeCharacters(uint32_t cp, const std::string& s) {
     return cut;
   }
   size_t i = 0;
-  while (i < s.size()) i += IsDBCSLeadByteEx(cp, static_cast<uint8_t>(s[i])) ? 2 : 1;
+  while (i < s.size()) i += win::IsDBCSLeadByteEx(cp, static_cast<uint8_t>(s[i])) ? 2 : 1;
   return i > s.size() ? s.size() - 1 : s.size();
 }
 
@@ -65,7 +67,7 @@ size_t FirstInvalid(uint32_t cp, const std::string& s) {
   while (i < s.size()) {
     size_t len = 1;
     while (len <= 4 && i + len <= s.size() &&
-           MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, s.data() + i, static_cast<int>(len), w, 4) == 0)
+           win::MultiByteToWideChar(cp, win::MB_ERR_INVALID_CHARS, s.data() + i, static_cast<int>(len), w, 4) == 0)
       ++len;
     if (len > 4 || i + len > s.size()) return i;
     i += len;
@@ -93,18 +95,18 @@ int Convert(const Args& args) {
   if (from.empty() || to.empty()) throw UsageError("convert needs --from CP and --to CP");
   if (files.size() > 2) throw UsageError("convert takes IN and OUT at most");
   const uint32_t fromCp = CodePageArg(from), toCp = CodePageArg(to);
-  const uint32_t fromPage = fromCp > 3 ? fromCp : fromCp == 1 ? GetOEMCP() : GetACP();
-  const uint32_t toPage = toCp > 3 ? toCp : toCp == 1 ? GetOEMCP() : GetACP();
+  const uint32_t fromPage = fromCp > 3 ? fromCp : fromCp == 1 ? win::GetOEMCP() : win::GetACP();
+  const uint32_t toPage = toCp > 3 ? toCp : toCp == 1 ? win::GetOEMCP() : win::GetACP();
   const std::string in = files.empty() ? "-" : files[0];
   const std::string outName = files.size() < 2 ? "-" : files[1];
   // Strict unless asked: a byte that is no text, or a character the target
   // writes only as a best fit or its default, stops the run. UTF-7 knows no
   // strictness on Windows and is taken as it comes.
-  const uint32_t decodeFlags = substitute || fromPage == CP_UTF7 ? 0 : MB_ERR_INVALID_CHARS;
+  const uint32_t decodeFlags = substitute || fromPage == CP_UTF7 ? 0 : win::MB_ERR_INVALID_CHARS;
   const uint32_t encodeFlags = substitute || toPage == CP_UTF7 ? 0
-                               : toPage == CP_UTF8          ? WC_ERR_INVALID_CHARS
-                                                            : WC_NO_BEST_FIT_CHARS;
-  const bool askUsed = encodeFlags == WC_NO_BEST_FIT_CHARS;
+                               : toPage == CP_UTF8          ? win::WC_ERR_INVALID_CHARS
+                                                            : win::WC_NO_BEST_FIT_CHARS;
+  const bool askUsed = encodeFlags == win::WC_NO_BEST_FIT_CHARS;
   Output out(outName, force);
   const int fd = OpenForReading(in);
   struct Close {
@@ -130,7 +132,7 @@ int Convert(const Args& args) {
     wideRest.clear();
     if (whole > 0) {
       const int len = static_cast<int>(whole);
-      const int count = MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, nullptr, 0);
+      const int count = win::MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, nullptr, 0);
       if (count == 0) {
         // Only U+FFFD stands in for a byte that is no text, whatever the page
         // would make of it.
@@ -140,17 +142,17 @@ int Convert(const Args& args) {
       }
       const size_t base = wide.size();
       wide.resize(base + static_cast<size_t>(count));
-      MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, wide.data() + base, count);
+      win::MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, wide.data() + base, count);
       if (substitute && fromPage != CP_UTF8 && fromPage != CP_UTF7) {
         // The page's own default character for a byte it leaves undefined
         // becomes U+FFFD, as the strict decoder would have refused it.
         for (size_t i = 0, k = 0; i < whole; ++k) {
-          size_t len1 = IsDBCSLeadByteEx(fromPage, static_cast<uint8_t>(pending[i])) && i + 1 < whole &&
+          size_t len1 = win::IsDBCSLeadByteEx(fromPage, static_cast<uint8_t>(pending[i])) && i + 1 < whole &&
                                 pending[i + 1] != 0
                             ? 2
                             : 1;
           char16_t u;
-          if (MultiByteToWideChar(fromPage, MB_ERR_INVALID_CHARS, pending.data() + i, static_cast<int>(len1),
+          if (win::MultiByteToWideChar(fromPage, win::MB_ERR_INVALID_CHARS, pending.data() + i, static_cast<int>(len1),
                                   &u, 1) == 0)
             wide[base + k] = u'\uFFFD';
           i += len1;
@@ -171,14 +173,14 @@ int Convert(const Args& args) {
     if (wide.empty()) continue;
     const int wlen = static_cast<int>(wide.size());
     int used = 0;
-    const int size = WideCharToMultiByte(toPage, encodeFlags, wide.data(), wlen, nullptr, 0, nullptr,
+    const int size = win::WideCharToMultiByte(toPage, encodeFlags, wide.data(), wlen, nullptr, 0, nullptr,
                                          askUsed ? &used : nullptr);
     if (size == 0 || used)
       throw FileError(DisplayName(in) + ": a character before byte offset " +
                       std::to_string(offset) + " has no place in code page " + to +
                       " (--substitute writes its best fit or '?')");
     bytes.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(toPage, encodeFlags, wide.data(), wlen, bytes.data(), size);
+    win::WideCharToMultiByte(toPage, encodeFlags, wide.data(), wlen, bytes.data(), size);
     out.Stream().WriteBuffer(bytes.data(), size);
   }
   out.Commit();
@@ -187,15 +189,15 @@ int Convert(const Args& args) {
 
 int List() {
   for (uint32_t cp = 4; cp < 0x10000; ++cp) {
-    if (!IsValidCodePage(cp)) continue;
-    CHARSETINFO info;
-    if (TranslateCharsetInfo(cp, &info, TCI_SRCCODEPAGE))
+    if (!win::IsValidCodePage(cp)) continue;
+    win::CHARSETINFO info;
+    if (win::TranslateCharsetInfo(cp, &info, win::TCI_SRCCODEPAGE))
       std::printf("%u\tcharset %u\n", cp, info.ciCharset);
     else
       std::printf("%u\n", cp);
   }
   std::printf("0\tthe ANSI code page (%u)\n1\tthe OEM code page of the system locale (%u)\n",
-              GetACP(), GetOEMCP());
+              win::GetACP(), win::GetOEMCP());
   return kOk;
 }
 

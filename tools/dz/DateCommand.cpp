@@ -5,8 +5,8 @@
 #include <string>
 
 #include "deziva27/datetime/YDattime.h"
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/utils/YUtils.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/Environment.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/Environment.h"
 #include "deziva27/utils/YUtils.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
@@ -17,7 +17,7 @@ int RunEnv(const Args& args) {
   // The expansion holds at most 32,767 units, as on Windows, so memory stays
   // small whatever the variables hold; the count tells whether it was cut.
   const UnicodeString expanded = ExpandEnvVars(text);
-  const uint64_t need = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  const uint64_t need = win::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
   std::printf("%s\n", Utf16ToUtf8(expanded).c_str());
   if (need > expanded.size() + 1) {
     std::fprintf(stderr,

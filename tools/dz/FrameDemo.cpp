@@ -6,6 +6,8 @@
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/strings/YStrings.h"
+#include "deziva27/platform/detail/CodePages.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "tools/dz/Command.h"
 
 namespace dz::tool {
@@ -18,7 +20,7 @@ std::string U8(const UnicodeString& s) {
 void ShowFrame() {
   std::printf("units, in start order:");
   for (const auto& u : GetPackageInfoTable()) std::printf(" %s", u.Name);
-  std::printf("\nsystem locale 0x%04X, ANSI code page %u\n", GetSystemDefaultLCID(), GetACP());
+  std::printf("\nsystem locale 0x%04X, ANSI code page %u\n", win::GetSystemDefaultLCID(), win::GetACP());
   for (LCID id : {LCID{0x0409}, LCID{0x0419}, LCID{0x0407}}) {
     TFormatSettings fs;
     GetLocaleFormatSettings(id, fs);

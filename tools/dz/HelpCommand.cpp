@@ -12,7 +12,7 @@
 #include <string>
 
 #include "deziva27/help/YHtmlHlp.h"
-#include "deziva27/host/Convert.h"
+#include "deziva27/host/runtime/Convert.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 

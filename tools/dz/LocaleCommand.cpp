@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/locales/YLocales.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "deziva27/compress/YCompress.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "deziva27/host/Convert.h"
-#include "deziva27/host/RegExchange.h"
-#include "deziva27/host/RegText.h"
-#include "deziva27/host/Registry.h"
-#include "deziva27/host/Strings.h"
+#include "deziva27/host/runtime/Convert.h"
+#include "deziva27/host/registry/detail/RegExchange.h"
+#include "deziva27/host/registry/detail/RegText.h"
+#include "deziva27/host/registry/Registry.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/utils/YUtils.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"

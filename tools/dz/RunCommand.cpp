@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "deziva27/host/Strings.h"
-#include "deziva27/platform/Shell.h"
+#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/platform/detail/Shell.h"
 #include "tools/dz/CliIO.h"
 #include "tools/dz/Command.h"
 
@@ -28,13 +28,13 @@ int RunRun(const Args& args) {
   if (args.size() - i > 2) throw UsageError("PARAMS is one argument; quote it");
   const UnicodeString file = ArgText(args[i]);
   const UnicodeString params = args.size() - i == 2 ? ArgText(args[i + 1]) : UnicodeString();
-  SHELLEXECUTEINFOW e{};
+  win::SHELLEXECUTEINFOW e{};
   e.cbSize = sizeof e;
-  e.fMask = SEE_MASK_NOCLOSEPROCESS;
+  e.fMask = win::SEE_MASK_NOCLOSEPROCESS;
   e.lpFile = file.c_str();
   e.lpParameters = params.c_str();
-  e.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&e)) {
+  e.nShow = win::SW_SHOWNORMAL;
+  if (!win::ShellExecuteExW(&e)) {
     // Say why in the file's terms when it is the file that is wrong.
     if (args[i].find('/') != std::string::npos || ::access(args[i].c_str(), F_OK) == 0) {
       ::close(OpenForReading(args[i]));
@@ -46,13 +46,13 @@ int RunRun(const Args& args) {
   int status = kOk;
   if (wait) {
     // dz has no windows to serve: it sleeps until the child ends.
-    DWORD code = 0;
-    while (WaitForSingleObject(e.hProcess, INFINITE) == WAIT_TIMEOUT) {
+    win::DWORD code = 0;
+    while (win::WaitForSingleObject(e.hProcess, win::INFINITE) == win::WAIT_TIMEOUT) {
     }
-    GetExitCodeProcess(e.hProcess, &code);
+    win::GetExitCodeProcess(e.hProcess, &code);
     status = static_cast<int>(code & 0xFF);
   }
-  CloseHandle(e.hProcess);
+  win::CloseHandle(e.hProcess);
   return status;
 }
 

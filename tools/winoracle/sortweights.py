@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Turns the recorded character weights (tests/oracle/sortkeys_chars.txt and
-sortkeys_locales.txt) into deziva27/platform/SortWeights.inc, the table the
+sortkeys_locales.txt) into deziva27/platform/detail/SortWeights.inc, the table the
 sort-key stand-in builds its keys from. Run it after regenerate.sh sortkeys:
 
     python3 tools/winoracle/sortweights.py
@@ -10,7 +10,7 @@ import sys
 
 root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 oracle = os.path.join(root, "tests", "oracle")
-out_path = os.path.join(root, "deziva27", "platform", "SortWeights.inc")
+out_path = os.path.join(root, "deziva27", "platform", "detail", "SortWeights.inc")
 
 
 def rows(name):

@@ -1,0 +1,62 @@
+# The headers a user of the library includes, and the only ones installed.
+# Headers in detail/ folders are the library's own; tools/check_layers.py
+# fails when a header is in neither place or a public one reaches a detail one.
+set(DZ_PUBLIC_HEADERS
+  deziva27/base/Exception.h
+  deziva27/base/Export.h
+  deziva27/base/Types.h
+  deziva27/base/Utf.h
+  deziva27/base/WinDefs.h
+  deziva27/compress/YCompress.h
+  deziva27/consts/Errors.h
+  deziva27/consts/YConsts.h
+  deziva27/datetime/Calendar.h
+  deziva27/datetime/ParseByFormat.h
+  deziva27/datetime/YDattime.h
+  deziva27/frame/Deziva27.h
+  deziva27/help/YHtmlHlp.h
+  deziva27/host/Host.h
+  deziva27/host/classes/Lists.h
+  deziva27/host/classes/Streams.h
+  deziva27/host/components/Components.h
+  deziva27/host/components/FontStyles.h
+  deziva27/host/components/TypeInfo.h
+  deziva27/host/registry/RegTypes.h
+  deziva27/host/registry/Registry.h
+  deziva27/host/runtime/Convert.h
+  deziva27/host/runtime/DateTime.h
+  deziva27/host/runtime/Exceptions.h
+  deziva27/host/runtime/Format.h
+  deziva27/host/runtime/FormatSettings.h
+  deziva27/host/runtime/ResStrings.h
+  deziva27/host/runtime/Strings.h
+  deziva27/host/runtime/System.h
+  deziva27/host/ui/Forms.h
+  deziva27/host/ui/TreeView.h
+  deziva27/host/ui/UiBackend.h
+  deziva27/locales/YLocales.h
+  deziva27/scanner/YScanner.h
+  deziva27/strings/CharClasses.h
+  deziva27/strings/Numbers.h
+  deziva27/strings/Paths.h
+  deziva27/strings/Patterns.h
+  deziva27/strings/Quoting.h
+  deziva27/strings/Search.h
+  deziva27/strings/Sections.h
+  deziva27/strings/StringLists.h
+  deziva27/strings/YStrings.h
+  deziva27/utils/Choices.h
+  deziva27/utils/Cipher.h
+  deziva27/utils/CommaText.h
+  deziva27/utils/CurrencyArray.h
+  deziva27/utils/FontStyle.h
+  deziva27/utils/Info.h
+  deziva27/utils/IntStack.h
+  deziva27/utils/ObjectList.h
+  deziva27/utils/Progress.h
+  deziva27/utils/Registry.h
+  deziva27/utils/Rounding.h
+  deziva27/utils/StringMap.h
+  deziva27/utils/System.h
+  deziva27/utils/YUtils.h
+)

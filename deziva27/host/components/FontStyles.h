@@ -1,0 +1,52 @@
+// The font style set of the host's graphics layer: bold, italic, underline
+// and strike-out, in that order. Only the set is here; fonts themselves
+// belong to the user-interface services.
+#pragma once
+
+#include "deziva27/base/Export.h"
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace dz DZ_API {
+
+enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+
+// A set of TFontStyle, written as the classic set literal:
+// TFontStyles{fsBold, fsUnderline}. Bit k stands for the k-th style.
+class TFontStyles {
+ public:
+  constexpr TFontStyles() = default;
+  constexpr TFontStyles(std::initializer_list<TFontStyle> styles) {
+    for (TFontStyle s : styles) FBits |= Bit(s);
+  }
+
+  constexpr bool Contains(TFontStyle s) const { return (FBits & Bit(s)) != 0; }
+  constexpr bool Empty() const { return FBits == 0; }
+  constexpr TFontStyles& Include(TFontStyle s) {
+    FBits |= Bit(s);
+    return *this;
+  }
+  constexpr TFontStyles& Exclude(TFontStyle s) {
+    FBits &= static_cast<uint8_t>(~Bit(s));
+    return *this;
+  }
+  // Union, difference and intersection, as the classic +, - and *.
+  constexpr TFontStyles operator+(TFontStyles o) const { return FromBits(FBits | o.FBits); }
+  constexpr TFontStyles operator-(TFontStyles o) const {
+    return FromBits(static_cast<uint8_t>(FBits & ~o.FBits));
+  }
+  constexpr TFontStyles operator*(TFontStyles o) const { return FromBits(FBits & o.FBits); }
+  constexpr bool operator==(const TFontStyles&) const = default;
+
+ private:
+  static constexpr uint8_t Bit(TFontStyle s) { return static_cast<uint8_t>(1u << (s & 3)); }
+  static constexpr TFontStyles FromBits(uint8_t bits) {
+    TFontStyles r;
+    r.FBits = bits;
+    return r;
+  }
+  uint8_t FBits = 0;
+};
+
+}  // namespace dz

@@ -1,0 +1,177 @@
+// The registry classes: TRegistry on HKEY_CURRENT_USER and its INI-style
+// wrapper TRegIniFile, over the SQLite store of RegistryStore.h.
+//
+// Key paths use backslashes; one that starts with a backslash is taken from
+// the root, any other from the open key (the root when none is open). Key
+// and value names keep their case and match without regard to it. Values
+// hold the bytes Windows stores for their type, so strings are UTF-16 with a
+// terminating NUL and integers 32-bit little-endian.
+//
+// The objects of a process share one connection to the store, opened by the
+// first of them to use it and closed, with the store's log folded into its
+// file, when the last one is destroyed. Opening and closing cost a flush to
+// disk or two: a program that saves many settings in a row keeps a TRegistry
+// alive meanwhile.
+//
+// Errors are ERegistryException: a read of a value of the wrong type, a
+// value that cannot be written, a bad path or name, a key deeper than 512
+// levels, a store that cannot be opened or is damaged. The class is as safe
+// across threads as one object is: share the store, not a TRegistry.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "deziva27/base/Export.h"
+#include "deziva27/host/runtime/Exceptions.h"
+#include "deziva27/host/classes/Lists.h"
+#include "deziva27/host/registry/RegTypes.h"
+#include "deziva27/base/Types.h"
+
+namespace dz DZ_API {
+
+struct HKEY__;
+using HKEY = HKEY__*;
+inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(uintptr_t{0x80000001});
+
+enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
+struct TRegDataInfo {
+  TRegDataType RegData = rdUnknown;
+  Integer DataSize = 0;
+};
+
+namespace detail {
+class RegStore;
+}
+
+class TRegistry : public TObject {
+ public:
+  TRegistry();
+  ~TRegistry() override;
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  HKEY RootKey() const { return HKEY_CURRENT_USER; }
+  // The open key (nullptr when none) and its path from the root.
+  HKEY CurrentKey() const;
+  const UnicodeString& CurrentPath() const { return FCurrentPath; }
+
+  // Opens Key, creating it (and every missing level) when CanCreate; false
+  // when it does not exist and may not be created. The key opened replaces
+  // the open one.
+  bool OpenKey(const UnicodeString& Key, bool CanCreate);
+  // Opens an existing key for reading; writes through it then fail.
+  bool OpenKeyReadOnly(const UnicodeString& Key);
+  void CloseKey();
+  // Creates Key (every missing level); true once it exists.
+  bool CreateKey(const UnicodeString& Key);
+  // Deletes Key with all its sub-keys and values; false when there is none.
+  bool DeleteKey(const UnicodeString& Key);
+  bool KeyExists(const UnicodeString& Key);
+
+  // The open key's direct sub-keys (in the order of their upper-case names)
+  // and its value names (in the order they were created), replacing Strings.
+  void GetKeyNames(TStrings& Strings);
+  void GetValueNames(TStrings& Strings);
+  bool HasSubKeys();
+  bool ValueExists(const UnicodeString& Name);  // "" is the key's default value
+  bool DeleteValue(const UnicodeString& Name);
+  // rdUnknown for a missing value or a type without an rd* name.
+  TRegDataType GetDataType(const UnicodeString& Name);
+  // Bytes of the value, -1 when it is missing.
+  Integer GetDataSize(const UnicodeString& Name);
+  bool GetDataInfo(const UnicodeString& Name, TRegDataInfo& Info);
+
+  // A string or expandable string up to its first NUL; "" when missing (or
+  // shorter than one character); another type raises "Invalid data type for
+  // '<name>'".
+  UnicodeString ReadString(const UnicodeString& Name);
+  UnicodeString ReadExpandString(const UnicodeString& Name);
+  void WriteString(const UnicodeString& Name, const UnicodeString& Value);
+  void WriteExpandString(const UnicodeString& Name, const UnicodeString& Value);
+  // A 32-bit integer value. Missing or larger: "Failed to get data for
+  // '<name>'"; another type: "Invalid data type for '<name>'".
+  Integer ReadInteger(const UnicodeString& Name);
+  void WriteInteger(const UnicodeString& Name, Integer Value);
+  bool ReadBool(const UnicodeString& Name);  // ReadInteger <> 0
+  void WriteBool(const UnicodeString& Name, bool Value);
+  // Copies a binary (or untyped) value of at most BufSize bytes into Buffer
+  // and returns its size; 0 when missing; raises for another type or a
+  // larger value.
+  Integer ReadBinaryData(const UnicodeString& Name, void* Buffer, Integer BufSize);
+  void WriteBinaryData(const UnicodeString& Name, const void* Buffer, Integer BufSize);
+
+  // A value's type and bytes as stored; false when it is missing.
+  bool ReadValue(const UnicodeString& Name, uint32_t& Type, std::string& Data);
+  // What ReadString and ReadInteger make of a value that exists, raising as
+  // they do; with ReadValue, "exists, then read" costs one look-up.
+  static UnicodeString DataToString(const UnicodeString& Name, uint32_t Type,
+                                    std::string_view Data);
+  static Integer DataToInteger(const UnicodeString& Name, uint32_t Type, std::string_view Data);
+
+ protected:
+  detail::RegStore& Store();
+  // The open key's id, the root's when none is open.
+  int64_t Key() const;
+  // Resolves Key against the root or the open key; none when it is missing.
+  bool Find(const UnicodeString& Key, int64_t& Id);
+  void SetCurrent(int64_t Id, UnicodeString Path, bool ReadOnly);
+
+ private:
+  void Put(const UnicodeString& Name, uint32_t Type, std::string_view Data);
+  [[noreturn]] static void ReadError(const UnicodeString& Name);
+  UnicodeString JoinPath(const UnicodeString& Key) const;
+
+  std::shared_ptr<detail::RegStore> FStore;
+  int64_t FCurrent = 0;  // 0: no key open
+  UnicodeString FCurrentPath;
+  bool FReadOnly = false;
+
+  friend class TRegIniFile;
+};
+
+// INI-style access: the open key is the "file", its sub-keys the sections
+// ("" is the key itself), values the identifiers. Integers are written as
+// decimal text and read from text or from integer values.
+class TRegIniFile : public TRegistry {
+ public:
+  // Opens FileName, creating it.
+  explicit TRegIniFile(const UnicodeString& FileName);
+  const UnicodeString& FileName() const { return FFileName; }
+  // The value-level forms stay reachable beside the sectioned ones.
+  using TRegistry::DeleteKey;
+  using TRegistry::ReadBool;
+  using TRegistry::ReadInteger;
+  using TRegistry::ReadString;
+  using TRegistry::WriteBool;
+  using TRegistry::WriteInteger;
+  using TRegistry::WriteString;
+
+  // Default when the section or the value is missing.
+  UnicodeString ReadString(const UnicodeString& Section, const UnicodeString& Ident,
+                           const UnicodeString& Default);
+  void WriteString(const UnicodeString& Section, const UnicodeString& Ident,
+                   const UnicodeString& Value);
+  // A text value that is not an integer gives Default.
+  Integer ReadInteger(const UnicodeString& Section, const UnicodeString& Ident, Integer Default);
+  void WriteInteger(const UnicodeString& Section, const UnicodeString& Ident, Integer Value);
+  bool ReadBool(const UnicodeString& Section, const UnicodeString& Ident, bool Default);
+  void WriteBool(const UnicodeString& Section, const UnicodeString& Ident, bool Value);
+  // The identifiers of a section, and the sections.
+  void ReadSection(const UnicodeString& Section, TStrings& Strings);
+  void ReadSections(TStrings& Strings);
+  void EraseSection(const UnicodeString& Section);
+  void DeleteKey(const UnicodeString& Section, const UnicodeString& Ident);
+
+ private:
+  // Runs work with the section's key as the open one, then restores it;
+  // false when the section is missing and not created.
+  template <class F>
+  bool InSection(const UnicodeString& Section, bool Create, F&& work);
+
+  UnicodeString FFileName;
+};
+
+}  // namespace DZ_API

@@ -1,0 +1,51 @@
+// Number <-> text conversions with the classic run-time rules.
+#pragma once
+
+#include "deziva27/base/Export.h"
+
+#include <optional>
+#include <string_view>
+
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/base/Types.h"
+
+namespace dz DZ_API {
+
+UnicodeString IntToStr(int32_t v);
+UnicodeString IntToStr(int64_t v);
+// Upper-case hexadecimal digits, at least `digits` of them. Negative values
+// show their two's complement over the argument's width.
+UnicodeString IntToHex(int32_t v, int32_t digits);
+UnicodeString IntToHex(int64_t v, int32_t digits);
+
+// Optional leading blanks, optional sign, decimal digits or hexadecimal after
+// $, x, X, 0x or 0X (the full 32-bit pattern: "$FFFFFFFF" is -1). Nothing may
+// follow. Raises EConvertError "'%s' is not a valid integer value".
+int32_t StrToInt(std::u16string_view s);
+int32_t StrToInt(std::string_view s);
+bool TryStrToInt(std::u16string_view s, int32_t& value);
+int64_t StrToInt64(std::u16string_view s);
+bool TryStrToInt64(std::u16string_view s, int64_t& value);
+
+// Blanks around, sign, digits, the settings' decimal separator, optional
+// exponent. Raises EConvertError "'%s' is not a valid floating point value".
+double StrToFloat(std::u16string_view s);
+double StrToFloat(std::u16string_view s, const TFormatSettings& fs);
+bool TryStrToFloat(std::u16string_view s, double& value, const TFormatSettings& fs);
+
+// General format, 15 significant digits, no trailing zeros; exponent form
+// ("1E15", "1.5E-7") when the integer part needs more than 15 digits or the
+// magnitude is below 0.00001.
+UnicodeString FloatToStr(double v);
+UnicodeString FloatToStr(double v, const TFormatSettings& fs);
+// Up to four decimals, no trailing zeros.
+UnicodeString CurrToStr(Currency v);
+UnicodeString CurrToStr(Currency v, const TFormatSettings& fs);
+
+// Classic Val for a double: skips leading blanks, reads sign, digits, '.',
+// exponent. code is the 1-based position of the first character it could not
+// read, 0 when all of s was read (an empty s gives code 1).
+void Val(std::u16string_view s, double& value, int32_t& code);
+void Val(std::string_view s, double& value, int32_t& code);
+
+}  // namespace dz

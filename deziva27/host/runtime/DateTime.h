@@ -1,0 +1,47 @@
+// TDateTime: days since 1899-12-30 in the whole part, time of day in the
+// fraction (taken by magnitude for dates before the epoch, as classically).
+#pragma once
+
+#include "deziva27/base/Export.h"
+
+#include <string_view>
+
+#include "deziva27/host/runtime/FormatSettings.h"
+#include "deziva27/base/Types.h"
+
+namespace dz DZ_API {
+
+inline constexpr double MSecsPerDay = 86400000.0;
+inline constexpr double DateDelta = 693594;  // days from 0001-01-01 to 1899-12-31
+
+bool IsLeapYear(Word year);
+// Days in the month (1..12) of year.
+Word DaysInAMonth(Word year, Word month);
+
+// Year 1..9999, month 1..12, day within the month; EConvertError otherwise.
+TDateTime EncodeDate(Word year, Word month, Word day);
+bool TryEncodeDate(Word year, Word month, Word day, TDateTime& date);
+void DecodeDate(TDateTime date, Word& year, Word& month, Word& day);
+// Hour 0..23, minute and second 0..59, millisecond 0..999.
+TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec);
+bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& time);
+void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec);
+// 1 = Sunday ... 7 = Saturday.
+Word DayOfWeek(TDateTime date);
+
+// The whole-day part (truncated towards zero).
+TDateTime DateOf(TDateTime dt);
+TDateTime TimeOf(TDateTime dt);
+TDateTime Date();  // today, local time, no time of day
+TDateTime Now();
+
+// Reads a date in the order of fs.ShortDateFormat (its first d, m and y)
+// separated by fs.DateSeparator: 1-2 digit day and month, 1-4 digit year (a
+// missing year is this year; two-digit years in fs's century window), then
+// optionally blanks and a time h:n[:s[.z]] [AM|PM] with fs.TimeSeparator.
+// A time alone is accepted too. Blanks around are allowed, nothing else.
+bool TryStrToDateTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
+bool TryStrToDate(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
+bool TryStrToTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
+
+}  // namespace dz

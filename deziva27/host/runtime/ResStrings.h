@@ -1,0 +1,40 @@
+// Resource strings: messages held in the library's string table and loaded
+// at the moment they are needed, so that replacing the table (a localized
+// one, say) changes the messages without a change of code.
+//
+// A table file is UTF-8 text, one "identifier=text" a line; "#" starts a
+// comment line. If DZ_STRING_TABLE names such a file it is loaded on first use.
+#pragma once
+
+#include "deziva27/base/Export.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "deziva27/base/Types.h"
+#include "deziva27/base/WinDefs.h"
+
+namespace dz DZ_API {
+
+// The exported form of a message: the module that holds the table and the
+// string's identifier.
+struct TResStringRec {
+  const TResourceModule* Module;
+  int32_t Identifier;
+};
+
+// The text now in force for rec: a replacement when one was set, else the
+// module's own; empty when the module has no such string.
+UnicodeString LoadResString(const TResStringRec& rec);
+
+// Replaces one string of a module's table, or every string a file lists.
+void SetResString(const TResourceModule& module, int32_t identifier, const UnicodeString& text);
+// Raises EFOpenError when the file cannot be read or is not a regular file,
+// EConvertError on a bad line or past 1 MiB (DZ_STRING_TABLE files too: such
+// a file is then ignored).
+void LoadStringTable(const TResourceModule& module, const std::string& fileName);
+// Drops every replacement: the built-in texts are in force again.
+void ResetStringTable();
+
+}  // namespace dz

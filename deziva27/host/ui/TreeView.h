@@ -1,0 +1,90 @@
+// A tree-view model without a window: the nodes, texts and data that a tree
+// control holds, enough to fill one with a hierarchy and to walk the result.
+//
+// Nodes belong to the tree; a pointer to one stays valid until the node or
+// one of its ancestors is deleted, or the tree is cleared. With the sort type
+// stText, siblings are kept in the order of AnsiCompareText of their texts,
+// also when a node is added or its text changes.
+#pragma once
+
+#include "deziva27/base/Export.h"
+
+#include <memory>
+#include <vector>
+
+#include "deziva27/base/Types.h"
+
+namespace dz DZ_API {
+
+class TTreeView;
+
+class TTreeNode {
+ public:
+  const UnicodeString& Text() const { return FText; }
+  void SetText(const UnicodeString& Value);
+  void* Data() const { return FData; }
+  void SetData(void* Value) { FData = Value; }
+  TTreeNode* Parent() const { return FParent; }
+  int32_t Count() const { return static_cast<int32_t>(FChildren.size()); }
+  bool HasChildren() const { return !FChildren.empty(); }
+  // nullptr when there is none / when Index is out of range.
+  TTreeNode* GetFirstChild() const { return FChildren.empty() ? nullptr : FChildren[0].get(); }
+  TTreeNode* Item(int32_t Index) const;
+  void DeleteChildren() { FChildren.clear(); }
+
+ private:
+  friend class TTreeNodes;
+  TTreeNode(TTreeView* owner, TTreeNode* parent, const UnicodeString& text, void* data)
+      : FOwner(owner), FParent(parent), FText(text), FData(data) {}
+
+  TTreeView* FOwner;
+  TTreeNode* FParent;
+  UnicodeString FText;
+  void* FData;
+  std::vector<std::unique_ptr<TTreeNode>> FChildren;
+};
+
+class TTreeNodes {
+ public:
+  explicit TTreeNodes(TTreeView* owner) : FOwner(owner) {}
+  void Clear() { FRoots.clear(); }
+  // A new top-level node after the others (in sorted place when sorting).
+  TTreeNode* AddObject(const UnicodeString& Text, void* Data);
+  // A new last child of Parent (top level for nullptr).
+  TTreeNode* AddChildObject(TTreeNode* Parent, const UnicodeString& Text, void* Data);
+  int32_t TopCount() const { return static_cast<int32_t>(FRoots.size()); }
+  TTreeNode* Top(int32_t Index) const;
+  // Every node, depth first.
+  int32_t Count() const;
+  TTreeNode* GetFirstNode() const { return FRoots.empty() ? nullptr : FRoots[0].get(); }
+
+ private:
+  friend class TTreeNode;
+  friend class TTreeView;
+  using Siblings = std::vector<std::unique_ptr<TTreeNode>>;
+  Siblings& SiblingsOf(TTreeNode* parent) { return parent ? parent->FChildren : FRoots; }
+  TTreeNode* Place(Siblings& where, std::unique_ptr<TTreeNode> node);
+  static void Sort(Siblings& nodes, bool deep);
+
+  TTreeView* FOwner;
+  Siblings FRoots;
+};
+
+enum TSortType : uint8_t { stNone = 0, stData = 1, stText = 2, stBoth = 3 };
+
+class TTreeView : public TObject {
+ public:
+  TTreeView() : FItems(this) {}
+  TTreeNodes& Items() { return FItems; }
+  const TTreeNodes& Items() const { return FItems; }
+  TSortType SortType() const { return FSortType; }
+  // stText or stBoth sorts every level at once and keeps it sorted.
+  void SetSortType(TSortType Value);
+  bool SortsByText() const { return FSortType == stText || FSortType == stBoth; }
+
+ private:
+  TTreeNodes FItems;
+  TSortType FSortType = stNone;
+};
+
+}  // namespace dz
