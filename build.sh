@@ -14,7 +14,7 @@ JOBS=${JOBS:-$(nproc)}
 need_packages() {  # extra packages...
   local pkgs=(build-essential cmake ninja-build pkg-config libicu-dev libsqlite3-dev
               libgtest-dev libgmock-dev dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-              libchm-dev fp-utils libgtk-3-dev xvfb xauth xdotool x11-utils "$@")
+              libchm-dev fp-utils libgtk-3-dev xvfb xauth xdotool x11-utils python3 "$@")
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
@@ -61,16 +61,27 @@ case "${1:-}" in
     ;;
   test)
     need_packages
+    # Every include points down the layers, and the public list matches the tree.
+    python3 tools/check_layers.py
     configure_and_build build/release -DCMAKE_BUILD_TYPE=Release -DDZ_BUILD_TESTS=ON \
       -DDZ_BUILD_TOOLS=ON -DDZ_SANITIZE=OFF -DBUILD_SHARED_LIBS=OFF
     run_tests build/release
-    # The consumer check runs on its own, so that its absence fails the pass.
-    ctest --test-dir build/release --output-on-failure --no-tests=error -R '^consumer$'
+    # The whole tree as a shared library, as a packager builds it: tools and
+    # tests on, the rest left at its defaults; its tests, then its install.
+    configure_and_build build/shared -DBUILD_SHARED_LIBS=ON -DDZ_SANITIZE=OFF \
+      -DDZ_BUILD_TESTS=ON -DDZ_BUILD_TOOLS=ON
+    run_tests build/shared
+    rm -rf build/shared-install
+    cmake --install build/shared --prefix build/shared-install >/dev/null
+    # The consumer check runs on its own, so that its absence fails the pass;
+    # it takes its shared library from the build above.
+    DZ_SHARED_BUILD=$PWD/build/shared \
+      ctest --test-dir build/release --output-on-failure --no-tests=error -R '^consumer$'
     configure_and_build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DDZ_BUILD_TESTS=ON \
       -DDZ_BUILD_TOOLS=ON -DDZ_SANITIZE=ON -DBUILD_SHARED_LIBS=OFF
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       run_tests build/sanitize
-    echo "all tests passed (release and ASan+UBSan, consumer check)"
+    echo "all tests passed (layers, release, shared, ASan+UBSan, consumer check)"
     ;;
   docs)
     need_packages doxygen

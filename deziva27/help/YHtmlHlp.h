@@ -3,8 +3,10 @@
 // Compiled HTML Help (.chm) files go through the HTML Help control,
 // "hhctrl.ocx", which the unit loads on the first OpenHtmlHelp and frees
 // when the library is unloaded (on Linux the control is the hhctrl.so
-// plug-in; see platform/Module.h for where it is looked for). WinHelp files
-// go through WinHelpW (platform/WinHelp.h). The control's entry points are
+// plug-in, looked for beside the library or the program, in deziva27/ or
+// ../lib/deziva27/ from either, or at $DZ_HHCTRL_PATH). WinHelp files, which
+// Linux has no viewer for, are handed to the desktop's default application
+// for them (xdg-open), whatever the command. The control's entry points are
 // published for callers that issue HTML Help commands of their own.
 //
 // Not thread-safe: the first OpenHtmlHelp loads the control without a lock,

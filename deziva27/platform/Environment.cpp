@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/base/Utf.h"
 
 extern char** environ;
 

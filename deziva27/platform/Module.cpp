@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/base/Utf.h"
 
 namespace dz::win {
 namespace {

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <optional>
 
-#include "deziva27/platform/detail/LocaleInfo.h"
 #include "deziva27/platform/detail/LocaleTable.h"
 
 namespace dz::win {

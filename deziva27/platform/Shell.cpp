@@ -20,7 +20,7 @@
 #include <mutex>
 #include <thread>
 
-#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/base/Utf.h"
 
 extern char** environ;
 

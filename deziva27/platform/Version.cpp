@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/base/Utf.h"
 #include "deziva27/platform/detail/PeResources.h"
 
 namespace dz::win {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "deziva27/host/runtime/Strings.h"
+#include "deziva27/base/Utf.h"
 #include "deziva27/platform/detail/Shell.h"
 
 namespace dz::win {

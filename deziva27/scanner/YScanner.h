@@ -27,7 +27,7 @@
 // "\"%s\" not a character" (%s the code as written, "#65536"); an invalid
 // digit in a character code or escape raises what HexToInt, OctToInt or
 // XStrToInt raise; a queue index outside -10..10 raises dz::Exception with
-// "Token %d is not available". EScannerError (frame/Errors.h) is never raised
+// "Token %d is not available". EScannerError (consts/Errors.h) is never raised
 // here; it exists for callers that report scanning errors of their own.
 #pragma once
 

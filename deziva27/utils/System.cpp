@@ -11,6 +11,7 @@
 #include "deziva27/platform/detail/Shell.h"
 #include "deziva27/platform/detail/SystemVersion.h"
 #include "deziva27/platform/detail/Version.h"
+#include "deziva27/utils/detail/System.h"
 
 namespace dz {
 

@@ -8,8 +8,10 @@
 // Version information comes from the VS_VERSIONINFO resource of PE files
 // (.exe, .dll, .ocx, 32 or 64 bit); Linux programs and libraries have none.
 // The operating-system flags are set once when the unit starts, from what
-// GetVersionExW reports (see platform/SystemVersion.h; DZ_WINVER overrides
-// it); IsLinux stays false.
+// GetVersionExW reports: on Linux the NT family, version 10.0, build 19045,
+// as Windows programs under a compatibility layer see it, unless DZ_WINVER
+// says "PLATFORM:MAJOR.MINOR.BUILD" ("1:4.10.1998" for Windows 98); IsLinux
+// stays false.
 #pragma once
 
 #include "deziva27/base/Export.h"
@@ -44,8 +46,12 @@ bool GetVersionInfo(const UnicodeString& FileName, TYVersionInfoRec& VersionInfo
 // 2 GiB name a module.
 bool GetModuleVersionInfo(int32_t Module, TYVersionInfoRec& VersionInfo);
 
-// Starts a program or opens a document (platform/Shell.h tells which and
-// how). With Wait, returns only after the started process has ended; while
+// Starts a program or opens a document: an executable file (a bare name is
+// looked for in the current folder, then along PATH) starts directly, no
+// shell, Params split into arguments by the Windows command-line rules; a
+// document or a URL opens with the desktop's default application (xdg-open),
+// without Params; a missing file, a folder or a program file without execute
+// permission starts nothing. With Wait, returns only after the started process has ended; while
 // it waits, the application's pending window messages are processed
 // (Application()->ProcessMessages(), so an information window shown before
 // keeps painting) every 15 ms, sleeping on the child in between. A wait that
@@ -58,7 +64,8 @@ bool RunProgram(const UnicodeString& FileName, const UnicodeString& Params,
                 const UnicodeString& WorkDir, bool Wait);
 
 // Text with every %NAME% replaced by the variable's value; references to
-// unset variables stay as written (platform/Environment.h on case).
+// unset variables stay as written. Names match without regard to case, as
+// Windows matches them.
 UnicodeString ExpandEnvVars(const UnicodeString& Text);
 
 // The file this library runs from: libdeziva27.so when it is a shared
@@ -73,11 +80,3 @@ extern bool IsWin95, IsWin95OSR2, IsWin98, IsWin98Up, IsWinME, IsWinNT, IsWin200
     IsWin2000Up, IsWinNTUp, IsWinXPUp, IsLinux;
 
 }  // namespace dz
-
-namespace dz::detail {
-
-// The flags' formulas over a platform identifier and version; the unit's
-// start applies them to what GetVersionExW reports.
-DZ_API void SetOSFlags(uint32_t PlatformId, uint32_t Major, uint32_t Minor, uint32_t Build);
-
-}  // namespace dz::detail

@@ -9,7 +9,7 @@
 //  - Choices: MaxInt, MinInt, GetRandomItem.
 //  - A reversible character shift: Encrypt1, Decrypt1.
 //  - Questions and the information window: Ask, AskNo, ShowInfo, UpdateInfo,
-//    HideInfo, InfoIsShowing (Info.h; the desktop backend is host/UiBackend.h).
+//    HideInfo, InfoIsShowing (Info.h; the desktop backend is host/ui/UiBackend.h).
 //  - Progress callbacks: TYProgressEvent, TYSimpleProgressEvent.
 //  - Registry persistence under HKEY_CURRENT_USER: TYRegistry, ReadRegStr,
 //    ReadRegBool, ReadRegInt, DelRegKey, Save/LoadControlPosReg,

@@ -10,6 +10,7 @@
 #include "deziva27/platform/detail/Environment.h"
 #include "deziva27/platform/detail/SystemVersion.h"
 #include "deziva27/utils/System.h"
+#include "deziva27/utils/detail/System.h"
 
 namespace dz {
 namespace {

@@ -12,7 +12,6 @@
 // minus FStart.
 #pragma once
 
-#include "deziva27/base/Export.h"
 
 #include <functional>
 #include <memory>
@@ -21,12 +20,10 @@
 #include "deziva27/host/classes/Streams.h"
 #include "deziva27/base/Types.h"
 
-namespace dz DZ_API {
+namespace dz::detail {
 
 // Which way a window works; one byte, as in the stream format's engine.
 enum TProcType : uint8_t { ptCompress = 0, ptDecompress = 1 };
-
-namespace detail {
 
 // A ring buffer of bytes with a fixed capacity. Storage is not cleared.
 class TSlideWindow : public TObject {
@@ -138,5 +135,4 @@ using TPlainProgress = std::function<void(Integer Position, Integer MaxValue)>;
 void PlainCompressSource(TStream& Src, TStream& Dest, const TPlainProgress& Progress = {});
 void PlainDecompressSource(TStream& Src, TStream& Dest, const TPlainProgress& Progress = {});
 
-}  // namespace detail
-}  // namespace dz
+}  // namespace dz::detail

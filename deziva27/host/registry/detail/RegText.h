@@ -14,7 +14,6 @@
 // as written, odd lengths included, since the registry keeps it so.
 #pragma once
 
-#include "deziva27/base/Export.h"
 
 #include <cstdint>
 #include <string>
@@ -24,8 +23,7 @@
 #include "deziva27/host/registry/RegTypes.h"
 #include "deziva27/base/Types.h"
 
-namespace dz DZ_API {
-namespace detail {
+namespace dz::detail {
 
 // One value line. Data holds the bytes Windows stores for the type:
 // REG_SZ / REG_EXPAND_SZ: UTF-16LE with the terminating NUL (2 zero bytes);
@@ -81,5 +79,4 @@ std::string FormatRegText(const std::vector<RegTextKey>& Keys);
 void AppendRegTextHeader(std::string& Out);
 void AppendRegTextKey(std::string& Out, const RegTextKey& Key);
 
-}  // namespace detail
-}  // namespace dz
+}  // namespace dz::detail
