@@ -5,6 +5,7 @@
 // keeps positions in 64 bits (so sources of any size work), and finds the
 // same match as the plain search with fewer comparisons. Memory is fixed: a
 // few hundred KiB, whatever the size of the data.
+// Threads: any thread, each call on its own streams; LZDecodePortably sets this thread's decoders.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Internal: each unit's start-up and shut-down work. A unit that has module
 // state defines its pair here and names it in the table of Units.cpp; that
 // one line is its whole registration.
+// Threads: any thread; the start counters and the trace are kept under one lock.
 #pragma once
 
 #include <functional>

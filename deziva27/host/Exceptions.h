@@ -1,5 +1,6 @@
 // The exception hierarchy. Every error the library reports is an exception
 // derived from dz::Exception; no routine returns an error code.
+// Threads: raise and catch on any thread; an exception object is one thread's at a time.
 #pragma once
 
 #include "deziva27/frame/Export.h"

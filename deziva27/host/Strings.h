@@ -4,6 +4,7 @@
 // 8-bit strings are in the ANSI code page (see platform/Nls.h: taken from the
 // environment, overridable); conversions go through ICU converters that are
 // cached per thread, so a call costs one conversion and no converter set-up.
+// Threads: any thread; converters and collators are cached per thread.
 #pragma once
 
 #include "deziva27/frame/Export.h"

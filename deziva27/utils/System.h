@@ -10,6 +10,7 @@
 // The operating-system flags are set once when the unit starts, from what
 // GetVersionExW reports (see platform/SystemVersion.h; DZ_WINVER overrides
 // it); IsLinux stays false.
+// Threads: any thread, but RunProgram with Wait serves the windows: call that one on the UI thread.
 #pragma once
 
 #include "deziva27/frame/Export.h"
