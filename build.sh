@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up and build entry point.
 #   ./build.sh demo   build the library and dz, then run the dz tour
-#   ./build.sh test   build and run every test, then again under ASan+UBSan
+#   ./build.sh test   build and run every test, then again under ASan+UBSan,
+#                     and the thread test under TSan
 #   ./build.sh docs   the HTML reference from the headers (build/docs/html)
 # Each command has its own build folder and sets every option it relies on,
 # so they can run in any order in one clone.
@@ -81,7 +82,15 @@ case "${1:-}" in
       -DDZ_BUILD_TOOLS=ON -DDZ_SANITIZE=ON -DBUILD_SHARED_LIBS=OFF
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       run_tests build/sanitize
-    echo "all tests passed (layers, release, shared, ASan+UBSan, consumer check)"
+    # The threads' first calls into the lazily built state, under TSan: the
+    # one program that needs it, so nothing else is built there.
+    cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDZ_BUILD_TESTS=ON \
+      -DDZ_BUILD_TOOLS=OFF -DDZ_BUILD_GTK=OFF -DDZ_TSAN=ON -DDZ_SANITIZE=OFF \
+      -DBUILD_SHARED_LIBS=OFF >/dev/null
+    cmake --build build/tsan -j "$JOBS" --target test_threads
+    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure \
+      --no-tests=error -R '^threads$'
+    echo "all tests passed (layers, release, shared, ASan+UBSan, TSan, consumer check)"
     ;;
   docs)
     need_packages doxygen

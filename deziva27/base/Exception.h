@@ -1,5 +1,7 @@
 // The root of every exception the library throws, and the macro that
 // declares the classes below it.
+// Threads: raise and catch on any thread; an exception object is one thread's
+// at a time.
 #pragma once
 
 #include "deziva27/base/Export.h"

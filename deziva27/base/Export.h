@@ -2,6 +2,7 @@
 // visibility; a namespace block opened as `namespace dz DZ_API {` in a public
 // header makes what it declares part of the interface, while helpers that are
 // only declared in sources stay private to the library.
+// Threads: macros only; nothing here holds state.
 #pragma once
 
 #if defined(__GNUC__) || defined(__clang__)

@@ -1,5 +1,6 @@
 // Basic types shared by every unit: the three string types, the fixed-width
 // integers under their classic names, TDateTime and Currency.
+// Threads: value types: a value is used by one thread at a time, copies are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

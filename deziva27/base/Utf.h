@@ -1,5 +1,6 @@
 // UTF-8 and UTF-16: conversions between them and the check of UTF-8 text.
 // Pure functions of their arguments: no code page, no locale.
+// Threads: any thread; no state.
 #pragma once
 
 #include "deziva27/base/Export.h"

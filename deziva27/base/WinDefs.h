@@ -3,6 +3,7 @@
 // information (LOCALE_SENGLANGUAGE ...), the code pages with a meaning of
 // their own, and the module handle. Only types and constants: the Windows
 // calls themselves are the library's business.
+// Threads: types and constants only.
 #pragma once
 
 #include <cstdint>

@@ -17,6 +17,10 @@
 namespace dz::detail {
 namespace {
 
+// LZDecodePortably's choice, for the decoders this thread starts: a test
+// that wants the portable road does not change it for decoders elsewhere.
+thread_local bool tPortable = false;
+
 constexpr int64_t kChunk = 256 * 1024;  // bytes moved per stream call, at most
 constexpr int64_t kMinChunk = 4096;
 
@@ -172,18 +176,17 @@ const bool kCpuHasAvx2 = [] {
   return __builtin_cpu_supports("avx2") != 0;
 }();
 
-bool gUseAvx2 = kCpuHasAvx2;
-
 // The short spans after long runs stay inline: a call costs more than their
 // few ends.
-inline void SpanEnds(const uint8_t* in, size_t n, uint16_t* to) {
-  if (gUseAvx2 && n > 64)
+inline void SpanEnds(const uint8_t* in, size_t n, uint16_t* to, bool avx2) {
+  if (avx2 && n > 64)
     StepEnds32(in, n, to);
   else
     StepEnds(in, 0, n, to);
 }
 #else
-inline void SpanEnds(const uint8_t* in, size_t n, uint16_t* to) { StepEnds(in, 0, n, to); }
+constexpr bool kCpuHasAvx2 = false;
+inline void SpanEnds(const uint8_t* in, size_t n, uint16_t* to, bool) { StepEnds(in, 0, n, to); }
 #endif
 
 struct TCursor {
@@ -198,7 +201,8 @@ struct TCursor {
 // no offset can reach before base.
 template <bool kReport, bool kWarm, class Report>
 TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
-                   uint8_t* const outSafe, const uint8_t* const base, const Report& report) {
+                   uint8_t* const outSafe, const uint8_t* const base, bool avx2,
+                   const Report& report) {
   // A step takes at least one byte and restores at most kStepOut, so a span
   // of input no longer than the room left over kStepOut cannot overrun the
   // output: the bounds are tested once a span, not once a step. Every step
@@ -213,7 +217,7 @@ TCursor FastTokens(const uint8_t* in, const uint8_t* const inSafe, uint8_t* out,
   while (in < inSafe && out < outSafe) {
     const ptrdiff_t span =
         std::min({want, inSafe - in, std::max<ptrdiff_t>((outSafe - out) / kStepOut, 1)});
-    SpanEnds(in, static_cast<size_t>(span), ends);
+    SpanEnds(in, static_cast<size_t>(span), ends, avx2);
     want = kSpan;
     ptrdiff_t i = 0;
     do {
@@ -339,6 +343,7 @@ class Decoder {
   TStream& FSrc;
   TStream& FDest;
   const TCoderProgress& FProgress;
+  const bool FAvx2 = kCpuHasAvx2 && !tPortable;  // chosen once a decoder
   int64_t FSrcSize = 0;
   int64_t FInLast = 0;    // source position where the tokens end
   int64_t FInEndPos = 0;  // source position of FInEnd
@@ -409,10 +414,11 @@ void Decoder::Run() {
     if (FInEnd - in > kSafeIn) {
       TCursor c =
           out - FBase >= kLZWindowSize
-              ? FastTokens<kReport, true>(in, FInEnd - kSafeIn, out, FOutSafe, FBase, report)
+              ? FastTokens<kReport, true>(in, FInEnd - kSafeIn, out, FOutSafe, FBase, FAvx2,
+                                          report)
               : FastTokens<kReport, false>(in, FInEnd - kSafeIn, out,
                                            std::min(FOutSafe, FBase + kLZWindowSize), FBase,
-                                           report);
+                                           FAvx2, report);
       in = c.In;
       out = c.Out;
       if (!c.Stopped) continue;
@@ -454,11 +460,7 @@ void Decoder::Run() {
 }  // namespace
 
 void LZDecodePortably(bool On) {
-#if defined(__GNUC__) && defined(__x86_64__)
-  gUseAvx2 = kCpuHasAvx2 && !On;
-#else
-  (void)On;
-#endif
+  tPortable = On;
 }
 
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress) {

@@ -32,6 +32,7 @@
 // Errors: EYCompressError for a missing stream, a wrong header ("Wrong stream
 // format") or a damaged token stream; stream and file errors of the host
 // (EReadError, EWriteError, EFOpenError, EFCreateError) pass through.
+// Threads: any thread, each call on its own streams or files; a compressor object is one thread's.
 #pragma once
 
 #include "deziva27/base/Export.h"

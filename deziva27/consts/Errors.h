@@ -1,5 +1,6 @@
 // The units' exception classes. Each derives directly from dz::Exception and
 // adds nothing but its message.
+// Threads: classes only; an exception object is used by one thread at a time.
 #pragma once
 
 #include "deziva27/base/Export.h"

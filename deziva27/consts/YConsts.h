@@ -3,6 +3,7 @@
 // Messages are loaded from the table when an error is raised, so replacing a
 // string (SetResString, LoadStringTable, or a DZ_STRING_TABLE file) changes
 // what later errors say. All the library's messages share one table.
+// Threads: constants, read from any thread; messages load as host/ResStrings.h says.
 #pragma once
 
 #include "deziva27/base/Export.h"

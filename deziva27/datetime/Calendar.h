@@ -8,6 +8,7 @@
 // Dates returned carry no time of day. A date that cannot be encoded (a year
 // outside 1..9999, a month outside 1..12, a quarter outside 1..4, a day the
 // month lacks) raises the host's EConvertError.
+// Threads: any thread, while none changes LongMonthNames2() or ShortYearName().
 #pragma once
 
 #include "deziva27/base/Export.h"

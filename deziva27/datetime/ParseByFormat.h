@@ -24,6 +24,7 @@
 //  - A bad literal in a quoted separator (a "#" code out of range, say)
 //    raises what UnquotedString raises: the format is the caller's, and a
 //    wrong one is an error rather than a text that does not match.
+// Threads: parsing runs on any thread; call InitDateTimeParams before threads start.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -12,6 +12,7 @@
 // The month words are filled from the system default locale when the
 // library starts and released when it stops. Nothing here takes a lock: the
 // two variables are plain state of the caller's threads to share.
+// Threads: any thread; the two variables are set before threads start, then only read.
 #pragma once
 
 #include "deziva27/datetime/Calendar.h"

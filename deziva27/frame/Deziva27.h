@@ -7,6 +7,7 @@
 // Start order: the host's units (System, SysUtils, Classes, Registry, Forms,
 // Dialogs), then YConsts, YStrings, YUtils, YDattime, YScanner, YLocales,
 // YCompress, YHtmlHlp.
+// Threads: Initialize, Finalize and the table's entries may be called from any thread.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <functional>
+#include <mutex>
 #include <utility>
 
 #include "deziva27/frame/Deziva27.h"
@@ -76,6 +77,14 @@ std::function<void(const char*, bool)> TraceFromEnvironment() {
   };
 }
 
+// Guards the counters and the trace: a second caller of Initialize returns
+// only once the first one's start work is done. Recursive, for start work
+// that starts units itself; never destroyed, for the stop at exit.
+std::recursive_mutex& UnitsLock() {
+  static auto* lock = new std::recursive_mutex;
+  return *lock;
+}
+
 std::function<void(const char*, bool)>& Trace() {
   static std::function<void(const char*, bool)> trace = TraceFromEnvironment();
   return trace;
@@ -96,10 +105,12 @@ void StopUnit(Unit& u) {
 
 template <size_t I>
 void InitEntry() {
+  std::lock_guard<std::recursive_mutex> hold(UnitsLock());
   StartUnit(gUnits[I]);
 }
 template <size_t I>
 void FInitEntry() {
+  std::lock_guard<std::recursive_mutex> hold(UnitsLock());
   StopUnit(gUnits[I]);
 }
 
@@ -118,10 +129,12 @@ struct AutoStart {
 }  // namespace
 
 void SetUnitTrace(std::function<void(const char*, bool)> trace) {
+  std::lock_guard<std::recursive_mutex> hold(UnitsLock());
   Trace() = std::move(trace);
 }
 
 int UnitStartCount(const char* unit) {
+  std::lock_guard<std::recursive_mutex> hold(UnitsLock());
   for (const Unit& u : gUnits)
     if (std::strcmp(u.Name, unit) == 0) return u.Count;
   return -1;
@@ -130,10 +143,12 @@ int UnitStartCount(const char* unit) {
 }  // namespace detail
 
 void Initialize() {
+  std::lock_guard<std::recursive_mutex> hold(detail::UnitsLock());
   for (auto& u : detail::gUnits) detail::StartUnit(u);
 }
 
 void Finalize() {
+  std::lock_guard<std::recursive_mutex> hold(detail::UnitsLock());
   for (size_t i = detail::kUnitCount; i-- > 0;) detail::StopUnit(detail::gUnits[i]);
 }
 

@@ -11,6 +11,7 @@
 //
 // Not thread-safe: the first OpenHtmlHelp loads the control without a lock,
 // so callers on several threads must not race on it.
+// Threads: one thread at a time: the first OpenHtmlHelp loads the control without a lock.
 #pragma once
 
 #include "deziva27/base/Export.h"

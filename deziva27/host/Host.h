@@ -1,4 +1,5 @@
 // Everything the host runtime offers, in one include.
+// Threads: as each header included here says.
 #pragma once
 
 #include "deziva27/host/runtime/Convert.h"

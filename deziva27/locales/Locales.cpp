@@ -1,9 +1,11 @@
 // YLocales, the locale half: locale information, the cached locale lists
 // and the lookups over them.
 #include <map>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "deziva27/host/runtime/Convert.h"
 #include "deziva27/host/runtime/FormatSettings.h"
@@ -84,11 +86,13 @@ bool IsPrimary(LCID lcid) { return lcid == GetPrimaryLangID(lcid); }
 TObject* AsObject(LCID lcid) { return reinterpret_cast<TObject*>(static_cast<uintptr_t>(lcid)); }
 
 // The three cached lists, and the list the enumeration callback fills: the
-// callback has no argument through which to reach it. Plain pointers: the
-// unit's stop runs at exit after static destructors may have run, and must
-// find them still there.
-constinit TStringList* gLists[3] = {};
-TStringList* gEnumList = nullptr;
+// callback has no argument through which to reach it, so each thread has its
+// own. No destructors: the unit's stop runs at exit after static destructors
+// may have run, and must find them still there. A list is built under the
+// lock by the first thread that asks; the others wait and then read it.
+constinit std::atomic<TStringList*> gLists[3] = {};
+constinit std::mutex gBuilding;
+thread_local TStringList* tEnumList = nullptr;
 
 int EnumLocalesProc(char16_t* localeString) {
   try {
@@ -96,7 +100,7 @@ int EnumLocalesProc(char16_t* localeString) {
     if (!s.empty()) {
       const auto lcid = static_cast<LCID>(HexToInt(s));
       UnicodeString name = LocaleInfo(lcid, LOCALE_SLANGUAGE);
-      if (!name.empty()) gEnumList->AddObject(name, AsObject(lcid));
+      if (!name.empty()) tEnumList->AddObject(name, AsObject(lcid));
     }
   } catch (const std::exception&) {
     // A locale the system cannot describe is left out.
@@ -107,9 +111,9 @@ int EnumLocalesProc(char16_t* localeString) {
 void BuildLocaleList(TStringList& list, TLocaleListOpt opt) {
   list.Clear();
   TStringList collected;
-  gEnumList = &collected;
+  tEnumList = &collected;
   struct Reset {
-    ~Reset() { gEnumList = nullptr; }
+    ~Reset() { tEnumList = nullptr; }
   } reset;
   win::EnumSystemLocalesW(&EnumLocalesProc, win::LCID_SUPPORTED);
   if (opt == lloPrimary) {
@@ -151,13 +155,15 @@ void BuildLocaleList(TStringList& list, TLocaleListOpt opt) {
 }
 
 const TStringList& CachedList(TLocaleListOpt opt) {
-  TStringList*& slot = gLists[opt];
-  if (!slot) {
+  std::atomic<TStringList*>& slot = gLists[opt];
+  if (TStringList* ready = slot.load(std::memory_order_acquire)) return *ready;
+  std::lock_guard<std::mutex> hold(gBuilding);
+  if (!slot.load(std::memory_order_relaxed)) {
     auto built = std::make_unique<TStringList>();
     BuildLocaleList(*built, opt);
-    slot = built.release();
+    slot.store(built.release(), std::memory_order_release);
   }
-  return *slot;
+  return *slot.load(std::memory_order_relaxed);
 }
 
 // The first item of opt's list for which key(identifier) equals value by
@@ -341,10 +347,7 @@ LCID LocaleByISO6391Code(const UnicodeString& Code) {
 namespace detail {
 // The unit's stop: the cached lists go, and a later use builds them again.
 void YLocalesStop() {
-  for (TStringList*& l : gLists) {
-    delete l;
-    l = nullptr;
-  }
+  for (std::atomic<TStringList*>& l : gLists) delete l.exchange(nullptr);
 }
 }  // namespace detail
 

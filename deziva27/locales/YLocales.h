@@ -9,10 +9,11 @@
 //
 // Locale identifiers are Windows LCIDs; 0 from a lookup means nothing was
 // found. The three locale lists are built once each, on their first use, and
-// freed when the library stops; building one must not happen on two threads
-// at once, reading them afterwards may. Errors: ELocalesError "Can not get
+// freed when the library stops; the first thread to ask builds one while
+// others wait for it, and reading them is safe. Errors: ELocalesError "Can not get
 // locale info" when the system answers two calls for one item differently;
 // conversions never raise, they fall back to the host's default code page.
+// Threads: any thread; each locale list is built once, under a lock, by the first that asks.
 #pragma once
 
 #include "deziva27/base/Export.h"

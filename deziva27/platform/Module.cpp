@@ -10,6 +10,7 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "deziva27/base/Utf.h"
@@ -59,6 +60,9 @@ struct Loaded {
   int Count;
 };
 constinit std::array<Loaded, 64> gLoaded{};
+// Guards gLoaded. dlopen and dlclose run outside it: they run the object's
+// constructors and destructors, which may load or free modules themselves.
+constinit std::mutex gLoadedLock;
 
 Loaded* FindLoaded(HMODULE m) {
   if (m == 0) return nullptr;
@@ -180,33 +184,42 @@ HMODULE LoadLibraryExW(const char16_t* lpLibFileName, HANDLE hFile, DWORD dwFlag
     return 0;
   }
   const HMODULE module = static_cast<HMODULE>(map->l_addr);
-  if (Loaded* l = FindLoaded(module)) {
-    // dlopen counted this load too; FreeLibrary gives each back.
-    ++l->Count;
-    return module;
-  }
-  for (Loaded& l : gLoaded)
-    if (l.Count == 0) {
-      l = Loaded{module, handle, 1};
+  {
+    std::lock_guard<std::mutex> hold(gLoadedLock);
+    if (Loaded* l = FindLoaded(module)) {
+      // dlopen counted this load too; FreeLibrary gives each back.
+      ++l->Count;
       return module;
     }
+    for (Loaded& l : gLoaded)
+      if (l.Count == 0) {
+        l = Loaded{module, handle, 1};
+        return module;
+      }
+  }
   ::dlclose(handle);
   return 0;
 }
 
 FARPROC GetProcAddress(HMODULE hModule, const char* lpProcName) {
+  if (!lpProcName) return nullptr;
+  std::lock_guard<std::mutex> hold(gLoadedLock);  // no FreeLibrary unloads it meanwhile
   Loaded* l = FindLoaded(hModule);
-  if (!l || !lpProcName) return nullptr;
+  if (!l) return nullptr;
   void* sym = ::dlsym(l->Handle, lpProcName);
   return reinterpret_cast<FARPROC>(sym);
 }
 
 bool FreeLibrary(HMODULE hLibModule) {
-  Loaded* l = FindLoaded(hLibModule);
-  if (!l) return false;
-  const bool closed = ::dlclose(l->Handle) == 0;
-  if (--l->Count == 0) *l = Loaded{};
-  return closed;
+  void* handle = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(gLoadedLock);
+    Loaded* l = FindLoaded(hLibModule);
+    if (!l) return false;
+    handle = l->Handle;
+    if (--l->Count == 0) *l = Loaded{};
+  }
+  return ::dlclose(handle) == 0;
 }
 
 }  // namespace dz::win

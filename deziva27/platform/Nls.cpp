@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <optional>
 
 #include "deziva27/platform/detail/LocaleTable.h"
 
@@ -30,7 +29,9 @@ namespace table = detail::locale_table;
 
 constexpr LCID kEnUS = 0x0409;
 
-std::optional<LCID> gOverride;
+// 0: no override. Atomic, so that a reader on another thread sees either
+// locale; what was built from the old one is rebuilt by the epoch.
+std::atomic<LCID> gOverride{0};
 std::atomic<uint32_t> gEpoch{1};
 
 std::u16string_view Cell(const table::Row& row, LCTYPE type) {
@@ -91,7 +92,8 @@ LCID FromEnvironment() {
 
 LCID SystemLCID() {
   static const LCID fromEnv = FromEnvironment();
-  return gOverride ? *gOverride : fromEnv;
+  const LCID chosen = gOverride.load(std::memory_order_acquire);
+  return chosen != 0 ? chosen : fromEnv;
 }
 
 uint32_t CodePageOf(LCID lcid, LCTYPE type, uint32_t none) {
@@ -116,13 +118,13 @@ bool SetSystemLocale(std::string_view name) {
 
 bool SetSystemLocale(LCID lcid) {
   if (!table::Find(lcid)) return false;
-  gOverride = lcid;
+  gOverride.store(lcid, std::memory_order_release);
   ++gEpoch;
   return true;
 }
 
 void ResetSystemLocale() {
-  gOverride.reset();
+  gOverride.store(0, std::memory_order_release);
   ++gEpoch;
 }
 

@@ -29,6 +29,7 @@
 // XStrToInt raise; a queue index outside -10..10 raises dz::Exception with
 // "Token %d is not available". EScannerError (consts/Errors.h) is never raised
 // here; it exists for callers that report scanning errors of their own.
+// Threads: a scanner is used by one thread at a time; distinct scanners are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

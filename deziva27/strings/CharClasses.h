@@ -8,6 +8,7 @@
 //   IsHexDigit  0-9 A-F a-f
 //   IsOctDigit  0-7
 //   IsAlpha     0-9 A-Z and 95..122 (underscore, backquote, a-z)
+// Threads: any thread, while none sets the separator lists (set them before threads start).
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -10,6 +10,7 @@
 // system default locale's settings with the decimal separator forced to a
 // period, so that their text reads the same under every locale. IsRealNum
 // and ZStrToFloat use the current settings instead.
+// Threads: any thread; the settings these conversions read are cached per thread.
 #pragma once
 
 #include "deziva27/base/Export.h"

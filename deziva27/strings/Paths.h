@@ -3,6 +3,7 @@
 // a forward slash is an ordinary character.
 //
 // Counts and widths are signed; a count below 1 produces nothing.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -1,6 +1,7 @@
 // Comparing and testing strings by a rule rather than by plain equality:
 // equality that ignores chosen characters, wildcard templates, whole-word
 // search and line-break normalisation. No routine here raises or keeps state.
+// Threads: any thread; the locale's case rule is cached in one atomic word.
 #pragma once
 
 #include "deziva27/base/Export.h"

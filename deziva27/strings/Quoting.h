@@ -14,6 +14,7 @@
 // Codes are those of the string's width: bytes at 8 bits, UTF-16 code units
 // at 16. A decoder takes a 1-based position by reference and advances it past
 // what it consumed.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -18,6 +18,7 @@
 // finds an empty substring nowhere. The 16-bit CPos, GetBeforeSep and
 // GetAfterSep use the library's own search instead, which finds an empty
 // substring at 1 in any non-empty text.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

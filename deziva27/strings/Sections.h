@@ -13,6 +13,7 @@
 // body runs to the next line whose trimmed form starts with "[" (closed or
 // not) or to the end of the list. Line indexes are 0-based; one outside the
 // list is handed to the list, which raises EListError.
+// Threads: any thread, each on its own lists.
 #pragma once
 
 #include "deziva27/base/Export.h"

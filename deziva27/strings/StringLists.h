@@ -7,6 +7,7 @@
 // List routines take any TStrings and go through its item operations only; a
 // line index outside the list is handed to the list, whose check raises
 // EListError. Character positions are 1-based, line indexes 0-based.
+// Threads: any thread, each on its own lists.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -11,6 +11,7 @@
 //  - Character classes compare fixed ASCII codes; case-insensitive work uses
 //    the locale's case mapping (AnsiLowerCase / WideLowerCase).
 //  - Only the routines that say so raise; the others answer 0, false or "".
+// Threads: any thread, each on its own lists, while none sets the separator lists.
 #pragma once
 
 #include "deziva27/consts/Errors.h"

@@ -1,5 +1,6 @@
 // Picking: the larger or smaller of two integers, and a random item of a
 // list other than a given one.
+// Threads: any thread, but the random pick draws on the shared seed: one thread at a time.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -8,6 +8,7 @@
 // kept to 16 bits. Decrypt1 with the same key gives back every character
 // from 32 to 126 (printable ASCII), whatever the key; other characters are
 // shifted alike but need not come back. An empty key leaves the text as is.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -2,6 +2,7 @@
 //
 //   StringToComma(u"a\r\nb c\r\nd\"e")   // a,"b c","d""e"
 //   CommaToString(u"a, \"b c\" ,x")      // a CR LF b c CR LF x
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -4,6 +4,7 @@
 //   TYCurrencyArray a(3);
 //   a.ResetBy(Currency(1.5));     // all three read 1.5
 //   a.SetItem(0, Currency(2)); a[0];
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -3,6 +3,7 @@
 //
 //   FontStyleToInt(TFontStyles{fsBold, fsUnderline})   // 5
 //   IntToFontStyle(18)                                  // {fsItalic}
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

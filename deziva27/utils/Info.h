@@ -5,6 +5,7 @@
 // pixels high and as wide as its text plus 10, that shows a short status
 // text until it is hidden. The window is this unit's only state; everything
 // runs on the caller's thread.
+// Threads: the questions and the window belong to the thread that runs the user interface.
 #pragma once
 
 #include "deziva27/host/ui/Forms.h"

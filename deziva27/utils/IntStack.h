@@ -7,6 +7,7 @@
 //
 // Push on a full stack and Pop on an empty one raise EYUtilsError with the
 // string table's "Stack is full" / "Stack is empty", and change nothing.
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

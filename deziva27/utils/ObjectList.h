@@ -12,6 +12,7 @@
 // after their work; Changed fires OnChange, then OnEmpty when the list is
 // empty. The base list's own operations (Exchange, Extract, Remove ...)
 // notify nobody and free nothing.
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -1,6 +1,7 @@
 // Progress callbacks for long work. The worker calls them with itself as
 // Sender, how far it is and how far it goes; a TYProgressEvent handler sets
 // Stop to ask the worker to give up.
+// Threads: types only; the worker calls a handler on its own thread.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -7,6 +7,7 @@
 // REG_SZ named "<component name>.<property name>" holding the text itself
 // (8-bit strings), the value's name (enumerations and booleans: "True") or
 // decimal text (integers). Other kinds are neither saved nor loaded.
+// Threads: any thread, each call on its own key of the shared store; a TYRegistry is one thread's.
 #pragma once
 
 #include "deziva27/base/Export.h"

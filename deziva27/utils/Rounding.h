@@ -10,6 +10,7 @@
 // every value a double holds exactly, and stays right for the large values
 // it does not. A result outside Currency's range, and a step of 0, raise
 // EConvertError.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 #include "deziva27/base/Export.h"

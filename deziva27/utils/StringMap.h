@@ -6,6 +6,7 @@
 //   e->Key = u"a"; e->Value = u"x";
 //   map.Add(std::move(e));
 //   map.FindByKey(u"a")->Value;   // u"x"
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -12,6 +12,8 @@
 // as Windows programs under a compatibility layer see it, unless DZ_WINVER
 // says "PLATFORM:MAJOR.MINOR.BUILD" ("1:4.10.1998" for Windows 98); IsLinux
 // stays false.
+// Threads: any thread, but RunProgram with Wait serves the windows: call that
+// one on the UI thread.
 #pragma once
 
 #include "deziva27/base/Export.h"

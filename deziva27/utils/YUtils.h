@@ -20,6 +20,7 @@
 // is safe for two threads at once. Errors are exceptions: EYUtilsError for
 // the stack, the host's EListError for bad indexes, EConvertError for
 // rounding that cannot be done.
+// Threads: an object is one thread's at a time; each routine as its own header says.
 #pragma once
 
 #include "deziva27/consts/Errors.h"

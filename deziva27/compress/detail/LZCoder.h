@@ -5,6 +5,7 @@
 // keeps positions in 64 bits (so sources of any size work), and finds the
 // same match as the plain search with fewer comparisons. Memory is fixed: a
 // few hundred KiB, whatever the size of the data.
+// Threads: any thread, each call on its own streams; LZDecodePortably sets this thread's decoders.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +39,9 @@ void LZEncode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 // EYCompressError; bytes restored before it have been written.
 void LZDecode(TStream& Src, TStream& Dest, const TCoderProgress& Progress);
 
-// For tests: with On, LZDecode works out its step ends 16 bytes at a time
-// on any processor, as it does on those without AVX2. Not for use while a
-// decoder runs on another thread.
+// For tests: with On, the LZDecode calls this thread makes from now on work
+// out their step ends 16 bytes at a time on any processor, as they do on
+// those without AVX2. Decoders on other threads keep their own choice.
 void LZDecodePortably(bool On);
 
 // The parallel coder: the same bytes as LZEncode, from blocks of BlockSize

@@ -2,6 +2,7 @@
 // block coders of the parallel one: the candidate chains and the search over
 // them. The match found at a position depends only on the data
 // around it, never on how the bytes before it were coded.
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 #include <climits>

@@ -10,6 +10,7 @@
 // Logical index i of a ring lies at storage position FStart + i, less the
 // capacity once if that reaches it: callers keep i below twice the capacity
 // minus FStart.
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 

@@ -1,6 +1,7 @@
 // Internal: what tests see of the unit table. A unit that has module state
 // defines its start and stop pair beside that state and is named in the table
 // of Units.cpp; that line is its whole registration.
+// Threads: any thread; the start counters and the trace are kept under one lock.
 #pragma once
 
 #include <functional>

@@ -1,6 +1,7 @@
 // TList (untyped pointers), TStrings/TStringList (strings with an object
 // slot) and TNotifyEvent. Indexes are 0-based; a bad index raises
 // EListError "List index out of bounds (%d)".
+// Threads: a list is used by one thread at a time; distinct lists are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -1,5 +1,6 @@
 // Seekable byte streams with 64-bit positions: the abstract TStream, an
 // in-memory stream and a file stream.
+// Threads: a stream is used by one thread at a time; distinct streams are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -3,6 +3,7 @@
 // enabled and visible flags, a parent and alignment in the parent's client
 // area). Both publish their properties (TypeInfo.h), so registry and
 // streaming code can reach them by name.
+// Threads: a component and what it owns are used by one thread at a time.
 #pragma once
 
 #include <vector>

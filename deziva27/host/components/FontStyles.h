@@ -1,6 +1,7 @@
 // The font style set of the host's graphics layer: bold, italic, underline
 // and strike-out, in that order. Only the set is here; fonts themselves
 // belong to the user-interface services.
+// Threads: a value type: a set is used by one thread at a time, copies are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -17,6 +17,7 @@
 // UnicodeString, AnsiChar, WideChar, double, Int64, an object pointer) or from
 // the TTypeInfo passed, which is how enumerations, sets, short strings, wide
 // strings and events are told apart.
+// Threads: class information is built once and read on any thread; an object is one thread's.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,6 @@
 // The registry's value types, with the numbers Windows gives them: they are
 // what a .reg file's hex(n) carries and what the store keeps beside each value.
+// Threads: constants and types only.
 #pragma once
 
 #include <cstdint>

@@ -17,6 +17,7 @@
 // value that cannot be written, a bad path or name, a key deeper than 512
 // levels, a store that cannot be opened or is damaged. The class is as safe
 // across threads as one object is: share the store, not a TRegistry.
+// Threads: a TRegistry is one thread's at a time; objects on several threads share one store.
 #pragma once
 
 #include <cstdint>

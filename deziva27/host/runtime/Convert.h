@@ -1,4 +1,5 @@
 // Number <-> text conversions with the classic run-time rules.
+// Threads: any thread, while no thread changes FormatSettings() (see FormatSettings.h).
 #pragma once
 
 #include "deziva27/base/Export.h"

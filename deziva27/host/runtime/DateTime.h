@@ -1,5 +1,6 @@
 // TDateTime: days since 1899-12-30 in the whole part, time of day in the
 // fraction (taken by magnitude for dates before the epoch, as classically).
+// Threads: any thread, while no thread changes FormatSettings() (see FormatSettings.h).
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -2,6 +2,8 @@
 // registry and components. Every error the library reports is an exception
 // derived from dz::Exception (base/Exception.h); no routine returns an error
 // code.
+// Threads: raise and catch on any thread; an exception object is one thread's
+// at a time.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -1,4 +1,5 @@
 // Format: the classic printf-like formatting of the run time.
+// Threads: any thread; Format keeps no state.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -1,5 +1,8 @@
 #include "deziva27/host/runtime/FormatSettings.h"
 
+#include <atomic>
+#include <mutex>
+
 #include "deziva27/platform/detail/LocaleInfo.h"
 #include "deziva27/platform/detail/Nls.h"
 
@@ -84,8 +87,11 @@ TFormatSettings& Current() {
   static TFormatSettings current;
   return current;
 }
-// The locale epoch the current settings were read at; 0: not read.
-constinit uint32_t gLoadedAt = 0;
+// The locale epoch the current settings were read at; 0: not read. Threads
+// that ask first wait on the lock for the one that reads them; afterwards a
+// read costs one load of the epoch.
+constinit std::atomic<uint32_t> gLoadedAt{0};
+constinit std::mutex gLoading;
 
 }  // namespace
 
@@ -119,15 +125,19 @@ void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings) {
 }
 
 TFormatSettings& FormatSettings() {
-  if (gLoadedAt != win::nls::LocaleEpoch()) {
-    gLoadedAt = win::nls::LocaleEpoch();
-    GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT, Current());
+  const uint32_t epoch = win::nls::LocaleEpoch();
+  if (gLoadedAt.load(std::memory_order_acquire) != epoch) {
+    std::lock_guard<std::mutex> hold(gLoading);
+    if (gLoadedAt.load(std::memory_order_relaxed) != epoch) {
+      GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT, Current());
+      gLoadedAt.store(epoch, std::memory_order_release);
+    }
   }
   return Current();
 }
 
 void ResetFormatSettings() {
-  gLoadedAt = 0;
+  gLoadedAt.store(0, std::memory_order_release);
 }
 
 }  // namespace dz

@@ -5,6 +5,7 @@
 // letters in either case) without era fields, time formats with "AMPM" for
 // Windows' "tt" and "h"/"hh" for its 24-hour "H"/"HH" (the runtime's hour is
 // a 24-hour one unless AMPM is in the format).
+// Threads: any thread; the first use loads them once; change or reset them before threads start.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <mutex>
+#include <shared_mutex>
 #include <sstream>
 #include <utility>
 
@@ -22,6 +24,12 @@ using Key = std::pair<const TResourceModule*, int32_t>;
 std::map<Key, UnicodeString>& Replacements() {
   static std::map<Key, UnicodeString> table;
   return table;
+}
+// Messages are loaded on any thread (every error raised loads one), and a
+// table may be replaced meanwhile.
+std::shared_mutex& ReplacementsLock() {
+  static std::shared_mutex lock;
+  return lock;
 }
 
 // Unescapes \n, \t and \\ so that a table line can hold a line break.
@@ -62,8 +70,11 @@ const std::map<int32_t, UnicodeString>& EnvironmentTable() {
 }  // namespace
 
 UnicodeString LoadResString(const TResStringRec& rec) {
-  auto& repl = Replacements();
-  if (auto it = repl.find({rec.Module, rec.Identifier}); it != repl.end()) return it->second;
+  {
+    std::shared_lock<std::shared_mutex> hold(ReplacementsLock());
+    auto& repl = Replacements();
+    if (auto it = repl.find({rec.Module, rec.Identifier}); it != repl.end()) return it->second;
+  }
   auto& env = EnvironmentTable();
   if (auto it = env.find(rec.Identifier); it != env.end()) return it->second;
   if (rec.Module)
@@ -73,6 +84,7 @@ UnicodeString LoadResString(const TResStringRec& rec) {
 }
 
 void SetResString(const TResourceModule& module, int32_t identifier, const UnicodeString& text) {
+  std::lock_guard<std::shared_mutex> hold(ReplacementsLock());
   Replacements()[{&module, identifier}] = text;
 }
 
@@ -134,10 +146,13 @@ std::map<int32_t, UnicodeString> ReadTableFile(const std::string& fileName) {
 
 void LoadStringTable(const TResourceModule& module, const std::string& fileName) {
   // All or nothing: a bad line leaves the table as it was.
-  for (auto& [id, text] : ReadTableFile(fileName)) SetResString(module, id, text);
+  const std::map<int32_t, UnicodeString> parsed = ReadTableFile(fileName);
+  std::lock_guard<std::shared_mutex> hold(ReplacementsLock());
+  for (auto& [id, text] : parsed) Replacements()[{&module, id}] = text;
 }
 
 void ResetStringTable() {
+  std::lock_guard<std::shared_mutex> hold(ReplacementsLock());
   Replacements().clear();
 }
 

@@ -4,6 +4,7 @@
 //
 // A table file is UTF-8 text, one "identifier=text" a line; "#" starts a
 // comment line. If DZ_STRING_TABLE names such a file it is loaded on first use.
+// Threads: any thread; replacing a table while other threads load messages is safe.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -5,6 +5,8 @@
 // 8-bit strings are in the ANSI code page: the system locale's, taken from
 // the environment, or the one SetAnsiCodePage chose; conversions go through
 // the library's own code-page tables.
+// Threads: any thread; the collators for case and comparison are cached per
+// thread.
 #pragma once
 
 #include "deziva27/base/Export.h"

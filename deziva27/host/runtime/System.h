@@ -1,5 +1,6 @@
 // Small run-time pieces: the classic random generator, the program path and
 // the classic rounding.
+// Threads: Random, Randomize and RandSeed: one thread at a time; SetProgramArgs before threads.
 #pragma once
 
 #include "deziva27/base/Export.h"

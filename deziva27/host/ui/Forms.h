@@ -7,6 +7,7 @@
 // its bounds. Application() is the process's TApplication: MessageBox and
 // ProcessMessages. On a backend without windows a form keeps its state and
 // shows nothing.
+// Threads: forms and the application belong to the thread that runs the user interface.
 #pragma once
 
 #include <memory>

@@ -5,6 +5,7 @@
 // one of its ancestors is deleted, or the tree is cleared. With the sort type
 // stText, siblings are kept in the order of AnsiCompareText of their texts,
 // also when a node is added or its text changes.
+// Threads: a tree is used by one thread at a time; distinct trees are independent.
 #pragma once
 
 #include "deziva27/base/Export.h"

@@ -15,6 +15,7 @@
 // This header is the plug-in's whole view of the library: it declares only
 // abstract classes and inline code, so a plug-in built against it needs no
 // symbol of the core.
+// Threads: UiBackend and SetUiBackend on any thread; a backend's windows stay on the UI thread.
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,7 @@
 // Errors are reported as Windows reports them: the call answers 0 and
 // GetLastError tells why. Sizes: with a destination size of 0 the call
 // answers what it would write, and that is always what it then writes.
+// Threads: any thread; a page's tables are built once, by the first call that needs them.
 #pragma once
 
 #include <cstdint>

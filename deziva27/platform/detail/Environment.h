@@ -1,4 +1,5 @@
 // Stand-in for ExpandEnvironmentStringsW.
+// Threads: any thread, while no thread changes the environment (setenv).
 #pragma once
 
 

@@ -9,6 +9,7 @@
 // "in the user interface language" are in English, the language of the
 // system the data was recorded on: on Windows the user interface language is
 // a setting of its own, apart from the system locale.
+// Threads: any thread; the data is compiled in and read-only.
 #pragma once
 
 

@@ -2,6 +2,7 @@
 // generated from the recorded answers by tools/winoracle/locales_table.py).
 // A row holds one locale's answer to each type of kTypes as an index into
 // the shared texts; kFailed marks a type Windows does not answer for it.
+// Threads: read-only data, read from any thread.
 #pragma once
 
 #include <cstddef>

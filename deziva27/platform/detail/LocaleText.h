@@ -2,6 +2,7 @@
 // character types (GetStringTypeExA, over ICU) and sort keys (LCMapStringA,
 // from Windows' own weights). The bytes are read in the locale's ANSI code
 // page.
+// Threads: any thread; the last locale asked for is remembered per thread.
 #pragma once
 
 

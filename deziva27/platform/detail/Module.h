@@ -5,6 +5,7 @@
 // a shared library), as dl_iterate_phdr reports it; 0 is the main program.
 // LibraryModule() is the module that holds this library: the main program
 // when it is linked in statically, libdeziva27.so when it is shared.
+// Threads: any thread; the loaded modules and their counts are kept under a lock.
 #pragma once
 
 

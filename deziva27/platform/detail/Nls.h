@@ -9,6 +9,7 @@
 // own setting: DZ_LOCALE (e.g. "de-DE") wins, then LC_ALL, LC_MESSAGES, LANG
 // (e.g. "ru_RU.UTF-8"); C, POSIX or nothing give en-US. A process may also
 // override it with SetSystemLocale.
+// Threads: any thread; change the system locale before threads start (caches rebuild from it).
 #pragma once
 
 

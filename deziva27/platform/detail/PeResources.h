@@ -11,6 +11,7 @@
 // resource larger than the file or than the caller's limit. Nothing is ever
 // read past the file, and memory stays below the limit, whatever the file
 // claims.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 

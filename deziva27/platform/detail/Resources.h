@@ -8,6 +8,7 @@
 // followed by that many UTF-16 units, 0 for an identifier without a string.
 // A block without any string does not exist. The texts are the module's own,
 // not replacements set at run time.
+// Threads: any thread; the blocks are built under a lock and kept for the process's life.
 #pragma once
 
 #include <cstdint>

@@ -16,6 +16,7 @@
 //    a missing xdg-open: false, and no child is left behind.
 // nShow (SW_*) is accepted and ignored: a Linux program chooses its own
 // window state. hwnd, lpClass, hkeyClass, dwHotKey and hIcon are ignored.
+// Threads: any thread; the table of started processes is kept under a lock.
 #pragma once
 
 

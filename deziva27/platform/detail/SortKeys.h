@@ -8,6 +8,7 @@
 // The weights cover every character an ANSI code page decodes to. Not built
 // as Windows builds them: the kana section of several Japanese characters
 // together, and the marks that repeat what precedes them (U+3005, U+30FC).
+// Threads: any thread; the weights are compiled in and read-only.
 #pragma once
 
 #include <string>

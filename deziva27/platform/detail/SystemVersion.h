@@ -6,6 +6,7 @@
 // (for example "1:4.10.1998" for Windows 98), so that code that branches on
 // the version can be tried against old systems; a value not of that form is
 // ignored.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 

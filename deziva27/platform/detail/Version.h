@@ -13,6 +13,7 @@
 // libraries, text) have no version information, and the block is the
 // resource as the file holds it, without the ANSI copy Windows appends.
 // Path names are UTF-16 and go to the file system as UTF-8.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 

@@ -3,6 +3,7 @@
 // Linux has no WinHelp viewer; the file is handed to the desktop's default
 // application for it with xdg-open (through ShellExecuteExW), whatever the
 // command. The call does not wait for the viewer.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 

@@ -9,6 +9,7 @@
 // goes to IndexOf. Locale tailorings that make two different ASCII words
 // equal (Hungarian "ccs" and "cscs") are not followed by the fast path. The copy is rebuilt after
 // the list reports a change or the system locale changes.
+// Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
 #include <string_view>

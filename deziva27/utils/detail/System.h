@@ -1,4 +1,5 @@
 // Internal: the operating-system flags' formulas, open to the tests.
+// Threads: before other threads run; the unit's start calls it.
 #pragma once
 
 #include <cstdint>

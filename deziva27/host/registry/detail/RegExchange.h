@@ -1,4 +1,5 @@
 // .reg text in and out of the store: what dz reg import and export do.
+// Threads: any thread; the store serialises the work (RegistryStore.h).
 #pragma once
 
 #include <functional>

@@ -12,6 +12,7 @@
 // data are 8-bit strings there, and are widened by the same rule so that the
 // result always holds what Windows stores. Other hex(n) data is kept exactly
 // as written, odd lengths included, since the registry keeps it so.
+// Threads: every routine may be called from any thread; none keeps state between calls.
 #pragma once
 
 

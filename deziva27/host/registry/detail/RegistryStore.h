@@ -30,6 +30,7 @@
 // written, a key segment over 255 characters or a key deeper than 512 levels,
 // a value name over 16,383, an empty segment. One connection serves a process
 // and a path; it is safe for several threads and is reopened in a forked child.
+// Threads: any thread; a store's connection is used under its lock.
 #pragma once
 
 #include <cstdint>

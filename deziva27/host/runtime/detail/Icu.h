@@ -1,5 +1,6 @@
 // Internal: ICU objects the host keeps per thread, so that no call pays for
 // building a collator.
+// Threads: any thread; each gets its own objects, valid on that thread only.
 #pragma once
 
 #include <unicode/ucol.h>
