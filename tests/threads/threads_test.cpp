@@ -29,6 +29,7 @@
 #include "deziva27/platform/detail/Shell.h"
 #include "deziva27/scanner/YScanner.h"
 #include "deziva27/strings/YStrings.h"
+#include "deziva27/platform/detail/Nls.h"
 
 namespace dz {
 namespace {
@@ -198,7 +199,7 @@ TEST(Threads, Processes) {
     info.lpParameters = params.c_str();
     ASSERT_TRUE(win::ShellExecuteExW(&info));
     EXPECT_EQ(win::WaitForSingleObject(info.hProcess, win::INFINITE), win::WAIT_OBJECT_0);
-    DWORD code = 99;
+    win::DWORD code = 99;
     EXPECT_TRUE(win::GetExitCodeProcess(info.hProcess, &code));
     EXPECT_EQ(code, i % 2 ? 3u : 0u);
     EXPECT_TRUE(win::CloseHandle(info.hProcess));
