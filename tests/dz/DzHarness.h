@@ -77,6 +77,7 @@ class Dz : public ::testing::Test {
     pid_t pid = ::fork();
     if (pid == 0) {
       if (NoTerminal) ::setsid();
+      if (Seconds) ::alarm(Seconds);  // kept across exec: a hung dz ends with SIGALRM
       if (::chdir(Dir.c_str()) != 0) ::_exit(126);
       int in = ::open(".stdin", O_RDONLY);
       int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -115,6 +116,7 @@ class Dz : public ::testing::Test {
 
   fs::path Dir;
   bool NoTerminal = false;  // run dz in a session of its own, without a controlling terminal
+  unsigned Seconds = 0;     // when set, the most a run may take
 };
 
 }  // namespace dz::test
