@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
+
 namespace dz::test {
 
 namespace fs = std::filesystem;
@@ -47,17 +49,6 @@ inline const std::string& DzPath() {
   argv.push_back(nullptr);
   ::execv(argv[0], argv.data());
   ::_exit(127);
-}
-
-inline std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
 }
 
 // A scratch folder per test, removed afterwards.

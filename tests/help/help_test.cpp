@@ -222,7 +222,7 @@ TEST_F(Help, DamagedFilesAnswerZero) {
   }
   for (const auto& [what, bytes] : all) {
     const path file = Scratch / "damaged.chm";
-    test::WriteFile(file, bytes);
+    test::Spit(file, bytes);
     for (uint32_t command : {HH_DISPLAY_TOPIC, HH_DISPLAY_TOC, HH_DISPLAY_INDEX, HH_HELP_CONTEXT})
       EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(file.string()), command,
                              command == HH_HELP_CONTEXT ? 100 : 0),
@@ -273,7 +273,7 @@ TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
     SCOPED_TRACE(c.What);
     ASSERT_GT(c.Bytes.size(), 1000u);
     const path file = Scratch / "hostile.chm";
-    test::WriteFile(file, c.Bytes);
+    test::Spit(file, c.Bytes);
     const auto before = TreeOf(Scratch / "tmp");
     const auto start = std::chrono::steady_clock::now();
     ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
@@ -305,7 +305,7 @@ TEST_F(Help, AReaderThatHangsIsKilledAtTheDeadline) {
   const path beside = Scratch / "hanging";
   const PluginIn hanging(beside);
   // Long enough to fail the time below when nobody kills it.
-  test::WriteFile(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
+  test::Spit(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
   fs::permissions(beside / "hhctrl-reader", fs::perms::owner_all);
   ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
   const auto start = std::chrono::steady_clock::now();
@@ -339,7 +339,7 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
   const size_t at = bytes.find("/zz/evil.htm");
   ASSERT_NE(at, std::string::npos);
   bytes.replace(at, 12, "/../evil.htm");
-  test::WriteFile(chm, bytes);
+  test::Spit(chm, bytes);
   if (HtmlHelp) HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);  // a fresh private folder
 
   EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::/../evil.htm"), HH_DISPLAY_TOPIC, 0), 0);
@@ -406,7 +406,7 @@ TEST_F(Help, AFolderMadeAgainUnderItsNameIsNotUsed) {
     fs::remove_all(folder);
     fs::create_directory(folder);
     fs::permissions(folder, c.Mode);
-    test::WriteFile(folder / "theirs", "x");
+    test::Spit(folder / "theirs", "x");
     ASSERT_EQ(::chown(folder.c_str(), c.Owner, static_cast<gid_t>(-1)), 0);
     const std::string next = Shown(Book.string() + "::/sub/page2.htm");
     ASSERT_TRUE(next.ends_with("/sub/page2.htm")) << next;
@@ -483,7 +483,7 @@ TEST_F(Help, AbsentControlRaisesEachTimeUntilItIsThere) {
 
 TEST_F(Help, WinHelpHandsTheFileToTheDesktop) {
   const path file = Scratch / "old.hlp";
-  test::WriteFile(file, "?_\x03\0not really WinHelp");
+  test::Spit(file, "?_\x03\0not really WinHelp");
   EXPECT_NE(OpenWinHelp(Utf8ToUtf16(file.string()), 1, 42), 0);
   const auto lines = Opener.WaitForLines(++Opened);
   ASSERT_EQ(lines.size(), Opened);
