@@ -41,7 +41,9 @@ x=()
 
 for part in deziva27 plugins tools/dz; do
   printf '%-9s ' "$part"
-  gcovr -r . --object-directory "$BUILD_DIR" -f "$part/" -s -o /dev/null "$BUILD_DIR" |
+  # Threads racing on the counters can leave a branch count gcov prints as
+  # negative; only branch lines suffer, and only lines are reported here.
+  gcovr -r . --gcov-ignore-parse-errors -f "$part/" -s "$BUILD_DIR" 2>/dev/null |
     grep '^lines:'
 done
 ratio
