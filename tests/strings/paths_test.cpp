@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 
 namespace dz {
 namespace {
@@ -36,11 +36,7 @@ TEST(Padding, CutsToWidthFromTheStartOnBothSides) {
   }
 }
 
-class CaseAndCounting : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(SetSystemLocale("en-US")); }
-  void TearDown() override { ResetSystemLocale(); }
-};
+using CaseAndCounting = test::EnUs;
 
 TEST_F(CaseAndCounting, CapitalizeFirst) {
   const struct {
