@@ -18,18 +18,7 @@ namespace {
 using test::Bytes;
 using test::Fill;
 
-// A stream the decoder cannot see through: it only has the public calls.
-class TOpaqueStream : public TStream {
- public:
-  explicit TOpaqueStream(TMemoryStream& m) : FMem(m) {}
-  int32_t Read(void* buffer, int32_t count) override { return FMem.Read(buffer, count); }
-  int32_t Write(const void* buffer, int32_t count) override { return FMem.Write(buffer, count); }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FMem.Seek(offset, origin); }
-  void SetSize(int64_t size) override { FMem.SetSize(size); }
-
- private:
-  TMemoryStream& FMem;
-};
+using test::TOpaqueStream;
 
 struct Road {
   const char* Name;
