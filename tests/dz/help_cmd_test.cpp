@@ -58,7 +58,12 @@ class DzHelp : public Dz {
   std::string Path, Tmp;
 };
 
+// What is wrong with the arguments or the file, in one plain line; none of
+// these may reach the plug-in, and nothing is left in the temporary folder.
 TEST_F(DzHelp, ExitCodesAndMessages) {
+  fs::create_directories(Dir / "folder.chm");
+  // Opening a FIFO would wait for a writer that never comes.
+  ASSERT_EQ(::mkfifo((Dir / "pipe.chm").c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> Args;
     int Status;
@@ -66,6 +71,7 @@ TEST_F(DzHelp, ExitCodesAndMessages) {
   } cases[] = {
       {{"help", "book/book.chm", "--wait", "0"}, 0, ""},
       {{"help", "--wait", "0", "book/book.chm::/index.htm"}, 0, ""},
+      {{"help"}, 0, ""},  // dz's own help
       {{"help", "book/book.chm::/none.htm"}, 3, "dz help: cannot show book/book.chm::/none.htm"},
       {{"help", "book/book.chm", "--context", "5"}, 3, "context number is not mapped"},
       {{"help", "book/index.htm"}, 3, "cannot show"},
@@ -73,45 +79,18 @@ TEST_F(DzHelp, ExitCodesAndMessages) {
       {{"help", "book/book.chm", "--toc", "--index"}, 2, "give one of"},
       {{"help", "book/book.chm", "--context", "x"}, 2, "not a context number"},
       {{"help", "book/book.chm::/index.htm", "--toc"}, 2, "a topic goes with FILE alone"},
-      {{"help"}, 0, ""},  // dz's own help
-  };
-  for (const Case& c : cases) {
-    const Result r = Run(c.Args, "", {Path, Tmp});
-    EXPECT_EQ(r.Status, c.Status) << c.Args.back() << ": " << r.Err;
-    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
-  }
-  EXPECT_TRUE(TmpIsEmpty());
-  const Result absent =
-      Run({"help", "book/book.chm"}, "", {Path, "DZ_HHCTRL_PATH=/nonexistent.so"});
-  EXPECT_EQ(absent.Status, 3);
-  EXPECT_EQ(absent.Err, "dz help: Can't load Library 'hhctrl.ocx'\n");
-}
-
-// What is wrong with the arguments or the file, in one plain line; none of
-// these may reach the plug-in.
-TEST_F(DzHelp, BadArgumentsAndFilesInOneLine) {
-  fs::create_directories(Dir / "folder.chm");
-  // Opening a FIFO would wait for a writer that never comes.
-  ASSERT_EQ(::mkfifo((Dir / "pipe.chm").c_str(), 0600), 0);
-  struct Case {
-    std::vector<std::string> Args;
-    int Status;
-    std::string Err;  // what standard error starts with
-  } cases[] = {
       {{"help", "folder.chm"}, 3, "dz help: Cannot open file \"folder.chm\""},
       {{"help", "folder.chm::/index.htm"}, 3, "dz help: Cannot open file \"folder.chm\""},
       {{"help", "pipe.chm"}, 3, "dz help: \"pipe.chm\" is not a regular file"},
       {{"help", "none/missing.chm", "--toc"}, 3, "dz help: Cannot open file \"none/missing.chm\""},
-      {{"help", "book/b\xE9.chm"},
-       3,
+      {{"help", "book/b\xE9.chm"}, 3,
        "dz help: argument \"book/b\\xE9.chm\": not valid UTF-8 at byte offset 6"},
       {{"help", "book/book.chm::/\xC0\xAF"}, 3, "dz help: argument"},
       {{"help", "--toc"}, 2, "dz help: help needs a FILE (try 'dz help --help')"},
       {{"help", "a.chm", "b.chm"}, 2, "dz help: one FILE only"},
       {{"help", "book/book.chm", "--topic"}, 2, "dz help: unknown option '--topic'"},
       {{"help", "book/book.chm", "--context"}, 2, "dz help: --context needs a number"},
-      {{"help", "book/book.chm", "--context", "99999999999"},
-       2,
+      {{"help", "book/book.chm", "--context", "99999999999"}, 2,
        "dz help: '99999999999' is not a context number"},
       {{"help", "book/book.chm", "--wait", "-1"}, 2, "dz help: --wait needs a number of seconds"},
       {{"help", "book/book.chm", "--wait", "86401"}, 2, "dz help: --wait needs a number"},
@@ -120,12 +99,19 @@ TEST_F(DzHelp, BadArgumentsAndFilesInOneLine) {
       {{"help", "\xC2\x9B" "2J.chm"}, 3, "dz help: Cannot open file \"\\xC2\\x9B2J.chm\""},
   };
   for (const Case& c : cases) {
-    const Result r = Run(c.Args, "", {Path});
-    SCOPED_TRACE(c.Args[1]);
+    const Result r = Run(c.Args, "", {Path, Tmp});
+    SCOPED_TRACE(c.Args.back());
     EXPECT_EQ(r.Status, c.Status) << r.Err;
-    EXPECT_TRUE(r.Err.starts_with(c.Err)) << r.Err;
-    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+    if (c.Status != 0) {
+      EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    }
   }
+  EXPECT_TRUE(TmpIsEmpty());
+  const Result absent =
+      Run({"help", "book/book.chm"}, "", {Path, "DZ_HHCTRL_PATH=/nonexistent.so"});
+  EXPECT_EQ(absent.Status, 3);
+  EXPECT_EQ(absent.Err, "dz help: Can't load Library 'hhctrl.ocx'\n");
 }
 
 // The browser reads the pages after dz has handed them over: without a

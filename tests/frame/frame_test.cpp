@@ -27,12 +27,10 @@ class Trace {
   std::vector<std::string> starts, stops;
 };
 
-TEST(Frame, UnitsAreStartedWhenTheProgramLoads) {
+// Every unit is started once when the program loads.
+TEST(Frame, StopsInReverseAndStartsInOrderOnce) {
   for (const auto& u : kOrder) EXPECT_EQ(detail::UnitStartCount(u.c_str()), 1) << u;
   EXPECT_EQ(detail::UnitStartCount("NoSuchUnit"), -1);
-}
-
-TEST(Frame, StopsInReverseAndStartsInOrderOnce) {
   Trace t;
   Finalize();
   EXPECT_EQ(t.stops, std::vector<std::string>(kOrder.rbegin(), kOrder.rend()));
@@ -90,33 +88,15 @@ TEST(ResourceStrings, TheTableHoldsTheLibraryMessages) {
   struct Case {
     int32_t id;
     const char16_t* text;
-  } cases[] = {{65520, u"Stack is full"},
-               {65521, u"Stack is empty"},
+  } cases[] = {{65520, u"Stack is full"}, {65521, u"Stack is empty"},
                {65522, u"Source stream is not defined"},
-               {65523, u"Destination stream is not defined"},
-               {65524, u"Wrong stream format"}};
+               {65523, u"Destination stream is not defined"}, {65524, u"Wrong stream format"}};
   for (const auto& c : cases) EXPECT_EQ(LoadResString({&HInstance, c.id}), c.text);
   EXPECT_EQ(LoadResString({&HInstance, 1}), u"");
   EXPECT_EQ(_ERRStackEmpty.Identifier, 65521);
 }
 
-TEST(ResourceStrings, MessagesAreReadAtTheMomentOfRaising) {
-  auto raise = [] { throw EYUtilsError(LoadResString(_ERRStackEmpty)); };
-  try {
-    raise();
-  } catch (const EYUtilsError& e) {
-    EXPECT_EQ(e.Message(), u"Stack is empty");
-  }
-  SetResString(HInstance, 65521, u"Стек пуст");
-  try {
-    raise();
-  } catch (const EYUtilsError& e) {
-    EXPECT_EQ(e.Message(), u"Стек пуст");
-  }
-  ResetStringTable();
-  EXPECT_EQ(LoadResString(_ERRStackEmpty), u"Stack is empty");
-}
-
+// That a message is read when raised is held by the compress and utils tests.
 TEST(ResourceStrings, ALocalizedTableFileReplacesTextsAllOrNothing) {
   std::string path = testing::TempDir() + "dz-table.txt";
   {

@@ -18,12 +18,6 @@
 
 namespace dz::test {
 
-// Like Spit, making the folders on the way.
-inline void WriteFile(const fs::path& p, const std::string& bytes) {
-  fs::create_directories(p.parent_path());
-  Spit(p, bytes);
-}
-
 inline bool HaveProgram(const char* name) {
   return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -74,8 +68,8 @@ inline BookSource SampleBook() {
 // Writes the sources into dir and compiles them; the CHM file's path, or ""
 // when chmcmd failed.
 inline fs::path CompileBook(const fs::path& dir, const BookSource& b, const std::string& chm) {
-  for (const auto& [name, bytes] : b.Files) WriteFile(dir / name, bytes);
-  WriteFile(dir / "book.hhp", b.Project);
+  for (const auto& [name, bytes] : b.Files) Spit(dir / name, bytes);
+  Spit(dir / "book.hhp", b.Project);
   const std::string cmd = "cd '" + dir.string() + "' && chmcmd book.hhp >chmcmd.log 2>&1";
   if (std::system(cmd.c_str()) != 0 || !fs::exists(dir / chm)) return {};
   return dir / chm;
@@ -91,7 +85,7 @@ struct FakeOpener {
     Bin = scratch / "bin";
     Log = scratch / "opened.log";
     fs::create_directories(Bin);
-    WriteFile(Bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + Log.string() + "'\n");
+    Spit(Bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + Log.string() + "'\n");
     fs::permissions(Bin / "xdg-open", fs::perms::owner_all);
     const char* p = std::getenv("PATH");
     SavedPath = p ? p : "";

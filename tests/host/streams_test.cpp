@@ -7,24 +7,14 @@
 #include <string_view>
 
 #include "deziva27/host/Host.h"
+#include "support/Files.h"
 
 namespace dz {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/dz-streams-XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string operator/(const char* name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
+using TempDir = test::ScratchDir;
 
 TEST(TMemoryStream, ReadWriteSeekAndSize) {
   TMemoryStream m;

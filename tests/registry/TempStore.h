@@ -7,12 +7,24 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
+#include "deziva27/host/registry/Registry.h"
 #include "deziva27/host/registry/detail/RegistryStore.h"
 
 namespace dz::test {
+
+// The message of the registry error f raises; "" when it raises none.
+inline std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const ERegistryException& e) {
+    return e.what();
+  }
+  return "";
+}
 
 class TempStore : public ::testing::Test {
  protected:

@@ -21,6 +21,7 @@ namespace dz {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ErrorOf;
 using StoreFiles = test::TempStore;
 
 // The number of values in a store file, read with SQLite alone (as a backup
@@ -36,15 +37,6 @@ int64_t ValuesIn(const std::string& path) {
   sqlite3_finalize(st);
   sqlite3_close(db);
   return n;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ERegistryException& e) {
-    return e.what();
-  }
-  return "";
 }
 
 UnicodeString Name(int i) {

@@ -8,7 +8,8 @@
 namespace dz::test {
 namespace {
 
-TEST(Styles, NewScannerHasPascalSettings) {
+// A new scanner has Pascal's settings, which the last row sets again.
+TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
   TYScanner sc;
   EXPECT_EQ(sc.SourceStyle(), ssPascal);
   EXPECT_EQ(sc.GetBlockComments(), u"(*-*),{-}");
@@ -16,9 +17,6 @@ TEST(Styles, NewScannerHasPascalSettings) {
   EXPECT_TRUE(sc.Localize());
   EXPECT_EQ(sc.GetTokType(), ttUnknown);
   EXPECT_EQ(sc.GetToken(-10), TYToken());
-}
-
-TEST(Styles, EachStyleSetsItsLists) {
   struct {
     TSourceStyle style;
     size_t sepsLength;
@@ -30,7 +28,6 @@ TEST(Styles, EachStyleSetsItsLists) {
       {ssPerl, 61, u"=~", u"", u'"', u'\\'},
       {ssPascal, 64, u"(* *) #", u"(*-*),{-}", u'\'', u'#'},
   };
-  TYScanner sc;
   for (auto& c : cases) {
     sc.SetSourceStyle(c.style);
     EXPECT_EQ(sc.Seps().size(), c.sepsLength) << c.style;
@@ -89,14 +86,10 @@ TEST(Styles, SeparatorTestPrefersPairs) {
   // The list is searched as plain text: any adjacent pair counts, and
   // characters beyond ASCII work as well.
   sc.SetSeps(u"ab \u00e9\u00e8");
-  int32_t p = 1;
-  EXPECT_TRUE(sc.IsSeparator(u"ab", p));
-  EXPECT_EQ(p, 2);
-  p = 1;
-  EXPECT_TRUE(sc.IsSeparator(u"\u00e9\u00e8", p));
-  EXPECT_EQ(p, 2);
-  p = 1;
-  EXPECT_FALSE(sc.IsSeparator(u"\u00e8\u00e9", p) && p == 2);
+  for (const char16_t* pair : {u"ab", u"\u00e9\u00e8", u"\u00e8\u00e9"}) {
+    int32_t p = 1;
+    EXPECT_EQ(sc.IsSeparator(pair, p) && p == 2, pair[0] != u'\u00e8') << Utf16ToUtf8(pair);
+  }
 }
 
 TEST(WordLists, KindsFollowTheListsCaseInsensitively) {

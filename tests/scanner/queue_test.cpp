@@ -48,7 +48,7 @@ TEST(Queue, IndexOutsideTheQueueRaises) {
   EXPECT_EQ(sc.GetToken(3).RealStr, u"kept");
 }
 
-TEST(Queue, CurrentTokenProperties) {
+TEST(Queue, CurrentTokenPropertiesAreComputedFromTheToken) {
   TYScanner sc;
   Start(sc, {u"  Begin"});
   EXPECT_EQ(sc.GetTokStr(), u"begin");

@@ -71,6 +71,17 @@ const Case kCases[] = {
      ssSQL,
      {u"'O''Neil' L'x' 'a\\'b'"},
      {"ttString O'Neil", "ttLString x", "ttString a'b"}},
+    // An escape reads three hex digits at most: \x263A is U+0263 and A.
+    {"CRealistic",
+     ssC,
+     {u"wchar_t *w = L\"\\u00e9\\x263A\"; char c = '\\'';"},
+     {"ttIdent wchar_t", "ttSeparator *", "ttIdent w", "ttSeparator =", "ttLString u00e9\u0263A",
+      "ttSeparator ;", "ttIdent char", "ttIdent c", "ttSeparator =", "ttChar '", "ttSeparator ;"}},
+    {"SqlRealistic",
+     ssSQL,
+     {u"WHERE name = 'O''Neil' AND note <> '' -- x"},
+     {"ttIdent WHERE", "ttIdent name", "ttSeparator =", "ttString O'Neil", "ttIdent AND",
+      "ttIdent note", "ttSeparator <>", "ttString ", "ttSeparator -", "ttSeparator -", "ttIdent x"}},
     {"PerlComments",
      ssPerl,
      {u"# whole line", u"x # y", u"\"a\\tb\""},
@@ -255,12 +266,6 @@ TEST(Tokenizer, TemplateReadsThePatternAfterTheCurrentToken) {
                     "ttIdent y"}));
 }
 
-}  // namespace
-}  // namespace dz::test
-
-namespace dz::test {
-namespace {
-
 // Short but whole sources; each check names what would break.
 TEST(RealisticSources, PascalUnit) {
   TYScanner sc;
@@ -279,18 +284,6 @@ TEST(RealisticSources, PascalUnit) {
                     "ttReservedWord end", "ttSeparator ."}));
   EXPECT_EQ(toks[3].TokLine, 2);
   EXPECT_EQ(toks.back().TokLine, 7);
-}
-
-TEST(RealisticSources, CAndSql) {
-  // An escape reads three hex digits at most: \x263A is U+0263 and A.
-  EXPECT_EQ(ScanText(ssC, {u"wchar_t *w = L\"\\u00e9\\x263A\"; char c = '\\'';"}),
-            (Tokens{"ttIdent wchar_t", "ttSeparator *", "ttIdent w",
-                    "ttSeparator =", "ttLString u00e9\u0263A", "ttSeparator ;", "ttIdent char",
-                    "ttIdent c", "ttSeparator =", "ttChar '", "ttSeparator ;"}));
-  EXPECT_EQ(ScanText(ssSQL, {u"WHERE name = 'O''Neil' AND note <> '' -- x"}),
-            (Tokens{"ttIdent WHERE", "ttIdent name", "ttSeparator =", "ttString O'Neil",
-                    "ttIdent AND", "ttIdent note", "ttSeparator <>", "ttString ", "ttSeparator -",
-                    "ttSeparator -", "ttIdent x"}));
 }
 
 }  // namespace

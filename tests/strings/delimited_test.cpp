@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 #include "support/Lists.h"
 
 namespace dz {
@@ -11,10 +11,7 @@ namespace {
 
 using test::Items;
 
-class Delimited : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
-};
+using Delimited = test::EnUs;
 
 TEST_F(Delimited, DelimitedTextQuotesEveryItem) {
   EXPECT_EQ(DelimitedText(TStringList{}, u',', u'\''), u"");

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 
 namespace dz {
 namespace {
@@ -106,10 +106,7 @@ TEST(DigitReaders, MessageNamesRightmostBadCharacter) {
   }
 }
 
-class FloatConversions : public ::testing::Test {
- protected:
-  void TearDown() override { win::ResetSystemLocale(); }
-};
+using FloatConversions = test::EnUs;
 
 // The X forms use a period whatever the locale; the Z form follows the user's.
 TEST_F(FloatConversions, FixedPointIgnoresLocaleSeparator) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 
 namespace dz {
 namespace {
@@ -36,11 +36,7 @@ TEST(Padding, CutsToWidthFromTheStartOnBothSides) {
   }
 }
 
-class CaseAndCounting : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
-  void TearDown() override { win::ResetSystemLocale(); }
-};
+using CaseAndCounting = test::EnUs;
 
 TEST_F(CaseAndCounting, CapitalizeFirst) {
   const struct {

@@ -2,17 +2,14 @@
 
 #include <random>
 
-#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 #include "support/TemplateOracle.h"
 
 namespace dz {
 namespace {
 
-class Patterns : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
-};
+using Patterns = test::EnUs;
 
 UnicodeString U(std::string_view s) {
   return UnicodeString(s.begin(), s.end());

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 
 namespace dz {
 namespace {
@@ -76,11 +76,7 @@ TEST(CaselessSearch, FoldsBothOperands) {
   EXPECT_EQ(CPos(u"", u""), 0);
 }
 
-class FoldingThatChangesLength : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
-  void TearDown() override { win::ResetSystemLocale(); }
-};
+using FoldingThatChangesLength = test::EnUs;
 
 // U+0130 lower-cases to two units outside Turkish; positions after it must
 // still point into the given text, and replaced text must keep its pieces.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Locale.h"
 #include "support/Lists.h"
 
 namespace dz {
@@ -9,55 +9,47 @@ namespace {
 
 using test::Items;
 
-class Sections : public ::testing::Test {
+class Sections : public test::EnUs {
  protected:
-  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
   // Line 2 is empty, line 4 starts with two blanks.
   TStringList ini{u"[General]", u"Name=Foo", u"", u"; note", u"  [Other]", u"X=1"};
 };
 
+// Values keep their blanks and blank lines are skipped; an empty section
+// ends at its header; an unclosed bracket ends a section but is no header.
 TEST_F(Sections, ReadSectionValuesReturnsTheLastLineOfTheSection) {
+  const TStringList blanks{u"[s]", u"  a = 1 \t", u" \t ", u"\x01", u"b"};
+  const TStringList headers{u"[a]", u"[b]", u"x", u"[c]"};
+  const TStringList unclosed{u"[a]", u"1", u"[x", u"2", u"[]"};
+  const TStringList none;
   struct Case {
+    const TStringList& list;
     std::u16string_view name;
     std::vector<UnicodeString> values;
     int32_t result;
   } cases[] = {
-      {u"general", {u"Name=Foo", u"; note"}, 3},
-      {u"Other", {u"X=1"}, 5},
-      {u"Missing", {}, 5},
-      {u" General", {}, 5},  // blanks inside the brackets count
+      {ini, u"general", {u"Name=Foo", u"; note"}, 3},
+      {ini, u"Other", {u"X=1"}, 5},
+      {ini, u"Missing", {}, 5},
+      {ini, u" General", {}, 5},  // blanks inside the brackets count
+      {blanks, u"S", {u"  a = 1 \t", u"b"}, 4},
+      {headers, u"a", {}, 0},
+      {headers, u"c", {}, 3},
+      {headers, u"b", {u"x"}, 2},
+      {unclosed, u"a", {u"1"}, 1},
+      {unclosed, u"x", {}, 4},
+      {none, u"a", {}, -1},
   };
   for (const auto& c : cases) {
     TStringList values{u"stale"};
-    EXPECT_EQ(ReadSLSectionValues(ini, c.name, values), c.result) << Utf16ToUtf8(c.name);
+    EXPECT_EQ(ReadSLSectionValues(c.list, c.name, values), c.result) << Utf16ToUtf8(c.name);
     EXPECT_EQ(Items(values), c.values) << Utf16ToUtf8(c.name);
   }
-}
-
-TEST_F(Sections, ValuesKeepTheirBlanksAndSkipBlankLines) {
-  TStringList list{u"[s]", u"  a = 1 \t", u" \t ", u"\x01", u"b"};
-  TStringList values;
-  EXPECT_EQ(ReadSLSectionValues(list, u"S", values), 4);
-  EXPECT_EQ(Items(values), (std::vector<UnicodeString>{u"  a = 1 \t", u"b"}));
-}
-
-TEST_F(Sections, EmptySectionEndsAtItsHeader) {
-  TStringList list{u"[a]", u"[b]", u"x", u"[c]"};
-  TStringList values;
-  EXPECT_EQ(ReadSLSectionValues(list, u"a", values), 0);
-  EXPECT_EQ(ReadSLSectionValues(list, u"c", values), 3);
-  EXPECT_EQ(values.Count(), 0);
-  EXPECT_EQ(ReadSLSectionValues(list, u"b", values), 2);
-}
-
-TEST_F(Sections, UnclosedBracketEndsASectionButIsNoHeader) {
-  TStringList list{u"[a]", u"1", u"[x", u"2", u"[]"};
-  TStringList values, names{u"kept"};
-  EXPECT_EQ(ReadSLSectionValues(list, u"a", values), 1);
-  EXPECT_EQ(Items(values), (std::vector<UnicodeString>{u"1"}));
-  ReadSLSections(list, names);
+  TStringList names{u"kept"};
+  ReadSLSections(unclosed, names);
+  ReadSLSections(none, names);
   EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"kept", u"a", u""}));
-  EXPECT_EQ(ReadSLSectionValues(list, u"x", values), 4);
+  EXPECT_EQ(XGetSLSectionIndex(0, none, u"a"), -1);
 }
 
 TEST_F(Sections, ReadSectionsAppendsInOrderWithDuplicates) {
@@ -97,14 +89,6 @@ TEST_F(Sections, XReadMissingSectionReturnsTheStartLine) {
   EXPECT_EQ(values.Count(), 0);
   EXPECT_EQ(XReadSLSectionValues(99, ini, u"Missing", values), 99);
   EXPECT_EQ(XReadSLSectionValues(5, ini, u"GENERAL", values), 3);
-}
-
-TEST_F(Sections, EmptyListHasNoSections) {
-  TStringList empty, values, names;
-  EXPECT_EQ(ReadSLSectionValues(empty, u"a", values), -1);
-  EXPECT_EQ(XGetSLSectionIndex(0, empty, u"a"), -1);
-  ReadSLSections(empty, names);
-  EXPECT_EQ(names.Count(), 0);
 }
 
 }  // namespace

@@ -18,6 +18,14 @@ class LocaleScope {
   bool ok_;
 };
 
+// A test that starts under en-US and may change the locale: en-US is back
+// after it.
+class EnUs : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(win::SetSystemLocale("en-US")); }
+  void TearDown() override { win::SetSystemLocale("en-US"); }
+};
+
 // Every test program starts under en-US (code page 1252).
 class PinnedLocale : public ::testing::Environment {
  public:

@@ -44,10 +44,7 @@ TEST_F(Env, ExpandsReferences) {
       {u"%DZ_WIDE%", u"\u0416\U0001F600"},
       {u"%=%", u"%=%"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ExpandEnvVars(c.In), c.Out) << Utf16ToUtf8(c.In);
-  }
-  EXPECT_EQ(ExpandEnvVars(u"%TEMP%\\x").size(), 8u);
+  for (const Case& c : cases) EXPECT_EQ(ExpandEnvVars(c.In), c.Out) << Utf16ToUtf8(c.In);
 }
 
 struct Row {

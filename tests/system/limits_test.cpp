@@ -23,6 +23,7 @@
 #include "deziva27/host/runtime/Strings.h"
 #include "deziva27/platform/detail/PeResources.h"
 #include "deziva27/platform/detail/Version.h"
+#include "support/Files.h"
 #include "system/PeFixtures.h"
 
 namespace dz {
@@ -104,9 +105,8 @@ TEST(Limits, VersionOfSpecialFilesAnswersAtOnce) {
 }
 
 TEST(Limits, StringTableFilesAreBounded) {
-  char tmpl[] = "/tmp/dz-table-XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl), nullptr);
-  const fs::path dir = tmpl;
+  const test::ScratchDir scratch("dz-table");
+  const fs::path& dir = scratch.Path;
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   std::ofstream(dir / "big") << "1=" << std::string(1 << 20, 'x') << "\n";
   std::ofstream(dir / "fine") << "# ok\n1=one\n";
@@ -131,7 +131,6 @@ TEST(Limits, StringTableFilesAreBounded) {
               c.Want)
         << c.File;
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // The environment, command-line and version stand-ins against what the
 // Windows calls answered for the same inputs (tests/oracle/system_*.txt).
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -115,8 +113,6 @@ TEST(ArgsOracle, ParametersSplitAsCommandLineToArgvW) {
 }
 
 std::vector<uint8_t> VersionBlock(const std::string& file) {
-  std::ifstream in(oracle::Path(file), std::ios::binary);
-  std::vector<uint8_t> image{std::istreambuf_iterator<char>(in), {}};
   const std::u16string path = Utf8ToUtf16(oracle::Path(file));
   std::vector<uint8_t> block(win::GetFileVersionInfoSizeW(path.c_str(), nullptr));
   if (block.empty() || !win::GetFileVersionInfoW(path.c_str(), 0, static_cast<win::DWORD>(block.size()),

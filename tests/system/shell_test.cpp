@@ -18,6 +18,7 @@
 #include "deziva27/host/ui/UiBackend.h"
 #include "deziva27/platform/detail/Shell.h"
 #include "deziva27/utils/Info.h"
+#include "support/Files.h"
 #include "deziva27/utils/System.h"
 
 namespace dz {
@@ -25,12 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::Slurp;
 
 UnicodeString U(const std::string& s) { return Utf8ToUtf16(s); }
 
@@ -49,13 +45,8 @@ bool NoChildren() {
 
 class Shell : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/dz-shell-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  test::ScratchDir scratch{"dz-shell"};
+  const fs::path dir = scratch.Path;
 };
 
 TEST_F(Shell, WaitsUntilTheChildHasEnded) {

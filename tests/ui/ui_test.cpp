@@ -101,9 +101,17 @@ struct Recorder : TUiBackend {
   TUiWindowState Last;
 };
 
-TEST(CustomBackend, AskAndAskNoPassTheirFlags) {
-  auto rec = std::make_shared<Recorder>();
-  SetUiBackend(rec);
+class CustomBackend : public ::testing::Test {
+ protected:
+  void SetUp() override { SetUiBackend(rec); }
+  void TearDown() override {
+    HideInfo();
+    SetUiBackend(nullptr);
+  }
+  std::shared_ptr<Recorder> rec = std::make_shared<Recorder>();
+};
+
+TEST_F(CustomBackend, AskAndAskNoPassTheirFlags) {
   rec->Reply = IDYES;
   EXPECT_EQ(Ask(u"Save?"), IDYES);
   EXPECT_EQ(rec->Flags, 36);
@@ -112,12 +120,9 @@ TEST(CustomBackend, AskAndAskNoPassTheirFlags) {
   rec->Reply = IDNO;
   EXPECT_EQ(AskNo(u"Delete?"), IDNO);
   EXPECT_EQ(rec->Flags, 292);
-  SetUiBackend(nullptr);
 }
 
-TEST(CustomBackend, InformationWindowLifecycle) {
-  auto rec = std::make_shared<Recorder>();
-  SetUiBackend(rec);
+TEST_F(CustomBackend, InformationWindowLifecycle) {
   HideInfo();  // nothing to hide
   EXPECT_FALSE(InfoIsShowing());
   ShowInfo(u"abcdefghij");  // 70 px of text
@@ -148,13 +153,9 @@ TEST(CustomBackend, InformationWindowLifecycle) {
   UpdateInfo(u"opened by update");
   EXPECT_TRUE(InfoIsShowing());
   EXPECT_EQ(rec->Last.Panels[0].Caption, u"opened by update");
-  HideInfo();
-  SetUiBackend(nullptr);
 }
 
-TEST(CustomBackend, UpdateInfoRefusesAFirstComponentThatIsNotAPanel) {
-  auto rec = std::make_shared<Recorder>();
-  SetUiBackend(rec);
+TEST_F(CustomBackend, UpdateInfoRefusesAFirstComponentThatIsNotAPanel) {
   ShowInfo(u"t");
   TComponent* panel = InfoWindow()->Components(0);
   // Put a plain component first by rebuilding the form's owned list.
@@ -162,8 +163,6 @@ TEST(CustomBackend, UpdateInfoRefusesAFirstComponentThatIsNotAPanel) {
   (void)intruder;
   delete panel;
   EXPECT_THROW(UpdateInfo(u"u"), EInvalidCast);
-  HideInfo();
-  SetUiBackend(nullptr);
 }
 
 std::string Shell(const std::string& cmd) {

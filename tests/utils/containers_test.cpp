@@ -19,34 +19,22 @@ std::u16string UtilsError(F f) {
   return {};
 }
 
-TEST(IntStack, PopsInReverseAndIndexesFromTheTop) {
-  TYIntStack s(84);
-  for (int v : {1, 2, 3}) s.Push(v);
-  EXPECT_EQ(s.GetValue(0), 3);
-  EXPECT_EQ(s.GetValue(2), 1);
-  EXPECT_EQ(s.Pop(), 3);
-  EXPECT_EQ(s.Pop(), 2);
-  EXPECT_EQ(s.Pop(), 1);
-  EXPECT_TRUE(s.GetEmpty());
-  EXPECT_EQ(UtilsError([&] { s.Pop(); }), u"Stack is empty");
-  EXPECT_TRUE(s.GetEmpty());
-  EXPECT_THROW(s.GetValue(0), EListError);  // no value held there
-}
-
 // Small reservations still hold twenty values: under ASan a write past the
 // block would be caught here.
-TEST(IntStack, HoldsTwentyWhateverTheSpaceAndRefusesTheTwentyFirst) {
+TEST(IntStack, HoldsTwentyWhateverTheSpaceAndPopsInReverse) {
   for (int32_t space : {-8, 0, 4, 84, 400}) {
     TYIntStack s(space);
     for (int v = 1; v <= 20; ++v) s.Push(v * 10);
     EXPECT_EQ(UtilsError([&] { s.Push(999); }), u"Stack is full") << space;
-    EXPECT_EQ(s.GetValue(0), 200);
+    EXPECT_EQ(s.GetValue(0), 200);  // indexed from the top
     EXPECT_EQ(s.GetValue(19), 10);
     for (int v = 20; v >= 1; --v) EXPECT_EQ(s.Pop(), v * 10);
+    EXPECT_TRUE(s.GetEmpty());
+    EXPECT_EQ(UtilsError([&] { s.Pop(); }), u"Stack is empty");
+    EXPECT_TRUE(s.GetEmpty());
+    EXPECT_THROW(s.GetValue(0), EListError);  // no value held there
   }
-}
-
-TEST(IntStack, MessagesComeFromTheStringTableWhenRaised) {
+  // The message comes from the string table when raised.
   TYIntStack s(84);
   SetResString(HInstance, 65521, u"Pile vide");
   std::u16string msg = UtilsError([&] { s.Pop(); });
@@ -191,7 +179,7 @@ std::unique_ptr<TYStringMapEntry> Entry(const char16_t* key, const char16_t* val
   return e;
 }
 
-TEST(StringMap, SearchesAreExactAndFindTheFirst) {
+TEST(StringMap, SearchesAreExactFindTheFirstAndPassOverOthers) {
   TYStringMap map;
   map.Add(Entry(u"a", u"x"));
   map.Add(Entry(u"A", u"x"));
@@ -203,12 +191,10 @@ TEST(StringMap, SearchesAreExactAndFindTheFirst) {
   EXPECT_EQ(map.FindByValue(u"x"), map[0]);
   EXPECT_EQ(map.FindByKey(u"A")->Key, u"A");
   EXPECT_EQ(map.IndexByValue(u""), -1);
-}
-
-TEST(StringMap, PassesOverNilsAndForeignObjects) {
+  // Nils and foreign objects are passed over.
   struct Other : TObject {};
   struct Special : TYStringMapEntry {};
-  TYStringMap map;
+  map.Clear();
   map.Add(nullptr);
   map.Add(std::make_unique<Other>());
   auto s = std::make_unique<Special>();

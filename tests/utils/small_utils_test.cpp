@@ -36,24 +36,12 @@ TEST(Rounding, ByStep) {
     int32_t step;
     double out;
   } cases[] = {
-      {RoundTo, 12, 5, 10},
-      {RoundTo, 12.5, 5, 10},
-      {RoundTo, 17.5, 5, 20},
-      {RoundTo, -12.5, 5, -10},
-      {RoundTo, -17.5, 5, -20},
-      {RoundTo, 7.5, 5, 10},
-      {RoundTo, 2.5, 5, 0},
-      {RoundTo, 12.5001, 5, 15},
-      {RoundTo, 13, -5, 15},
-      {RoundTo, 0.0001, 1, 0},
-      {RoundToL, 14, 5, 10},
-      {RoundToL, -14, 5, -10},
-      {RoundToL, 15, 5, 15},
-      {RoundToL, 4.9999, 5, 0},
-      {RoundToM, 11, 5, 15},
-      {RoundToM, 10, 5, 15},
-      {RoundToM, -14, 5, -5},
-      {RoundToM, 0, 5, 5},
+      {RoundTo, 12, 5, 10},       {RoundTo, 12.5, 5, 10},      {RoundTo, 17.5, 5, 20},
+      {RoundTo, -12.5, 5, -10},   {RoundTo, -17.5, 5, -20},    {RoundTo, 7.5, 5, 10},
+      {RoundTo, 2.5, 5, 0},       {RoundTo, 12.5001, 5, 15},   {RoundTo, 13, -5, 15},
+      {RoundTo, 0.0001, 1, 0},    {RoundToL, 14, 5, 10},       {RoundToL, -14, 5, -10},
+      {RoundToL, 15, 5, 15},      {RoundToL, 4.9999, 5, 0},    {RoundToM, 11, 5, 15},
+      {RoundToM, 10, 5, 15},      {RoundToM, -14, 5, -5},      {RoundToM, 0, 5, 5},
       {RoundTo, 3e9, 2000000000, 4e9},
   };
   for (auto& c : cases) EXPECT_EQ(c.fn(C(c.value), c.step), C(c.out)) << c.value << " / " << c.step;
@@ -73,42 +61,26 @@ TEST(FontStyle, PacksFourBitsAndIgnoresTheRest) {
   for (int32_t v = 0; v < 64; ++v) EXPECT_EQ(FontStyleToInt(IntToFontStyle(v)), v & 15) << v;
 }
 
-TEST(CommaText, LinesToCommas) {
+// Lines to commas (toComma) and back; a CR anywhere ahead ends the line first.
+TEST(CommaText, BothDirections) {
   struct Case {
+    bool toComma;
     std::u16string in, out;
   } cases[] = {
-      {u"", u""},
-      {u"a\r\nb c\r\nd\"e", u"a,\"b c\",\"d\"\"e\""},
-      {u"a\r\n", u"a,"},
-      {u"\r\n", u","},
-      {u"a\nb", u"a,b"},
-      {u"a\rb", u"a,b"},
-      {u"a\r\r\nb", u"a,,b"},
-      {u"a\nb\rc", u"\"a\nb\",c"},  // a CR anywhere ahead ends the line first
-      {u"x,y", u"\"x,y\""},
-      {u"tab\there", u"\"tab\there\""},
-      {u"\n\r", u"\"\n\","},
+      {true, u"", u""},                {true, u"a\r\nb c\r\nd\"e", u"a,\"b c\",\"d\"\"e\""},
+      {true, u"a\r\n", u"a,"},         {true, u"\r\n", u","},
+      {true, u"a\nb", u"a,b"},         {true, u"a\rb", u"a,b"},
+      {true, u"a\r\r\nb", u"a,,b"},    {true, u"a\nb\rc", u"\"a\nb\",c"},
+      {true, u"x,y", u"\"x,y\""},       {true, u"tab\there", u"\"tab\there\""},
+      {true, u"\n\r", u"\"\n\","},      {false, u"a, \"b c\" ,x", u"a\r\nb c\r\nx"},
+      {false, u"a b", u"ab"},          {false, u"", u""},
+      {false, u" \t\r\n ", u""},       {false, u"\"d\"\"e\"", u"d\"e"},
+      {false, u",", u"\r\n"},          {false, u",,", u"\r\n\r\n"},
+      {false, u"a,", u"a\r\n"},        {false, u"\"open", u"open"},
+      {false, u"\"x\"y", u"xy"},       {false, std::u16string(u"a\0,b", 4), u"a"},
   };
-  for (auto& c : cases) EXPECT_EQ(StringToComma(c.in), c.out);
-}
-
-TEST(CommaText, CommasToLines) {
-  struct Case {
-    std::u16string in, out;
-  } cases[] = {
-      {u"a, \"b c\" ,x", u"a\r\nb c\r\nx"},
-      {u"a b", u"ab"},
-      {u"", u""},
-      {u" \t\r\n ", u""},
-      {u"\"d\"\"e\"", u"d\"e"},
-      {u",", u"\r\n"},
-      {u",,", u"\r\n\r\n"},
-      {u"a,", u"a\r\n"},
-      {u"\"open", u"open"},
-      {u"\"x\"y", u"xy"},
-      {std::u16string(u"a\0,b", 4), u"a"},
-  };
-  for (auto& c : cases) EXPECT_EQ(CommaToString(c.in), c.out);
+  for (auto& c : cases)
+    EXPECT_EQ(c.toComma ? StringToComma(c.in) : CommaToString(c.in), c.out) << c.toComma;
 }
 
 // Texts of CR LF lines made of printable characters, quotes, commas and
@@ -136,15 +108,14 @@ TEST(Cipher, PrintableTextComesBackUnderEveryKey) {
     EXPECT_EQ(enc.size(), printable.size());
     EXPECT_EQ(Decrypt1(enc, key), printable) << static_cast<int>(key[0]);
   }
-  EXPECT_EQ(Encrypt1(u"A", u"A"), u"#");  // 65 + 65 = 130, less 95
-  EXPECT_EQ(Encrypt1(u"abc", u"\x01"), u"bcd");
-  EXPECT_EQ(Encrypt1(u"aaaaa", u"\x01\x02"), u"bcbcb");
-  EXPECT_EQ(Decrypt1(u"bcbcb", u"\x01\x02"), u"aaaaa");
-  EXPECT_EQ(Decrypt1(u"#", u"A"), u"A");
-  EXPECT_EQ(Encrypt1(u"~", u"\uffff"), std::u16string(1, char16_t(30)));  // kept to 16 bits
-  EXPECT_EQ(Encrypt1(u"text", u""), u"text");
-  EXPECT_EQ(Decrypt1(u"text", u""), u"text");
-  EXPECT_EQ(Encrypt1(u"", u"key"), u"");
+  // Each pair both ways; 65 + 65 = 130, less 95; a key of U+FFFF is kept to 16 bits.
+  const std::u16string pairs[][3] = {{u"A", u"A", u"#"},         {u"abc", u"\x01", u"bcd"},
+                                     {u"aaaaa", u"\x01\x02", u"bcbcb"}, {u"~", u"\uffff", u"\x1e"},
+                                     {u"text", u"", u"text"},    {u"", u"key", u""}};
+  for (const auto& [plain, key, enc] : pairs) {
+    EXPECT_EQ(Encrypt1(plain, key), enc);
+    EXPECT_EQ(Decrypt1(enc, key), plain);
+  }
 }
 
 TEST(Choices, RandomItemAvoidsTheGivenOne) {
