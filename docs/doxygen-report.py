@@ -72,7 +72,7 @@ def main():
     for rel, line, msg in filter_found:
         name = msg.split(" has no contract")[0]
         seen = any(
-            abs(l - line) <= 3 and re.search(r"\b" + re.escape(name) + r"\b", dm)
+            abs(l - line) <= 3 and re.search(r"(?<!\w)" + re.escape(name) + r"(?!\w)", dm)
             for l, dm in by_name[rel])
         if not seen:
             undocumented[(rel, line, msg)] = msg

@@ -82,6 +82,9 @@ int32_t GetQuartal(TDateTime Date);
 // value, which is not a quarter.
 AnsiString GetQuartalWrite(int32_t Quarter);
 
+// The date's year (1..9999), month (1..12) or day (1..31), time of day
+// ignored; 0 for a value outside 1 January 0001 .. 31 December 9999 (NaN
+// included), where DecodeDate has no date to give.
 Word GetYear(TDateTime Date);
 Word GetMonth(TDateTime Date);
 Word GetDay(TDateTime Date);
