@@ -106,6 +106,7 @@ class TYCompressor : public TObject {
   TStream* FDestStream = nullptr;
   TProgressEvent FOnProgress;
   Integer FVersion = 0;
+  // For bit-level coders.
   Word FBuffer = 0;     // reserved
   Byte FBitOffset = 0;  // reserved
 };
@@ -118,7 +119,9 @@ class TLZYCompressor : public TYCompressor {
  public:
   // "Wrong stream format" when the source does not start with "LZY00".
   void ReadHeader() override;
+  // Writes "LZY00" and Version as 4 bytes, little-endian.
   void WriteHeader() override;
+  // Codes on Threads() threads (below).
   void CompressSource() override;
   // Threads that CompressSource codes on: 0 (the default) for the machine's
   // cores. Sources under 512 KiB are coded on one. The bytes written never

@@ -30,6 +30,7 @@ class TMonthWords {
   // Month 1..12; another index raises EListError.
   UnicodeString& operator[](int32_t Month);
   const UnicodeString& operator[](int32_t Month) const;
+  // The twelve words, January first, for range-for.
   auto begin() { return FWords.begin(); }
   auto end() { return FWords.end(); }
   auto begin() const { return FWords.begin(); }

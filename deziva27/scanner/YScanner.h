@@ -155,6 +155,7 @@ class TYScanner : public TObject {
  public:
   // Pascal settings, an empty source, 21 empty tokens, Localize on.
   TYScanner();
+  // Frees the source lines, the word lists and the queue.
   ~TYScanner() override;
   // The word lists report their changes to the scanner that owns them, so a
   // scanner stays where it was built.
@@ -237,6 +238,7 @@ class TYScanner : public TObject {
   // S is in Vars / in Funcs, case-insensitively.
   bool isVar(std::u16string_view S) const;
   bool isFunc(std::u16string_view S) const;
+  // C is StrQuote / ExtraCharSymbol.
   bool IsQuote(WideChar C) const { return C == FStrQuote; }
   bool IsExtraCharSymb(WideChar C) const { return C == FExtraCharSymbol; }
 
