@@ -95,26 +95,39 @@ ABBREV = re.compile(r"\b(e\.g|i\.e|cf|vs|etc)\.(?=\s)")
 
 
 def escape(text, pre=False):
-    """Comment text as Doxygen shows it literally."""
+    """Comment text as Doxygen shows it literally. Doxygen's own escapes
+    (backslash, @, &, <, >, #, %, $, quote, |) hold everywhere; Markdown's
+    (*, _, `, --) only where Markdown reads: outside <pre> and outside "...",
+    where a backslash before them would show."""
     out = []
+    quoted = False
+    n = len(text)
     for k, c in enumerate(text):
-        if c == "_" and 0 < k < len(text) - 1 and text[k - 1].isalnum() and text[k + 1].isalnum():
-            out.append(c)  # inside a name (HKEY_CURRENT_USER): no emphasis, no escape
-        elif c in "\\@&<>#%$\"|*_`":
+        if c == '"':
+            quoted = not quoted
+            out.append('\\"')
+        elif c in "\\@&<>#%$|":
             out.append("\\" + c)
+        elif c in "*_`" and not pre and not quoted:
+            if c == "_" and 0 < k < n - 1 and text[k - 1].isalnum() and text[k + 1].isalnum():
+                out.append(c)  # inside a name (HKEY_CURRENT_USER): no emphasis
+            else:
+                out.append("\\" + c)
+        elif c == "-" and not pre and not quoted and text[k:k + 2] == "--" and \
+                (k == 0 or text[k - 1] != "-"):
+            out.append("\\-")
         else:
             out.append(c)
     s = "".join(out)
     # Markdown list items and numbered paragraphs at the start of a line.
-    s = re.sub(r"^(\s*)([-+])(\s)", r"\1&zwj;\2\3", s)
+    s = re.sub(r"^(\s*)([-+*])(\s)", r"\1&zwj;\2\3", s)
     s = re.sub(r"^(\s*\d+)\.(\s)", r"\1\\.\2", s)
-    # The block is a C comment: "*/" must not end it.
-    s = s.replace("\\*/", "\\*&zwj;/")
-    if pre:
-        return s
-    s = re.sub(r"-{2,3}", lambda m: "\\" + m.group(0), s)
-    # The brief description ends at the first full stop; abbreviations have none.
-    s = ABBREV.sub(lambda m: m.group(1) + "\\.", s)
+    # The block is a C comment: "*/" must not end it, nor "/*" seem to nest.
+    s = re.sub(r"(\\?\*)/", r"\1&zwj;/", s)
+    s = re.sub(r"/(\\?\*)", r"/&zwj;\1", s)
+    if not pre:
+        # The brief description ends at the first full stop; abbreviations have none.
+        s = ABBREV.sub(lambda m: m.group(1) + "\\.", s)
     return s
 
 

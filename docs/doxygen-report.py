@@ -42,7 +42,7 @@ def main():
     # A warning may run over several lines; they start with "path:line:".
     entries, cur = [], None
     for raw in text.splitlines():
-        if WARNING.match(raw):
+        if WARNING.match(raw) or raw.startswith("Traceback"):
             cur = [raw]
             entries.append(cur)
         elif cur is not None:
@@ -52,7 +52,7 @@ def main():
     for e in entries:
         m = WARNING.match(e[0])
         if not m:
-            other.append("\n".join(e))
+            other.append("\n".join(e))  # the filter failed, or Doxygen
             continue
         path, line, msg = m.group(1), int(m.group(2)), " ".join([m.group(3)] + e[1:]).strip()
         if "the filter found no end" in msg:
