@@ -512,6 +512,16 @@ class Filter:
         m = re.match(r"using\s+([A-Za-z_]\w*)\s*=", code)
         if m:
             return m.group(1)
+        # Template arguments hold no name: std::function<int(char)> f; is f.
+        bare = code
+        while True:
+            stripped = re.sub(r"<[^<>]*>", "", bare)
+            if stripped == bare:
+                break
+            bare = stripped
+        if re.search(r"\boperator\b", code):
+            bare = code
+        code = bare
         m = re.search(r"(operator\s*(?:\(\)|[^\s(]+)|~?[A-Za-z_]\w*)\s*\(", code)
         if m and m.group(1) not in ("DZ_DECLARE_EXCEPTION",):
             return m.group(1)

@@ -71,7 +71,7 @@ def main():
     # The filter's findings that Doxygen did not report itself.
     for rel, line, msg in filter_found:
         name = msg.split(" has no contract")[0]
-        seen = any(
+        seen = any(l == line for l, _ in by_name[rel]) or any(
             abs(l - line) <= 3 and re.search(r"(?<!\w)" + re.escape(name) + r"(?!\w)", dm)
             for l, dm in by_name[rel])
         if not seen:
