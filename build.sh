@@ -82,8 +82,11 @@ case "${1:-}" in
     DZ_PYTHON=$(command -v /usr/bin/python3 || command -v python3)
     rm -rf build/docs
     mkdir -p build/docs/linemap
-    DZ_DOCS_INPUT=$DZ_DOCS_INPUT DZ_DOCS_LINEMAP=build/docs/linemap DZ_PYTHON=$DZ_PYTHON \
-      doxygen docs/Doxyfile 2>build/docs/warnings.txt >/dev/null
+    if ! DZ_DOCS_INPUT=$DZ_DOCS_INPUT DZ_DOCS_LINEMAP=build/docs/linemap DZ_PYTHON=$DZ_PYTHON \
+         doxygen docs/Doxyfile 2>build/docs/warnings.txt >/dev/null; then
+      cat build/docs/warnings.txt >&2
+      exit 1
+    fi
     echo "reference: build/docs/html/index.html"
     # Fails when a public declaration has no contract or a comment was misread.
     "$DZ_PYTHON" docs/doxygen-report.py build/docs/warnings.txt build/docs/linemap
