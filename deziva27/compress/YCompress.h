@@ -64,10 +64,13 @@ using TProgressEvent = std::function<void(TObject* Sender, Integer Position, Int
 // first, then run the header and coding steps of the concrete class.
 class TYCompressor : public TObject {
  public:
+  // The stream read from and the stream written to: null until set, never
+  // owned, so each must outlive the coding that uses it.
   TStream* SrcStream() const { return FSrcStream; }
   void SetSrcStream(TStream* Value) { FSrcStream = Value; }
   TStream* DestStream() const { return FDestStream; }
   void SetDestStream(TStream* Value) { FDestStream = Value; }
+  // The progress event, empty until set.
   const TProgressEvent& OnProgress() const { return FOnProgress; }
   void SetOnProgress(TProgressEvent Value) { FOnProgress = std::move(Value); }
   // The header's version: what WriteHeader writes (0) or ReadHeader read.
@@ -78,6 +81,10 @@ class TYCompressor : public TObject {
   // ReadHeader then DecompressSource; EYCompressError when a stream is unset.
   void Decompress();
 
+  // The steps a concrete compressor supplies: read and check (or write) the
+  // format's header at the stream's position, then code the rest of the
+  // source into the destination. Compress and Decompress have checked that
+  // both streams are set; called directly, a step assumes it.
   virtual void ReadHeader() = 0;
   virtual void WriteHeader() = 0;
   virtual void CompressSource() = 0;
@@ -94,10 +101,13 @@ class TYCompressor : public TObject {
   void WriteBits(Integer) {}
 
  protected:
+  // What SrcStream, DestStream, OnProgress and Version answer, for the
+  // steps of descendants.
   TStream* FSrcStream = nullptr;
   TStream* FDestStream = nullptr;
   TProgressEvent FOnProgress;
   Integer FVersion = 0;
+  // For bit-level coders.
   Word FBuffer = 0;     // reserved
   Byte FBitOffset = 0;  // reserved
 };
@@ -110,7 +120,9 @@ class TLZYCompressor : public TYCompressor {
  public:
   // "Wrong stream format" when the source does not start with "LZY00".
   void ReadHeader() override;
+  // Writes "LZY00" and Version as 4 bytes, little-endian.
   void WriteHeader() override;
+  // Codes on Threads() threads (below).
   void CompressSource() override;
   // Threads that CompressSource codes on: 0 (the default) for the machine's
   // cores. Sources under 512 KiB are coded on one. The bytes written never

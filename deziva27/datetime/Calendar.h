@@ -31,6 +31,7 @@ class TMonthWords {
   // Month 1..12; another index raises EListError.
   UnicodeString& operator[](int32_t Month);
   const UnicodeString& operator[](int32_t Month) const;
+  // The twelve words, January first, for range-for.
   auto begin() { return FWords.begin(); }
   auto end() { return FWords.end(); }
   auto begin() const { return FWords.begin(); }
@@ -83,6 +84,9 @@ int32_t GetQuartal(TDateTime Date);
 // value, which is not a quarter.
 AnsiString GetQuartalWrite(int32_t Quarter);
 
+// The date's year (1..9999), month (1..12) or day (1..31), time of day
+// ignored; 0 for a value outside 1 January 0001 .. 31 December 9999 (NaN
+// included), where DecodeDate has no date to give.
 Word GetYear(TDateTime Date);
 Word GetMonth(TDateTime Date);
 Word GetDay(TDateTime Date);

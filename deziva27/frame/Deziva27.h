@@ -23,8 +23,10 @@ namespace dz DZ_API {
 void Initialize();  // start every unit, in order
 void Finalize();    // stop every unit, in reverse
 
+// One unit of the module: its name and its counted start and stop routines.
+// Entries are static: the table and its names live as long as the program.
 struct TPackageUnitEntry {
-  const char* Name;
+  const char* Name;  // "System", "SysUtils" ... "YHtmlHlp"
   void (*Init)();   // the unit's start routine (counted)
   void (*FInit)();  // the unit's stop routine (counted)
 };

@@ -44,6 +44,8 @@ uint32_t GetPrimaryLangID(LCID Locale);
 UnicodeString GetLocaleSLanguage(LCID Locale);
 // LOCALE_SABBREVLANGNAME; for a primary identifier its first 2 characters.
 UnicodeString AbbrByLocale(LCID Locale);
+// The locale's ISO 639-1 language code and ISO 3166 country code
+// (LOCALE_SISO639LANGNAME, LOCALE_SISO3166CTRYNAME), as LocaleInfo gives them.
 UnicodeString ISO6391CodeByLocale(LCID Locale);     // "en"
 UnicodeString CountryISOCodeByLocale(LCID Locale);  // "US"
 // "US en", or "en" for a primary identifier.
@@ -80,14 +82,18 @@ LCID LocaleOf(const TStrings& List, int32_t Index);
 // identifier) with its locales below. Data holds the identifier as an
 // integer (LocaleOf reads a node's).
 void GetLocaleTree(TTreeView& TreeView);
+// The identifier a node of that tree holds in Data.
 LCID LocaleOf(const TTreeNode& Node);
 // The first item of Opt's list whose abbreviation (2 characters for
-// lloPrimary) equals Abbr by CompareText.
+// lloPrimary) equals Abbr by CompareText; 0 when none does.
 LCID LocaleByAbbrEx(const UnicodeString& Abbr, TLocaleListOpt Opt);
 LCID LocaleByAbbr(const UnicodeString& Abbr);  // lloBoth
 // The first locale whose lower-cased English language name starts with the
-// lower-cased Name.
+// lower-cased Name; 0 when none does.
 LCID LocaleByEnglishName(const UnicodeString& Name);
+// The first locale of the list named whose codes (ISOCodesByLocale,
+// ISOCodesByLocaleTMX, CountryISOCodeByLocale, ISO6391CodeByLocale) equal
+// Codes or Code by CompareText; 0 when none does.
 LCID LocaleByISOCodes(const UnicodeString& Codes);     // "US en" in lloBoth
 LCID LocaleByISOCodesTMX(const UnicodeString& Codes);  // "en-US" in lloBoth
 LCID LocaleByCountryISOCode(const UnicodeString& Code);  // in lloPrimary
@@ -104,6 +110,8 @@ AnsiString WideToStrByCodePage(const WideString& W, Integer CodePage);
 WideString ConvertWideStrByCodePage(const WideString& W, Integer FromCP, Integer ToCP);
 // LOCALE_IDEFAULTANSICODEPAGE as a number; GetACP when the system says nothing.
 Integer GetCodePageByLocale(LCID Locale);
+// The code-page conversions above, each locale standing for its code page
+// (GetCodePageByLocale).
 WideString StrToWideByLocale(const AnsiString& S, LCID Locale);
 AnsiString WideToStrByLocale(const WideString& W, LCID Locale);
 WideString ConvertWideStrByLocale(const WideString& W, LCID FromLocale, LCID ToLocale);
@@ -111,6 +119,7 @@ WideString ConvertWideStrByLocale(const WideString& W, LCID FromLocale, LCID ToL
 Integer GetCharSetByCodePage(Integer CodePage);
 // The code page of a character set; GetACP when unknown.
 Integer GetCodePageByCharSet(Integer CharSet);
+// GetCharSetByCodePage of the locale's code page.
 Integer GetCharSetByLocale(LCID Locale);
 // UTF-8 text with every line break made CR LF.
 AnsiString AdjustLineBreaksUtf8(const AnsiString& S);

@@ -70,17 +70,22 @@ enum TYTokenType : uint8_t {
 // A set of token kinds in 16 bits: bit n stands for the kind of ordinal n.
 class TYTokenTypes {
  public:
+  // The empty set, or the set of the kinds listed.
   constexpr TYTokenTypes() = default;
   constexpr TYTokenTypes(std::initializer_list<TYTokenType> kinds) {
     for (TYTokenType k : kinds) Include(k);
   }
+  // The set whose bit n is bit n of bits, and back.
   static constexpr TYTokenTypes FromBits(uint16_t bits) {
     TYTokenTypes s;
     s.FBits = bits;
     return s;
   }
   constexpr uint16_t Bits() const { return FBits; }
+  // k is in the set; a kind above 15 never is.
   constexpr bool Contains(TYTokenType k) const { return k < 16 && (FBits >> k) & 1u; }
+  // Adds (Include) or removes (Exclude) k and returns the set; a kind above
+  // 15 changes nothing.
   constexpr TYTokenTypes& Include(TYTokenType k) {
     if (k < 16) FBits = static_cast<uint16_t>(FBits | (1u << k));
     return *this;
@@ -89,6 +94,7 @@ class TYTokenTypes {
     if (k < 16) FBits = static_cast<uint16_t>(FBits & ~(1u << k));
     return *this;
   }
+  // The same kinds.
   constexpr bool operator==(const TYTokenTypes&) const = default;
 
  private:
@@ -97,7 +103,7 @@ class TYTokenTypes {
 
 // One token. An empty token (all fields zero or empty) is ttUnknown.
 struct TYToken {
-  TYTokenType TokType = ttUnknown;
+  TYTokenType TokType = ttUnknown;  // its kind
   UnicodeString TokStr;      // RealStr in lower case (AnsiLowerCase)
   UnicodeString RealStr;     // as written; for literals their value (quotes
                              // removed, escapes, doubled quotes and #codes resolved)
@@ -107,37 +113,50 @@ struct TYToken {
   int32_t TokPos = 0;        // 0-based offset in the whole source (line ends = 2)
   bool TokLocalize = false;  // the scanner's Localize flag when it was read
 
+  // Field by field.
   bool operator==(const TYToken&) const = default;
 };
 
 // 21 tokens indexed -10..10 (index 0 is the current token). The index is not
 // checked here; the scanner's GetToken/SetToken are the checked access.
 struct TYTokenQueue {
+  // The first and the last index.
   static constexpr int32_t Low = -10;
   static constexpr int32_t High = 10;
 
+  // The token at index; an index outside Low..High reaches outside Items.
   TYToken& operator[](int32_t index) { return Items[static_cast<size_t>(index - Low)]; }
   const TYToken& operator[](int32_t index) const { return Items[static_cast<size_t>(index - Low)]; }
+  // Token by token.
   bool operator==(const TYTokenQueue&) const = default;
 
+  // The tokens in index order: Items[0] holds index Low.
   std::array<TYToken, 21> Items;
 };
 
 // A complete copy of a scanner's queue and last-token index. Plain value: the
 // scanner keeps none of them.
 struct TYScannerBookmark {
+  // The slot of the last token read from the source: 10 while the source
+  // lasts, lower once it has run out, below 0 at EOS.
   int32_t LastTokenIndex = 0;
-  TYTokenQueue TokenQueue;
+  TYTokenQueue TokenQueue;  // the queue, slot 0 the current token
 
+  // Field by field.
   bool operator==(const TYScannerBookmark&) const = default;
 };
 
+// The source languages whose separators, quotes and comments the scanner
+// knows (TYScanner::SetSourceStyle); ssNone is none of them.
 enum TSourceStyle : uint8_t { ssNone, ssPascal, ssC, ssSQL, ssPerl };
 
+// A scanner: owns a copy of the source lines, its word lists and the queue
+// of tokens read from them. Not copyable; destroying it frees the lists.
 class TYScanner : public TObject {
  public:
   // Pascal settings, an empty source, 21 empty tokens, Localize on.
   TYScanner();
+  // Frees the source lines, the word lists and the queue.
   ~TYScanner() override;
   // The word lists report their changes to the scanner that owns them, so a
   // scanner stays where it was built.
@@ -168,6 +187,8 @@ class TYScanner : public TObject {
   const UnicodeString& Seps() const { return FSeps; }
   void SetSeps(const UnicodeString& Value);
 
+  // The quote of string literals, and that of character literals, which are
+  // read in ssC only; a character that is both opens a string.
   WideChar StrQuote() const { return FStrQuote; }
   void SetStrQuote(WideChar Value) { FStrQuote = Value; }
   WideChar CharQuote() const { return FCharQuote; }
@@ -218,6 +239,7 @@ class TYScanner : public TObject {
   // S is in Vars / in Funcs, case-insensitively.
   bool isVar(std::u16string_view S) const;
   bool isFunc(std::u16string_view S) const;
+  // C is StrQuote / ExtraCharSymbol.
   bool IsQuote(WideChar C) const { return C == FStrQuote; }
   bool IsExtraCharSymb(WideChar C) const { return C == FExtraCharSymbol; }
 
@@ -272,6 +294,7 @@ class TYScanner : public TObject {
 
   // --- Bookmarks and pieces ------------------------------------------------------
 
+  // A copy of the queue and the last-token index, for SetBookmark.
   TYScannerBookmark GetBookmark() const;
   // Puts the queue and last-token index back and resumes scanning right after
   // the bookmark's last token. An index outside -10..10 raises "Token %d is

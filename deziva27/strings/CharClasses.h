@@ -24,15 +24,20 @@ namespace dz DZ_API {
 // character is a separator. Setting one width leaves the other alone. The
 // lists are shared by every caller and written without a lock.
 
+// Makes the characters of list the separators of its width, in place of the
+// old ones; order and repeats do not matter, and "" leaves none.
 void SetSeparatorList(const AnsiString& list);
 void SetSeparatorList(const UnicodeString& list);
 void SetSeparatorListW(const UnicodeString& list);  // the 16-bit one, by another name
 
+// c occurs in the list of its width; false while that list is unset or empty.
 bool IsSeparator(AnsiChar c);
 bool IsSeparator(WideChar c);
 
 // --- Classes -----------------------------------------------------------------
 
+// c belongs to the class the name gives, by the table above; no code above
+// 127 belongs to any.
 constexpr bool IsSpace(WideChar c) {
   return c == 9 || c == 10 || c == 13 || c == 32;
 }
