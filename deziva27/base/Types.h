@@ -60,15 +60,15 @@ class Currency {
   constexpr Currency operator-() const { return FromRaw(-FValue); }
   constexpr Currency operator+(Currency o) const { return FromRaw(FValue + o.FValue); }
   constexpr Currency operator-(Currency o) const { return FromRaw(FValue - o.FValue); }
-  constexpr Currency& operator+=(Currency o) {
+  constexpr Currency& operator+=(Currency o) {  // adds o in place
     FValue += o.FValue;
     return *this;
   }
-  constexpr Currency& operator-=(Currency o) {
+  constexpr Currency& operator-=(Currency o) {  // subtracts o in place
     FValue -= o.FValue;
     return *this;
   }
-  constexpr auto operator<=>(const Currency&) const = default;
+  constexpr auto operator<=>(const Currency&) const = default;  // by value
 
  private:
   int64_t FValue = 0;

@@ -30,15 +30,16 @@ class TFontStyles {
     FBits |= Bit(s);
     return *this;
   }
-  constexpr TFontStyles& Exclude(TFontStyle s) {
+  constexpr TFontStyles& Exclude(TFontStyle s) {  // nothing when s is not in the set
     FBits &= static_cast<uint8_t>(~Bit(s));
     return *this;
   }
   // Union, difference and intersection, as the classic +, - and *.
   constexpr TFontStyles operator+(TFontStyles o) const { return FromBits(FBits | o.FBits); }
-  constexpr TFontStyles operator-(TFontStyles o) const {
+  constexpr TFontStyles operator-(TFontStyles o) const {  // the styles not in o
     return FromBits(static_cast<uint8_t>(FBits & ~o.FBits));
   }
+  // The styles in both sets.
   constexpr TFontStyles operator*(TFontStyles o) const { return FromBits(FBits & o.FBits); }
   constexpr bool operator==(const TFontStyles&) const = default;  // the same styles
 

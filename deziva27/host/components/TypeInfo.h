@@ -61,7 +61,7 @@ enum TTypeKind {
 // A type's description: its kind, its name and, for an enumeration, the
 // names of its values. Instances are static; TPropInfo points to them.
 struct TTypeInfo {
-  TTypeKind Kind = tkUnknown;
+  TTypeKind Kind = tkUnknown;  // what a value of the type is
   UnicodeString Name;  // the classic name ("Integer", "TAlign")
   // Enumerations: the names of the ordinals 0, 1, 2 ... as they are spelled.
   std::vector<UnicodeString> EnumNames;

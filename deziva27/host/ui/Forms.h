@@ -98,7 +98,7 @@ class TForm : public TControl {
 // direct parent (and while Visible); the form is told of each change.
 class TPanel : public TControl {
  public:
-  explicit TPanel(TComponent* AOwner);
+  explicit TPanel(TComponent* AOwner);  // no parent: set a form with SetParent
   // As TControl's, then the parent form resends its state.
   void SetCaption(const UnicodeString& Value) override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;

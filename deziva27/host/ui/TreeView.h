@@ -22,7 +22,7 @@ class TTreeView;
 // and the child nodes it owns. Made only by TTreeNodes.
 class TTreeNode {
  public:
-  const UnicodeString& Text() const { return FText; }
+  const UnicodeString& Text() const { return FText; }  // as given; "" allowed
   // Changes the text; in a text-sorted tree the node moves among its siblings.
   void SetText(const UnicodeString& Value);
   void* Data() const { return FData; }  // as given; nullptr when none
