@@ -17,8 +17,8 @@ namespace dz DZ_API {
 // A callback bound to an object, called with the sender; unassigned when empty.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
-// What TList::Notify is told happened to a non-null item: added (Add,
-// Insert, SetItems), taken out by Extract, or deleted (Delete, Remove, Clear,
+// What TList::Notify is told happened to an item: added (Add, Insert,
+// SetItems), taken out by Extract, or deleted (Delete, Remove, Clear,
 // SetItems replacing it).
 enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 
@@ -34,7 +34,7 @@ class TList : public TObject {
   ~TList() override;
 
   int32_t Add(void* item);                 // returns the new index
-  void Insert(int32_t index, void* item);  // index may equal Count()
+  void Insert(int32_t index, void* item);  // index 0..Count(), else EListError
   // Removes the item at index (lnDeleted); EListError when out of range.
   void Delete(int32_t index);
   void* Items(int32_t index) const;  // the item at index; EListError when out of range
@@ -56,10 +56,11 @@ class TList : public TObject {
   [[noreturn]] static void Error(int32_t index);
 
  protected:
-  // Called when the list is full: the classic steps (4, 8, 16, then a quarter more).
+  // Called when the list is full: the capacity grows by 4 up to 8 items, by
+  // 16 up to 64, then by a quarter.
   virtual void Grow();
-  // Told of every non-null item added, extracted or deleted; does nothing
-  // here. Overrides must not change the list.
+  // Told of every non-null item added or deleted and of every item Extract
+  // takes out; does nothing here. Overrides must not change the list.
   virtual void Notify(void* ptr, TListNotification action);
 
  private:
