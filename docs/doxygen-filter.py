@@ -34,6 +34,14 @@ SCOPE_HEAD = re.compile(
     r"([^(]*)\{$")
 
 
+def digit_separator(line, i):
+    """The quote at i separates digits (1'000), inside a number."""
+    if line[i] != "'" or i + 1 >= len(line) or not line[i + 1].isalnum():
+        return False
+    m = re.search(r"[0-9A-Za-z_']*$", line[:i])
+    return bool(m and m.group(0)[:1].isdigit())
+
+
 def split_code_comment(line):
     """(code, comment text or None): the // that starts a comment outside literals."""
     i, n = 0, len(line)
@@ -47,11 +55,7 @@ def split_code_comment(line):
             if c == quote:
                 quote = None
         elif c in "\"'":
-            # A digit separator (1'000) is no quote.
-            if c == "'" and i > 0 and line[i - 1].isalnum() and i + 1 < n and line[i + 1].isalnum() \
-                    and not re.search(r"(u8|u|U|L)$", line[:i]):
-                pass
-            else:
+            if not digit_separator(line, i):
                 quote = c
         elif c == "/" and i + 1 < n and line[i + 1] == "/":
             return line[:i].rstrip(), line[i + 2:]
@@ -78,8 +82,7 @@ def code_only(code):
                 quote = None
             i += 1
             continue
-        if c in "\"'" and not (c == "'" and i > 0 and code[i - 1].isalnum()
-                               and i + 1 < len(code) and code[i + 1].isalnum()):
+        if c in "\"'" and not digit_separator(code, i):
             quote = c
             out.append(" ")
         else:
@@ -166,6 +169,7 @@ class Filter:
         self.lines = lines
         self.out = []      # (text, original 1-based line)
         self.missing = []  # (line, name)
+        self.lost = []     # lines where a declaration did not end
 
     def emit(self, text, line):
         self.out.append((text, line))
@@ -438,6 +442,7 @@ class Filter:
             if depth_brace == 0 and depth_paren == 0 and (t.endswith(";") or t.endswith("}")):
                 return j, None
             j += 1
+        self.lost.append(i + 1)
         return n - 1, None
 
     @staticmethod
@@ -492,6 +497,8 @@ def main():
         os.makedirs(os.path.dirname(target), exist_ok=True)
         with open(target, "w") as f:
             f.write("\n".join(str(ln) for _, ln in flt.out) + "\n")
+        for ln in flt.lost:
+            sys.stderr.write(f"{path}:{ln}: warning: the filter found no end to this declaration\n")
         for ln, name in flt.missing:
             sys.stderr.write(f"{path}:{ln}: warning: {name} has no contract (filter)\n")
 

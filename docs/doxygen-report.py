@@ -55,6 +55,9 @@ def main():
             other.append("\n".join(e))
             continue
         path, line, msg = m.group(1), int(m.group(2)), " ".join([m.group(3)] + e[1:]).strip()
+        if "the filter found no end" in msg:
+            other.append(f"{path}:{line}: {msg}")
+            continue
         if msg.endswith("(filter)"):
             # The filter names the header's own lines.
             filter_found.append((os.path.relpath(os.path.abspath(path)), line, msg))
