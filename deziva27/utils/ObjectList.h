@@ -28,7 +28,7 @@ namespace dz DZ_API {
 // operations free them). Not copyable; empty, with no handlers, at first.
 class TYObjectList : public TList {
  public:
-  TYObjectList() = default;
+  TYObjectList() = default;  // empty, no handlers
   // Frees every object and fires OnChange, then OnEmpty, while the list is
   // still whole. A C++ destructor dispatches no further than its own class,
   // so during destruction a descendant's overrides of Clear, FreeAll,

@@ -26,6 +26,7 @@ enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 // owns its items frees them in Notify on lnDeleted. Not copyable.
 class TList : public TObject {
  public:
+  // An empty list; a list is not copied (which copy would own the items?).
   TList() = default;
   TList(const TList&) = delete;
   TList& operator=(const TList&) = delete;
@@ -150,7 +151,7 @@ class TStrings : public TObject {
 // succeeds calls OnChange.
 class TStringList : public TStrings {
  public:
-  TStringList() = default;
+  TStringList() = default;  // empty, no OnChange
   // Copies the strings and slots of other, not its OnChange.
   TStringList(const TStringList& other) : TStrings() { Assign(other); }
   TStringList& operator=(const TStringList& other) {

@@ -104,7 +104,7 @@ class TMemoryStream : public TStream {
   struct TUninitAllocator : std::allocator<T> {
     template <class U>
     struct rebind {  // keeps rebound allocators uninitialising
-      using other = TUninitAllocator<U>;
+      using other = TUninitAllocator<U>;  // the allocator for U
     };
     template <class U>
     void construct(U* p) noexcept {

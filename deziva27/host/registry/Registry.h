@@ -58,6 +58,7 @@ class TRegistry : public TObject {
  public:
   TRegistry();  // no key open; the store is reached on first use
   ~TRegistry() override;  // drops its share of the connection (the last one closes it)
+  // Not copyable: a copy would share the open key's state.
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 

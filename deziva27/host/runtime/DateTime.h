@@ -23,8 +23,8 @@ Word DaysInAMonth(Word year, Word month);
 TDateTime EncodeDate(Word year, Word month, Word day);
 // EncodeDate without the exception: false (date untouched) where it would raise.
 bool TryEncodeDate(Word year, Word month, Word day, TDateTime& date);
-// The calendar date of the whole part; all three 0 outside 0001-01-01 ..
-// 9999-12-31 and for NaN.
+// The calendar date of the whole part; all three 0 for NaN and outside the
+// years 1 to 9999.
 void DecodeDate(TDateTime date, Word& year, Word& month, Word& day);
 // Hour 0..23, minute and second 0..59, millisecond 0..999; EConvertError otherwise.
 TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec);

@@ -85,7 +85,7 @@ enum TSortType : uint8_t { stNone = 0, stData = 1, stText = 2, stBoth = 3 };
 // Not copyable; stNone at first.
 class TTreeView : public TObject {
  public:
-  TTreeView() : FItems(this) {}
+  TTreeView() : FItems(this) {}  // an empty tree
   // The nodes; the reference lives as long as the view.
   TTreeNodes& Items() { return FItems; }
   const TTreeNodes& Items() const { return FItems; }

@@ -60,7 +60,7 @@ struct TUiWindowState {
 // One top-level window of a backend. Destroying it closes the window.
 class TUiWindow {
  public:
-  virtual ~TUiWindow() = default;
+  virtual ~TUiWindow() = default;  // closes the window
   // Takes the whole new state (see TUiWindowState); shown or hidden alike.
   virtual void Update(const TUiWindowState& State) = 0;
   virtual void Show() = 0;  // maps the window with the last state sent
@@ -73,7 +73,7 @@ class TUiWindow {
 // use per process at a time, held by shared_ptr.
 class TUiBackend {
  public:
-  virtual ~TUiBackend() = default;
+  virtual ~TUiBackend() = default;  // only once no window of it is left
   // "gtk", "terminal", or the application's own name.
   virtual std::string Name() const = 0;
   // Modal; the IDxxx of the button pressed, 0 when no box could be shown.
