@@ -44,7 +44,7 @@ class Currency {
   // Rounds half to even, as the FPU store the classic run time uses does. v
   // must lie within the range (NaN and beyond are undefined).
   explicit Currency(double v);
-  constexpr Currency(int v) : FValue(int64_t{v} * 10000) {}  // exact
+  constexpr Currency(int v) : FValue(int64_t{v} * 10000) {}  // exactly v, no rounding
 
   // The value whose stored integer is raw (FromRaw(15000) is 1.5).
   static constexpr Currency FromRaw(int64_t raw) {
@@ -68,7 +68,7 @@ class Currency {
     FValue -= o.FValue;
     return *this;
   }
-  constexpr auto operator<=>(const Currency&) const = default;  // by value
+  constexpr auto operator<=>(const Currency&) const = default;  // ordered by value
 
  private:
   int64_t FValue = 0;

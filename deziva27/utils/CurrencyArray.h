@@ -21,6 +21,7 @@ class TYCurrencyArray : public TObject {
   // ACount items, all 0. A negative ACount raises EListError ("List count out
   // of bounds"); a block that cannot be had raises EOutOfMemory.
   explicit TYCurrencyArray(int32_t ACount);
+  // Not copyable: the array owns its items.
   TYCurrencyArray(const TYCurrencyArray&) = delete;
   TYCurrencyArray& operator=(const TYCurrencyArray&) = delete;
   ~TYCurrencyArray() override;  // frees the items
@@ -33,7 +34,7 @@ class TYCurrencyArray : public TObject {
   // than touching memory outside the array.
   Currency GetItem(int32_t Index) const;
   void SetItem(int32_t Index, Currency Value);
-  Currency operator[](int32_t Index) const { return GetItem(Index); }  // GetItem(Index)
+  Currency operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
 
  private:
   int32_t FCount = 0;

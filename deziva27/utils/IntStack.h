@@ -29,6 +29,7 @@ class TYIntStack : public TObject {
   // a push can never write past the storage. Raises EOutOfMemory when the
   // block cannot be had.
   explicit TYIntStack(int32_t ASpace);
+  // Not copyable: the stack owns its storage.
   TYIntStack(const TYIntStack&) = delete;
   TYIntStack& operator=(const TYIntStack&) = delete;
   ~TYIntStack() override;  // frees the storage

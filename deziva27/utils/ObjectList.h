@@ -70,7 +70,7 @@ class TYObjectList : public TList {
   // place without freeing the old object and without a notification.
   TObject* GetItem(int32_t Index) const { return static_cast<TObject*>(Items(Index)); }
   void SetItem(int32_t Index, TObject* Value) { SetItems(Index, Value); }
-  TObject* operator[](int32_t Index) const { return GetItem(Index); }  // GetItem(Index)
+  TObject* operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
 
   // Called with the list when a change leaves it empty; empty by default.
   const TNotifyEvent& OnEmpty() const { return FOnEmpty; }

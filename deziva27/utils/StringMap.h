@@ -41,7 +41,7 @@ class TYStringMap : public TYObjectList {
   // The entry at Index (EListError for a bad index); nil stays nil, and an
   // object of another class raises EInvalidCast.
   TYStringMapEntry* GetItem(int32_t Index) const;
-  TYStringMapEntry* operator[](int32_t Index) const { return GetItem(Index); }  // GetItem(Index)
+  TYStringMapEntry* operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
 };
 
 }  // namespace dz

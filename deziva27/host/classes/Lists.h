@@ -43,12 +43,15 @@ class TList : public TObject {
   // notice when they are the same). EListError when out of range.
   void SetItems(int32_t index, void* item);
   int32_t IndexOf(const void* item) const;  // first index of item, -1 when absent
-  int32_t Remove(void* item);               // index removed from, or -1
-  void* Extract(void* item);                // removes without lnDeleted; nullptr if absent
+  // Deletes the first occurrence of item (lnDeleted); its index, or -1 when absent.
+  int32_t Remove(void* item);
+  // Takes the first occurrence out with lnExtracted, not lnDeleted; returns
+  // item, nullptr when absent.
+  void* Extract(void* item);
   // Swaps two items without notices; EListError when either is out of range.
   void Exchange(int32_t index1, int32_t index2);
   virtual void Clear();  // deletes from the end (lnDeleted each); count and capacity become 0
-  int32_t Count() const { return static_cast<int32_t>(FList.size()); }  // 0 when empty
+  int32_t Count() const { return static_cast<int32_t>(FList.size()); }  // items; 0 when empty
   int32_t Capacity() const { return FCapacity; }  // items held before the list grows
   // Reserves room for capacity items; EListError when below Count().
   void SetCapacity(int32_t capacity);
@@ -89,9 +92,11 @@ class TStrings : public TObject {
   virtual int32_t Count() const = 0;  // number of strings; 0 for an empty list
   // The string at index; the reference lasts until the list changes.
   virtual const UnicodeString& Strings(int32_t index) const = 0;
-  virtual void SetStrings(int32_t index, const UnicodeString& s) = 0;  // keeps the object slot
+  // Replaces the string at index, keeping its object slot.
+  virtual void SetStrings(int32_t index, const UnicodeString& s) = 0;
   virtual TObject* Objects(int32_t index) const = 0;  // the slot at index; nullptr when unset
-  virtual void SetObjects(int32_t index, TObject* obj) = 0;  // the list does not own obj
+  // Puts obj in the slot at index; the list does not own it.
+  virtual void SetObjects(int32_t index, TObject* obj) = 0;
   // Inserts before index; index may equal Count() (appends).
   virtual void InsertObject(int32_t index, const UnicodeString& s, TObject* obj) = 0;
   virtual void Delete(int32_t index) = 0;  // removes the string; its object is not freed
@@ -99,7 +104,8 @@ class TStrings : public TObject {
 
   // Appends s with an empty slot; returns its index.
   int32_t Add(const UnicodeString& s) { return AddObject(s, nullptr); }
-  virtual int32_t AddObject(const UnicodeString& s, TObject* obj);  // appends; returns the index
+  // Appends s with obj in its slot; returns its index.
+  virtual int32_t AddObject(const UnicodeString& s, TObject* obj);
   // Inserts s with an empty slot before index (index may equal Count()).
   void Insert(int32_t index, const UnicodeString& s) { InsertObject(index, s, nullptr); }
   // Case-insensitive with the locale's comparison; -1 when absent.

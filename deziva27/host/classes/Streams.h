@@ -80,9 +80,10 @@ class TMemoryStream : public TStream {
   // advances by n and the size grows to Position if it was smaller. Memory
   // past the committed bytes is scratch while Position is at the end; before
   // the end, only committed bytes may be written. Any other call on the
-  // stream ends the reservation (the returned pointer may move).
+  // stream ends the reservation (the returned pointer may move). CommitWrite
+  // with count <= 0 commits nothing.
   uint8_t* ReserveWrite(int64_t count);
-  void CommitWrite(int64_t count);  // count <= 0 commits nothing
+  void CommitWrite(int64_t count);
 
   // The whole of a file in, or the whole content out (creating or replacing
   // the file). Failures raise EFOpenError / EFCreateError / EWriteError.
@@ -162,9 +163,10 @@ class TFileStream : public THandleStream {
   // A directory raises EFOpenError too. fileName is a path in UTF-8.
   TFileStream(const std::string& fileName, uint16_t mode);
   ~TFileStream() override;  // closes the file
+  // Not copyable: one object owns the descriptor.
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
-  const std::string& FileName() const { return FFileName; }  // as given
+  const std::string& FileName() const { return FFileName; }  // the name opened, as given
 
  private:
   std::string FFileName;

@@ -28,6 +28,7 @@ class TComponent : public TPersistent {
   explicit TComponent(TComponent* AOwner);
   // Frees the components it owns (the last first) and leaves its owner.
   ~TComponent() override;
+  // Not copyable: a component has one place in its owner's tree.
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
@@ -123,7 +124,7 @@ class TControl : public TComponent {
   void SetParent(TControl* Value);
   // Number of children, in the order they were parented; 0 when none.
   Integer ControlCount() const { return static_cast<Integer>(FControls.size()); }
-  TControl* Controls(Integer Index) const;  // EListError out of range
+  TControl* Controls(Integer Index) const;  // the child at Index; EListError out of range
 
   // TComponent's properties and Left, Top, Width, Height, Enabled, Visible,
   // Caption and Align.

@@ -25,18 +25,19 @@ class TFontStyles {
 
   constexpr bool Contains(TFontStyle s) const { return (FBits & Bit(s)) != 0; }  // s in the set
   constexpr bool Empty() const { return FBits == 0; }  // no style at all
-  // Adds or removes one style in place; returns the set for chaining.
+  // Adds s in place; returns the set for chaining.
   constexpr TFontStyles& Include(TFontStyle s) {
     FBits |= Bit(s);
     return *this;
   }
-  constexpr TFontStyles& Exclude(TFontStyle s) {  // nothing when s is not in the set
+  // Removes s in place (nothing when it is absent); returns the set.
+  constexpr TFontStyles& Exclude(TFontStyle s) {
     FBits &= static_cast<uint8_t>(~Bit(s));
     return *this;
   }
   // Union, difference and intersection, as the classic +, - and *.
   constexpr TFontStyles operator+(TFontStyles o) const { return FromBits(FBits | o.FBits); }
-  constexpr TFontStyles operator-(TFontStyles o) const {  // the styles not in o
+  constexpr TFontStyles operator-(TFontStyles o) const {  // the styles of this set not in o
     return FromBits(static_cast<uint8_t>(FBits & ~o.FBits));
   }
   // The styles in both sets.

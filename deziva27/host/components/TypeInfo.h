@@ -132,7 +132,7 @@ class TClassInfo {
  public:
   // parent: the ancestor's info, nullptr for a root.
   TClassInfo(UnicodeString className, const TClassInfo* parent, std::vector<TPropInfo> props);
-  const UnicodeString& ClassName() const { return FClassName; }  // as given
+  const UnicodeString& ClassName() const { return FClassName; }  // the class's name, as given
   const TClassInfo* Parent() const { return FParent; }  // nullptr for TPersistent's
   // This class's own properties, in the order given.
   const std::vector<TPropInfo>& Properties() const { return FProps; }

@@ -90,7 +90,8 @@ class TRegistry : public TObject {
   void GetKeyNames(TStrings& Strings);
   void GetValueNames(TStrings& Strings);
   bool HasSubKeys();  // whether the open key (the root when none) has a sub-key
-  bool ValueExists(const UnicodeString& Name);  // "" is the key's default value
+  // Whether the open key has the value; "" names the key's default value.
+  bool ValueExists(const UnicodeString& Name);
   // Removes the value; false when it is missing or the key is read-only.
   bool DeleteValue(const UnicodeString& Name);
   // rdUnknown for a missing value or a type without an rd* name.
@@ -113,7 +114,7 @@ class TRegistry : public TObject {
   // A 32-bit integer value. Missing or larger: "Failed to get data for
   // '<name>'"; another type: "Invalid data type for '<name>'".
   Integer ReadInteger(const UnicodeString& Name);
-  void WriteInteger(const UnicodeString& Name, Integer Value);  // as REG_DWORD
+  void WriteInteger(const UnicodeString& Name, Integer Value);  // stores Value as REG_DWORD
   bool ReadBool(const UnicodeString& Name);  // ReadInteger <> 0
   void WriteBool(const UnicodeString& Name, bool Value);  // WriteInteger of 1 or 0
   // Copies a binary (or untyped) value of at most BufSize bytes into Buffer
@@ -163,7 +164,7 @@ class TRegIniFile : public TRegistry {
  public:
   // Opens FileName, a key path from the root, creating it.
   explicit TRegIniFile(const UnicodeString& FileName);
-  const UnicodeString& FileName() const { return FFileName; }  // as given
+  const UnicodeString& FileName() const { return FFileName; }  // the key path given
   // The value-level forms stay reachable beside the sectioned ones.
   using TRegistry::DeleteKey;
   using TRegistry::ReadBool;

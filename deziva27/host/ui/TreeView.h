@@ -25,10 +25,12 @@ class TTreeNode {
   const UnicodeString& Text() const { return FText; }  // as given; "" allowed
   // Changes the text; in a text-sorted tree the node moves among its siblings.
   void SetText(const UnicodeString& Value);
-  void* Data() const { return FData; }  // as given; nullptr when none
+  // The caller's pointer, as given; nullptr when none.
+  void* Data() const { return FData; }
   void SetData(void* Value) { FData = Value; }
   TTreeNode* Parent() const { return FParent; }  // nullptr for a top-level node
-  int32_t Count() const { return static_cast<int32_t>(FChildren.size()); }  // direct children
+  // The number of direct children; 0 for a leaf, when HasChildren is false.
+  int32_t Count() const { return static_cast<int32_t>(FChildren.size()); }
   bool HasChildren() const { return !FChildren.empty(); }
   // nullptr when there is none / when Index is out of range.
   TTreeNode* GetFirstChild() const { return FChildren.empty() ? nullptr : FChildren[0].get(); }
@@ -58,7 +60,7 @@ class TTreeNodes {
   // A new last child of Parent (top level for nullptr), in sorted place when
   // sorting. Parent must be a node of this tree.
   TTreeNode* AddChildObject(TTreeNode* Parent, const UnicodeString& Text, void* Data);
-  int32_t TopCount() const { return static_cast<int32_t>(FRoots.size()); }  // top-level nodes
+  int32_t TopCount() const { return static_cast<int32_t>(FRoots.size()); }  // top nodes; 0 if none
   TTreeNode* Top(int32_t Index) const;  // the top-level node at Index; nullptr out of range
   // The number of nodes at every level; 0 for an empty tree.
   int32_t Count() const;
@@ -89,6 +91,7 @@ class TTreeView : public TObject {
   // The nodes; the reference lives as long as the view.
   TTreeNodes& Items() { return FItems; }
   const TTreeNodes& Items() const { return FItems; }
+  // How siblings are ordered; stNone at first.
   TSortType SortType() const { return FSortType; }
   // stText or stBoth sorts every level at once and keeps it sorted.
   void SetSortType(TSortType Value);

@@ -94,7 +94,7 @@ class TUiBackend {
 constexpr int32_t kUiPluginAbi = 1;
 // The entry point's type; the backend returned is owned by the caller.
 using TUiPluginCreate = TUiBackend* (*)(int32_t Abi);
-inline constexpr const char* kUiPluginEntry = "dz_ui_plugin_create";  // its exported name
+inline constexpr const char* kUiPluginEntry = "dz_ui_plugin_create";  // the entry's symbol
 
 // The backend in use; picks the default (GTK, else terminal) on first use.
 TUiBackend& UiBackend();
