@@ -387,7 +387,9 @@ class Filter:
                         else:
                             break
                 ind2 = nxt[:len(nxt) - len(nxt.lstrip())]
-                for t in doc_lines(ind2, run_block + ([""] + trailing2 if trailing2 else [])):
+                # A declaration with a comment of its own on its line is
+                # documented by that comment, not by the block of the run.
+                for t in doc_lines(ind2, trailing2 or run_block):
                     self.emit(t, i + 1)
                 for m_, dl in enumerate(dls):
                     c, t = split_code_comment(dl)
