@@ -329,20 +329,9 @@ class Filter:
             had_doc = self.document(scope, block, trailing, indent, lineno, name)
             block = []
             after_divider = False
-            pieces = None if kind else self.split_declarators(codes, lineno)
-            if pieces:
-                # Doxygen gives a block to the first declarator only: each
-                # declarator becomes a declaration of its own with the block.
-                texts = texts_block + ([""] if texts_block and trailing else []) + trailing
-                for p_, (piece, ln) in enumerate(pieces):
-                    if p_ and texts:
-                        for t in doc_lines(indent, texts):
-                            self.emit(t, ln)
-                    self.emit(indent + piece, ln)
-            else:
-                for m_, dl in enumerate(decl_lines):
-                    c, t = split_code_comment(dl)
-                    self.emit(c if t is not None else dl, i + m_ + 1)
+            for m_, dl in enumerate(decl_lines):
+                c, t = split_code_comment(dl)
+                self.emit(c if t is not None else dl, i + m_ + 1)
             if kind:
                 head = " ".join(codes)
                 sname = re.sub(r"\s*:.*$", "", SCOPE_HEAD.match(head.strip()).group(2).strip()) \
@@ -457,29 +446,6 @@ class Filter:
             j += 1
         self.lost.append(i + 1)
         return n - 1, None
-
-    @staticmethod
-    def split_declarators(codes, first_line):
-        """A variable declaration with several declarators (int a = 1, b;) as
-        one declaration a declarator, with the line each starts on; None for
-        anything else."""
-        text = " ".join(c.strip() for c in codes).strip()
-        if not text.endswith(";") or any(ch in code_only(text) for ch in "(){}<>[]"):
-            return None
-        m = re.match(r"((?:(?:inline|constexpr|static|extern|const)\s+)*[A-Za-z_][\w:]*\s*[*&]?\s+)"
-                     r"(.*);$", text)
-        if not m or m.group(1).strip() in ("using", "return", "typedef", "friend"):
-            return None
-        parts = [p.strip() for p in m.group(2).split(",")]
-        if len(parts) < 2 or not all(re.match(r"[A-Za-z_]\w*(\s*=\s*[^=]+)?$", p) for p in parts):
-            return None
-        pieces, k = [], 0
-        for p in parts:
-            name = re.match(r"[A-Za-z_]\w*", p).group(0)
-            while k < len(codes) - 1 and not re.search(r"\b%s\b" % name, codes[k]):
-                k += 1
-            pieces.append((m.group(1) + p + ";", first_line + k))
-        return pieces
 
     @staticmethod
     def decl_name(code):
