@@ -118,7 +118,26 @@ def escape(text, pre=False):
     return s
 
 
-def doc_lines(indent, texts, command=None):
+SIMPLE_DECLARATORS = re.compile(r"^(\s*)([\w:<>]+(?:\s+[\w:<>]+)*\s+)(\w+(?:\s*,\s*\w+)+)\s*;$")
+
+
+def several_declarators(code):
+    """A variable declaration naming more than one variable (int a, b;)."""
+    code = code.strip()
+    if "(" in code or re.match(r"(using|typedef|template|enum|class|struct|union|namespace)\b", code):
+        return False
+    depth = 0
+    for c in code:
+        if c in "<[{":
+            depth += 1
+        elif c in ">]}":
+            depth -= 1
+        elif c == "," and depth == 0:
+            return True
+    return False
+
+
+def doc_lines(indent, texts, command=None, after=False):
     """A /** */ block for comment texts (what followed the //). Indented
     lines (tables, examples) are kept as they are laid out, in <pre>."""
     rows = []
@@ -147,7 +166,7 @@ def doc_lines(indent, texts, command=None):
         rows.insert(0, command)
     if not rows:
         rows = [""]
-    out = [indent + "/** " + rows[0]] + [indent + "    " + r if r else "" for r in rows[1:]]
+    out = [indent + ("/**< " if after else "/** ") + rows[0]] + [indent + "    " + r if r else "" for r in rows[1:]]
     out[-1] = out[-1].rstrip() + " */"
     return out
 
@@ -327,11 +346,26 @@ class Filter:
             texts_block = [t for _, t in block] if block else []
             name = self.decl_name(" ".join(codes))
             had_doc = self.document(scope, block, trailing, indent, lineno, name)
+            block_saved = block
             block = []
             after_divider = False
-            for m_, dl in enumerate(decl_lines):
-                c, t = split_code_comment(dl)
-                self.emit(c if t is not None else dl, i + m_ + 1)
+            split = SIMPLE_DECLARATORS.match(codes[0]) if len(codes) == 1 and not kind \
+                and several_declarators(codes[0]) else None
+            if split and had_doc:
+                # Doxygen gives a comment above "LONG x, y;" to x alone: the
+                # names are declared one a line, each with the comment.
+                texts = [t for _, t in block_saved] + \
+                    ([""] if block_saved and trailing else []) + trailing
+                names = [x.strip() for x in split.group(3).split(",")]
+                for k_, nm in enumerate(names):
+                    if k_:
+                        for t in doc_lines(indent, texts):
+                            self.emit(t, i + 1)
+                    self.emit(split.group(1) + split.group(2) + nm + ";", i + 1)
+            else:
+                for m_, dl in enumerate(decl_lines):
+                    c, t = split_code_comment(dl)
+                    self.emit(c if t is not None else dl, i + m_ + 1)
             if kind:
                 head = " ".join(codes)
                 sname = re.sub(r"\s*:.*$", "", SCOPE_HEAD.match(head.strip()).group(2).strip()) \

@@ -64,21 +64,21 @@ def main():
             continue
         rel, line = original(path, line)
         if "is not documented" in msg:
-            undocumented[(rel, line)] = msg
+            undocumented[(rel, line, msg)] = msg
             by_name[rel].append((line, msg))
         else:
             other.append(f"{rel}:{line}: {msg}")
     # The filter's findings that Doxygen did not report itself.
     for rel, line, msg in filter_found:
         name = msg.split(" has no contract")[0]
-        seen = (rel, line) in undocumented or any(
+        seen = any(
             abs(l - line) <= 3 and re.search(r"\b" + re.escape(name) + r"\b", dm)
             for l, dm in by_name[rel])
         if not seen:
-            undocumented[(rel, line)] = msg
+            undocumented[(rel, line, msg)] = msg
 
     folders = collections.Counter()
-    for (rel, line), msg in sorted(undocumented.items()):
+    for (rel, line, _), msg in sorted(undocumented.items()):
         print(f"{rel}:{line}: {msg}")
         parts = rel.split("/")
         folders["/".join(parts[:2]) if len(parts) > 2 else rel] += 1
