@@ -19,9 +19,9 @@ UnicodeString IntToStr(int64_t v);
 UnicodeString IntToHex(int32_t v, int32_t digits);
 UnicodeString IntToHex(int64_t v, int32_t digits);
 
-// Optional leading blanks, optional sign, decimal digits or hexadecimal after
-// $, x, X, 0x or 0X (the full 32-bit pattern: "$FFFFFFFF" is -1). Nothing may
-// follow. Raises EConvertError "'%s' is not a valid integer value" on an
+// Optional leading spaces (not tabs), optional sign, decimal digits or
+// hexadecimal after $, x, X, 0x or 0X (the full 32-bit pattern: "$FFFFFFFF"
+// is -1). Nothing may follow. Raises EConvertError "'%s' is not a valid integer value" on an
 // empty text, anything else or a value out of range. The 8-bit form reads s
 // through the ANSI code page.
 int32_t StrToInt(std::u16string_view s);
@@ -32,7 +32,7 @@ bool TryStrToInt(std::u16string_view s, int32_t& value);
 int64_t StrToInt64(std::u16string_view s);
 bool TryStrToInt64(std::u16string_view s, int64_t& value);  // false where StrToInt64 raises
 
-// Blanks around, sign, digits, the settings' decimal separator, optional
+// Spaces and tabs around, sign, digits, the settings' decimal separator, optional
 // exponent. Raises EConvertError "'%s' is not a valid floating point value",
 // also on overflow (an underflow reads as 0). Without fs, the process's
 // FormatSettings().
