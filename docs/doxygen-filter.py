@@ -375,6 +375,16 @@ class Filter:
                         for t in doc_lines(indent, texts):
                             self.emit(t, i + 1)
                     self.emit(split.group(1) + split.group(2) + nm + ";", i + 1)
+            elif had_doc and not kind and self.split_declarators(codes, lineno):
+                # The same for declarators with initialisers, over several
+                # lines (LOCALE_SLIST = 0x000C, LOCALE_SDECIMAL = 0x000E, ...).
+                texts = [t for _, t in block_saved] + \
+                    ([""] if block_saved and trailing else []) + trailing
+                for k_, (piece, ln) in enumerate(self.split_declarators(codes, lineno)):
+                    if k_:
+                        for t in doc_lines(indent, texts):
+                            self.emit(t, ln)
+                    self.emit(indent + piece, ln)
             else:
                 for m_, dl in enumerate(decl_lines):
                     c, t = split_code_comment(dl)
@@ -423,7 +433,9 @@ class Filter:
                         else:
                             break
                 ind2 = nxt[:len(nxt) - len(nxt.lstrip())]
-                for t in doc_lines(ind2, run_block + ([""] + trailing2 if trailing2 else [])):
+                # A declaration with a comment of its own on its line is
+                # documented by that comment, not by the block of the run.
+                for t in doc_lines(ind2, trailing2 or run_block):
                     self.emit(t, i + 1)
                 for m_, dl in enumerate(dls):
                     c, t = split_code_comment(dl)
@@ -491,6 +503,29 @@ class Filter:
             j += 1
         self.lost.append(i + 1)
         return n - 1, None
+
+    @staticmethod
+    def split_declarators(codes, first_line):
+        """A variable declaration with several declarators, initialised or
+        not, on one line or more, as one declaration a declarator with the
+        line each starts on; None for anything else."""
+        text = " ".join(c.strip() for c in codes).strip()
+        if not text.endswith(";") or any(ch in code_only(text) for ch in "(){}<>[]"):
+            return None
+        m = re.match(r"((?:(?:inline|constexpr|static|extern|const)\s+)*[A-Za-z_][\w:]*\s*[*&]?\s+)"
+                     r"(.*);$", text)
+        if not m or m.group(1).strip() in ("using", "return", "typedef", "friend"):
+            return None
+        parts = [p.strip() for p in m.group(2).split(",")]
+        if len(parts) < 2 or not all(re.match(r"[A-Za-z_]\w*(\s*=\s*[^=]+)?$", p) for p in parts):
+            return None
+        pieces, k = [], 0
+        for p in parts:
+            name = re.match(r"[A-Za-z_]\w*", p).group(0)
+            while k < len(codes) - 1 and not re.search(r"\b%s\b" % name, codes[k]):
+                k += 1
+            pieces.append((m.group(1) + p + ";", first_line + k))
+        return pieces
 
     @staticmethod
     def decl_name(code):

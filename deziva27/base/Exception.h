@@ -23,13 +23,17 @@ using TVarRec = std::variant<int64_t, UnicodeString, AnsiString, double>;
 // the same text in UTF-8.
 class Exception : public std::exception {
  public:
+  // The message as given; the UTF-8 form is made once here. A null utf8msg
+  // is an empty message; ill-formed UTF-8 in it becomes U+FFFD.
   explicit Exception(UnicodeString msg);
   explicit Exception(const char* utf8msg);
-  // Formats the message first with Format, as CreateFmt does.
+  // Formats the message first with Format, as CreateFmt does (a format the
+  // arguments do not fit raises EConvertError instead).
   Exception(const UnicodeString& fmt, std::initializer_list<TVarRec> args);
 
+  // The message; valid as long as the exception object.
   const UnicodeString& Message() const noexcept { return FMessage; }
-  const char* what() const noexcept override { return FUtf8.c_str(); }
+  const char* what() const noexcept override { return FUtf8.c_str(); }  // the message in UTF-8
 
  private:
   UnicodeString FMessage;

@@ -5,6 +5,8 @@
 // Threads: macros only; nothing here holds state.
 #pragma once
 
+// Put after `namespace dz` in a public header's namespace block; expands to
+// the default-visibility attribute (nothing for other compilers).
 #if defined(__GNUC__) || defined(__clang__)
 #define DZ_API __attribute__((visibility("default")))
 #else

@@ -15,13 +15,13 @@ namespace dz {
 
 // --- Locale identifiers --------------------------------------------------------
 
-inline constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;  // 2048
-inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
-inline constexpr LCID LOCALE_INVARIANT = 0x007F;
+inline constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;  // 2048: the system locale
+inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;    // 1024: the same here (one user)
+inline constexpr LCID LOCALE_INVARIANT = 0x007F;       // the invariant, culture-neutral locale
 
 // --- Kinds of locale information --------------------------------------------------
 
-using LCTYPE = uint32_t;
+using LCTYPE = uint32_t;  // which piece of locale information to read
 inline constexpr LCTYPE LOCALE_ILANGUAGE = 0x0001;        // "0409", lower-case hex
 inline constexpr LCTYPE LOCALE_SLANGUAGE = 0x0002;        // "English (United States)"
 inline constexpr LCTYPE LOCALE_SABBREVLANGNAME = 0x0003;  // "ENU"
@@ -50,12 +50,12 @@ inline constexpr LCTYPE LOCALE_NOUSEROVERRIDE = 0x80000000, LOCALE_USE_CP_ACP = 
 // --- Code pages ----------------------------------------------------------------------
 
 // 0 is the ANSI code page, 1 the OEM one, 3 the calling thread's (the ANSI one).
-inline constexpr uint32_t CP_ACP = 0;
-inline constexpr uint32_t CP_OEMCP = 1;
-inline constexpr uint32_t CP_MACCP = 2;
-inline constexpr uint32_t CP_THREAD_ACP = 3;
-inline constexpr uint32_t CP_UTF7 = 65000;
-inline constexpr uint32_t CP_UTF8 = 65001;
+inline constexpr uint32_t CP_ACP = 0;         // the ANSI code page
+inline constexpr uint32_t CP_OEMCP = 1;       // the OEM code page
+inline constexpr uint32_t CP_MACCP = 2;       // the Macintosh code page of the locale
+inline constexpr uint32_t CP_THREAD_ACP = 3;  // the calling thread's, the ANSI one
+inline constexpr uint32_t CP_UTF7 = 65000;    // UTF-7
+inline constexpr uint32_t CP_UTF8 = 65001;    // UTF-8
 
 // --- Modules -------------------------------------------------------------------------
 
@@ -64,14 +64,14 @@ using HMODULE = uintptr_t;
 
 // One string of a module's string table.
 struct TStringResource {
-  int32_t Identifier;
-  const char16_t* Text;
+  int32_t Identifier;    // the number a TResStringRec names it by
+  const char16_t* Text;  // NUL-terminated, static: not owned
 };
 
 // A module's built-in string table.
 struct TResourceModule {
-  const char* Name;
-  std::span<const TStringResource> Table;
+  const char* Name;                        // for messages; static, not owned
+  std::span<const TStringResource> Table;  // static, not owned; searched in order
 };
 
 }  // namespace dz

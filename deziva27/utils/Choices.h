@@ -11,9 +11,11 @@
 
 namespace dz DZ_API {
 
+// The larger of A and B; either when they are equal.
 constexpr int32_t MaxInt(int32_t A, int32_t B) {
   return A > B ? A : B;
 }
+// The smaller of A and B; either when they are equal.
 constexpr int32_t MinInt(int32_t A, int32_t B) {
   return A < B ? A : B;
 }

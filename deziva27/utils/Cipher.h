@@ -19,6 +19,8 @@
 
 namespace dz DZ_API {
 
+// Text shifted as above: one code unit out for each in, so the result has
+// Text's length; an empty Text or Key gives Text back unchanged.
 UnicodeString Encrypt1(std::u16string_view Text, std::u16string_view Key);
 UnicodeString Decrypt1(std::u16string_view Text, std::u16string_view Key);
 

@@ -16,16 +16,18 @@
 
 namespace dz DZ_API {
 
+// The array owns its items and frees them with itself. Not copyable.
 class TYCurrencyArray : public TObject {
  public:
   // ACount items, all 0. A negative ACount raises EListError ("List count out
   // of bounds"); a block that cannot be had raises EOutOfMemory.
   explicit TYCurrencyArray(int32_t ACount);
+  // Not copyable: the array owns its items.
   TYCurrencyArray(const TYCurrencyArray&) = delete;
   TYCurrencyArray& operator=(const TYCurrencyArray&) = delete;
-  ~TYCurrencyArray() override;
+  ~TYCurrencyArray() override;  // frees the items
 
-  int32_t Count() const { return FCount; }
+  int32_t Count() const { return FCount; }  // the length given at creation, 0 or more
   // Sets every item to Value.
   void ResetBy(Currency Value);
 
@@ -33,7 +35,7 @@ class TYCurrencyArray : public TObject {
   // than touching memory outside the array.
   Currency GetItem(int32_t Index) const;
   void SetItem(int32_t Index, Currency Value);
-  Currency operator[](int32_t Index) const { return GetItem(Index); }
+  Currency operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
 
  private:
   int32_t FCount = 0;

@@ -22,6 +22,7 @@ constexpr TFontStyles IntToFontStyle(int32_t Value) {
   return s;
 }
 
+// The bits of the styles in Value, 0..15; 0 for the empty set.
 constexpr int32_t FontStyleToInt(TFontStyles Value) {
   int32_t r = 0;
   for (int k = 0; k < 4; ++k)

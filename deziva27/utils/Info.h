@@ -26,6 +26,8 @@ void ShowInfo(const UnicodeString& Text);
 void UpdateInfo(const UnicodeString& Text);
 // Hides and frees the window; nothing when there is none.
 void HideInfo();
+// Whether an information window exists (between ShowInfo or UpdateInfo and
+// HideInfo).
 bool InfoIsShowing();
 // The window itself, nullptr when none is shown (for callers that want to
 // read its geometry).

@@ -19,9 +19,10 @@
 
 namespace dz DZ_API {
 
+// The stack owns its storage and frees it with itself. Not copyable.
 class TYIntStack : public TObject {
  public:
-  static constexpr int32_t kCapacity = 20;
+  static constexpr int32_t kCapacity = 20;  // the most values it holds
 
   // ASpace is the size in bytes of the storage reserved for the values; the
   // capacity stays 20 whatever it is. Twenty values need 84 bytes (slot 0 is
@@ -29,11 +30,14 @@ class TYIntStack : public TObject {
   // a push can never write past the storage. Raises EOutOfMemory when the
   // block cannot be had.
   explicit TYIntStack(int32_t ASpace);
+  // Not copyable: the stack owns its storage.
   TYIntStack(const TYIntStack&) = delete;
   TYIntStack& operator=(const TYIntStack&) = delete;
-  ~TYIntStack() override;
+  ~TYIntStack() override;  // frees the storage
 
+  // Puts Num on top; EYUtilsError "Stack is full" with 20 values on it.
   void Push(int32_t Num);
+  // Takes the top value off and returns it; EYUtilsError "Stack is empty".
   int32_t Pop();
 
   // Empty: no value on the stack.

@@ -25,9 +25,11 @@
 
 namespace dz DZ_API {
 
+// A TList whose items are TObject pointers it owns (see above for which
+// operations free them). Not copyable; empty, with no handlers, at first.
 class TYObjectList : public TList {
  public:
-  TYObjectList() = default;
+  TYObjectList() = default;  // empty, no handlers
   // Frees every object and fires OnChange, then OnEmpty, while the list is
   // still whole. A C++ destructor dispatches no further than its own class,
   // so during destruction a descendant's overrides of Clear, FreeAll,
@@ -35,7 +37,8 @@ class TYObjectList : public TList {
   // calls Clear() in its own destructor. The handlers must not throw here.
   ~TYObjectList() override;
 
-  // Appends AObject, which the list then owns; returns its index.
+  // Appends AObject, which the list then owns; returns its index. nullptr is
+  // a valid item. If Add raises, the caller still owns AObject.
   int32_t Add(TObject* AObject);
   // The object is released to the list only once the list holds it, so a
   // failing Add leaks nothing.
@@ -46,8 +49,10 @@ class TYObjectList : public TList {
     Changed();
     return index;
   }
-  // Inserts at Index (0..Count()); later items move up by one.
+  // Inserts at Index (0..Count()); later items move up by one. The list owns
+  // AObject once it holds it; EListError for an Index out of range.
   void Insert(int32_t Index, TObject* AObject);
+  // The owning form: AObject is released only once the list holds it.
   template <class T>
   requires std::derived_from<T, TObject>
   void Insert(int32_t Index, std::unique_ptr<T> AObject) {
@@ -66,10 +71,12 @@ class TYObjectList : public TList {
   // place without freeing the old object and without a notification.
   TObject* GetItem(int32_t Index) const { return static_cast<TObject*>(Items(Index)); }
   void SetItem(int32_t Index, TObject* Value) { SetItems(Index, Value); }
-  TObject* operator[](int32_t Index) const { return GetItem(Index); }
+  TObject* operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
 
+  // Called with the list when a change leaves it empty; empty by default.
   const TNotifyEvent& OnEmpty() const { return FOnEmpty; }
   void SetOnEmpty(TNotifyEvent ev) { FOnEmpty = std::move(ev); }
+  // Called with the list after each notifying change; empty by default.
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent ev) { FOnChange = std::move(ev); }
 

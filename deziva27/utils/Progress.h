@@ -13,8 +13,12 @@
 
 namespace dz DZ_API {
 
+// A handler that may stop the work: the worker passes Stop as false and
+// gives up when the handler sets it true. No routine of the library calls
+// either type; they are the signatures callers' workers share.
 using TYProgressEvent =
     std::function<void(TObject* Sender, int32_t Position, int32_t MaxValue, bool& Stop)>;
+// A handler that only watches: the work cannot be stopped from it.
 using TYSimpleProgressEvent =
     std::function<void(TObject* Sender, int32_t Position, int32_t MaxValue)>;
 

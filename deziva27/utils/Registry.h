@@ -19,12 +19,13 @@ namespace dz DZ_API {
 // The library's own registry class; it adds nothing to its parent.
 class TYRegistry : public TRegistry {
  public:
-  using TRegistry::TRegistry;
+  using TRegistry::TRegistry;  // TRegistry's constructor
 };
 
 // Reads a value of the open key, or Default when it is missing or the read
 // raises (a value of another type). The key stays open.
 UnicodeString ReadRegStr(TRegistry& Reg, const UnicodeString& Name, const UnicodeString& Default);
+// The integer forms read REG_DWORD values only: a string "1" gives Default.
 bool ReadRegBool(TRegistry& Reg, const UnicodeString& Name, bool Default);  // integer value <> 0
 Integer ReadRegInt(TRegistry& Reg, const UnicodeString& Name, Integer Default);
 

@@ -22,10 +22,11 @@ namespace dz DZ_API {
 // One pair of the map; both strings start empty.
 class TYStringMapEntry : public TObject {
  public:
-  UnicodeString Key;
-  UnicodeString Value;
+  UnicodeString Key;    // compared exactly, case included
+  UnicodeString Value;  // compared exactly, case included
 };
 
+// The map owns its entries as TYObjectList owns its objects.
 class TYStringMap : public TYObjectList {
  public:
   // Index of the first entry whose Key (or Value) equals the argument code
@@ -33,14 +34,15 @@ class TYStringMap : public TYObjectList {
   // not entries (the base list accepts any object) are passed over.
   int32_t IndexByKey(std::u16string_view Key) const;
   int32_t IndexByValue(std::u16string_view Value) const;
-  // The entry found, or nullptr.
+  // The entry IndexByKey (or IndexByValue) finds, or nullptr; the map keeps
+  // owning it.
   TYStringMapEntry* FindByKey(std::u16string_view Key) const;
   TYStringMapEntry* FindByValue(std::u16string_view Value) const;
 
   // The entry at Index (EListError for a bad index); nil stays nil, and an
   // object of another class raises EInvalidCast.
   TYStringMapEntry* GetItem(int32_t Index) const;
-  TYStringMapEntry* operator[](int32_t Index) const { return GetItem(Index); }
+  TYStringMapEntry* operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
 };
 
 }  // namespace dz

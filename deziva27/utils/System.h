@@ -25,16 +25,18 @@
 
 namespace dz DZ_API {
 
+// The version strings GetVersionInfo reads, each under its name in the
+// resource's string table. A plain value.
 struct TYVersionInfoRec {
-  UnicodeString CompanyName;
-  UnicodeString FileDescription;
-  UnicodeString FileVersion;
-  UnicodeString InternalName;
-  UnicodeString LegalCopyright;
+  UnicodeString CompanyName;      // "CompanyName"
+  UnicodeString FileDescription;  // "FileDescription"
+  UnicodeString FileVersion;      // "FileVersion", as text ("1.2.3.4")
+  UnicodeString InternalName;     // "InternalName"
+  UnicodeString LegalCopyright;   // "LegalCopyright"
   UnicodeString LegalTrademarks;  // never filled: keeps what the caller put there
-  UnicodeString OriginalFilename;
-  UnicodeString ProductVersion;
-  UnicodeString ProductName;
+  UnicodeString OriginalFilename; // "OriginalFilename"
+  UnicodeString ProductVersion;   // "ProductVersion", as text
+  UnicodeString ProductName;      // "ProductName"
 };
 
 // Reads the version strings of FileName under the first entry of its
@@ -48,26 +50,29 @@ bool GetVersionInfo(const UnicodeString& FileName, TYVersionInfoRec& VersionInfo
 // 2 GiB name a module.
 bool GetModuleVersionInfo(int32_t Module, TYVersionInfoRec& VersionInfo);
 
-// Starts a program or opens a document: an executable file (a bare name is
-// looked for in the current folder, then along PATH) starts directly, no
-// shell, Params split into arguments by the Windows command-line rules; a
-// document or a URL opens with the desktop's default application (xdg-open),
-// without Params; a missing file, a folder or a program file without execute
-// permission starts nothing. With Wait, returns only after the started process has ended; while
-// it waits, the application's pending window messages are processed
+// Starts a program or opens a document: an executable file (a bare name
+// looked for in the current folder, then along PATH) runs directly with
+// Params split by the Windows command-line rules, in WorkDir when given;
+// a document or URL opens with the desktop's default application (xdg-open),
+// without Params. False for a missing file, a folder, an empty name, a
+// program without execute permission or a missing WorkDir. With Wait,
+// returns only after the started process has ended; while it waits, the
+// application's pending window messages are processed
 // (Application()->ProcessMessages(), so an information window shown before
 // keeps painting) every 15 ms, sleeping on the child in between. A wait that
 // has no process to watch (a document handed to a running application) ends
-// at once. True when something was started. ShowCmd (SW_*) is ignored on Linux;
-// RunProgram passes SW_SHOWMINIMIZED.
+// at once. True when something was started. ShowCmd (SW_*) is ignored on
+// Linux; RunProgram passes SW_SHOWMINIMIZED.
 bool RunProgramEx(const UnicodeString& FileName, const UnicodeString& Params,
                   const UnicodeString& WorkDir, int32_t ShowCmd, bool Wait);
+// RunProgramEx with SW_SHOWMINIMIZED.
 bool RunProgram(const UnicodeString& FileName, const UnicodeString& Params,
                 const UnicodeString& WorkDir, bool Wait);
 
 // Text with every %NAME% replaced by the variable's value; references to
-// unset variables stay as written. Names match without regard to case, as
-// Windows matches them.
+// unset variables, an empty %% and a lone % stay as written, and a value is
+// not expanded again. A name is looked up as written, then without regard
+// to case (%temp% finds TEMP).
 UnicodeString ExpandEnvVars(const UnicodeString& Text);
 
 // The file this library runs from: libdeziva27.so when it is a shared
@@ -77,7 +82,8 @@ UnicodeString DHGetFileName();
 // The format settings of the system's default locale (2048).
 void GetCurrentFormats(TFormatSettings& Settings);
 
-// Operating-system flags; false until the unit starts.
+// Operating-system flags, one per Windows version (Up: that one or later);
+// false until the unit starts, set once then. IsLinux stays false.
 extern bool IsWin95, IsWin95OSR2, IsWin98, IsWin98Up, IsWinME, IsWinNT, IsWin2000, IsWinXP,
     IsWin2000Up, IsWinNTUp, IsWinXPUp, IsLinux;
 

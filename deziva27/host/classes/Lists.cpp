@@ -22,7 +22,7 @@ void TList::CheckIndex(int32_t index) const {
 }
 
 void TList::Grow() {
-  // The classic growth steps: 4, 8, 16, then a quarter more.
+  // The classic growth steps: 4 up to 8 items, 16 up to 64, then a quarter more.
   int32_t delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
   SetCapacity(FCapacity + delta);
 }

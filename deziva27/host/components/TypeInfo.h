@@ -33,35 +33,37 @@
 
 namespace dz DZ_API {
 
-// The kinds, in the classic order.
+// The kinds, in the classic order (their numbers are the classic ones).
 enum TTypeKind {
-  tkUnknown,
-  tkInteger,
-  tkChar,
-  tkEnumeration,
-  tkFloat,
-  tkString,
-  tkSet,
-  tkClass,
-  tkMethod,
-  tkWChar,
-  tkLString,
-  tkWString,
-  tkVariant,
-  tkArray,
-  tkRecord,
-  tkInterface,
-  tkInt64,
-  tkDynArray,
-  tkUString,
-  tkClassRef,
-  tkPointer,
-  tkProcedure
+  tkUnknown,      // none of the others
+  tkInteger,      // an integer of up to 32 bits
+  tkChar,         // an 8-bit character
+  tkEnumeration,  // an enumeration, Boolean included
+  tkFloat,        // a floating-point number
+  tkString,       // a short string
+  tkSet,          // a set
+  tkClass,        // an object pointer
+  tkMethod,       // an event (a callback bound to an object)
+  tkWChar,        // a 16-bit character
+  tkLString,      // an 8-bit AnsiString
+  tkWString,      // a WideString
+  tkVariant,      // a variant
+  tkArray,        // a static array
+  tkRecord,       // a record
+  tkInterface,    // an interface
+  tkInt64,        // a 64-bit integer
+  tkDynArray,     // a dynamic array
+  tkUString,      // a UnicodeString
+  tkClassRef,     // a class reference
+  tkPointer,      // a plain pointer
+  tkProcedure     // a procedure pointer
 };
 
+// A type's description: its kind, its name and, for an enumeration, the
+// names of its values. Instances are static; TPropInfo points to them.
 struct TTypeInfo {
-  TTypeKind Kind = tkUnknown;
-  UnicodeString Name;
+  TTypeKind Kind = tkUnknown;  // what a value of the type is
+  UnicodeString Name;  // the classic name ("Integer", "TAlign")
   // Enumerations: the names of the ordinals 0, 1, 2 ... as they are spelled.
   std::vector<UnicodeString> EnumNames;
 };
@@ -113,8 +115,10 @@ const TTypeInfo* DefaultTypeInfo() {
 // objects; string ones for the string kinds (8-bit strings go through the
 // ANSI code page); float ones for floats. A read-only property has no setter.
 struct TPropInfo {
-  UnicodeString Name;
-  const TTypeInfo* PropType = nullptr;
+  UnicodeString Name;                   // as published, case kept
+  const TTypeInfo* PropType = nullptr;  // static, never null once Published built it
+  // Each accessor takes the object the property belongs to (a wrong class is
+  // undefined); empty when the property has no accessor of that kind.
   std::function<int64_t(const TObject&)> GetOrd;
   std::function<void(TObject&, int64_t)> SetOrd;
   std::function<UnicodeString(const TObject&)> GetStr;
@@ -123,12 +127,14 @@ struct TPropInfo {
   std::function<void(TObject&, double)> SetFloat;
 };
 
-// A class's published properties and its parent's.
+// A class's published properties and its parent's. Built once as a static
+// of the class (see above); the parent must outlive it.
 class TClassInfo {
  public:
+  // parent: the ancestor's info, nullptr for a root.
   TClassInfo(UnicodeString className, const TClassInfo* parent, std::vector<TPropInfo> props);
-  const UnicodeString& ClassName() const { return FClassName; }
-  const TClassInfo* Parent() const { return FParent; }
+  const UnicodeString& ClassName() const { return FClassName; }  // the class's name, as given
+  const TClassInfo* Parent() const { return FParent; }  // nullptr for TPersistent's
   // This class's own properties, in the order given.
   const std::vector<TPropInfo>& Properties() const { return FProps; }
   // The property of that name (ASCII letters folded) here or in an ancestor,
@@ -144,7 +150,9 @@ class TClassInfo {
 // The root of classes that publish properties.
 class TPersistent : public TObject {
  public:
+  // The info of the object's dynamic class; each publishing class overrides it.
   virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
+  // TPersistent's own info: no properties, no parent.
   static const TClassInfo& StaticClassInfo();
 };
 
@@ -181,6 +189,7 @@ TPropInfo Published(UnicodeString name, T (C::*get)() const, void (C::*set)(S),
   // Other types (events, records) are published for their kind alone.
   return p;
 }
+// The read-only form: a getter and the type information alone.
 template <class C, class T>
 TPropInfo Published(UnicodeString name, T (C::*get)() const,
                     const TTypeInfo* type = DefaultTypeInfo<T>()) {
@@ -188,22 +197,26 @@ TPropInfo Published(UnicodeString name, T (C::*get)() const,
                    type);
 }
 
-// The property of that name, or nullptr.
+// The property of that name in Instance's class or an ancestor (ASCII letters
+// folded), or nullptr.
 const TPropInfo* GetPropInfo(const TPersistent& Instance, std::u16string_view PropName);
+// The kind of the property's type.
 inline TTypeKind PropType(const TPropInfo& Info) {
   return Info.PropType->Kind;
 }
 
 // Reads and writes. A property that has no accessor of the kind asked for
 // raises EPropertyError "Invalid property type: <type name>"; a write to a
-// read-only one "Property <name> is read-only".
+// read-only one "Property <name> is read-only". Ordinals are integers,
+// characters, enumerations, sets, Int64 and objects (the pointer's value).
 int64_t GetOrdProp(const TPersistent& Instance, const TPropInfo& Info);
 void SetOrdProp(TPersistent& Instance, const TPropInfo& Info, int64_t Value);
 UnicodeString GetStrProp(const TPersistent& Instance, const TPropInfo& Info);
 void SetStrProp(TPersistent& Instance, const TPropInfo& Info, const UnicodeString& Value);
 double GetFloatProp(const TPersistent& Instance, const TPropInfo& Info);
 void SetFloatProp(TPersistent& Instance, const TPropInfo& Info, double Value);
-// The enumeration name of the current value ("" when the ordinal has none).
+// The enumeration name of the current value ("" when the ordinal has none);
+// a property that is not an enumeration raises "Invalid property type".
 UnicodeString GetEnumProp(const TPersistent& Instance, const TPropInfo& Info);
 // Sets by name, ASCII letters folded; EPropertyError "Invalid property
 // element: <name>" when the type has no such name.

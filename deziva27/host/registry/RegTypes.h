@@ -11,10 +11,14 @@
 
 namespace dz {
 
+// REG_NONE (no type), REG_SZ (string), REG_EXPAND_SZ (string with
+// %variables%), REG_BINARY, REG_DWORD (32-bit), REG_MULTI_SZ (NUL-separated
+// strings), REG_QWORD (64-bit); integers little-endian.
 inline constexpr uint32_t REG_NONE = 0, REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3,
                           REG_DWORD = 4, REG_MULTI_SZ = 7, REG_QWORD = 11;
 
-// Strings as the registry stores them: UTF-16 code units, low byte first.
+// Appends s as the registry stores strings: UTF-16 code units, low byte
+// first (no terminating NUL is added).
 inline void AppendUtf16LE(std::string& out, std::u16string_view s) {
   for (char16_t c : s) {
     out += static_cast<char>(c & 0xFF);

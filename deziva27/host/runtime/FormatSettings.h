@@ -17,20 +17,23 @@
 
 namespace dz DZ_API {
 
+// A plain value: the separators, formats and names the conversions of
+// Convert.h and DateTime.h read. Defaults are en-US's; copy it freely.
 struct TFormatSettings {
-  WideChar DecimalSeparator = u'.';
-  WideChar ThousandSeparator = u',';
-  WideChar DateSeparator = u'/';
-  WideChar TimeSeparator = u':';
-  WideChar ListSeparator = u',';
-  UnicodeString CurrencyString;
+  WideChar DecimalSeparator = u'.';   // between the integer part and the decimals
+  WideChar ThousandSeparator = u',';  // between groups of three digits
+  WideChar DateSeparator = u'/';      // what '/' in a date format stands for
+  WideChar TimeSeparator = u':';      // what ':' in a time format stands for
+  WideChar ListSeparator = u',';      // between the items of a list
+  UnicodeString CurrencyString;       // the currency symbol ("$"); empty by default
   UnicodeString ShortDateFormat = u"M/d/yyyy";  // e.g. "dd.MM.yyyy"
-  UnicodeString LongDateFormat;
-  UnicodeString ShortTimeFormat = u"h:mm AMPM";
-  UnicodeString LongTimeFormat = u"h:mm:ss AMPM";
-  UnicodeString TimeAMString = u"AM";
-  UnicodeString TimePMString = u"PM";
-  // Index 0 is January / Sunday (the classic arrays are 1-based).
+  UnicodeString LongDateFormat;                 // e.g. "dddd, MMMM d, yyyy"; empty by default
+  UnicodeString ShortTimeFormat = u"h:mm AMPM";     // hours and minutes
+  UnicodeString LongTimeFormat = u"h:mm:ss AMPM";   // with seconds
+  UnicodeString TimeAMString = u"AM";  // empty in a locale with a 24-hour clock
+  UnicodeString TimePMString = u"PM";  // empty in a locale with a 24-hour clock
+  // Index 0 is January / Sunday (the classic arrays are 1-based). Empty by
+  // default, filled by GetLocaleFormatSettings.
   std::array<UnicodeString, 12> ShortMonthNames;
   std::array<UnicodeString, 12> LongMonthNames;
   std::array<UnicodeString, 7> ShortDayNames;
@@ -46,8 +49,10 @@ void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings);
 
 // The process's current settings, read from the system default locale on
 // first use and again after the system locale changed, writable by the
-// caller in between. ResetFormatSettings has them re-read on the next use.
+// caller in between. The reference stays valid for the life of the process.
 TFormatSettings& FormatSettings();
+// Has FormatSettings() re-read the system default locale on its next use,
+// dropping what the caller wrote into them.
 void ResetFormatSettings();
 
 // 2: the NT family, which is what every caller of the library expects.

@@ -21,19 +21,23 @@ namespace dz DZ_API {
 // The exported form of a message: the module that holds the table and the
 // string's identifier.
 struct TResStringRec {
-  const TResourceModule* Module;
-  int32_t Identifier;
+  const TResourceModule* Module;  // not owned; null finds only replacements
+  int32_t Identifier;             // the string's number in the table
 };
 
-// The text now in force for rec: a replacement when one was set, else the
-// module's own; empty when the module has no such string.
+// The text now in force for rec: a replacement set for the module when there
+// is one, else the DZ_STRING_TABLE file's text for the identifier, else the
+// module's own; empty when none has the string.
 UnicodeString LoadResString(const TResStringRec& rec);
 
-// Replaces one string of a module's table, or every string a file lists.
+// Replaces one string of a module's table (the library keeps a copy of text
+// and the module's address: the module must outlive the replacement).
 void SetResString(const TResourceModule& module, int32_t identifier, const UnicodeString& text);
-// Raises EFOpenError when the file cannot be read or is not a regular file,
-// EConvertError on a bad line or past 1 MiB (DZ_STRING_TABLE files too: such
-// a file is then ignored).
+// Replaces every string a table file lists (\n, \t and \\ in a text stand for
+// a line break, a tab and a backslash), all or nothing. Raises EFOpenError
+// when the file cannot be read or is not a regular file, EConvertError on a
+// bad line or past 1 MiB (DZ_STRING_TABLE files too: such a file is then
+// ignored).
 void LoadStringTable(const TResourceModule& module, const std::string& fileName);
 // Drops every replacement: the built-in texts are in force again.
 void ResetStringTable();

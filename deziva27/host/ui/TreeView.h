@@ -19,18 +19,24 @@ namespace dz DZ_API {
 
 class TTreeView;
 
+// One node: a text, an untyped data pointer the tree never owns or frees,
+// and the child nodes it owns. Made only by TTreeNodes.
 class TTreeNode {
  public:
-  const UnicodeString& Text() const { return FText; }
+  const UnicodeString& Text() const { return FText; }  // as given; "" allowed
+  // Changes the text; in a text-sorted tree the node moves among its siblings.
   void SetText(const UnicodeString& Value);
+  // The caller's pointer, as given; nullptr when none.
   void* Data() const { return FData; }
   void SetData(void* Value) { FData = Value; }
-  TTreeNode* Parent() const { return FParent; }
+  TTreeNode* Parent() const { return FParent; }  // nullptr for a top-level node
+  // The number of direct children; 0 for a leaf, when HasChildren is false.
   int32_t Count() const { return static_cast<int32_t>(FChildren.size()); }
   bool HasChildren() const { return !FChildren.empty(); }
   // nullptr when there is none / when Index is out of range.
   TTreeNode* GetFirstChild() const { return FChildren.empty() ? nullptr : FChildren[0].get(); }
   TTreeNode* Item(int32_t Index) const;
+  // Deletes every descendant; pointers to them dangle from then on.
   void DeleteChildren() { FChildren.clear(); }
 
  private:
@@ -45,18 +51,21 @@ class TTreeNode {
   std::vector<std::unique_ptr<TTreeNode>> FChildren;
 };
 
+// The nodes of one tree view, which owns this object; the nodes belong to it.
 class TTreeNodes {
  public:
-  explicit TTreeNodes(TTreeView* owner) : FOwner(owner) {}
-  void Clear() { FRoots.clear(); }
+  explicit TTreeNodes(TTreeView* owner) : FOwner(owner) {}  // made by TTreeView
+  void Clear() { FRoots.clear(); }  // deletes every node
   // A new top-level node after the others (in sorted place when sorting).
   TTreeNode* AddObject(const UnicodeString& Text, void* Data);
-  // A new last child of Parent (top level for nullptr).
+  // A new last child of Parent (top level for nullptr), in sorted place when
+  // sorting. Parent must be a node of this tree.
   TTreeNode* AddChildObject(TTreeNode* Parent, const UnicodeString& Text, void* Data);
-  int32_t TopCount() const { return static_cast<int32_t>(FRoots.size()); }
-  TTreeNode* Top(int32_t Index) const;
-  // Every node, depth first.
+  int32_t TopCount() const { return static_cast<int32_t>(FRoots.size()); }  // top nodes; 0 if none
+  TTreeNode* Top(int32_t Index) const;  // the top-level node at Index; nullptr out of range
+  // The number of nodes at every level; 0 for an empty tree.
   int32_t Count() const;
+  // The first top-level node; nullptr for an empty tree.
   TTreeNode* GetFirstNode() const { return FRoots.empty() ? nullptr : FRoots[0].get(); }
 
  private:
@@ -71,16 +80,23 @@ class TTreeNodes {
   Siblings FRoots;
 };
 
+// How siblings are ordered. Only the text counts here: stData orders nothing
+// (as stNone) and stBoth sorts by text (as stText).
 enum TSortType : uint8_t { stNone = 0, stData = 1, stText = 2, stBoth = 3 };
 
+// The tree: it owns its TTreeNodes and with them every node, freed with it.
+// Not copyable; stNone at first.
 class TTreeView : public TObject {
  public:
-  TTreeView() : FItems(this) {}
+  TTreeView() : FItems(this) {}  // an empty tree
+  // The nodes; the reference lives as long as the view.
   TTreeNodes& Items() { return FItems; }
   const TTreeNodes& Items() const { return FItems; }
+  // How siblings are ordered; stNone at first.
   TSortType SortType() const { return FSortType; }
   // stText or stBoth sorts every level at once and keeps it sorted.
   void SetSortType(TSortType Value);
+  // Whether siblings are kept in text order: stText or stBoth.
   bool SortsByText() const { return FSortType == stText || FSortType == stBoth; }
 
  private:
