@@ -17,6 +17,7 @@ set(DZ_PUBLIC_HEADERS
   deziva27/help/YHtmlHlp.h
   deziva27/host/Host.h
   deziva27/host/classes/Lists.h
+  deziva27/host/classes/ReplaceFileStream.h
   deziva27/host/classes/Streams.h
   deziva27/host/components/Components.h
   deziva27/host/components/FontStyles.h

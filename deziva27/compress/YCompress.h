@@ -166,11 +166,12 @@ void LZYDecompressStream(TStream* Source, TStream* Dest, const TProgressEvent& O
 // The same from position 0 of Source.
 void LZYDecompressFullStream(TStream* Source, TStream* Dest, const TProgressEvent& OnProgress = {});
 
-// Whole files, by name (UTF-16; UTF-8 on the file system). The result goes to
-// a temporary file beside Dest that replaces Dest only when coding succeeded:
-// on any failure an existing Dest is left as it was and no partial file stays
-// behind. A new Dest gets the permissions a newly created file would; a
-// replaced one keeps its own. Progress positions are those of the file.
+// Whole files, by name (UTF-16; UTF-8 on the file system). Dest is written
+// through a TReplaceFileStream: it changes only when coding succeeded, and on
+// any failure an existing Dest is left as it was and no partial file stays
+// behind. A symbolic link is followed (the link stays), a replaced file keeps
+// its permissions, a device or FIFO is written in place. Progress positions
+// are those of the file.
 void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                      const TProgressEvent& OnProgress = {});
 void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,

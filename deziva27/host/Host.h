@@ -8,6 +8,7 @@
 #include "deziva27/host/runtime/FormatSettings.h"
 #include "deziva27/host/classes/Lists.h"
 #include "deziva27/host/runtime/ResStrings.h"
+#include "deziva27/host/classes/ReplaceFileStream.h"
 #include "deziva27/host/classes/Streams.h"
 #include "deziva27/host/runtime/Strings.h"
 #include "deziva27/host/runtime/System.h"

@@ -1,5 +1,6 @@
 // TYScanner: construction, styles, settings and the small lexical tests.
 #include <algorithm>
+#include <iterator>
 
 #include "deziva27/scanner/detail/WordSet.h"
 #include "deziva27/scanner/YScanner.h"
@@ -214,6 +215,14 @@ bool TYScanner::isFunc(std::u16string_view S) const {
 }
 bool TYScanner::IsReservedWord(std::u16string_view S) const {
   return FRWordSet->Contains(S);
+}
+
+const char* TokenKindName(TYTokenType kind) {
+  static const char* const kNames[] = {"ttUnknown", "ttIdent",     "ttReservedWord", "ttSeparator",
+                                       "ttChar",    "ttString",    "ttLString",      "ttNumber",
+                                       "ttVariable", "ttFunction", "ttStrTemplate"};
+  static_assert(std::size(kNames) == ttStrTemplate + 1);
+  return kind <= ttStrTemplate ? kNames[kind] : "?";
 }
 
 }  // namespace dz

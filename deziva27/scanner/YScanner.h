@@ -67,6 +67,10 @@ enum TYTokenType : uint8_t {
   ttStrTemplate,   // never assigned by the scanner; free for callers (SetToken)
 };
 
+// The kind's name as the enumeration spells it ("ttIdent"); "?" for a value
+// past ttStrTemplate.
+const char* TokenKindName(TYTokenType kind);
+
 // A set of token kinds in 16 bits: bit n stands for the kind of ordinal n.
 class TYTokenTypes {
  public:

@@ -78,5 +78,16 @@ TEST_F(LzyFile, ReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(Read("dest"), "some data some data");
 }
 
+TEST_F(LzyFile, ALinkedDestinationIsWrittenThroughItsLink) {
+  Write("in", "linked data");
+  Write("real", "old");
+  fs::create_symlink("real", dir_ / "link.lzy");
+  LZYCompressFile(Path("in"), Path("link.lzy"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.lzy"));
+  LZYDecompressFile(Path("real"), Path("out"));
+  EXPECT_EQ(Read("out"), "linked data");
+  EXPECT_EQ(Entries(), 4u);
+}
+
 }  // namespace
 }  // namespace dz

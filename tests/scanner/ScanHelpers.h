@@ -15,16 +15,9 @@ inline TStringList Lines(std::initializer_list<UnicodeString> lines) {
   return TStringList(lines);
 }
 
-inline const char* KindName(TYTokenType t) {
-  static const char* const names[] = {"ttUnknown",  "ttIdent",    "ttReservedWord", "ttSeparator",
-                                      "ttChar",     "ttString",   "ttLString",      "ttNumber",
-                                      "ttVariable", "ttFunction", "ttStrTemplate"};
-  return t <= ttStrTemplate ? names[t] : "?";
-}
-
 // "kind text", with controls written as <13> so that failures stay readable.
 inline std::string Show(const TYToken& t) {
-  std::string s = KindName(t.TokType);
+  std::string s = TokenKindName(t.TokType);
   s += ' ';
   for (char16_t c : t.RealStr) {
     if (c < 32)

@@ -39,6 +39,15 @@ TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
   }
 }
 
+TEST(Styles, TokenKindsHaveTheirEnumerationNames) {
+  const std::pair<TYTokenType, std::string_view> cases[] = {
+      {ttUnknown, "ttUnknown"},   {ttIdent, "ttIdent"},       {ttSeparator, "ttSeparator"},
+      {ttLString, "ttLString"},   {ttNumber, "ttNumber"},     {ttFunction, "ttFunction"},
+      {ttStrTemplate, "ttStrTemplate"}, {static_cast<TYTokenType>(11), "?"},
+      {static_cast<TYTokenType>(255), "?"}};
+  for (const auto& [kind, name] : cases) EXPECT_EQ(TokenKindName(kind), name) << int{kind};
+}
+
 TEST(Styles, NoneAndSameStyleKeepHandSettings) {
   TYScanner sc;
   sc.SetSourceStyle(ssPerl);

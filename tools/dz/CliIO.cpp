@@ -4,13 +4,10 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -109,25 +106,22 @@ std::unique_ptr<TStream> Spool(int from, const std::string& path) {
   return s;
 }
 
-// Writes all or raises with the file's name and the reason; the base stream
-// would only report a short write.
-class OutputStream : public THandleStream {
+// Standard output, written whole or FileError with the reason; the base
+// stream would only report a short write.
+class StdoutStream : public THandleStream {
  public:
-  OutputStream(int fd, std::string name) : THandleStream(fd), FName(std::move(name)) {}
+  StdoutStream() : THandleStream(1) {}
   int32_t Write(const void* buffer, int32_t count) override {
     if (count <= 0) return 0;
     auto* p = static_cast<const char*>(buffer);
     for (int32_t done = 0; done < count;) {
       ssize_t n = ::write(FHandle, p + done, static_cast<size_t>(count - done));
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) ThrowFileError("write", FName, n < 0 ? errno : ENOSPC);
+      if (n <= 0) ThrowFileError("write", "-", n < 0 ? errno : ENOSPC);
       done += static_cast<int32_t>(n);
     }
     return count;
   }
-
- private:
-  std::string FName;
 };
 
 // --- Removing a named temporary file when a signal ends the run -------------
@@ -176,53 +170,6 @@ class SignalsHeld {
  private:
   sigset_t FOld;
 };
-
-std::string DirOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A fresh name beside path for a file that exists only a moment.
-std::string SiblingName(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  std::string dir = DirOf(path);
-  std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%ld.%u.dz-tmp", static_cast<long>(::getpid()),
-                counter.fetch_add(1));
-  return (dir == "." && path.find('/') == std::string::npos ? "" : dir + "/") + "." + base + suffix;
-}
-
-// Follows symbolic links to the file that is finally named; st describes it
-// when it exists (the return of lstat is in found).
-std::string FollowLinks(const std::string& path, struct stat& st, bool& found) {
-  std::string p = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    if (::lstat(p.c_str(), &st) != 0) {
-      if (errno != ENOENT) ThrowFileError("create", path, errno);
-      found = false;
-      return p;
-    }
-    if (!S_ISLNK(st.st_mode)) {
-      found = true;
-      return p;
-    }
-    char buf[PATH_MAX + 1];
-    ssize_t n = ::readlink(p.c_str(), buf, PATH_MAX);
-    if (n < 0) ThrowFileError("create", path, errno);
-    std::string link(buf, static_cast<size_t>(n));
-    p = link[0] == '/' || p.find('/') == std::string::npos ? link : DirOf(p) + "/" + link;
-  }
-  ThrowFileError("create", path, ELOOP);
-}
-
-// Unnamed files are linked into place through /proc.
-bool UseUnnamedFiles() {
-  static const bool use =
-      ::access("/proc/self/fd", X_OK) == 0 && std::getenv("DZ_NO_TMPFILE") == nullptr;
-  return use;
-}
 
 }  // namespace
 
@@ -343,132 +290,46 @@ UnicodeString ArgText(const std::string& arg) {
 
 // --- Output ----------------------------------------------------------------------
 
-Output::Output(const std::string& path, bool force) : FPath(path) {
+Output::Output(const std::string& path, bool force) {
   if (path == "-") {
-    FHandle = 1;
-    FInPlace = true;
-    FStream = std::make_unique<OutputStream>(1, path);
+    FStdout = std::make_unique<StdoutStream>();
     return;
   }
-  struct stat st {};
-  bool exists = false;
-  FTarget = FollowLinks(path, st, exists);
-  if (exists && S_ISDIR(st.st_mode)) ThrowFileError("create", path, EISDIR);
-  if (exists && !S_ISREG(st.st_mode)) {
-    OpenInPlace(st);
-    return;
-  }
-  if (exists && !force)
-    throw FileError("\"" + path + "\" already exists; use -f to replace it");
-  OpenTemporary(exists ? &st : nullptr);
-}
-
-void Output::OpenInPlace(const struct stat& st) {
-  FInPlace = true;
-  if (S_ISSOCK(st.st_mode)) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (FTarget.size() >= sizeof addr.sun_path) ThrowFileError("open", FPath, ENAMETOOLONG);
-    std::memcpy(addr.sun_path, FTarget.c_str(), FTarget.size() + 1);
-    FHandle = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (FHandle < 0) ThrowFileError("open", FPath, errno);
-    if (::connect(FHandle, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-      int err = errno;
-      ::close(FHandle);
-      FHandle = -1;
-      ThrowFileError("open", FPath, err);
-    }
-  } else {
-    // A FIFO waits here for its reader, as it would for any writer.
-    FHandle = ::open(FTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (FHandle < 0) ThrowFileError("open", FPath, errno);
-  }
-  FStream = std::make_unique<OutputStream>(FHandle, FPath);
-}
-
-void Output::OpenTemporary(const struct stat* existing) {
-  if (existing) {
-    FMode = existing->st_mode & 07777;
-    FKeepMode = true;
-  }
-  if (UseUnnamedFiles()) {
-    FHandle = ::open(DirOf(FTarget).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (FHandle >= 0) {
-      FUnnamed = true;
-    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-      ThrowFileError("create", FPath, errno);
-    }
-  }
-  if (FHandle < 0) {
+  {
+    // A signal cannot fall between the naming of a temporary file and its
+    // cleanup being armed.
     SignalsHeld held;
-    for (int attempt = 0; FHandle < 0; ++attempt) {
-      FTempName = SiblingName(FTarget);
-      FHandle = ::open(FTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (FHandle < 0 && (errno != EEXIST || attempt > 100)) ThrowFileError("create", FPath, errno);
-    }
-    ArmCleanup(FTempName);
+    FFile = std::make_unique<TReplaceFileStream>(path);
+    if (!FFile->TemporaryName().empty()) ArmCleanup(FFile->TemporaryName());
   }
-  FStream = std::make_unique<OutputStream>(FHandle, FPath);
+  if (FFile->Replaces() && !force) {
+    {
+      SignalsHeld held;
+      FFile.reset();
+      DisarmCleanup();
+    }
+    throw FileError("\"" + path + "\" already exists; use -f to replace it");
+  }
 }
 
-bool Output::IsTerminal() const { return FInPlace && ::isatty(FHandle) == 1; }
+bool Output::IsTerminal() const { return InPlace() && ::isatty(FFile ? FFile->Handle() : 1) == 1; }
 
 void Output::Commit() {
-  if (FCommitted) return;
-  FCommitted = true;
-  if (FInPlace) {
-    if (FHandle > 2 && ::close(FHandle) != 0) {
-      FHandle = -1;
-      ThrowFileError("write", FPath, errno);
-    }
-    if (FHandle > 2) FHandle = -1;
-    return;
-  }
-  if (FKeepMode) (void)::fchmod(FHandle, FMode);
+  if (!FFile) return;
   SignalsHeld held;
-  if (FUnnamed) {
-    std::string proc = "/proc/self/fd/" + std::to_string(FHandle);
-    // Straight to the name when it is free; otherwise under a passing name,
-    // then over the old file in one rename.
-    if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, FTarget.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      if (errno != EEXIST) ThrowFileError("create", FPath, errno);
-      FTempName = SiblingName(FTarget);
-      if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, FTempName.c_str(), AT_SYMLINK_FOLLOW) != 0)
-        ThrowFileError("create", FPath, errno);
-      if (::rename(FTempName.c_str(), FTarget.c_str()) != 0) {
-        int err = errno;
-        ::unlink(FTempName.c_str());
-        ThrowFileError("create", FPath, err);
-      }
-    }
-    ::close(FHandle);
-    FHandle = -1;
-    return;
-  }
-  int fd = FHandle;
-  FHandle = -1;
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(FTempName.c_str());
+  try {
+    FFile->Commit();
+  } catch (...) {
     DisarmCleanup();
-    ThrowFileError("write", FPath, err);
-  }
-  if (::rename(FTempName.c_str(), FTarget.c_str()) != 0) {
-    int err = errno;
-    ::unlink(FTempName.c_str());
-    DisarmCleanup();
-    ThrowFileError("create", FPath, err);
+    throw;
   }
   DisarmCleanup();
 }
 
 Output::~Output() {
-  FStream.reset();
-  if (FHandle > 2) ::close(FHandle);
-  if (!FCommitted && !FTempName.empty() && !FUnnamed) {
-    ::unlink(FTempName.c_str());
-    DisarmCleanup();
-  }
+  SignalsHeld held;
+  FFile.reset();
+  DisarmCleanup();
 }
 
 }  // namespace dz::tool

@@ -6,14 +6,13 @@
 // output file is replaced only once the work is complete.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "deziva27/base/Types.h"
+#include "deziva27/host/classes/ReplaceFileStream.h"
 #include "deziva27/host/classes/Streams.h"
 
 namespace dz::tool {
@@ -63,22 +62,14 @@ std::string Visible(std::string_view text, bool nonAscii = false);
 // written \xNN too. Machine formats (--json, files) stay exact instead.
 std::string Printable(std::string_view text);
 
-// An output file, replaced only on success.
-//
-// - "-" is standard output, written as it goes.
-// - A character or block device, a FIFO or a Unix socket is written in place
-//   (a socket is connected to); it is never replaced.
-// - A symbolic link is followed: the file it finally points to is replaced
-//   and the link stays a link.
-// - A regular file that exists is replaced only when force is true, else the
-//   constructor raises FileError before any work is done. The replacement
-//   keeps the old file's permissions.
-// - Otherwise the data goes to an unnamed file beside the target (O_TMPFILE),
-//   linked into place by Commit, so that nothing is left behind however the
-//   process ends. Where the file system has no unnamed files, a named one is
-//   used and removed on failure and on SIGINT, SIGTERM and SIGHUP (set
-//   DZ_NO_TMPFILE=1 to use it everywhere, as its tests do).
-// Write errors raise FileError "Cannot write file ..." with the reason.
+// An output file, replaced only on success: "-" is standard output, written
+// as it goes; any other name is a TReplaceFileStream (links followed,
+// permissions kept, special files written in place, nothing left behind),
+// whose errors raise the library's exceptions with the file's name and the
+// reason. dz adds its own policy: a regular file that exists is replaced
+// only when force is true, else FileError before any work is done; and a
+// named temporary file (see TReplaceFileStream) is also removed when SIGINT,
+// SIGTERM or SIGHUP ends the run.
 class Output {
  public:
   Output(const std::string& path, bool force);
@@ -86,28 +77,17 @@ class Output {
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
-  TStream& Stream() { return *FStream; }
+  TStream& Stream() { return FFile ? static_cast<TStream&>(*FFile) : *FStdout; }
   // Puts the finished file in place (nothing to do for an in-place output).
   void Commit();
   // Standard output or a special file, written directly.
-  bool InPlace() const { return FInPlace; }
+  bool InPlace() const { return !FFile || FFile->InPlace(); }
   // Standard output or an in-place file that is a terminal.
   bool IsTerminal() const;
 
  private:
-  void OpenInPlace(const struct stat& st);
-  void OpenTemporary(const struct stat* existing);
-
-  std::string FPath;    // as given, for messages
-  std::string FTarget;  // the file that is written or replaced
-  int FHandle = -1;
-  bool FInPlace = false;
-  bool FUnnamed = false;  // O_TMPFILE: no name to remove
-  bool FCommitted = false;
-  std::string FTempName;  // the named temporary file, when one was needed
-  mode_t FMode = 0;
-  bool FKeepMode = false;
-  std::unique_ptr<THandleStream> FStream;
+  std::unique_ptr<TReplaceFileStream> FFile;
+  std::unique_ptr<TStream> FStdout;
 };
 
 }  // namespace dz::tool

@@ -12,13 +12,6 @@
 namespace dz::tool {
 namespace {
 
-const char* KindName(TYTokenType t) {
-  static const char* const names[] = {"ttUnknown",  "ttIdent",    "ttReservedWord", "ttSeparator",
-                                      "ttChar",     "ttString",   "ttLString",      "ttNumber",
-                                      "ttVariable", "ttFunction", "ttStrTemplate"};
-  return t <= ttStrTemplate ? names[t] : "?";
-}
-
 bool StyleByName(const std::string& name, TSourceStyle& style) {
   static const std::map<std::string, TSourceStyle> styles = {
       {"pascal", ssPascal}, {"c", ssC}, {"sql", ssSQL}, {"perl", ssPerl}};
@@ -107,7 +100,7 @@ int RunScan(const Args& args) {
   try {
     for (sc.FirstToken(); !sc.EOS(); sc.NextToken()) {
       std::printf("%d %d %d %d %s %s\n", sc.GetTokLine(), sc.GetTokStart(), sc.GetTokEnd(),
-                  sc.GetTokPos(), KindName(sc.GetTokType()), Literal(sc.GetRealStr()).c_str());
+                  sc.GetTokPos(), TokenKindName(sc.GetTokType()), Literal(sc.GetRealStr()).c_str());
     }
   } catch (const Exception& e) {
     // The scanner reads ahead, so the tokens before the bad one are printed
@@ -144,7 +137,7 @@ void ShowSample(const char* file, TSourceStyle style) {
   std::map<std::string, int> kinds;
   std::string literals, unlocalized;
   for (sc.FirstToken(); !sc.EOS();) {
-    ++kinds[KindName(sc.GetTokType())];
+    ++kinds[TokenKindName(sc.GetTokType())];
     if (sc.GetTokType() == ttString || sc.GetTokType() == ttChar || sc.GetTokType() == ttLString)
       literals.append(" ").append(Literal(sc.GetRealStr()));
     if (!sc.GetToken(0).TokLocalize) unlocalized.append(" ").append(Literal(sc.GetRealStr()));
