@@ -5,8 +5,11 @@
 
 #include "deziva27/base/Export.h"
 
+#include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -107,6 +110,51 @@ class TStrings : public TObject {
   int32_t IndexOfName(std::u16string_view name) const;
 
   bool Equals(const TStrings& other) const;
+
+  // Range-for over the strings, first to last (`for (const auto& s : list)`),
+  // and the standard algorithms. An iterator is an index read through
+  // Strings(): strings set during a loop show, end() is Count() when it is
+  // called, and a loop that deletes raises EListError rather than reading past
+  // the end. Writing goes through SetStrings, so OnChange still fires.
+  class const_iterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = UnicodeString;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const UnicodeString*;
+    using reference = const UnicodeString&;
+
+    const_iterator() = default;
+    const_iterator(const TStrings* list, int32_t index) : FList(list), FIndex(index) {}
+    reference operator*() const { return FList->Strings(FIndex); }
+    pointer operator->() const { return &FList->Strings(FIndex); }
+    reference operator[](difference_type n) const { return *(*this + n); }
+    const_iterator& operator++() { ++FIndex; return *this; }
+    const_iterator operator++(int) { auto t = *this; ++FIndex; return t; }
+    const_iterator& operator--() { --FIndex; return *this; }
+    const_iterator operator--(int) { auto t = *this; --FIndex; return t; }
+    const_iterator& operator+=(difference_type n) { FIndex += static_cast<int32_t>(n); return *this; }
+    const_iterator& operator-=(difference_type n) { FIndex -= static_cast<int32_t>(n); return *this; }
+    friend const_iterator operator+(const_iterator i, difference_type n) { return i += n; }
+    friend const_iterator operator+(difference_type n, const_iterator i) { return i += n; }
+    friend const_iterator operator-(const_iterator i, difference_type n) { return i -= n; }
+    friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex - b.FIndex;
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex == b.FIndex;
+    }
+    friend auto operator<=>(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex <=> b.FIndex;
+    }
+
+   private:
+    const TStrings* FList = nullptr;
+    int32_t FIndex = 0;
+  };
+  using iterator = const_iterator;
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, Count()}; }
 };
 
 class TStringList : public TStrings {

@@ -4,6 +4,7 @@
 
 #include "deziva27/base/Export.h"
 
+#include <optional>
 #include <string_view>
 
 #include "deziva27/host/runtime/FormatSettings.h"
@@ -26,6 +27,9 @@ void DecodeDate(TDateTime date, Word& year, Word& month, Word& day);
 TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec);
 bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& time);
 void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec);
+// The Try forms as owning results: the value, or empty for an out-of-range part.
+std::optional<TDateTime> TryEncodeDate(Word year, Word month, Word day);
+std::optional<TDateTime> TryEncodeTime(Word hour, Word min, Word sec, Word msec);
 // 1 = Sunday ... 7 = Saturday.
 Word DayOfWeek(TDateTime date);
 
@@ -43,5 +47,9 @@ TDateTime Now();
 bool TryStrToDateTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
 bool TryStrToDate(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
 bool TryStrToTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
+// The same as owning results: the value, or empty where the forms above answer false.
+std::optional<TDateTime> TryStrToDateTime(std::u16string_view s, const TFormatSettings& fs);
+std::optional<TDateTime> TryStrToDate(std::u16string_view s, const TFormatSettings& fs);
+std::optional<TDateTime> TryStrToTime(std::u16string_view s, const TFormatSettings& fs);
 
 }  // namespace dz
