@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "deziva27/datetime/YDattime.h"
@@ -91,6 +92,16 @@ TEST(ByFormatErrors, BadQuotedSeparatorRaises) {
   ASSERT_TRUE(win::SetSystemLocale("de-DE"));
   EXPECT_TRUE(TryStrToDateTimeByFormat(u"dd\"\"mm\"\"yyyy", u"24.12.2023", v));
   win::ResetSystemLocale();
+}
+
+TEST(ByFormatOptional, AnswersAsTheClassicForm) {
+  for (const Case& c : kEverywhere) {
+    const std::optional<TDateTime> v = TryStrToDateTimeByFormat(c.format, c.text);
+    ASSERT_EQ(v.has_value(), c.ok) << Utf16ToUtf8(c.text);
+    if (v) {
+      EXPECT_DOUBLE_EQ(*v, EncodeDate(c.y, c.m, c.d) + EncodeTime(c.h, c.n, c.s, 0));
+    }
+  }
 }
 
 }  // namespace
