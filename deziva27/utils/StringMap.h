@@ -10,7 +10,9 @@
 
 #include "deziva27/base/Export.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "deziva27/base/Types.h"
@@ -40,6 +42,33 @@ class TYStringMap : public TYObjectList {
   // object of another class raises EInvalidCast.
   TYStringMapEntry* GetItem(int32_t Index) const;
   TYStringMapEntry* operator[](int32_t Index) const { return GetItem(Index); }
+
+  // Range-for over the entries (`for (TYStringMapEntry* e : map)`), each read
+  // through GetItem as the loop reaches it: nil stays nil, another class
+  // raises EInvalidCast, and end() is Count() when it is called.
+  class const_iterator {
+   public:
+    using iterator_concept = std::forward_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
+    using value_type = TYStringMapEntry*;
+    using difference_type = std::ptrdiff_t;
+
+    const_iterator() = default;
+    const_iterator(const TYStringMap* map, int32_t index) : FMap(map), FIndex(index) {}
+    TYStringMapEntry* operator*() const { return FMap->GetItem(FIndex); }
+    const_iterator& operator++() { ++FIndex; return *this; }
+    const_iterator operator++(int) { auto t = *this; ++FIndex; return t; }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex == b.FIndex;
+    }
+
+   private:
+    const TYStringMap* FMap = nullptr;
+    int32_t FIndex = 0;
+  };
+  using iterator = const_iterator;
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, Count()}; }
 };
 
 }  // namespace dz

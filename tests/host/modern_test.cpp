@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <ranges>
@@ -36,6 +37,16 @@ static_assert(ClassicTryStaysClassic<UnicodeString>);
 static_assert(ClassicTryStaysClassic<std::u16string_view>);
 static_assert(std::same_as<decltype(TryEncodeDate(1, 2, 3, std::declval<TDateTime&>())), bool>);
 static_assert(std::ranges::random_access_range<const TStringList>);
+// The byte-named file routines take a std::filesystem::path as they are (it
+// converts to its native std::string); an added path overload would make
+// these calls ambiguous or take them over.
+static_assert(std::is_constructible_v<TFileStream, std::filesystem::path, uint16_t>);
+static_assert(requires(TMemoryStream m, const std::filesystem::path& p, const TResourceModule& r) {
+  m.LoadFromFile(p);
+  m.SaveToFile(p);
+  LoadStringTable(r, p);
+  m.LoadFromFile("name");
+});
 static_assert(std::random_access_iterator<TStrings::const_iterator>);
 
 std::vector<UnicodeString> Walk(const TStrings& list) {
@@ -109,6 +120,24 @@ TEST(TryOptional, AnswersAsTheClassicForms) {
   for (const auto& p : parts) {
     EXPECT_EQ(TryEncodeDate(p.a, p.b, p.c), p.date) << p.a << "-" << p.b << "-" << p.c;
     EXPECT_EQ(TryEncodeTime(p.a, p.b, p.c, p.d), p.time) << p.a << ":" << p.b << ":" << p.c;
+  }
+}
+
+TEST(FormatSettingsResult, AsTheFilledForm) {
+  const struct {
+    LCID locale;
+    char16_t decimal;
+    const char16_t* shortDate;
+  } cases[] = {{0x0407, u',', u"dd.MM.yyyy"}, {0x0409, u'.', u"M/d/yyyy"}, {0x7777, u'.', u"M/d/yyyy"}};
+  for (const auto& c : cases) {
+    TFormatSettings filled;
+    filled.ShortDateFormat = u"stale";
+    GetLocaleFormatSettings(c.locale, filled);
+    const TFormatSettings fs = GetLocaleFormatSettings(c.locale);
+    EXPECT_EQ(fs.DecimalSeparator, c.decimal) << c.locale;
+    EXPECT_EQ(fs.ShortDateFormat, c.shortDate) << c.locale;
+    EXPECT_EQ(fs.LongMonthNames, filled.LongMonthNames) << c.locale;
+    EXPECT_EQ(fs.LongDateFormat, filled.LongDateFormat) << c.locale;
   }
 }
 

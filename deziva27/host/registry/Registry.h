@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,8 @@ class TRegistry : public TObject {
   // Bytes of the value, -1 when it is missing.
   Integer GetDataSize(const UnicodeString& Name);
   bool GetDataInfo(const UnicodeString& Name, TRegDataInfo& Info);
+  // The same as an owning result: empty when the value is missing.
+  std::optional<TRegDataInfo> GetDataInfo(const UnicodeString& Name);
 
   // A string or expandable string up to its first NUL; "" when missing (or
   // shorter than one character); another type raises "Invalid data type for

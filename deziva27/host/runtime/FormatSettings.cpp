@@ -118,6 +118,12 @@ void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings) {
   }
 }
 
+TFormatSettings GetLocaleFormatSettings(LCID locale) {
+  TFormatSettings fs;
+  GetLocaleFormatSettings(locale, fs);
+  return fs;
+}
+
 TFormatSettings& FormatSettings() {
   if (gLoadedAt != win::nls::LocaleEpoch()) {
     gLoadedAt = win::nls::LocaleEpoch();
