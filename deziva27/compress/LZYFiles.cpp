@@ -72,8 +72,8 @@ class TempFile {
 };
 
 // Source and Dest are the names' bytes as the file system takes them.
-void CodeFile(const std::string& Source, const std::string& Dest,
-              const TProgressEvent& OnProgress, bool compress, int threads = 0) {
+void CodeFile(const std::string& Source, const std::string& Dest, const TProgressEvent& OnProgress,
+              bool compress, int threads = 0) {
   TFileStream src(Source, fmOpenRead);
   TempFile tmp(Dest);
   THandleStream out(tmp.Handle());

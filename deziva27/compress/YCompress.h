@@ -176,8 +176,7 @@ void LZYDecompressFile(const UnicodeString& Source, const UnicodeString& Dest,
 template <std::same_as<std::filesystem::path> P>
 void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress = {});
 template <std::same_as<std::filesystem::path> P>
-void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress,
-                     int Threads);
+void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress, int Threads);
 template <std::same_as<std::filesystem::path> P>
 void LZYDecompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress = {});
 

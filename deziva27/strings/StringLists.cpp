@@ -115,7 +115,8 @@ void GetNameAndValue(std::u16string_view text, UnicodeString& name, UnicodeStrin
   GetNameAndValueSep(std::u16string_view(u"="), text, name, value);
 }
 
-std::pair<AnsiString, AnsiString> GetNameAndValueSep(std::string_view separator, std::string_view text) {
+std::pair<AnsiString, AnsiString> GetNameAndValueSep(std::string_view separator,
+                                                     std::string_view text) {
   std::pair<AnsiString, AnsiString> r;
   GetNameAndValueSep(separator, text, r.first, r.second);
   return r;

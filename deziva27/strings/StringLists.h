@@ -70,7 +70,8 @@ void GetNameAndValueSep(std::u16string_view separator, std::u16string_view text,
 void GetNameAndValue(std::string_view text, AnsiString& name, AnsiString& value);
 void GetNameAndValue(std::u16string_view text, UnicodeString& name, UnicodeString& value);
 // The same as owning results, name first: auto [name, value] = GetNameAndValue(u"a=b").
-std::pair<AnsiString, AnsiString> GetNameAndValueSep(std::string_view separator, std::string_view text);
+std::pair<AnsiString, AnsiString> GetNameAndValueSep(std::string_view separator,
+                                                     std::string_view text);
 std::pair<UnicodeString, UnicodeString> GetNameAndValueSep(std::u16string_view separator,
                                                            std::u16string_view text);
 std::pair<AnsiString, AnsiString> GetNameAndValue(std::string_view text);

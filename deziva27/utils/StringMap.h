@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <iterator>
 #include <string_view>
+#include <utility>
 
 #include "deziva27/base/Types.h"
 #include "deziva27/utils/ObjectList.h"
@@ -56,8 +57,8 @@ class TYStringMap : public TYObjectList {
     const_iterator() = default;
     const_iterator(const TYStringMap* map, int32_t index) : FMap(map), FIndex(index) {}
     TYStringMapEntry* operator*() const { return FMap->GetItem(FIndex); }
-    const_iterator& operator++() { ++FIndex; return *this; }
-    const_iterator operator++(int) { auto t = *this; ++FIndex; return t; }
+    const_iterator& operator++() { return *this = {FMap, FIndex + 1}; }
+    const_iterator operator++(int) { return std::exchange(*this, {FMap, FIndex + 1}); }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
       return a.FIndex == b.FIndex;
     }

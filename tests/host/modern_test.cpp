@@ -74,8 +74,7 @@ TEST(TStringsRange, WalksTheStringsAsTheListHoldsThem) {
     if (seen.size() == 1) list.SetStrings(1, u"B");
   }
   EXPECT_EQ(seen, (std::vector<UnicodeString>{u"a", u"B", u"c"}));
-  EXPECT_THROW(
-      for (const auto& s : list) if (s == u"a") list.Delete(0), EListError);
+  EXPECT_THROW(for (const auto& s : list) if (s == u"a") list.Delete(0), EListError);
 }
 
 TEST(TryOptional, AnswersAsTheClassicForms) {
@@ -128,7 +127,8 @@ TEST(FormatSettingsResult, AsTheFilledForm) {
     LCID locale;
     char16_t decimal;
     const char16_t* shortDate;
-  } cases[] = {{0x0407, u',', u"dd.MM.yyyy"}, {0x0409, u'.', u"M/d/yyyy"}, {0x7777, u'.', u"M/d/yyyy"}};
+  } cases[] = {
+      {0x0407, u',', u"dd.MM.yyyy"}, {0x0409, u'.', u"M/d/yyyy"}, {0x7777, u'.', u"M/d/yyyy"}};
   for (const auto& c : cases) {
     TFormatSettings filled;
     filled.ShortDateFormat = u"stale";

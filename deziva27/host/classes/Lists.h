@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "deziva27/base/Types.h"
@@ -114,8 +115,9 @@ class TStrings : public TObject {
   // Range-for over the strings, first to last (`for (const auto& s : list)`),
   // and the standard algorithms. An iterator is an index read through
   // Strings(): strings set during a loop show, end() is Count() when it is
-  // called, and a loop that deletes raises EListError rather than reading past
-  // the end. Writing goes through SetStrings, so OnChange still fires.
+  // called, and a step past the end of a list that shrank raises EListError
+  // rather than reading freed memory. Writing goes through SetStrings, so
+  // OnChange still fires.
   class const_iterator {
    public:
     using iterator_category = std::random_access_iterator_tag;
@@ -129,15 +131,15 @@ class TStrings : public TObject {
     reference operator*() const { return FList->Strings(FIndex); }
     pointer operator->() const { return &FList->Strings(FIndex); }
     reference operator[](difference_type n) const { return *(*this + n); }
-    const_iterator& operator++() { ++FIndex; return *this; }
-    const_iterator operator++(int) { auto t = *this; ++FIndex; return t; }
-    const_iterator& operator--() { --FIndex; return *this; }
-    const_iterator operator--(int) { auto t = *this; --FIndex; return t; }
-    const_iterator& operator+=(difference_type n) { FIndex += static_cast<int32_t>(n); return *this; }
-    const_iterator& operator-=(difference_type n) { FIndex -= static_cast<int32_t>(n); return *this; }
-    friend const_iterator operator+(const_iterator i, difference_type n) { return i += n; }
-    friend const_iterator operator+(difference_type n, const_iterator i) { return i += n; }
-    friend const_iterator operator-(const_iterator i, difference_type n) { return i -= n; }
+    const_iterator& operator++() { return *this = Moved(1); }
+    const_iterator operator++(int) { return std::exchange(*this, Moved(1)); }
+    const_iterator& operator--() { return *this = Moved(-1); }
+    const_iterator operator--(int) { return std::exchange(*this, Moved(-1)); }
+    const_iterator& operator+=(difference_type n) { return *this = Moved(n); }
+    const_iterator& operator-=(difference_type n) { return *this = Moved(-n); }
+    friend const_iterator operator+(const_iterator i, difference_type n) { return i.Moved(n); }
+    friend const_iterator operator+(difference_type n, const_iterator i) { return i.Moved(n); }
+    friend const_iterator operator-(const_iterator i, difference_type n) { return i.Moved(-n); }
     friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
       return a.FIndex - b.FIndex;
     }
@@ -149,6 +151,9 @@ class TStrings : public TObject {
     }
 
    private:
+    const_iterator Moved(difference_type n) const {
+      return {FList, static_cast<int32_t>(FIndex + n)};
+    }
     const TStrings* FList = nullptr;
     int32_t FIndex = 0;
   };
