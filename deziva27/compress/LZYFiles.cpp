@@ -7,10 +7,11 @@
 namespace dz {
 namespace {
 
-void CodeFile(const UnicodeString& Source, const UnicodeString& Dest,
-              const TProgressEvent& OnProgress, bool compress, int threads = 0) {
-  TFileStream src(Utf16ToUtf8(Source), fmOpenRead);
-  TReplaceFileStream out(Utf16ToUtf8(Dest));
+// Source and Dest are the names' bytes as the file system takes them.
+void CodeFile(const std::string& Source, const std::string& Dest, const TProgressEvent& OnProgress,
+              bool compress, int threads = 0) {
+  TFileStream src(Source, fmOpenRead);
+  TReplaceFileStream out(Dest);
   if (compress)
     LZYCompressStream(&src, &out, OnProgress, threads);
   else
@@ -22,17 +23,41 @@ void CodeFile(const UnicodeString& Source, const UnicodeString& Dest,
 
 void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                      const TProgressEvent& OnProgress) {
-  CodeFile(Source, Dest, OnProgress, true);
+  CodeFile(Utf16ToUtf8(Source), Utf16ToUtf8(Dest), OnProgress, true);
 }
 
 void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                      const TProgressEvent& OnProgress, int Threads) {
-  CodeFile(Source, Dest, OnProgress, true, Threads);
+  CodeFile(Utf16ToUtf8(Source), Utf16ToUtf8(Dest), OnProgress, true, Threads);
 }
 
 void LZYDecompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                        const TProgressEvent& OnProgress) {
-  CodeFile(Source, Dest, OnProgress, false);
+  CodeFile(Utf16ToUtf8(Source), Utf16ToUtf8(Dest), OnProgress, false);
 }
+
+template <std::same_as<std::filesystem::path> P>
+void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress) {
+  CodeFile(Source.native(), Dest.native(), OnProgress, true);
+}
+
+template <std::same_as<std::filesystem::path> P>
+void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress,
+                     int Threads) {
+  CodeFile(Source.native(), Dest.native(), OnProgress, true, Threads);
+}
+
+template <std::same_as<std::filesystem::path> P>
+void LZYDecompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress) {
+  CodeFile(Source.native(), Dest.native(), OnProgress, false);
+}
+
+// The path forms are templates only to stay out of overload resolution for
+// text; this is their one instantiation, compiled and exported here like any
+// routine.
+using Path = std::filesystem::path;
+template DZ_API void LZYCompressFile<Path>(const Path&, const Path&, const TProgressEvent&);
+template DZ_API void LZYCompressFile<Path>(const Path&, const Path&, const TProgressEvent&, int);
+template DZ_API void LZYDecompressFile<Path>(const Path&, const Path&, const TProgressEvent&);
 
 }  // namespace dz

@@ -90,6 +90,12 @@ bool TLZYCompressor::CheckHeader(Integer& Version) {
   return true;
 }
 
+std::optional<Integer> TLZYCompressor::CheckHeader() {
+  Integer v = 0;
+  if (!CheckHeader(v)) return std::nullopt;
+  return v;
+}
+
 void TLZYCompressor::ReadHeader() {
   if (!CheckHeader(FVersion)) Raise(_SWrongStreamFormat);
 }

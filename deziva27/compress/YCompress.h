@@ -37,7 +37,10 @@
 
 #include "deziva27/base/Export.h"
 
+#include <concepts>
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "deziva27/consts/Errors.h"
 #include "deziva27/consts/YConsts.h"
@@ -143,6 +146,9 @@ class TLZYCompressor : public TYCompressor {
   // corresponding bytes of Version as they were. On false, Version is
   // untouched. The source is left after what was read.
   bool CheckHeader(Integer& Version);
+  // The same as an owning result: the version (bytes missing at the end of
+  // the stream are zero), or empty when the stream is not LZY.
+  std::optional<Integer> CheckHeader();
 
  private:
   int FThreads = 0;
@@ -178,6 +184,15 @@ void LZYCompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                      const TProgressEvent& OnProgress, int Threads);
 void LZYDecompressFile(const UnicodeString& Source, const UnicodeString& Dest,
                        const TProgressEvent& OnProgress = {});
+// The same with file-system paths, whose native bytes are the names as they
+// are (a name that is not UTF-8 works too). Only a std::filesystem::path
+// binds here, so text arguments keep choosing the forms above.
+template <std::same_as<std::filesystem::path> P>
+void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress = {});
+template <std::same_as<std::filesystem::path> P>
+void LZYCompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress, int Threads);
+template <std::same_as<std::filesystem::path> P>
+void LZYDecompressFile(const P& Source, const P& Dest, const TProgressEvent& OnProgress = {});
 
 // True when the next five bytes of Stream are "LZY00" (a stream holding only
 // the magic counts). The position is restored in every case.

@@ -68,6 +68,13 @@ bool TryStrToDateTimeByFormat(std::u16string_view Format, std::u16string_view Te
   return TryStrToDateTime(Text, Value, fs);
 }
 
+std::optional<TDateTime> TryStrToDateTimeByFormat(std::u16string_view Format,
+                                                  std::u16string_view Text) {
+  TDateTime v;
+  if (TryStrToDateTimeByFormat(Format, Text, v)) return v;
+  return std::nullopt;
+}
+
 TDateTime StrToDateTimeByFormat(std::u16string_view Format, std::u16string_view Text) {
   TDateTime v;
   return TryStrToDateTimeByFormat(Format, Text, v) ? v : Date();

@@ -30,6 +30,7 @@
 #include "deziva27/base/Export.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 #include "deziva27/host/runtime/Exceptions.h"
@@ -41,6 +42,9 @@ namespace dz DZ_API {
 // otherwise. Text that does not match never raises.
 bool TryStrToDateTimeByFormat(std::u16string_view Format, std::u16string_view Text,
                               TDateTime& Value);
+// The same as an owning result: the value, or empty when Text does not match.
+std::optional<TDateTime> TryStrToDateTimeByFormat(std::u16string_view Format,
+                                                  std::u16string_view Text);
 
 // The value read, or today's date (no time of day) when Text does not match.
 TDateTime StrToDateTimeByFormat(std::u16string_view Format, std::u16string_view Text);

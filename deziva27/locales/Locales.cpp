@@ -253,6 +253,13 @@ Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key) {
   return win::LCMapStringA(Locale, kFlags, S.c_str(), -1, Key, n);
 }
 
+AnsiString GetSortKey(const AnsiString& S, LCID Locale) {
+  AnsiChar* raw = nullptr;
+  const Integer n = GetSortKey(S, Locale, raw);
+  const std::unique_ptr<AnsiChar, decltype(&std::free)> owned(raw, &std::free);
+  return n > 0 ? AnsiString(raw, static_cast<size_t>(n - 1)) : AnsiString();
+}
+
 Integer Win9x_LoadStringW(HMODULE Instance, uint32_t Ident, char16_t* Buffer, Integer BufferMax) {
   if ((Ident >> 16) == 0xFFFF) Ident = 0u - Ident;
   const win::HRSRC res = win::FindResourceW(Instance, ((Ident >> 4) & 0xFFFF) + 1, win::RT_STRING);

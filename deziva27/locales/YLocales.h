@@ -61,6 +61,9 @@ uint64_t GetKLByLocale(Word LangID);
 // std::malloc stored in Key, which the caller frees with std::free; its
 // length, the terminating zero included, or 0 with Key untouched on failure.
 Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key);
+// The same key as an owning string, without the terminating zero (two keys
+// order as their strings do with <); empty on failure.
+AnsiString GetSortKey(const AnsiString& S, LCID Locale);
 
 // Entry Ident of Instance's string table, for systems without the wide
 // string loader: with no Buffer its length; else at most BufferMax - 1

@@ -115,6 +115,28 @@ void GetNameAndValue(std::u16string_view text, UnicodeString& name, UnicodeStrin
   GetNameAndValueSep(std::u16string_view(u"="), text, name, value);
 }
 
+std::pair<AnsiString, AnsiString> GetNameAndValueSep(std::string_view separator,
+                                                     std::string_view text) {
+  std::pair<AnsiString, AnsiString> r;
+  GetNameAndValueSep(separator, text, r.first, r.second);
+  return r;
+}
+
+std::pair<UnicodeString, UnicodeString> GetNameAndValueSep(std::u16string_view separator,
+                                                           std::u16string_view text) {
+  std::pair<UnicodeString, UnicodeString> r;
+  GetNameAndValueSep(separator, text, r.first, r.second);
+  return r;
+}
+
+std::pair<AnsiString, AnsiString> GetNameAndValue(std::string_view text) {
+  return GetNameAndValueSep(std::string_view("="), text);
+}
+
+std::pair<UnicodeString, UnicodeString> GetNameAndValue(std::u16string_view text) {
+  return GetNameAndValueSep(std::u16string_view(u"="), text);
+}
+
 bool StrInList(std::u16string_view s, std::span<const UnicodeString> items) {
   return InList(s, items.data(), items.size(), AsciiEqual);
 }

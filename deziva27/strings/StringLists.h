@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "deziva27/host/classes/Lists.h"
 #include "deziva27/base/Types.h"
@@ -69,6 +70,13 @@ void GetNameAndValueSep(std::u16string_view separator, std::u16string_view text,
 // GetNameAndValueSep with "=".
 void GetNameAndValue(std::string_view text, AnsiString& name, AnsiString& value);
 void GetNameAndValue(std::u16string_view text, UnicodeString& name, UnicodeString& value);
+// The same as owning results, name first: auto [name, value] = GetNameAndValue(u"a=b").
+std::pair<AnsiString, AnsiString> GetNameAndValueSep(std::string_view separator,
+                                                     std::string_view text);
+std::pair<UnicodeString, UnicodeString> GetNameAndValueSep(std::u16string_view separator,
+                                                           std::u16string_view text);
+std::pair<AnsiString, AnsiString> GetNameAndValue(std::string_view text);
+std::pair<UnicodeString, UnicodeString> GetNameAndValue(std::u16string_view text);
 
 // --- Membership ---------------------------------------------------------------------
 

@@ -11,8 +11,11 @@
 
 #include "deziva27/base/Export.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
+#include <utility>
 
 #include "deziva27/base/Types.h"
 #include "deziva27/utils/ObjectList.h"
@@ -43,6 +46,40 @@ class TYStringMap : public TYObjectList {
   // object of another class raises EInvalidCast.
   TYStringMapEntry* GetItem(int32_t Index) const;
   TYStringMapEntry* operator[](int32_t Index) const { return GetItem(Index); }  // as GetItem
+
+  // Range-for over the entries (`for (TYStringMapEntry* e : map)`), each read
+  // through GetItem as the loop reaches it: nil stays nil, another class
+  // raises EInvalidCast, and end() is Count() when it is called.
+  class const_iterator {
+   public:
+    // A forward iterator over the entries, read-only.
+    using iterator_concept = std::forward_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
+    using value_type = TYStringMapEntry*;
+    using difference_type = std::ptrdiff_t;
+
+    // An iterator at index of map; a default one is at 0 of no map and is
+    // only compared or assigned.
+    const_iterator() = default;
+    const_iterator(const TYStringMap* map, int32_t index) : FMap(map), FIndex(index) {}
+    // The entry at the index through GetItem, read when asked; a step moves
+    // the index only; iterators compare by index.
+    TYStringMapEntry* operator*() const { return FMap->GetItem(FIndex); }
+    const_iterator& operator++() { return *this = {FMap, FIndex + 1}; }
+    const_iterator operator++(int) { return std::exchange(*this, {FMap, FIndex + 1}); }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex == b.FIndex;
+    }
+
+   private:
+    const TYStringMap* FMap = nullptr;
+    int32_t FIndex = 0;
+  };
+  // The first entry, and one past the last as Count() is now; iterator is
+  // const_iterator.
+  using iterator = const_iterator;
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, Count()}; }
 };
 
 }  // namespace dz

@@ -82,6 +82,18 @@ bool GetModuleVersionInfo(int32_t Module, TYVersionInfoRec& VersionInfo) {
   return GetVersionInfo(UnicodeString(path, n), VersionInfo);
 }
 
+std::optional<TYVersionInfoRec> GetVersionInfo(const UnicodeString& FileName) {
+  TYVersionInfoRec r;
+  if (!GetVersionInfo(FileName, r)) return std::nullopt;
+  return r;
+}
+
+std::optional<TYVersionInfoRec> GetModuleVersionInfo(int32_t Module) {
+  TYVersionInfoRec r;
+  if (!GetModuleVersionInfo(Module, r)) return std::nullopt;
+  return r;
+}
+
 bool RunProgramEx(const UnicodeString& FileName, const UnicodeString& Params,
                   const UnicodeString& WorkDir, int32_t ShowCmd, bool Wait) {
   win::SHELLEXECUTEINFOW info{};

@@ -19,6 +19,7 @@
 #include "deziva27/base/Export.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "deziva27/host/runtime/FormatSettings.h"
 #include "deziva27/base/Types.h"
@@ -49,6 +50,10 @@ bool GetVersionInfo(const UnicodeString& FileName, TYVersionInfoRec& VersionInfo
 // handle is sign-extended, so on a 64-bit system only 0 and handles below
 // 2 GiB name a module.
 bool GetModuleVersionInfo(int32_t Module, TYVersionInfoRec& VersionInfo);
+// The two as owning results: the strings read (those the file lacks empty),
+// or empty where the forms above answer false.
+std::optional<TYVersionInfoRec> GetVersionInfo(const UnicodeString& FileName);
+std::optional<TYVersionInfoRec> GetModuleVersionInfo(int32_t Module);
 
 // Starts a program or opens a document: an executable file (a bare name
 // looked for in the current folder, then along PATH) runs directly with

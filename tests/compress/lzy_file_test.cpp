@@ -86,6 +86,31 @@ TEST_F(LzyFile, ALinkedDestinationIsWrittenThroughItsLink) {
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.lzy"));
   LZYDecompressFile(Path("real"), Path("out"));
   EXPECT_EQ(Read("out"), "linked data");
+}
+
+// The path forms take the name's bytes as they are: a name that is not UTF-8
+// (which the text forms cannot spell) round-trips to the same bytes the text
+// forms write. Text arguments must still reach the text forms.
+static_assert(requires(const char16_t* s, UnicodeString u) {
+  LZYCompressFile(s, s);
+  LZYCompressFile(u, u, {}, 2);
+  LZYDecompressFile(u, s);
+});
+
+TEST_F(LzyFile, PathFormsUseTheNamesBytes) {
+  const std::string data = test::MakeData("words", 70000, 3);
+  Write("in.txt", data);
+  LZYCompressFile(Path("in.txt"), Path("text.lzy"));
+  const fs::path in = dir_.Path / "in.txt", odd = dir_.Path / "\xFF\xFEodd.lzy",
+                 back = dir_.Path / "back\x80";
+  LZYCompressFile(in, odd);
+  EXPECT_TRUE(Read("\xFF\xFEodd.lzy") == Read("text.lzy"));
+  LZYCompressFile(in, odd, {}, 3);
+  EXPECT_TRUE(Read("\xFF\xFEodd.lzy") == Read("text.lzy"));
+  LZYDecompressFile(odd, back);
+  EXPECT_TRUE(Read("back\x80") == data);
+  EXPECT_THROW(LZYDecompressFile(in, back), EYCompressError);
+  EXPECT_TRUE(Read("back\x80") == data);
   EXPECT_EQ(Entries(), 4u);
 }
 

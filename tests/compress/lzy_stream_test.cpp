@@ -2,6 +2,7 @@
 // progress, messages, recognition.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "LzyTestUtil.h"
@@ -295,6 +296,28 @@ TEST(LzyStream, ExceptionFromProgressPassesThrough) {
                                  }),
                EConvertError);
   EXPECT_EQ(calls, 100);
+}
+
+TEST(LzyStream, CheckHeaderAsAnOptional) {
+  const struct {
+    std::string Data;
+    std::optional<Integer> Version;
+    int64_t Position;
+  } cases[] = {
+      {std::string("LZY00\x11\x22\x33\x44", 9), 0x44332211, 9},
+      {std::string("LZY00\x11", 6), 0x11, 6},  // missing bytes are zero
+      {"LZY00", 0, 5},
+      {"LZX00abcd", std::nullopt, 5},
+      {"LZY", std::nullopt, 3},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream src;
+    Fill(src, c.Data);
+    TLZYCompressor comp;
+    comp.SetSrcStream(&src);
+    EXPECT_EQ(comp.CheckHeader(), c.Version) << c.Data;
+    EXPECT_EQ(src.Position(), c.Position) << c.Data;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "deziva27/datetime/YDattime.h"
@@ -85,6 +86,16 @@ INSTANTIATE_TEST_SUITE_P(Locales, ByFormat, ::testing::Values("en-US", "de-DE", 
 TEST(ByFormatErrors, BadQuotedSeparatorRaises) {
   TDateTime v;
   EXPECT_THROW(TryStrToDateTimeByFormat(u"d\"x\"#99999m", u"1x2", v), Exception);
+}
+
+TEST(ByFormatOptional, AnswersAsTheClassicForm) {
+  for (const Case& c : kEverywhere) {
+    const std::optional<TDateTime> v = TryStrToDateTimeByFormat(c.format, c.text);
+    ASSERT_EQ(v.has_value(), c.ok) << Utf16ToUtf8(c.text);
+    if (v) {
+      EXPECT_DOUBLE_EQ(*v, EncodeDate(c.y, c.m, c.d) + EncodeTime(c.h, c.n, c.s, 0));
+    }
+  }
 }
 
 }  // namespace

@@ -152,5 +152,26 @@ TEST(SortKeys, SizeProtocolAndRefusals) {
     EXPECT_EQ(win::LCMapStringA(r.lcid, r.flags, "abc", r.cchSrc, nullptr, 0), 0) << std::hex << r.lcid;
 }
 
+// The owning form gives the classic key without its zero, so that keys
+// compare as strings; a locale the system lacks gives an empty key.
+TEST(SortKeys, OwningFormHoldsTheClassicKey) {
+  for (const LCID lcid : {0x0409u, 0x0407u}) {
+    std::vector<Word> words = WordLists()[{lcid, win::LCMAP_SORTKEY | win::NORM_IGNORECASE}];
+    ASSERT_FALSE(words.empty());
+    std::vector<std::pair<std::string, int>> keyed;
+    for (const Word& w : words) {
+      const AnsiString key = GetSortKey(w.text, lcid);
+      ASSERT_EQ(key + '\0', w.key) << w.text;
+      keyed.emplace_back(key, w.rank);
+    }
+    std::reverse(keyed.begin(), keyed.end());
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    EXPECT_TRUE(std::is_sorted(keyed.begin(), keyed.end(),
+                               [](const auto& a, const auto& b) { return a.second < b.second; }));
+  }
+  EXPECT_EQ(GetSortKey("abc", 0x7777), "");
+}
+
 }  // namespace
 }  // namespace dz

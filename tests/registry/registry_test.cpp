@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
+#include <utility>
 
 #include "registry/TempStore.h"
 #include "support/Lists.h"
@@ -264,6 +266,18 @@ TEST_F(Registry, IniFileReadsSectionsAsSubKeysAndIntegersFromText) {
   EXPECT_EQ(Items(l), (std::vector<UnicodeString>{u"Window"}));
   ini.ReadSection(u"Window", l);
   EXPECT_EQ(Items(l), (std::vector<UnicodeString>{u"Title", u"Left", u"Bad", u"Dword"}));
+}
+
+TEST_F(Registry, GetDataInfoAsAnOptional) {
+  TRegistry r;
+  ASSERT_TRUE(r.OpenKey(u"T", true));
+  r.WriteString(u"s", u"12");
+  r.WriteInteger(u"i", 7);
+  const std::optional<TRegDataInfo> s = r.GetDataInfo(u"s"), i = r.GetDataInfo(u"I");
+  ASSERT_TRUE(s && i);
+  EXPECT_EQ(std::pair(s->RegData, s->DataSize), std::pair(rdString, 6));
+  EXPECT_EQ(std::pair(i->RegData, i->DataSize), std::pair(rdInteger, 4));
+  EXPECT_FALSE(r.GetDataInfo(u"missing"));
 }
 
 }  // namespace

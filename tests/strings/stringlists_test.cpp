@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "deziva27/strings/YStrings.h"
 #include "support/Locale.h"
@@ -137,6 +138,18 @@ TEST_F(StringLists, ClearPCharClearsExactlyCountElements) {
   EXPECT_EQ(std::u16string(w, 3), u"xyz");
   ClearPChar(w, 2);
   EXPECT_EQ(std::u16string(w, 3), std::u16string(u"\0\0z", 3));
+}
+
+TEST_F(StringLists, NameAndValueAsPairsNameFirst) {
+  using A = std::pair<AnsiString, AnsiString>;
+  using U = std::pair<UnicodeString, UnicodeString>;
+  EXPECT_EQ(GetNameAndValue("a=b=c"), A("a", "b=c"));
+  EXPECT_EQ(GetNameAndValue(u"abc"), U(u"abc", u""));
+  EXPECT_EQ(GetNameAndValue(UnicodeString(u"=x")), U(u"", u"x"));
+  EXPECT_EQ(GetNameAndValueSep(":=", "x:=1"), A("x", "1"));
+  EXPECT_EQ(GetNameAndValueSep(std::string_view(), "abc"), A("abc", ""));
+  const auto [name, value] = GetNameAndValueSep(std::u16string_view(), u"abc");
+  EXPECT_EQ(name + u"|" + value, u"|abc");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,16 @@ TEST_F(Damaged, BrokenVersionBlockIsNoVersion) {
   TYVersionInfoRec r = Sentinel();
   EXPECT_EQ(win::GetFileVersionInfoSizeW(U(path).c_str(), nullptr), 0u);
   EXPECT_FALSE(GetVersionInfo(U(path), r));
+}
+
+TEST_F(Version, OwningFormsAnswerAsTheClassicOnes) {
+  const std::optional<TYVersionInfoRec> full = GetVersionInfo(U(PeFixtures::Path("full32.dll")));
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->CompanyName, u"Acme Widgets Ltd");
+  EXPECT_EQ(full->ProductVersion, u"5.6");
+  EXPECT_EQ(full->LegalTrademarks, u"");  // never filled, so it starts empty
+  EXPECT_FALSE(GetVersionInfo(U(PeFixtures::Path("notranslation.dll"))));
+  EXPECT_FALSE(GetModuleVersionInfo(0));
 }
 
 }  // namespace

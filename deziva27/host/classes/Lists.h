@@ -6,9 +6,13 @@
 
 #include "deziva27/base/Export.h"
 
+#include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "deziva27/base/Types.h"
@@ -150,6 +154,63 @@ class TStrings : public TObject {
 
   // Same count and the same strings, case and order included; slots ignored.
   bool Equals(const TStrings& other) const;
+
+  // Range-for over the strings, first to last (`for (const auto& s : list)`),
+  // and the standard algorithms. An iterator is an index read through
+  // Strings(): strings set during a loop show, end() is Count() when it is
+  // called, and a step past the end of a list that shrank raises EListError
+  // rather than reading freed memory. Writing goes through SetStrings, so
+  // OnChange still fires.
+  class const_iterator {
+   public:
+    // A random-access iterator over the strings, read-only.
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = UnicodeString;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const UnicodeString*;
+    using reference = const UnicodeString&;
+
+    // An iterator at index of list; a default one is at 0 of no list and is
+    // only compared or assigned.
+    const_iterator() = default;
+    const_iterator(const TStrings* list, int32_t index) : FList(list), FIndex(index) {}
+    // The string at the index, read when asked (EListError once it is out of
+    // range); steps and offsets move the index only.
+    reference operator*() const { return FList->Strings(FIndex); }
+    pointer operator->() const { return &FList->Strings(FIndex); }
+    reference operator[](difference_type n) const { return *(*this + n); }
+    const_iterator& operator++() { return *this = Moved(1); }
+    const_iterator operator++(int) { return std::exchange(*this, Moved(1)); }
+    const_iterator& operator--() { return *this = Moved(-1); }
+    const_iterator operator--(int) { return std::exchange(*this, Moved(-1)); }
+    const_iterator& operator+=(difference_type n) { return *this = Moved(n); }
+    const_iterator& operator-=(difference_type n) { return *this = Moved(-n); }
+    friend const_iterator operator+(const_iterator i, difference_type n) { return i.Moved(n); }
+    friend const_iterator operator+(difference_type n, const_iterator i) { return i.Moved(n); }
+    friend const_iterator operator-(const_iterator i, difference_type n) { return i.Moved(-n); }
+    // Distance and order of two iterators of the same list, by index.
+    friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex - b.FIndex;
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex == b.FIndex;
+    }
+    friend auto operator<=>(const const_iterator& a, const const_iterator& b) {
+      return a.FIndex <=> b.FIndex;
+    }
+
+   private:
+    const_iterator Moved(difference_type n) const {
+      return {FList, static_cast<int32_t>(FIndex + n)};
+    }
+    const TStrings* FList = nullptr;
+    int32_t FIndex = 0;
+  };
+  // The first string, and one past the last as Count() is now; iterator is
+  // const_iterator, as writes go through SetStrings.
+  using iterator = const_iterator;
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, Count()}; }
 };
 
 // TStrings over a vector: the usual list of strings. It owns its strings,

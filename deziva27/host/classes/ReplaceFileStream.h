@@ -36,6 +36,11 @@
 
 namespace dz DZ_API {
 
+// A file written whole or not at all: the bytes go to an unnamed temporary
+// file beside the target, and Commit puts it in the target's place (links
+// followed, the replaced file's permissions kept); a device, FIFO or socket
+// is written in place. Not copyable; destroying it without Commit leaves the
+// target as it was and nothing behind.
 class TReplaceFileStream : public THandleStream {
  public:
   // Opens the temporary file beside the target (or the special file in

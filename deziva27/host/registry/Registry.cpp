@@ -162,6 +162,12 @@ bool TRegistry::GetDataInfo(const UnicodeString& Name, TRegDataInfo& Info) {
   return true;
 }
 
+std::optional<TRegDataInfo> TRegistry::GetDataInfo(const UnicodeString& Name) {
+  TRegDataInfo info;
+  if (!GetDataInfo(Name, info)) return std::nullopt;
+  return info;
+}
+
 TRegDataType TRegistry::GetDataType(const UnicodeString& Name) {
   TRegDataInfo info;
   return GetDataInfo(Name, info) ? info.RegData : rdUnknown;

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,8 @@ class TRegistry : public TObject {
   Integer GetDataSize(const UnicodeString& Name);
   // Type and size in one look-up; false (Info reset) when the value is missing.
   bool GetDataInfo(const UnicodeString& Name, TRegDataInfo& Info);
+  // The same as an owning result: empty when the value is missing.
+  std::optional<TRegDataInfo> GetDataInfo(const UnicodeString& Name);
 
   // A string or expandable string up to its first NUL; "" when missing (or
   // shorter than one character); another type raises "Invalid data type for

@@ -155,6 +155,12 @@ bool TryStrToInt(std::u16string_view s, int32_t& value) {
   value = static_cast<int32_t>(v);
   return true;
 }
+
+std::optional<int32_t> TryStrToInt(std::u16string_view s) {
+  int32_t v;
+  if (TryStrToInt(s, v)) return v;
+  return std::nullopt;
+}
 int32_t StrToInt(std::u16string_view s) {
   int32_t v;
   if (!TryStrToInt(s, v)) IntError(s);
@@ -166,6 +172,12 @@ int32_t StrToInt(std::string_view s) {
 bool TryStrToInt64(std::u16string_view s, int64_t& value) {
   return ParseInt(s, 64, value);
 }
+
+std::optional<int64_t> TryStrToInt64(std::u16string_view s) {
+  int64_t v;
+  if (TryStrToInt64(s, v)) return v;
+  return std::nullopt;
+}
 int64_t StrToInt64(std::u16string_view s) {
   int64_t v;
   if (!ParseInt(s, 64, v)) IntError(s);
@@ -174,6 +186,12 @@ int64_t StrToInt64(std::u16string_view s) {
 
 bool TryStrToFloat(std::u16string_view s, double& value, const TFormatSettings& fs) {
   return ParseFloat(s, fs.DecimalSeparator, value);
+}
+
+std::optional<double> TryStrToFloat(std::u16string_view s, const TFormatSettings& fs) {
+  double v;
+  if (TryStrToFloat(s, v, fs)) return v;
+  return std::nullopt;
 }
 double StrToFloat(std::u16string_view s, const TFormatSettings& fs) {
   double v;

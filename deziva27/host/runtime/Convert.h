@@ -32,6 +32,10 @@ bool TryStrToInt(std::u16string_view s, int32_t& value);
 // The same over 64 bits ("$FFFFFFFFFFFFFFFF" is -1).
 int64_t StrToInt64(std::u16string_view s);
 bool TryStrToInt64(std::u16string_view s, int64_t& value);  // false where StrToInt64 raises
+// The Try forms as owning results: the value, or empty where the form above
+// answers false (and StrToInt would raise).
+std::optional<int32_t> TryStrToInt(std::u16string_view s);
+std::optional<int64_t> TryStrToInt64(std::u16string_view s);
 
 // Spaces and tabs around, sign, digits, the settings' decimal separator, optional
 // exponent. Raises EConvertError "'%s' is not a valid floating point value",
@@ -41,6 +45,8 @@ double StrToFloat(std::u16string_view s);
 double StrToFloat(std::u16string_view s, const TFormatSettings& fs);
 // StrToFloat without the exception: false (value untouched) where it would raise.
 bool TryStrToFloat(std::u16string_view s, double& value, const TFormatSettings& fs);
+// The value, or empty where the form above answers false.
+std::optional<double> TryStrToFloat(std::u16string_view s, const TFormatSettings& fs);
 
 // General format, 15 significant digits, no trailing zeros; exponent form
 // ("1E15", "1.5E-7") when the integer part needs more than 15 digits or the

@@ -164,6 +164,12 @@ bool TryEncodeDate(Word year, Word month, Word day, TDateTime& date) {
   return true;
 }
 
+std::optional<TDateTime> TryEncodeDate(Word year, Word month, Word day) {
+  TDateTime v;
+  if (TryEncodeDate(year, month, day, v)) return v;
+  return std::nullopt;
+}
+
 TDateTime EncodeDate(Word year, Word month, Word day) {
   TDateTime d;
   if (!TryEncodeDate(year, month, day, d)) throw EConvertError(u"Invalid argument to date encode");
@@ -210,6 +216,12 @@ bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& time) {
   if (hour > 23 || min > 59 || sec > 59 || msec > 999) return false;
   time = (hour * 3600000.0 + min * 60000.0 + sec * 1000.0 + msec) / MSecsPerDay;
   return true;
+}
+
+std::optional<TDateTime> TryEncodeTime(Word hour, Word min, Word sec, Word msec) {
+  TDateTime v;
+  if (TryEncodeTime(hour, min, sec, msec, v)) return v;
+  return std::nullopt;
 }
 
 TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec) {
@@ -274,6 +286,12 @@ bool TryStrToDate(std::u16string_view s, TDateTime& value, const TFormatSettings
   return true;
 }
 
+std::optional<TDateTime> TryStrToDate(std::u16string_view s, const TFormatSettings& fs) {
+  TDateTime v;
+  if (TryStrToDate(s, v, fs)) return v;
+  return std::nullopt;
+}
+
 bool TryStrToTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs) {
   Scanner sc{s};
   TDateTime t;
@@ -282,6 +300,12 @@ bool TryStrToTime(std::u16string_view s, TDateTime& value, const TFormatSettings
   if (!sc.AtEnd()) return false;
   value = t;
   return true;
+}
+
+std::optional<TDateTime> TryStrToTime(std::u16string_view s, const TFormatSettings& fs) {
+  TDateTime v;
+  if (TryStrToTime(s, v, fs)) return v;
+  return std::nullopt;
 }
 
 bool TryStrToDateTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs) {
@@ -302,6 +326,12 @@ bool TryStrToDateTime(std::u16string_view s, TDateTime& value, const TFormatSett
     return true;
   }
   return TryStrToTime(s, value, fs);
+}
+
+std::optional<TDateTime> TryStrToDateTime(std::u16string_view s, const TFormatSettings& fs) {
+  TDateTime v;
+  if (TryStrToDateTime(s, v, fs)) return v;
+  return std::nullopt;
 }
 
 }  // namespace dz

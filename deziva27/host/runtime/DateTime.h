@@ -5,6 +5,7 @@
 
 #include "deziva27/base/Export.h"
 
+#include <optional>
 #include <string_view>
 
 #include "deziva27/host/runtime/FormatSettings.h"
@@ -34,6 +35,9 @@ bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& time);
 // The time of day of the fraction (by magnitude), rounded to the millisecond
 // and capped at 23:59:59.999; all four 0 for NaN and infinities.
 void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec);
+// The Try forms as owning results: the value, or empty for an out-of-range part.
+std::optional<TDateTime> TryEncodeDate(Word year, Word month, Word day);
+std::optional<TDateTime> TryEncodeTime(Word hour, Word min, Word sec, Word msec);
 // 1 = Sunday ... 7 = Saturday; 0 for NaN or a magnitude of 1e15 and beyond.
 Word DayOfWeek(TDateTime date);
 
@@ -55,5 +59,9 @@ bool TryStrToDateTime(std::u16string_view s, TDateTime& value, const TFormatSett
 bool TryStrToDate(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
 // The time part alone, h:n[:s[.z]] [AM|PM], as a fraction of a day; false otherwise.
 bool TryStrToTime(std::u16string_view s, TDateTime& value, const TFormatSettings& fs);
+// The same as owning results: the value, or empty where the forms above answer false.
+std::optional<TDateTime> TryStrToDateTime(std::u16string_view s, const TFormatSettings& fs);
+std::optional<TDateTime> TryStrToDate(std::u16string_view s, const TFormatSettings& fs);
+std::optional<TDateTime> TryStrToTime(std::u16string_view s, const TFormatSettings& fs);
 
 }  // namespace dz

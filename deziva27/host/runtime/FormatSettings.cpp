@@ -124,6 +124,12 @@ void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings) {
   }
 }
 
+TFormatSettings GetLocaleFormatSettings(LCID locale) {
+  TFormatSettings fs;
+  GetLocaleFormatSettings(locale, fs);
+  return fs;
+}
+
 TFormatSettings& FormatSettings() {
   const uint32_t epoch = win::nls::LocaleEpoch();
   if (gLoadedAt.load(std::memory_order_acquire) != epoch) {

@@ -46,6 +46,8 @@ struct TFormatSettings {
 // default locale (LOCALE_SYSTEM_DEFAULT, base/WinDefs.h). An identifier Windows does
 // not know gives the en-US settings.
 void GetLocaleFormatSettings(LCID locale, TFormatSettings& settings);
+// The same as an owning result.
+TFormatSettings GetLocaleFormatSettings(LCID locale);
 
 // The process's current settings, read from the system default locale on
 // first use and again after the system locale changed, writable by the
