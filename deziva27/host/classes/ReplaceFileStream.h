@@ -26,6 +26,8 @@
 // for a device that cannot be opened, EFOpenError ("Cannot open file ..."),
 // and writes that fail EWriteError ("Cannot write file "NAME". <reason>"),
 // the reason being the system's text for errno. NAME is the name as given.
+// Threads: an object is used by one thread at a time; distinct objects are
+// independent.
 #pragma once
 
 #include "deziva27/base/Export.h"
