@@ -338,24 +338,7 @@ class Filter:
             # A declaration, or the head of a scope: gather its lines.
             j, kind = self.gather(i, scope)
             decl_lines = lines[i:j + 1]
-            codes, trailing = [], []
-            for k, dl in enumerate(decl_lines):
-                c, t = split_code_comment(dl)
-                codes.append(c)
-                if t is not None:
-                    trailing.append(t)
-                    col = dl.find("//", len(c))
-            # Comment lines aligned under a trailing comment continue it.
-            k = j + 1
-            if trailing:
-                while k < n:
-                    nl = lines[k]
-                    if nl.strip().startswith("//") and nl.find("//") == col and \
-                            not DIVIDER.match(nl):
-                        trailing.append(nl.strip()[2:])
-                        k += 1
-                    else:
-                        break
+            codes, trailing, k = self.declaration(i, j)
             texts_block = [t for _, t in block] if block else []
             name = self.decl_name(" ".join(codes))
             had_doc = self.document(scope, block, trailing, indent, lineno, name)
@@ -415,23 +398,7 @@ class Filter:
                 if kind2:
                     break
                 dls = lines[i:j2 + 1]
-                codes2, trailing2 = [], []
-                for dl in dls:
-                    c, t = split_code_comment(dl)
-                    codes2.append(c)
-                    if t is not None:
-                        trailing2.append(t)
-                        col = dl.find("//", len(c))
-                k2 = j2 + 1
-                if trailing2:
-                    while k2 < n:
-                        nl = lines[k2]
-                        if nl.strip().startswith("//") and nl.find("//") == col and \
-                                not DIVIDER.match(nl):
-                            trailing2.append(nl.strip()[2:])
-                            k2 += 1
-                        else:
-                            break
+                _, trailing2, k2 = self.declaration(i, j2)
                 ind2 = nxt[:len(nxt) - len(nxt.lstrip())]
                 # A declaration with a comment of its own on its line is
                 # documented by that comment, not by the block of the run.
@@ -442,6 +409,24 @@ class Filter:
                     self.emit(c if t is not None else dl, i + m_ + 1)
                 i = k2
         self.flush_block(block)
+
+    def declaration(self, i, j):
+        """The code of lines i..j, their trailing comment with the comment lines
+        aligned under it (which continue it), and the first line after both."""
+        lines, n = self.lines, len(self.lines)
+        codes, trailing, col = [], [], -1
+        for dl in lines[i:j + 1]:
+            c, t = split_code_comment(dl)
+            codes.append(c)
+            if t is not None:
+                trailing.append(t)
+                col = dl.find("//", len(c))
+        k = j + 1
+        while trailing and k < n and lines[k].strip().startswith("//") and \
+                lines[k].find("//") == col and not DIVIDER.match(lines[k]):
+            trailing.append(lines[k].strip()[2:])
+            k += 1
+        return codes, trailing, k
 
     def access_public(self, scope):
         return scope.public and scope.access_public
