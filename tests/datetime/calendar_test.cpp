@@ -66,7 +66,7 @@ TEST(Calendar, Quarters) {
   }
 }
 
-TEST(Calendar, AddDate) {
+TEST(Calendar, AddDateAndAddTime) {
   const struct {
     Ymd in;
     Word years, months, days;
@@ -85,22 +85,20 @@ TEST(Calendar, AddDate) {
   EXPECT_THROW(AddDate(D({2023, 1, 31}), 0, 1, 0), EConvertError);
   EXPECT_THROW(AddDate(D({2024, 2, 29}), 1, 0, 0), EConvertError);
   EXPECT_THROW(AddDate(D({9999, 1, 1}), 1, 0, 0), EConvertError);
-}
-
-TEST(Calendar, AddTimeCarries) {
+  // Added time carries into the days.
   const TDateTime day = D({2024, 3, 10});
   const struct {
     Word h, n, s, ms;  // time of day
     Word ah, an, as;   // added
     int carry;         // days
     Word rh, rn, rs;   // result
-  } cases[] = {
+  } times[] = {
       {10, 59, 30, 0, 0, 0, 45, 0, 11, 0, 15}, {10, 59, 30, 0, 14, 0, 0, 1, 0, 59, 30},
       {23, 59, 59, 0, 0, 0, 1, 1, 0, 0, 0},    {10, 0, 0, 0, 0, 61, 0, 0, 11, 1, 0},
       {10, 0, 0, 0, 0, 0, 3600, 0, 11, 0, 0},  {10, 0, 0, 0, 48, 0, 0, 2, 10, 0, 0},
       {10, 0, 0, 250, 0, 0, 1, 0, 10, 0, 1},   {0, 0, 0, 0, 0, 1440, 0, 1, 0, 0, 0},
   };
-  for (auto& c : cases) {
+  for (const auto& c : times) {
     TDateTime in = day + EncodeTime(c.h, c.n, c.s, c.ms);
     TDateTime want = day + c.carry + EncodeTime(c.rh, c.rn, c.rs, c.ms);
     EXPECT_DOUBLE_EQ(AddTime(in, c.ah, c.an, c.as), want) << c.h << ":" << c.n << ":" << c.s;

@@ -140,7 +140,7 @@ TEST(Case, AsciiRoutinesFoldAsciiOnlyLocaleRoutinesFully) {
   EXPECT_EQ(AnsiUpperCase(u"i"), u"I");
 }
 
-TEST(Pieces, PosCopyDeleteInsertTrim) {
+TEST(Pieces, PosCopyDeleteInsertTrimAndQuoting) {
   const std::tuple<const char16_t*, const char16_t*, int32_t, int32_t> pos[] = {
       {u"b", u"abcb", 1, 2}, {u"b", u"abcb", 3, 4}, {u"", u"abc", 1, 0},
       {u"b", u"abc", 0, 0},  {u"b", u"abc", 9, 0},
@@ -164,9 +164,7 @@ TEST(Pieces, PosCopyDeleteInsertTrim) {
   EXPECT_EQ(Trim(std::string(" \x7F ")), "\x7F");
   EXPECT_EQ(TrimLeft(u"  a "), u"a ");
   EXPECT_EQ(TrimRight(u"  a "), u"  a");
-}
-
-TEST(Quoting, QuotedStrAndItsInverse) {
+  // Quoting and its inverse.
   EXPECT_EQ(AnsiQuotedStr(u"it's", u'\''), u"'it''s'");
   EXPECT_EQ(AnsiQuotedStr(std::string(""), '"'), "\"\"");
   const char16_t* p = u"'a''b'rest";

@@ -49,7 +49,7 @@ TEST(IntegerText, ReadsTheClassicFormsOnlyWritesDecimalAndHex) {
   EXPECT_EQ(IntToHex(int64_t{-1}, 2), u"FFFFFFFFFFFFFFFF");
 }
 
-TEST(FloatToStr, GeneralFormatWithFifteenDigits) {
+TEST(FloatToStr, GeneralFormatWithFifteenDigitsAndTheSettingsSeparator) {
   const std::pair<double, const char16_t*> cases[] = {
       {0, u"0"}, {1, u"1"}, {-2.5, u"-2.5"}, {0.1, u"0.1"}, {100, u"100"},
       {1.0 / 3, u"0.333333333333333"}, {123456789012345.0, u"123456789012345"},
@@ -58,9 +58,7 @@ TEST(FloatToStr, GeneralFormatWithFifteenDigits) {
       {0.00001, u"0.00001"}, {0.0000015, u"1.5E-6"}, {1.5e-7, u"1.5E-7"}, {-1e-300, u"-1E-300"},
   };
   for (const auto& [v, text] : cases) EXPECT_EQ(FloatToStr(v), text) << v;
-}
-
-TEST(FloatText, FollowsTheSettingsDecimalSeparator) {
+  // Float text follows the settings' decimal separator.
   TFormatSettings ru;
   GetLocaleFormatSettings(0x0419, ru);
   ASSERT_EQ(ru.DecimalSeparator, u',');
