@@ -18,7 +18,7 @@ TDateTime D(Ymd v) {
 }
 
 TEST(Calendar, MonthEndsAndLeapYears) {
-  struct Case {
+  const struct {
     Ymd in, last;
   } cases[] = {
       {{2024, 2, 15}, {2024, 2, 29}}, {{2023, 12, 3}, {2023, 12, 31}},
@@ -36,77 +36,69 @@ TEST(Calendar, MonthEndsAndLeapYears) {
   }
   EXPECT_EQ(NextMonthFirstDay(2023, 12), D({2024, 1, 1}));
   EXPECT_EQ(NextMonthFirstDay(2024, 1), D({2024, 2, 1}));
-}
-
-TEST(Calendar, ValuesThatCannotBeEncodedRaise) {
+  // Values that cannot be encoded raise.
   EXPECT_THROW(GetLastMonthDate(D({9999, 12, 5})), EConvertError);  // no January 10000
   EXPECT_THROW(NextMonthFirstDay(9999, 12), EConvertError);
   for (Word m : {0, 13, 65535}) EXPECT_THROW(NextMonthFirstDay(2024, m), EConvertError) << m;
   EXPECT_THROW(LastMonthDate(-1, 5), EConvertError);
   EXPECT_THROW(LastMonthDate(2024, -1), EConvertError);
   EXPECT_THROW(LastMonthDate(0, 1), EConvertError);
+}
+
+TEST(Calendar, Quarters) {
+  const struct {
+    Ymd first, last;
+    const char* numeral;
+  } quarters[] = {{{2024, 1, 1}, {2024, 3, 31}, "I"}, {{2024, 4, 1}, {2024, 6, 30}, "II"},
+                  {{2024, 7, 1}, {2024, 9, 30}, "III"}, {{2024, 10, 1}, {2024, 12, 31}, "IV"}};
+  for (Word q = 1; q <= 4; ++q) {
+    const auto& c = quarters[q - 1];
+    EXPECT_EQ(GetFirstQuarterDate(2024, q), D(c.first));
+    EXPECT_EQ(GetLastQuarterDate(2024, q), D(c.last));
+    EXPECT_EQ(GetQuartal(D(c.first)), q);
+    EXPECT_EQ(GetQuartal(D(c.last) + 0.99), q);
+    EXPECT_EQ(GetQuartalWrite(q), c.numeral);
+  }
   for (Word q : {0, 5}) {
+    EXPECT_EQ(GetQuartalWrite(q), "") << q;
     EXPECT_THROW(GetFirstQuarterDate(2024, q), EConvertError);
     EXPECT_THROW(GetLastQuarterDate(2024, q), EConvertError);
   }
 }
 
-TEST(Calendar, Quarters) {
-  Ymd firsts[] = {{2024, 1, 1}, {2024, 4, 1}, {2024, 7, 1}, {2024, 10, 1}};
-  Ymd lasts[] = {{2024, 3, 31}, {2024, 6, 30}, {2024, 9, 30}, {2024, 12, 31}};
-  const char* numerals[] = {"I", "II", "III", "IV"};
-  for (Word q = 1; q <= 4; ++q) {
-    EXPECT_EQ(GetFirstQuarterDate(2024, q), D(firsts[q - 1]));
-    EXPECT_EQ(GetLastQuarterDate(2024, q), D(lasts[q - 1]));
-    EXPECT_EQ(GetQuartal(D(firsts[q - 1])), q);
-    EXPECT_EQ(GetQuartal(D(lasts[q - 1]) + 0.99), q);
-    EXPECT_EQ(GetQuartalWrite(q), numerals[q - 1]);
-  }
-  for (Word q : {0, 5}) EXPECT_EQ(GetQuartalWrite(q), "") << q;
-}
-
-TEST(Calendar, AddDate) {
-  struct Case {
+TEST(Calendar, AddDateAndAddTime) {
+  const struct {
     Ymd in;
     Word years, months, days;
     Ymd out;
   } cases[] = {
-      {{2023, 11, 15}, 0, 3, 0, {2024, 2, 15}},
-      {{2023, 11, 15}, 1, 14, 0, {2026, 1, 15}},
-      {{2023, 2, 28}, 0, 0, 1, {2023, 3, 1}},
-      {{2024, 2, 28}, 0, 0, 1, {2024, 2, 29}},
-      {{1900, 2, 28}, 0, 0, 1, {1900, 3, 1}},
-      {{2023, 12, 31}, 0, 0, 1, {2024, 1, 1}},
-      {{2023, 1, 15}, 0, 12, 0, {2024, 1, 15}},
-      {{2023, 1, 15}, 0, 11, 0, {2023, 12, 15}},
-      {{2023, 6, 1}, 0, 30, 0, {2025, 12, 1}},
-      {{2023, 1, 31}, 0, 0, 366, {2024, 2, 1}},
+      {{2023, 11, 15}, 0, 3, 0, {2024, 2, 15}}, {{2023, 11, 15}, 1, 14, 0, {2026, 1, 15}},
+      {{2023, 2, 28}, 0, 0, 1, {2023, 3, 1}},   {{2024, 2, 28}, 0, 0, 1, {2024, 2, 29}},
+      {{1900, 2, 28}, 0, 0, 1, {1900, 3, 1}},   {{2023, 12, 31}, 0, 0, 1, {2024, 1, 1}},
+      {{2023, 1, 15}, 0, 12, 0, {2024, 1, 15}}, {{2023, 1, 15}, 0, 11, 0, {2023, 12, 15}},
+      {{2023, 6, 1}, 0, 30, 0, {2025, 12, 1}},  {{2023, 1, 31}, 0, 0, 366, {2024, 2, 1}},
       // Days come first: 31 January + 1 day is 1 February, then a month on.
       {{2023, 1, 31}, 0, 1, 1, {2023, 3, 1}},
   };
-  for (auto& c : cases)
-    EXPECT_EQ(AddDate(D(c.in) + 0.5, c.years, c.months, c.days), D(c.out))
-        << c.in.y << "-" << c.in.m << "-" << c.in.d << " +" << c.years << "/" << c.months << "/"
-        << c.days;
+  for (const auto& c : cases)
+    EXPECT_EQ(AddDate(D(c.in) + 0.5, c.years, c.months, c.days), D(c.out)) << "row " << &c - cases;
   EXPECT_THROW(AddDate(D({2023, 1, 31}), 0, 1, 0), EConvertError);
   EXPECT_THROW(AddDate(D({2024, 2, 29}), 1, 0, 0), EConvertError);
   EXPECT_THROW(AddDate(D({9999, 1, 1}), 1, 0, 0), EConvertError);
-}
-
-TEST(Calendar, AddTimeCarries) {
+  // Added time carries into the days.
   const TDateTime day = D({2024, 3, 10});
-  struct Case {
+  const struct {
     Word h, n, s, ms;  // time of day
     Word ah, an, as;   // added
     int carry;         // days
     Word rh, rn, rs;   // result
-  } cases[] = {
+  } times[] = {
       {10, 59, 30, 0, 0, 0, 45, 0, 11, 0, 15}, {10, 59, 30, 0, 14, 0, 0, 1, 0, 59, 30},
       {23, 59, 59, 0, 0, 0, 1, 1, 0, 0, 0},    {10, 0, 0, 0, 0, 61, 0, 0, 11, 1, 0},
       {10, 0, 0, 0, 0, 0, 3600, 0, 11, 0, 0},  {10, 0, 0, 0, 48, 0, 0, 2, 10, 0, 0},
       {10, 0, 0, 250, 0, 0, 1, 0, 10, 0, 1},   {0, 0, 0, 0, 0, 1440, 0, 1, 0, 0, 0},
   };
-  for (auto& c : cases) {
+  for (const auto& c : times) {
     TDateTime in = day + EncodeTime(c.h, c.n, c.s, c.ms);
     TDateTime want = day + c.carry + EncodeTime(c.rh, c.rn, c.rs, c.ms);
     EXPECT_DOUBLE_EQ(AddTime(in, c.ah, c.an, c.as), want) << c.h << ":" << c.n << ":" << c.s;

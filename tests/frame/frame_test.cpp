@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/frame/detail/Units.h"
 #include "deziva27/strings/YStrings.h"
+#include "support/Files.h"
 
 namespace dz {
 namespace {
@@ -27,12 +27,21 @@ class Trace {
   std::vector<std::string> starts, stops;
 };
 
-// Every unit is started once when the program loads.
+// Every unit is started once when the program loads; the package table's
+// entries are the same counted start and stop routines.
 TEST(Frame, StopsInReverseAndStartsInOrderOnce) {
   for (const auto& u : kOrder) EXPECT_EQ(detail::UnitStartCount(u.c_str()), 1) << u;
   EXPECT_EQ(detail::UnitStartCount("NoSuchUnit"), -1);
+  auto table = GetPackageInfoTable();
+  ASSERT_EQ(table.size(), kOrder.size());
+  for (size_t i = 0; i < table.size(); ++i) EXPECT_EQ(table[i].Name, kOrder[i]);
+  SetSeparatorList(AnsiString(","));
+  SetSeparatorList(UnicodeString(u";"));
+  ASSERT_TRUE(IsSeparator(','));
   Trace t;
-  Finalize();
+  Finalize();  // stopping YStrings clears its separator lists
+  EXPECT_FALSE(IsSeparator(','));
+  EXPECT_FALSE(IsSeparator(u';'));
   EXPECT_EQ(t.stops, std::vector<std::string>(kOrder.rbegin(), kOrder.rend()));
   Finalize();  // nothing left to undo
   EXPECT_EQ(t.stops.size(), kOrder.size());
@@ -40,83 +49,55 @@ TEST(Frame, StopsInReverseAndStartsInOrderOnce) {
   Initialize();
   Initialize();  // the second start only counts
   EXPECT_EQ(t.starts, kOrder);
+  EXPECT_FALSE(IsSeparator(u';'));  // start-up leaves them empty
   Finalize();  // undoes the second start: no work
   EXPECT_EQ(t.stops.size(), kOrder.size());
   for (const auto& u : kOrder) EXPECT_EQ(detail::UnitStartCount(u.c_str()), 1);
-}
-
-TEST(Frame, PackageTableListsEveryUnitInStartOrder) {
-  auto table = GetPackageInfoTable();
-  ASSERT_EQ(table.size(), kOrder.size());
-  for (size_t i = 0; i < table.size(); ++i) EXPECT_EQ(table[i].Name, kOrder[i]);
-  // The entries are the counted start and stop routines.
-  Trace t;
   table[7].FInit();
   table[7].Init();
-  EXPECT_EQ(t.stops, std::vector<std::string>{"YStrings"});
-  EXPECT_EQ(t.starts, std::vector<std::string>{"YStrings"});
+  EXPECT_EQ(t.stops.size(), kOrder.size() + 1);
+  EXPECT_EQ(t.stops.back(), "YStrings");
+  EXPECT_EQ(t.starts.size(), kOrder.size() + 1);
+  EXPECT_EQ(t.starts.back(), "YStrings");
 }
 
-TEST(Frame, StoppingYStringsClearsTheSeparatorLists) {
-  SetSeparatorList(AnsiString(","));
-  SetSeparatorList(UnicodeString(u";"));
-  ASSERT_TRUE(IsSeparator(','));
-  Finalize();
-  EXPECT_FALSE(IsSeparator(','));
-  EXPECT_FALSE(IsSeparator(u';'));
-  Initialize();
-  EXPECT_FALSE(IsSeparator(u';'));  // start-up leaves them empty
-}
+// Every unit's exception derives directly from the base class.
+template <class... E>
+constexpr bool kFromTheBase =
+    ((std::is_base_of_v<Exception, E> && std::is_same_v<typename E::Inherited, Exception>) && ...);
+static_assert(kFromTheBase<EYStringsError, EYUtilsError, EScannerError, ELocalesError,
+                           EYCompressError, EHtmlHelpError>);
 
-TEST(Frame, UnitExceptionsDeriveDirectlyFromTheBase) {
-  static_assert(std::is_base_of_v<Exception, EYStringsError>);
-  static_assert(std::is_same_v<EYStringsError::Inherited, Exception>);
-  static_assert(std::is_same_v<EYUtilsError::Inherited, Exception>);
-  static_assert(std::is_same_v<EScannerError::Inherited, Exception>);
-  static_assert(std::is_same_v<ELocalesError::Inherited, Exception>);
-  static_assert(std::is_same_v<EYCompressError::Inherited, Exception>);
-  static_assert(std::is_same_v<EHtmlHelpError::Inherited, Exception>);
-  try {
-    throw ELocalesError(u"Can not get locale info");
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "Can not get locale info");
-  }
-  EXPECT_STREQ(EConvertError(u"ж").what(), "\xD0\xB6");  // what() is UTF-8
+TEST(Frame, ExceptionTextIsUtf8) {
+  const std::exception& e = ELocalesError(u"Can not get locale info");
+  EXPECT_STREQ(e.what(), "Can not get locale info");
+  EXPECT_STREQ(EConvertError(u"ж").what(), "\xD0\xB6");
 }
 
 TEST(ResourceStrings, TheTableHoldsTheLibraryMessages) {
-  struct Case {
-    int32_t id;
-    const char16_t* text;
-  } cases[] = {{65520, u"Stack is full"}, {65521, u"Stack is empty"},
-               {65522, u"Source stream is not defined"},
-               {65523, u"Destination stream is not defined"}, {65524, u"Wrong stream format"}};
-  for (const auto& c : cases) EXPECT_EQ(LoadResString({&HInstance, c.id}), c.text);
-  EXPECT_EQ(LoadResString({&HInstance, 1}), u"");
+  const std::pair<int32_t, const char16_t*> cases[] = {
+      {65520, u"Stack is full"}, {65521, u"Stack is empty"}, {1, u""},
+      {65522, u"Source stream is not defined"}, {65523, u"Destination stream is not defined"},
+      {65524, u"Wrong stream format"}};
+  for (const auto& [id, text] : cases) EXPECT_EQ(LoadResString({&HInstance, id}), text) << id;
   EXPECT_EQ(_ERRStackEmpty.Identifier, 65521);
 }
 
 // That a message is read when raised is held by the compress and utils tests.
 TEST(ResourceStrings, ALocalizedTableFileReplacesTextsAllOrNothing) {
-  std::string path = testing::TempDir() + "dz-table.txt";
-  {
-    std::ofstream f(path, std::ios::binary);
-    f << "\xEF\xBB\xBF# German table\n65520=Stapel ist voll\r\n65524=Falsches Format\\nzweite "
-         "Zeile\n";
-  }
+  test::ScratchDir dir;
+  const std::string path = dir / "table.txt";
+  test::Spit(path, "\xEF\xBB\xBF# German table\n65520=Stapel ist voll\r\n"
+                   "65524=Falsches Format\\nzweite Zeile\n");
   LoadStringTable(HInstance, path);
   EXPECT_EQ(LoadResString(_ERRStackFull), u"Stapel ist voll");
   EXPECT_EQ(LoadResString({&HInstance, 65524}), u"Falsches Format\nzweite Zeile");
   EXPECT_EQ(LoadResString(_ERRStackEmpty), u"Stack is empty");
   ResetStringTable();
-  {
-    std::ofstream f(path, std::ios::binary);
-    f << "65521=Leer\nnot a line\n";
-  }
+  test::Spit(path, "65521=Leer\nnot a line\n");
   EXPECT_THROW(LoadStringTable(HInstance, path), EConvertError);
   EXPECT_EQ(LoadResString(_ERRStackEmpty), u"Stack is empty");
   EXPECT_THROW(LoadStringTable(HInstance, path + ".missing"), EFOpenError);
-  std::remove(path.c_str());
 }
 
 }  // namespace

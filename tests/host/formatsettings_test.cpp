@@ -11,8 +11,6 @@
 namespace dz {
 namespace {
 
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
-
 UnicodeString Info(LCID id, LCTYPE type) {
   char16_t buf[128] = {};
   return win::GetLocaleInfoW(id, type, buf, 128) > 0 ? UnicodeString(buf) : UnicodeString();
@@ -41,20 +39,29 @@ TEST(FormatSettings, WindowsTokensBecomeTheRuntimes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Id);
-    TFormatSettings fs;
-    GetLocaleFormatSettings(c.Id, fs);
-    EXPECT_EQ(fs.ShortDateFormat, c.ShortDate);
-    EXPECT_EQ(fs.LongDateFormat, c.LongDate);
-    EXPECT_EQ(fs.ShortTimeFormat, c.ShortTime);
-    EXPECT_EQ(fs.LongTimeFormat, c.LongTime);
-    EXPECT_EQ(fs.DateSeparator, c.DateSep);
+    TFormatSettings filled;
+    filled.ShortDateFormat = u"stale";  // what it held is forgotten
+    GetLocaleFormatSettings(c.Id, filled);
+    for (const TFormatSettings& fs : {filled, GetLocaleFormatSettings(c.Id)}) {
+      EXPECT_EQ(fs.ShortDateFormat, c.ShortDate);
+      EXPECT_EQ(fs.LongDateFormat, c.LongDate);
+      EXPECT_EQ(fs.ShortTimeFormat, c.ShortTime);
+      EXPECT_EQ(fs.LongTimeFormat, c.LongTime);
+      EXPECT_EQ(fs.DateSeparator, c.DateSep);
+      EXPECT_EQ(fs.DecimalSeparator, filled.DecimalSeparator);
+      EXPECT_EQ(fs.LongMonthNames, filled.LongMonthNames);
+    }
   }
   // An identifier Windows does not know gives en-US.
-  TFormatSettings unknown, us;
+  TFormatSettings unknown;
   GetLocaleFormatSettings(0x7777, unknown);
-  GetLocaleFormatSettings(0x0409, us);
-  EXPECT_EQ(unknown.LongTimeFormat, us.LongTimeFormat);
-  EXPECT_EQ(unknown.LongMonthNames, us.LongMonthNames);
+  const TFormatSettings us = GetLocaleFormatSettings(0x0409);
+  for (const TFormatSettings& fs : {unknown, GetLocaleFormatSettings(0x7777)}) {
+    EXPECT_EQ(fs.LongTimeFormat, us.LongTimeFormat);
+    EXPECT_EQ(fs.ShortDateFormat, us.ShortDateFormat);
+    EXPECT_EQ(fs.DecimalSeparator, us.DecimalSeparator);
+    EXPECT_EQ(fs.LongMonthNames, us.LongMonthNames);
+  }
 }
 
 // Over every recorded locale: names in the runtime's order (Sunday first),

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "deziva27/host/Host.h"
-#include "support/Locale.h"
+#include "deziva27/host/ui/TreeView.h"
 
 namespace dz {
 namespace {
-
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
 
 template <class F>
 void ExpectIndexError(F f, int32_t index) {
@@ -30,7 +29,7 @@ class RecordingList : public TList {
   void Notify(void* p, TListNotification a) override { log.emplace_back(p, a); }
 };
 
-TEST(TList, IndexErrorsNameTheIndex) {
+TEST(TList, IndexErrorsNameTheIndexAndGrowthIsClassic) {
   TList l;
   int a, b;
   EXPECT_EQ(l.Add(&a), 0);
@@ -66,10 +65,7 @@ TEST(TList, NotifiesAddsDeletesAndExtractions) {
   std::vector<P> want = {{&a, lnAdded}, {&b, lnAdded},     {&c, lnAdded},   {&b, lnDeleted},
                          {&a, lnAdded}, {&c, lnExtracted}, {&a, lnDeleted}, {&a, lnDeleted}};
   EXPECT_EQ(l.log, want);
-}
-
-TEST(TList, GrowsInClassicSteps) {
-  TList l;
+  // Growth comes in the classic steps.
   std::vector<int32_t> caps;
   for (int i = 0; i < 100; ++i) {
     l.Add(nullptr);
@@ -106,12 +102,9 @@ TEST(TStringList, IndexErrorsAndObjects) {
 
 TEST(TStringList, IndexOfIgnoresCaseWithTheLocale) {
   TStringList l{u"Alpha", u"ÉCOLE", u"Жук", u"beta"};
-  EXPECT_EQ(l.IndexOf(u"ALPHA"), 0);
-  EXPECT_EQ(l.IndexOf(u"école"), 1);
-  EXPECT_EQ(l.IndexOf(u"жук"), 2);
-  EXPECT_EQ(l.IndexOf(u"ecole"), -1);
-  EXPECT_EQ(l.IndexOf(u"gamma"), -1);
-  EXPECT_EQ(l.IndexOf(u""), -1);
+  const std::pair<const char16_t*, int32_t> cases[] = {
+      {u"ALPHA", 0}, {u"école", 1}, {u"жук", 2}, {u"ecole", -1}, {u"gamma", -1}, {u"", -1}};
+  for (const auto& [s, i] : cases) EXPECT_EQ(l.IndexOf(s), i) << UTF8Encode(s);
 }
 
 TEST(TStringList, TextSplitsAtEveryLineBreakKind) {
@@ -127,37 +120,21 @@ TEST(TStringList, TextSplitsAtEveryLineBreakKind) {
   EXPECT_EQ(l.Text(), u"");
 }
 
-TEST(TStringList, CommaTextReadsBlanksCommasAndQuotes) {
-  struct Case {
-    const char16_t* text;
-    std::vector<std::u16string> items;
-  } cases[] = {
-      {u"a,b c", {u"a", u"b", u"c"}},
-      {u"\"a b\",\"c,d\"", {u"a b", u"c,d"}},
-      {u"\"say \"\"hi\"\"\"", {u"say \"hi\""}},
-      {u"a,,b", {u"a", u"", u"b"}},
-      {u"a,", {u"a", u""}},
-      {u"  a  ,  b  ", {u"a", u"b"}},
+TEST(TStringList, CommaTextReadsBlanksCommasAndQuotesAndRoundTrips) {
+  const std::pair<const char16_t*, std::vector<std::u16string>> cases[] = {
+      {u"a,b c", {u"a", u"b", u"c"}}, {u"\"a b\",\"c,d\"", {u"a b", u"c,d"}},
+      {u"\"say \"\"hi\"\"\"", {u"say \"hi\""}}, {u"a,,b", {u"a", u"", u"b"}}, {u"a,", {u"a", u""}},
+      {u"  a  ,  b  ", {u"a", u"b"}}, {u"\"a\"b", {u"a", u"b"}}, {u"\"a\"\"b\"", {u"a\"b"}},
       {u"\"x\"y,z", {u"x", u"y", u"z"}},  // text after a closing quote is the next item
-      {u"\"a\"b", {u"a", u"b"}},
-      {u"\"a\"\"b\"", {u"a\"b"}},
       {u"a\"b", {u"a\"b"}},               // a quote inside an item is plain text
       {u"a, ", {u"a"}},                    // the comma is not the last character
-      {u",", {u"", u""}},
-      {u"\"\",x", {u"", u"x"}},
-      {u"\"open", {u"open"}},
-      {u"", {}},
+      {u",", {u"", u""}}, {u"\"\",x", {u"", u"x"}}, {u"\"open", {u"open"}}, {u"", {}},
   };
-  for (const auto& c : cases) {
+  for (const auto& [text, items] : cases) {
     TStringList l;
-    l.SetCommaText(c.text);
-    std::vector<std::u16string> got;
-    for (int i = 0; i < l.Count(); ++i) got.push_back(l.Strings(i));
-    EXPECT_EQ(got, c.items) << UTF8Encode(c.text);
+    l.SetCommaText(text);
+    EXPECT_EQ(std::vector<std::u16string>(l.begin(), l.end()), items) << UTF8Encode(text);
   }
-}
-
-TEST(TStringList, CommaTextRoundTrips) {
   TStringList l{u"plain", u"with blank", u"com,ma", u"\"quoted\"", u"", u"tab\there", u"ж"};
   TStringList back;
   back.SetCommaText(l.CommaText());
@@ -165,7 +142,7 @@ TEST(TStringList, CommaTextRoundTrips) {
   EXPECT_EQ(l.CommaText(), u"plain,\"with blank\",\"com,ma\",\"\"\"quoted\"\"\",,\"tab\there\",ж");
 }
 
-TEST(TStringList, NamesAndValues) {
+TEST(TStringList, NamesAndValuesAndOnChange) {
   TStringList l{u"Key=1", u"other=two=2", u"noequals"};
   EXPECT_EQ(l.Values(u"KEY"), u"1");
   EXPECT_EQ(l.Values(u"other"), u"two=2");
@@ -174,26 +151,63 @@ TEST(TStringList, NamesAndValues) {
   EXPECT_EQ(l.Strings(3), u"new=v");
   l.SetValues(u"key", u"");
   EXPECT_EQ(l.IndexOfName(u"Key"), -1);
-}
-
-TEST(TStringList, OnChangeFiresOnEveryChange) {
-  TStringList l;
+  // OnChange fires on every change.
+  TStringList w;
   int changes = 0;
   TObject* sender = nullptr;
-  l.SetOnChange([&](TObject* s) {
+  w.SetOnChange([&](TObject* s) {
     ++changes;
     sender = s;
   });
-  l.Add(u"b");
-  l.Add(u"A");
-  l.Sort();
-  EXPECT_EQ(l.Strings(0), u"A");
-  l.Delete(0);
-  l.Clear();
-  l.Clear();  // nothing to clear: no change
+  w.Add(u"b");
+  w.Add(u"A");
+  w.Sort();
+  EXPECT_EQ(w.Strings(0), u"A");
+  w.Delete(0);
+  w.Clear();
+  w.Clear();  // nothing to clear: no change
   EXPECT_EQ(changes, 5);
-  EXPECT_EQ(sender, &l);
+  EXPECT_EQ(sender, &w);
 }
+
+std::u16string Texts(const TTreeNodes& nodes) {
+  std::u16string s;
+  for (int32_t i = 0; i < nodes.TopCount(); ++i) {
+    const TTreeNode* n = nodes.Top(i);
+    s += n->Text();
+    if (n->HasChildren()) {
+      s += u"(";
+      for (int32_t k = 0; k < n->Count(); ++k) s += n->Item(k)->Text();
+      s += u")";
+    }
+    s += u" ";
+  }
+  return s;
+}
+
+TEST(TTreeView, KeepsInsertionOrderUntilSortedByText) {
+  TTreeView t;
+  TTreeNode* c = t.Items().AddObject(u"c", nullptr);
+  t.Items().AddObject(u"A", nullptr);
+  t.Items().AddChildObject(c, u"z", nullptr);
+  t.Items().AddChildObject(c, u"y", reinterpret_cast<void*>(7));
+  EXPECT_EQ(Texts(t.Items()), u"c(zy) A ");
+  EXPECT_EQ(t.Items().Count(), 4);
+  t.SetSortType(stText);  // every level, case ignored
+  EXPECT_EQ(Texts(t.Items()), u"A c(yz) ");
+  EXPECT_EQ(c->GetFirstChild()->Data(), reinterpret_cast<void*>(7));
+  t.Items().AddObject(u"b", nullptr);  // lands in place
+  EXPECT_EQ(Texts(t.Items()), u"A b c(yz) ");
+  c->SetText(u"0");  // moves to its new place
+  EXPECT_EQ(Texts(t.Items()), u"0(yz) A b ");
+  c->DeleteChildren();
+  EXPECT_FALSE(c->HasChildren());
+  EXPECT_EQ(c->GetFirstChild(), nullptr);
+  EXPECT_EQ(c->Item(0), nullptr);
+  t.Items().Clear();
+  EXPECT_EQ(t.Items().GetFirstNode(), nullptr);
+}
+
 
 }  // namespace
 }  // namespace dz

@@ -14,12 +14,9 @@
 #include <vector>
 
 #include "deziva27/host/Host.h"
-#include "support/Locale.h"
 
 namespace dz {
 namespace {
-
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
 
 // Classic calls (literals, UnicodeString, views) resolve to the classic forms.
 template <class S>
@@ -89,13 +86,9 @@ TEST(TryOptional, AnswersAsTheClassicForms) {
     std::optional<double> f;
     std::optional<TDateTime> date;
   } cases[] = {
-      {u" -17", -17, -17, -17.0, {}},
-      {u"$FFFFFFFF", -1, 0xFFFFFFFF, {}, {}},
-      {u"2147483648", {}, 2147483648, 2147483648.0, {}},
-      {u"2,5", {}, {}, 2.5, {}},
-      {u"29.02.2024", {}, {}, {}, 45351},
-      {u"31.02.2024", {}, {}, {}, {}},
-      {u"", {}, {}, {}, {}},
+      {u" -17", -17, -17, -17.0, {}},   {u"$FFFFFFFF", -1, 0xFFFFFFFF, {}, {}},
+      {u"2,5", {}, {}, 2.5, {}},        {u"2147483648", {}, 2147483648, 2147483648.0, {}},
+      {u"29.02.2024", {}, {}, {}, 45351}, {u"31.02.2024", {}, {}, {}, {}}, {u"", {}, {}, {}, {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(TryStrToInt(c.text), c.i) << UTF8Encode(c.text);
@@ -111,33 +104,12 @@ TEST(TryOptional, AnswersAsTheClassicForms) {
     Word a, b, c, d;
     std::optional<TDateTime> date, time;
   } parts[] = {
-      {2000, 2, 29, 0, 36585, {}},
-      {1900, 2, 29, 0, {}, {}},
-      {12, 30, 59, 999, {}, EncodeTime(12, 30, 59, 999)},
-      {23, 59, 60, 0, {}, {}},
+      {2000, 2, 29, 0, 36585, {}}, {1900, 2, 29, 0, {}, {}},
+      {12, 30, 59, 999, {}, EncodeTime(12, 30, 59, 999)}, {23, 59, 60, 0, {}, {}},
   };
   for (const auto& p : parts) {
     EXPECT_EQ(TryEncodeDate(p.a, p.b, p.c), p.date) << p.a << "-" << p.b << "-" << p.c;
     EXPECT_EQ(TryEncodeTime(p.a, p.b, p.c, p.d), p.time) << p.a << ":" << p.b << ":" << p.c;
-  }
-}
-
-TEST(FormatSettingsResult, AsTheFilledForm) {
-  const struct {
-    LCID locale;
-    char16_t decimal;
-    const char16_t* shortDate;
-  } cases[] = {
-      {0x0407, u',', u"dd.MM.yyyy"}, {0x0409, u'.', u"M/d/yyyy"}, {0x7777, u'.', u"M/d/yyyy"}};
-  for (const auto& c : cases) {
-    TFormatSettings filled;
-    filled.ShortDateFormat = u"stale";
-    GetLocaleFormatSettings(c.locale, filled);
-    const TFormatSettings fs = GetLocaleFormatSettings(c.locale);
-    EXPECT_EQ(fs.DecimalSeparator, c.decimal) << c.locale;
-    EXPECT_EQ(fs.ShortDateFormat, c.shortDate) << c.locale;
-    EXPECT_EQ(fs.LongMonthNames, filled.LongMonthNames) << c.locale;
-    EXPECT_EQ(fs.LongDateFormat, filled.LongDateFormat) << c.locale;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 #include "deziva27/host/Host.h"
 #include "deziva27/host/runtime/Format.h"
@@ -10,36 +12,19 @@
 namespace dz {
 namespace {
 
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
-
-TEST(StrToInt, AcceptsTheClassicForms) {
-  struct Case {
-    const char16_t* text;
-    int32_t value;
-  } cases[] = {
-      {u"0", 0},
-      {u"42", 42},
-      {u"  -17", -17},
-      {u"+8", 8},
-      {u"$FF", 255},
-      {u"0x1f", 31},
-      {u"X10", 16},
-      {u"-$10", -16},
-      {u"$FFFFFFFF", -1},
-      {u"2147483647", INT32_MAX},
-      {u"-2147483648", INT32_MIN},
-      {u"$80000000", INT32_MIN},
-      {u"007", 7},
+TEST(IntegerText, ReadsTheClassicFormsOnlyWritesDecimalAndHex) {
+  const std::pair<const char16_t*, int32_t> good[] = {
+      {u"0", 0}, {u"42", 42}, {u"  -17", -17}, {u"+8", 8}, {u"$FF", 255}, {u"0x1f", 31},
+      {u"X10", 16}, {u"-$10", -16}, {u"$FFFFFFFF", -1}, {u"007", 7}, {u"$80000000", INT32_MIN},
+      {u"2147483647", INT32_MAX}, {u"-2147483648", INT32_MIN},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(StrToInt(c.text), c.value) << UTF8Encode(c.text);
+  for (const auto& [text, value] : good) {
+    SCOPED_TRACE(UTF8Encode(text));
+    EXPECT_EQ(StrToInt(text), value);
     int32_t v = 0;
-    EXPECT_TRUE(TryStrToInt(c.text, v));
-    EXPECT_EQ(v, c.value);
+    EXPECT_TRUE(TryStrToInt(text, v));
+    EXPECT_EQ(v, value);
   }
-}
-
-TEST(StrToInt, RejectsEverythingElse) {
   for (const char16_t* bad : {u"", u" ", u"12 ", u"1.0", u"2147483648", u"-2147483649", u"$", u"0x",
                               u"$100000000", u"--1", u"1e3", u"\t5", u"١٢"}) {
     int32_t v = 99;
@@ -52,15 +37,10 @@ TEST(StrToInt, RejectsEverythingElse) {
       EXPECT_EQ(e.Message(), u"'" + UnicodeString(bad) + u"' is not a valid integer value");
     }
   }
-}
-
-TEST(StrToInt64, UsesTheFullWidth) {
+  // The 64-bit reader uses the full width.
   EXPECT_EQ(StrToInt64(u"9223372036854775807"), INT64_MAX);
   EXPECT_EQ(StrToInt64(u"$FFFFFFFF"), 0xFFFFFFFFll);
   EXPECT_THROW(StrToInt64(u"9223372036854775808"), EConvertError);
-}
-
-TEST(IntToText, DecimalAndHex) {
   EXPECT_EQ(IntToStr(int32_t{-5}), u"-5");
   EXPECT_EQ(IntToStr(INT64_MIN), u"-9223372036854775808");
   EXPECT_EQ(IntToHex(255, 4), u"00FF");
@@ -69,31 +49,16 @@ TEST(IntToText, DecimalAndHex) {
   EXPECT_EQ(IntToHex(int64_t{-1}, 2), u"FFFFFFFFFFFFFFFF");
 }
 
-TEST(FloatToStr, GeneralFormatWithFifteenDigits) {
-  struct Case {
-    double v;
-    const char16_t* text;
-  } cases[] = {
-      {0, u"0"},
-      {1, u"1"},
-      {-2.5, u"-2.5"},
-      {0.1, u"0.1"},
-      {1.0 / 3, u"0.333333333333333"},
-      {123456789012345.0, u"123456789012345"},
-      {1e15, u"1E15"},
-      {1.5e15, u"1.5E15"},
+TEST(FloatToStr, GeneralFormatWithFifteenDigitsAndTheSettingsSeparator) {
+  const std::pair<double, const char16_t*> cases[] = {
+      {0, u"0"}, {1, u"1"}, {-2.5, u"-2.5"}, {0.1, u"0.1"}, {100, u"100"},
+      {1.0 / 3, u"0.333333333333333"}, {123456789012345.0, u"123456789012345"},
+      {1e14, u"100000000000000"}, {1e15, u"1E15"}, {1.5e15, u"1.5E15"},
       {999999999999999.9, u"1E15"},  // rounds to 16 integer digits
-      {0.00001, u"0.00001"},
-      {0.0000015, u"1.5E-6"},
-      {1.5e-7, u"1.5E-7"},
-      {-1e-300, u"-1E-300"},
-      {100, u"100"},
-      {1e14, u"100000000000000"},
+      {0.00001, u"0.00001"}, {0.0000015, u"1.5E-6"}, {1.5e-7, u"1.5E-7"}, {-1e-300, u"-1E-300"},
   };
-  for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.v), c.text) << c.v;
-}
-
-TEST(FloatText, FollowsTheSettingsDecimalSeparator) {
+  for (const auto& [v, text] : cases) EXPECT_EQ(FloatToStr(v), text) << v;
+  // Float text follows the settings' decimal separator.
   TFormatSettings ru;
   GetLocaleFormatSettings(0x0419, ru);
   ASSERT_EQ(ru.DecimalSeparator, u',');
@@ -112,15 +77,13 @@ TEST(FloatText, FollowsTheSettingsDecimalSeparator) {
 
 TEST(StrToFloat, AcceptsAndRejects) {
   TFormatSettings fs;
-  struct Good {
-    const char16_t* text;
+  const std::pair<const char16_t*, double> good[] = {
+      {u"1", 1},      {u"-1.5", -1.5}, {u"+2", 2},      {u".5", 0.5},     {u"5.", 5},
+      {u"1e3", 1000}, {u"1E-2", 0.01}, {u"\t 3 \t", 3}, {u"1e-400", 0.0}, {u"007.50", 7.5}};
+  for (const auto& [text, want] : good) {
     double v;
-  } good[] = {{u"1", 1},      {u"-1.5", -1.5}, {u"+2", 2},      {u".5", 0.5},     {u"5.", 5},
-              {u"1e3", 1000}, {u"1E-2", 0.01}, {u"\t 3 \t", 3}, {u"1e-400", 0.0}, {u"007.50", 7.5}};
-  for (const auto& g : good) {
-    double v;
-    ASSERT_TRUE(TryStrToFloat(g.text, v, fs)) << UTF8Encode(g.text);
-    EXPECT_DOUBLE_EQ(v, g.v);
+    ASSERT_TRUE(TryStrToFloat(text, v, fs)) << UTF8Encode(text);
+    EXPECT_DOUBLE_EQ(v, want);
   }
   for (const char16_t* bad : {u"", u" ", u".", u"e5", u"1e", u"1e+", u"1.2.3", u"1,5", u"0x10",
                               u"1 2", u"INF", u"nan", u"1e400", u"--1"}) {
@@ -136,18 +99,12 @@ TEST(StrToFloat, AcceptsAndRejects) {
 }
 
 TEST(CurrToStr, UpToFourDecimalsWithoutTrailingZeros) {
-  struct Case {
-    int64_t raw;
-    const char16_t* text;
-  } cases[] = {{0, u"0"},
-               {10000, u"1"},
-               {15000, u"1.5"},
-               {12345, u"1.2345"},
-               {-5, u"-0.0005"},
-               {-25000, u"-2.5"},
-               {INT64_MAX, u"922337203685477.5807"},
-               {INT64_MIN, u"-922337203685477.5808"}};
-  for (const auto& c : cases) EXPECT_EQ(CurrToStr(Currency::FromRaw(c.raw)), c.text);
+  const std::pair<int64_t, const char16_t*> cases[] = {
+      {0, u"0"}, {10000, u"1"}, {15000, u"1.5"}, {12345, u"1.2345"}, {-5, u"-0.0005"},
+      {-25000, u"-2.5"}, {INT64_MAX, u"922337203685477.5807"},
+      {INT64_MIN, u"-922337203685477.5808"},
+  };
+  for (const auto& [raw, text] : cases) EXPECT_EQ(CurrToStr(Currency::FromRaw(raw)), text);
   // Conversion from double rounds half to even on the fourth decimal.
   // (values whose product by 10000 is exact in binary: 10312.5 and 10937.5)
   EXPECT_EQ(Currency(1.03125).Raw(), 10312);
@@ -156,22 +113,18 @@ TEST(CurrToStr, UpToFourDecimalsWithoutTrailingZeros) {
 }
 
 TEST(Val, ReportsThePositionOfTheFirstUnreadCharacter) {
-  struct Case {
-    const char16_t* text;
-    double v;
-    int32_t code;
-  } cases[] = {
+  const std::tuple<const char16_t*, double, int32_t> cases[] = {
       {u"12.5", 12.5, 0}, {u"  -3", -3, 0}, {u"1e3", 1000, 0}, {u"12a", 0, 3},
       {u"", 0, 1},        {u"abc", 0, 1},   {u"1e", 0, 3},     {u"1.5 ", 0, 4},
-      {u"+.5", 0.5, 0},   {u"1,5", 0, 2},   {u"-", 0, 2},
-  };
-  for (const auto& c : cases) {
+      {u"+.5", 0.5, 0},   {u"1,5", 0, 2},   {u"-", 0, 2}};
+  for (const auto& [text, want, wantCode] : cases) {
+    SCOPED_TRACE(UTF8Encode(text));
     double v = -1;
     int32_t code = -1;
-    Val(c.text, v, code);
-    EXPECT_EQ(code, c.code) << UTF8Encode(c.text);
-    if (c.code == 0) {
-      EXPECT_DOUBLE_EQ(v, c.v) << UTF8Encode(c.text);
+    Val(text, v, code);
+    EXPECT_EQ(code, wantCode);
+    if (wantCode == 0) {
+      EXPECT_DOUBLE_EQ(v, want);
     }
   }
 }
@@ -190,24 +143,21 @@ TEST(Format, PlaceholdersAndErrors) {
 }
 
 TEST(Rounding, TiesToEvenAndTruncation) {
-  struct Case {
-    double v;
-    int64_t round, trunc;
-  } cases[] = {{0.5, 0, 0},    {1.5, 2, 1},
-               {2.5, 2, 2},    {-0.5, 0, 0},
-               {-1.5, -2, -1}, {-2.7, -3, -2},
-               {3.49, 3, 3},   {1e15 + 0.5, 1000000000000000, 1000000000000000}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(Round(c.v), c.round) << c.v;
-    EXPECT_EQ(Trunc(c.v), c.trunc) << c.v;
-  }
-  for (double v : {std::nan(""), 1e19, -1e300, HUGE_VAL}) {
-    EXPECT_EQ(Round(v), INT64_MIN) << v;
-    EXPECT_EQ(Trunc(v), INT64_MIN) << v;
+  const std::tuple<double, int64_t, int64_t> cases[] = {
+      {0.5, 0, 0}, {1.5, 2, 1}, {2.5, 2, 2}, {-0.5, 0, 0}, {-1.5, -2, -1}, {-2.7, -3, -2},
+      {3.49, 3, 3}, {1e15 + 0.5, 1000000000000000, 1000000000000000},
+      // Nothing an int64 holds: the classic answer is the smallest one.
+      {std::nan(""), INT64_MIN, INT64_MIN}, {1e19, INT64_MIN, INT64_MIN},
+      {-1e300, INT64_MIN, INT64_MIN}, {HUGE_VAL, INT64_MIN, INT64_MIN},
+  };
+  for (const auto& [v, round, trunc] : cases) {
+    EXPECT_EQ(Round(v), round) << v;
+    EXPECT_EQ(Trunc(v), trunc) << v;
   }
 }
 
-TEST(Random, ClassicSequenceAndRange) {
+// The classic generator, and ParamStr(0) as the running executable.
+TEST(System, RandomAndParamStr) {
   RandSeed() = 0;
   // The classic generator from seed 0: seeds 1, 0x08088406, ...
   EXPECT_EQ(Random(100), 0);
@@ -220,9 +170,6 @@ TEST(Random, ClassicSequenceAndRange) {
     ASSERT_LT(r, 7);
   }
   EXPECT_EQ(Random(0), 0);
-}
-
-TEST(ParamStr, ZeroIsTheRunningExecutable) {
   UnicodeString self = ParamStr(0);
   ASSERT_FALSE(self.empty());
   EXPECT_EQ(self[0], u'/');

@@ -10,26 +10,22 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <thread>
 
 #include "deziva27/host/Host.h"
+#include "support/Files.h"
 
 namespace dz {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Slurp;
 
 void Spit(const fs::path& p, const std::string& data, unsigned mode = 0644) {
-  std::ofstream(p, std::ios::binary) << data;
+  test::Spit(p, data);
   ::chmod(p.c_str(), mode);
 }
 
@@ -51,19 +47,15 @@ std::map<std::string, std::string> Snapshot(const fs::path& dir) {
 class ReplaceFile : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/dz-replace-XXXXXX";
-    Dir = ::mkdtemp(tmpl);
     ::chmod(Dir.c_str(), 0755);  // the unprivileged run below must reach it
     if (Named()) ::setenv("DZ_NO_TMPFILE", "1", 1);
   }
-  void TearDown() override {
-    ::unsetenv("DZ_NO_TMPFILE");
-    fs::remove_all(Dir);
-  }
+  void TearDown() override { ::unsetenv("DZ_NO_TMPFILE"); }
   bool Named() const { return GetParam(); }
-  std::string P(const std::string& name) const { return name[0] == '/' ? name : (Dir / name).string(); }
+  std::string P(const std::string& name) const { return name[0] == '/' ? name : Scratch / name; }
 
-  fs::path Dir;
+  test::ScratchDir Scratch{"dz-replace"};
+  const fs::path& Dir = Scratch.Path;
 };
 
 const std::string kNew = "new data\n";

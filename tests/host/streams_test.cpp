@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "deziva27/host/Host.h"
@@ -13,8 +11,6 @@ namespace dz {
 namespace {
 
 namespace fs = std::filesystem;
-
-using TempDir = test::ScratchDir;
 
 TEST(TMemoryStream, ReadWriteSeekAndSize) {
   TMemoryStream m;
@@ -43,6 +39,18 @@ TEST(TMemoryStream, ReadWriteSeekAndSize) {
   m.Clear();
   EXPECT_EQ(m.Size(), 0);
   EXPECT_EQ(m.Position(), 0);
+  // ReadBuffer and WriteBuffer demand every byte.
+  m.WriteBuffer("abc", 3);
+  m.SetPosition(1);
+  try {
+    m.ReadBuffer(buf, 3);
+    ADD_FAILURE();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), u"Stream read error");
+  }
+  m.ReadBuffer(buf, 0);  // nothing asked, nothing missing
+  m.SetPosition(0);
+  m.ReadBuffer(buf, 3);
 }
 
 // Room handed to an in-place producer is scratch until committed: whatever
@@ -93,24 +101,8 @@ TEST(TMemoryStream, ReservedRoomCountsOnlyWhenCommitted) {
   }
 }
 
-TEST(TStream, ReadBufferAndWriteBufferDemandEveryByte) {
-  TMemoryStream m;
-  m.WriteBuffer("abc", 3);
-  m.SetPosition(0);
-  char buf[4];
-  m.ReadBuffer(buf, 3);
-  m.SetPosition(1);
-  try {
-    m.ReadBuffer(buf, 3);
-    ADD_FAILURE();
-  } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message(), u"Stream read error");
-  }
-  m.ReadBuffer(buf, 0);  // nothing asked, nothing missing
-}
-
-TEST(TMemoryStream, FilesRoundTripAndFailuresRaise) {
-  TempDir dir;
+TEST(FileStreams, RoundTripSeekResizeAndRaise) {
+  test::ScratchDir dir;
   std::string data(300000, '\0');
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 251);
   TMemoryStream out;
@@ -142,10 +134,7 @@ TEST(TMemoryStream, FilesRoundTripAndFailuresRaise) {
   } catch (const EFOpenError& e) {
     EXPECT_NE(e.Message().find(u"missing.bin"), UnicodeString::npos);
   }
-}
-
-TEST(TFileStream, SeeksReadsAndResizes) {
-  TempDir dir;
+  // A file stream seeks, reads and resizes.
   {
     TFileStream f(dir / "f.bin", fmCreate);
     f.WriteBuffer("0123456789", 10);
