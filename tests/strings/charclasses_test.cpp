@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 #include "deziva27/strings/YStrings.h"
 #include "support/Locale.h"
@@ -16,10 +17,8 @@ TEST(CharClasses, AcceptExactlyTheirCodesAtBothWidths) {
   using Wide = bool (*)(WideChar);
   using Narrow = bool (*)(AnsiChar);
   const std::tuple<Wide, Narrow, std::u16string_view> classes[] = {
-      {IsSpace, IsSpace, u"\t\n\r "},
-      {IsDigit, IsDigit, u"0123456789"},
-      {IsHexDigit, IsHexDigit, u"0123456789ABCDEFabcdef"},
-      {IsOctDigit, IsOctDigit, u"01234567"},
+      {IsSpace, IsSpace, u"\t\n\r "},       {IsDigit, IsDigit, u"0123456789"},
+      {IsOctDigit, IsOctDigit, u"01234567"}, {IsHexDigit, IsHexDigit, u"0123456789ABCDEFabcdef"},
       {IsAlpha, IsAlpha, u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_`abcdefghijklmnopqrstuvwxyz"},
   };
   for (const auto& [wideTest, narrowTest, members] : classes) {
@@ -33,42 +32,40 @@ TEST(CharClasses, AcceptExactlyTheirCodesAtBothWidths) {
   }
 }
 
-// The separator lists start empty, one per width, and leave empty again.
+// The tokens GetToken cuts from s one by one, each followed by what it left.
+template <class Str>
+std::vector<Str> Cuts(Str s) {
+  std::vector<Str> cuts;
+  do {
+    cuts.push_back(GetToken(s));
+    cuts.push_back(s);
+  } while (!s.empty());
+  return cuts;
+}
+
+// The separator lists start empty, one per width; a run of separators is a
+// token, and blanks after a token stay for the next call.
 TEST(Separators, GetTokenCutsWordsAndSeparatorRuns) {
+  using W = std::vector<UnicodeString>;
+  using A = std::vector<AnsiString>;
   EXPECT_FALSE(IsSeparator(','));
   EXPECT_FALSE(IsSeparator(u','));
-  UnicodeString s = u"a,b c";
-  EXPECT_EQ(GetToken(s), u"a,b");
-  EXPECT_EQ(GetToken(s), u"c");
-  EXPECT_EQ(s, u"");
-
+  EXPECT_EQ(Cuts(UnicodeString(u"a,b c")), (W{u"a,b", u" c", u"c", u""}));
   SetSeparatorList(UnicodeString(u",;"));
   EXPECT_FALSE(IsSeparator(','));  // the 8-bit list is untouched
-  s = u"  ab;,cd";
-  EXPECT_EQ(GetToken(s), u"ab");
-  EXPECT_EQ(s, u";,cd");
-  EXPECT_EQ(GetToken(s), u";,");
-  EXPECT_EQ(GetToken(s), u"cd");
-  EXPECT_EQ(GetToken(s), u"");
-  s = u"x  ;  y";
-  EXPECT_EQ(GetToken(s), u"x");
-  EXPECT_EQ(s, u"  ;  y");  // spaces after the token stay for the next call
-  EXPECT_EQ(GetToken(s), u";");
-  EXPECT_EQ(GetToken(s), u"y");
+  EXPECT_EQ(Cuts(UnicodeString(u"  ab;,cd")), (W{u"ab", u";,cd", u";,", u"cd", u"cd", u""}));
+  EXPECT_EQ(Cuts(UnicodeString(u"x  ;  y")), (W{u"x", u"  ;  y", u";", u"  y", u"y", u""}));
+  EXPECT_EQ(Cuts(UnicodeString()), (W{u"", u""}));
   SetSeparatorListW(u"+");
   EXPECT_FALSE(IsSeparator(u','));  // replaced as a whole
   EXPECT_TRUE(IsSeparator(u'+'));
-
   SetSeparatorList(AnsiString("=\xE9"));
   EXPECT_FALSE(IsSeparator(u'\u00E9'));
-  AnsiString a = "\tkey==\r\nvalue\x0C\xE9";
-  EXPECT_EQ(GetToken(a), "key");
-  EXPECT_EQ(GetToken(a), "==");
-  EXPECT_EQ(GetToken(a), "value\x0C");  // a form feed is not a space
-  EXPECT_EQ(GetToken(a), "\xE9");
-  AnsiString blanks = "   ";
-  EXPECT_EQ(GetToken(blanks), "");
-  EXPECT_EQ(blanks, "");
+  // A form feed is no space.
+  EXPECT_EQ(Cuts(AnsiString("\tkey==\r\nvalue\x0C\xE9")),
+            (A{"key", "==\r\nvalue\x0C\xE9", "==", "\r\nvalue\x0C\xE9", "value\x0C", "\xE9",
+               "\xE9", ""}));
+  EXPECT_EQ(Cuts(AnsiString("   ")), (A{"", ""}));
   SetSeparatorList(AnsiString());
   SetSeparatorList(UnicodeString());
 }

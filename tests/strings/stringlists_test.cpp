@@ -41,14 +41,11 @@ TEST_F(StringLists, InsertToStringsClampsThePosition) {
 // Both lines are checked before anything is cut.
 TEST_F(StringLists, DeleteFromStringsJoinsTheCutLines) {
   const std::tuple<int32_t, int32_t, int32_t, int32_t, Strings> cases[] = {
-      {0, 2, 2, 2, {u"ahi", u"jkl"}},
-      {1, 1, 1, 3, {u"abc", u"f", u"ghi", u"jkl"}},
-      {1, 2, 1, 2, {u"abc", u"def", u"ghi", u"jkl"}},
+      {0, 2, 2, 2, {u"ahi", u"jkl"}},    {1, 1, 1, 3, {u"abc", u"f", u"ghi", u"jkl"}},
+      {0, 1, 3, 4, {u""}},               {1, 2, 1, 2, {u"abc", u"def", u"ghi", u"jkl"}},
+      {0, 9, 3, 9, {u"abc"}},            {0, 0, 1, -3, {u"def", u"ghi", u"jkl"}},
       {0, 4, 1, 1, {u"abcdef", u"ghi", u"jkl"}},  // joins two lines
-      {0, 1, 3, 4, {u""}},
       {2, 1, 1, 1, {u"abc", u"def", u"ghi", u"jkl"}},  // last line before the first
-      {0, 9, 3, 9, {u"abc"}},
-      {0, 0, 1, -3, {u"def", u"ghi", u"jkl"}},
   };
   for (const auto& [l1, c1, l2, c2, result] : cases) {
     TStringList list{u"abc", u"def", u"ghi", u"jkl"};
@@ -200,17 +197,11 @@ TEST_F(Sections, ReadSectionValuesReturnsTheLastLineOfTheSection) {
   const TStringList headers{u"[a]", u"[b]", u"x", u"[c]"};
   const TStringList unclosed{u"[a]", u"1", u"[x", u"2", u"[]"};
   const std::tuple<const TStringList&, std::u16string_view, Strings, int32_t> cases[] = {
-      {ini, u"general", {u"Name=Foo", u"; note"}, 3},
-      {ini, u"Other", {u"X=1"}, 5},
-      {ini, u"Missing", {}, 5},
+      {ini, u"general", {u"Name=Foo", u"; note"}, 3},  {ini, u"Other", {u"X=1"}, 5},
+      {blanks, u"S", {u"  a = 1 \t", u"b"}, 4},      {ini, u"Missing", {}, 5},
+      {headers, u"a", {}, 0},   {headers, u"c", {}, 3},     {headers, u"b", {u"x"}, 2},
+      {unclosed, u"a", {u"1"}, 1},  {unclosed, u"x", {}, 4},  {none, u"a", {}, -1},
       {ini, u" General", {}, 5},  // blanks inside the brackets count
-      {blanks, u"S", {u"  a = 1 \t", u"b"}, 4},
-      {headers, u"a", {}, 0},
-      {headers, u"c", {}, 3},
-      {headers, u"b", {u"x"}, 2},
-      {unclosed, u"a", {u"1"}, 1},
-      {unclosed, u"x", {}, 4},
-      {none, u"a", {}, -1},
   };
   for (const auto& [list, name, expected, result] : cases) {
     TStringList values{u"stale"};
@@ -234,16 +225,12 @@ TEST_F(Sections, SearchFromALineWrapsAroundOnce) {
   const std::tuple<const TStringList&, int32_t, std::u16string_view, int32_t, int32_t, Strings>
       cases[] = {
       {ini, 5, u"General", 0, 3, {u"Name=Foo", u"; note"}},
-      {ini, 0, u"Missing", -1, 0, {}},
-      {ini, 2, u"Missing", -1, 2, {}},
-      {ini, 99, u"Missing", -1, 99, {}},
-      {ini, 6, u"Missing", -1, 6, {}},
-      {ini, 99, u"Other", 4, 5, {u"X=1"}},
-      {ini, 0, u"other", 4, 5, {u"X=1"}},
-      {ini, 4, u"Other", 4, 5, {u"X=1"}},
-      {twice, 1, u"a", 2, 3, {u"2"}},  // the first equal header after the start line
-      {twice, 3, u"a", 0, 1, {u"1"}},
+      {ini, 0, u"Missing", -1, 0, {}},    {ini, 2, u"Missing", -1, 2, {}},
+      {ini, 99, u"Missing", -1, 99, {}},  {ini, 6, u"Missing", -1, 6, {}},
+      {ini, 99, u"Other", 4, 5, {u"X=1"}}, {ini, 0, u"other", 4, 5, {u"X=1"}},
+      {ini, 4, u"Other", 4, 5, {u"X=1"}},  {twice, 3, u"a", 0, 1, {u"1"}},
       {none, 0, u"a", -1, 0, {}},
+      {twice, 1, u"a", 2, 3, {u"2"}},  // the first equal header after the start line
   };
   for (const auto& [list, start, name, index, last, expected] : cases) {
     SCOPED_TRACE(Utf16ToUtf8(name) + " from " + std::to_string(start));
