@@ -16,7 +16,7 @@ Currency C(double v) {
 }
 
 // To cents, ties go to even; by a step, RoundTo goes to the nearest (ties to
-// an even multiple), RoundToL towards zero and RoundToM always up a step.
+// an even multiple), RoundToL towards zero and RoundToM one step above that.
 TEST(Rounding, ToCentsAndBySteps) {
   using Fn = Currency (*)(Currency, int32_t);
   const Fn cents = [](Currency c, int32_t) { return CRound(c); };
