@@ -113,8 +113,8 @@ TEST(WholeStringTests, AlphaExistsDiffersBetweenTheTwins) {
 }
 
 // Skipping stops at the first other character or one past the end; without
-// symbols it skips the four spaces.
-TEST(Skipping, StopsAtTheFirstOtherCharacterOrTheEnd) {
+// symbols it skips the four spaces, as AnsiTrim trims them.
+TEST(SkippingAndCutting, StopAtTheFirstOtherCharacterOrTheEnd) {
   const std::tuple<const char*, const char*, int32_t, int32_t> cases[] = {
       {" \t\r\nx", nullptr, 1, 5}, {"a  ", nullptr, 2, 4}, {"a  ", nullptr, 4, 4},
       {"\x0B", nullptr, 1, 1},  // vertical tab is not a space
@@ -133,15 +133,12 @@ TEST(Skipping, StopsAtTheFirstOtherCharacterOrTheEnd) {
     EXPECT_EQ(p8, to);
     EXPECT_EQ(p16, to);
   }
-}
-
-TEST(Cutting, GetNextPartAndAnsiTrim) {
-  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+  const std::tuple<const char*, const char*, const char*, const char*> parts[] = {
       {"key=value", "=", "key", "value"}, {"a::b::c", "::", "a", "b::c"}, {"abc", "=", "abc", ""},
       {"=x", "=", "", "x"},               {"x=", "=", "x", ""},           {"abc", "", "abc", ""},
       {"", "=", "", ""},
   };
-  for (const auto& [text, separator, part, rest] : cases) {
+  for (const auto& [text, separator, part, rest] : parts) {
     AnsiString s = text;
     EXPECT_EQ(GetNextPart(s, separator), part) << text;
     EXPECT_EQ(s, rest) << text;

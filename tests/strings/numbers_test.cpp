@@ -40,8 +40,9 @@ TEST(IntegerConversions, PoliciesSideBySide) {
   }
 }
 
-// A wide character counts by its low byte: U+0141 reads as "A", U+0137 as "7".
-TEST(DigitReaders, Values) {
+// A wide character counts by its low byte: U+0141 reads as "A", U+0137 as
+// "7"; the message names the rightmost bad character.
+TEST(DigitReaders, ValuesAndMessages) {
   const std::tuple<const char16_t*, int32_t, int32_t> cases[] = {
       {u"", 0, 0},                 {u"0", 0, 0},                {u"ff", 255, kRaises},
       {u"Ff", 255, kRaises},       {u"777", 0x777, 511},        {u"10", 16, 8},
@@ -56,16 +57,13 @@ TEST(DigitReaders, Values) {
     EXPECT_EQ(ValueOr<EYStringsError>([t = text] { return HexToInt(t); }), hex);
     EXPECT_EQ(ValueOr<EYStringsError>([t = text] { return OctToInt(t); }), oct);
   }
-}
-
-TEST(DigitReaders, MessageNamesRightmostBadCharacter) {
-  const std::tuple<const char16_t*, bool, const char16_t*> cases[] = {
+  const std::tuple<const char16_t*, bool, const char16_t*> messages[] = {
       {u"1G", true, u"G is not a hex digit"},    {u"1g2h", true, u"h is not a hex digit"},
       {u"$FF", true, u"$ is not a hex digit"},   {u"0x1", true, u"x is not a hex digit"},
       {u"-1", true, u"- is not a hex digit"},    {u"8", false, u"8 is not an oct digit"},
       {u"9a7", false, u"a is not an oct digit"}, {u" 1", false, u"  is not an oct digit"},
   };
-  for (const auto& [text, hex, message] : cases) {
+  for (const auto& [text, hex, message] : messages) {
     SCOPED_TRACE(Utf16ToUtf8(text));
     try {
       hex ? HexToInt(text) : OctToInt(text);

@@ -53,7 +53,12 @@ TEST(BackwardSearch, TwinsChooseTheFirstPositionDifferently) {
   }
 }
 
-TEST(CaselessSearch, FoldsBothOperands) {
+using CaselessSearch = test::EnUs;
+
+// Both operands fold. U+0130 lower-cases to two units outside Turkish;
+// positions after it must still point into the given text, and replaced text
+// must keep its pieces.
+TEST_F(CaselessSearch, FoldsBothOperandsAndMapsPositionsBack) {
   const PosCase cases[] = {
       {"AB", "xaBab", 1, 2, 4}, {"ab", "XABAB", 3, 1, 4}, {"Q", "abc", 1, 1, 0},
       {"", "abc", 1, 1, 0},     {"b", "aBcB", 5, 1, 0},
@@ -71,13 +76,6 @@ TEST(CaselessSearch, FoldsBothOperands) {
   EXPECT_EQ(CPos("", "abc"), 0);
   EXPECT_EQ(CPos(u"", u"abc"), 1);
   EXPECT_EQ(CPos(u"", u""), 0);
-}
-
-using FoldingThatChangesLength = test::EnUs;
-
-// U+0130 lower-cases to two units outside Turkish; positions after it must
-// still point into the given text, and replaced text must keep its pieces.
-TEST_F(FoldingThatChangesLength, PositionsMapBackToTheGivenText) {
   const std::u16string text = u"\u0130x\u0130AbcAB";
   EXPECT_EQ(CXPos(u"ab", text, 1, 1), 4);
   EXPECT_EQ(CXPos(u"ab", text, 1, 2), 7);

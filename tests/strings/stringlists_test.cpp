@@ -130,15 +130,13 @@ TEST_F(StringLists, CharacterBuffers) {
   EXPECT_EQ(std::u16string(w, 3), std::u16string(u"\0\0z", 3));
 }
 
-TEST_F(StringLists, DelimitedTextQuotesEveryItem) {
+// DelimitedText quotes every item; composing splits outside quotes only.
+TEST_F(StringLists, DelimitedTextAndComposing) {
   EXPECT_EQ(DelimitedText(TStringList{}, u',', u'\''), u"");
   EXPECT_EQ(DelimitedText(TStringList{u"a,b"}, u',', u'\''), u"'a,b'");
   EXPECT_EQ(DelimitedText(TStringList{u"a", u"it's", u"", u"x\r\n"}, u';', u'\''),
             u"'a';'it''s';'';'x'#13#10");
   EXPECT_EQ(DelimitedText(TStringList{u"\t"}, u',', u'"'), u"\"\"#9");
-}
-
-TEST_F(StringLists, ComposeSplitsOutsideQuotesOnly) {
   const std::pair<std::u16string_view, Strings> cases[] = {
       {u"   ", {}},                     {u"", {}},
       {u"a,,b", {u"a", u"", u"b"}},     {u"a,", {u"a", u""}},
