@@ -1,107 +1,75 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "deziva27/strings/YStrings.h"
 #include "support/Locale.h"
 
 namespace dz {
 namespace {
 
-struct IntCase {
-  const char16_t* text;
-  int32_t x, z, safe;  // XStrToInt (kRaises when it raises), ZStrToInt, SafeStrToInt
-};
 constexpr int32_t kRaises = 0x7EADBEEF;
 
-// The three integer readers side by side: they differ exactly on blanks,
-// trailing junk and overflow.
-TEST(IntegerConversions, PoliciesSideBySide) {
-  const IntCase cases[] = {
-      {u"", 0, 0, 0},
-      {u"   ", 0, 0, 0},
-      {u"\t\r\n", 0, 0, 0},
-      {u"12", 12, 12, 12},
-      {u" 42 ", kRaises, 42, 42},
-      {u"  -7", -7, -7, -7},
-      {u"$FF", 255, 255, 255},
-      {u"0x10", 16, 16, 16},
-      {u"x", kRaises, 0, 0},
-      {u"4x", kRaises, 0, 4},
-      {u"123abc", kRaises, 0, 123},
-      {u" 7 ", kRaises, 7, 7},
-      {u"abc", kRaises, 0, 0},
-      {u"-5x", kRaises, 0, 0},
-      {u"2147483647", 2147483647, 2147483647, 2147483647},
-      {u"2147483648", kRaises, 0, 0},
-      {u"99999999999z", kRaises, 0, 0},
-      {u"12 34", kRaises, 0, 12},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Utf16ToUtf8(c.text));
-    if (c.x == kRaises) {
-      EXPECT_THROW(XStrToInt(c.text), EConvertError);
-    } else {
-      EXPECT_EQ(XStrToInt(c.text), c.x);
-    }
-    EXPECT_EQ(ZStrToInt(c.text), c.z);
-    EXPECT_EQ(SafeStrToInt(c.text), c.safe);
+// What read() returns, or kRaises when it raises E.
+template <class E, class F>
+int32_t ValueOr(F read) {
+  try {
+    return read();
+  } catch (const E&) {
+    return kRaises;
   }
 }
 
-TEST(DigitReaders, Values) {
-  const struct {
-    const char16_t* text;
-    int32_t hex, oct;  // kRaises where the reader rejects the text
-  } cases[] = {
-      {u"", 0, 0},
-      {u"0", 0, 0},
-      {u"ff", 255, kRaises},
-      {u"Ff", 255, kRaises},
-      {u"777", 0x777, 511},
-      {u"10", 16, 8},
-      {u"FFFFFFFF", -1, kRaises},
-      {u"7FFFFFFF", 0x7FFFFFFF, kRaises},
+// XStrToInt, ZStrToInt and SafeStrToInt side by side: they differ exactly on
+// blanks, trailing junk and overflow.
+TEST(IntegerConversions, PoliciesSideBySide) {
+  const std::tuple<const char16_t*, int32_t, int32_t, int32_t> cases[] = {
+      {u"", 0, 0, 0},              {u"   ", 0, 0, 0},             {u"\t\r\n", 0, 0, 0},
+      {u"12", 12, 12, 12},         {u" 42 ", kRaises, 42, 42},    {u"  -7", -7, -7, -7},
+      {u"$FF", 255, 255, 255},     {u"0x10", 16, 16, 16},         {u"x", kRaises, 0, 0},
+      {u"4x", kRaises, 0, 4},      {u"123abc", kRaises, 0, 123},  {u" 7 ", kRaises, 7, 7},
+      {u"abc", kRaises, 0, 0},     {u"-5x", kRaises, 0, 0},       {u"12 34", kRaises, 0, 12},
+      {u"2147483648", kRaises, 0, 0},  {u"99999999999z", kRaises, 0, 0},
+      {u"2147483647", 2147483647, 2147483647, 2147483647},
+  };
+  for (const auto& [text, x, z, safe] : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(text));
+    EXPECT_EQ(ValueOr<EConvertError>([t = text] { return XStrToInt(t); }), x);
+    EXPECT_EQ(ZStrToInt(text), z);
+    EXPECT_EQ(SafeStrToInt(text), safe);
+  }
+}
+
+// A wide character counts by its low byte: U+0141 reads as "A", U+0137 as
+// "7"; the message names the rightmost bad character.
+TEST(DigitReaders, ValuesAndMessages) {
+  const std::tuple<const char16_t*, int32_t, int32_t> cases[] = {
+      {u"", 0, 0},                 {u"0", 0, 0},                {u"ff", 255, kRaises},
+      {u"Ff", 255, kRaises},       {u"777", 0x777, 511},        {u"10", 16, 8},
+      {u"FFFFFFFF", -1, kRaises},  {u"7FFFFFFF", 0x7FFFFFFF, kRaises},
       {u"123456789", 0x23456789, kRaises},  // wraps to the low 32 bits
       {u"37777777777", 0x77777777, -1},
       {u"100000000000", 0, 0},  // octal 2^33 wraps to 0
+      {u"\u0141\u0130", 0xA0, kRaises}, {u"\u0137", 7, 7}, {u"\u0138", 8, kRaises},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Utf16ToUtf8(c.text));
-    if (c.hex == kRaises)
-      EXPECT_THROW(HexToInt(c.text), EYStringsError);
-    else
-      EXPECT_EQ(HexToInt(c.text), c.hex);
-    if (c.oct == kRaises)
-      EXPECT_THROW(OctToInt(c.text), EYStringsError);
-    else
-      EXPECT_EQ(OctToInt(c.text), c.oct);
+  for (const auto& [text, hex, oct] : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(text));
+    EXPECT_EQ(ValueOr<EYStringsError>([t = text] { return HexToInt(t); }), hex);
+    EXPECT_EQ(ValueOr<EYStringsError>([t = text] { return OctToInt(t); }), oct);
   }
-}
-
-// A wide character counts by its low byte: U+0141 reads as "A", U+0139 as "9".
-TEST(DigitReaders, WideCharactersCountByLowByte) {
-  EXPECT_EQ(HexToInt(u"\u0141\u0130"), 0xA0);
-  EXPECT_EQ(OctToInt(u"\u0137"), 7);
-  EXPECT_THROW(OctToInt(u"\u0138"), EYStringsError);
-}
-
-TEST(DigitReaders, MessageNamesRightmostBadCharacter) {
-  const struct {
-    const char16_t* text;
-    bool hex;
-    const char16_t* message;
-  } cases[] = {
+  const std::tuple<const char16_t*, bool, const char16_t*> messages[] = {
       {u"1G", true, u"G is not a hex digit"},    {u"1g2h", true, u"h is not a hex digit"},
       {u"$FF", true, u"$ is not a hex digit"},   {u"0x1", true, u"x is not a hex digit"},
       {u"-1", true, u"- is not a hex digit"},    {u"8", false, u"8 is not an oct digit"},
       {u"9a7", false, u"a is not an oct digit"}, {u" 1", false, u"  is not an oct digit"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Utf16ToUtf8(c.text));
+  for (const auto& [text, hex, message] : messages) {
+    SCOPED_TRACE(Utf16ToUtf8(text));
     try {
-      c.hex ? HexToInt(c.text) : OctToInt(c.text);
+      hex ? HexToInt(text) : OctToInt(text);
       ADD_FAILURE() << "no exception";
     } catch (const EYStringsError& e) {
-      EXPECT_EQ(e.Message(), c.message);
+      EXPECT_EQ(e.Message(), message);
     }
   }
 }
@@ -132,19 +100,16 @@ TEST_F(FloatConversions, FixedPointIgnoresLocaleSeparator) {
 }
 
 TEST(BooleanConversions, FalseWordsAndEmpty) {
-  const struct {
-    const char16_t* text;
-    bool x, n;
-  } cases[] = {
+  const std::tuple<const char16_t*, bool, bool> cases[] = {
       {u"", false, true},       {u"0", false, false},     {u"false", false, false},
       {u"False", false, false}, {u"FALSE", false, false}, {u"no", true, true},
       {u" false", true, true},  {u"false ", true, true},  {u"00", true, true},
       {u"1", true, true},       {u"f", true, true},       {u"falsey", true, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Utf16ToUtf8(c.text));
-    EXPECT_EQ(XStrToBool(c.text), c.x);
-    EXPECT_EQ(NStrToBool(c.text), c.n);
+  for (const auto& [text, x, n] : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(text));
+    EXPECT_EQ(XStrToBool(text), x);
+    EXPECT_EQ(NStrToBool(text), n);
   }
   EXPECT_EQ(BoolToStr(true), u"1");
   EXPECT_EQ(BoolToStr(false), u"0");

@@ -1,18 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "deziva27/strings/YStrings.h"
 #include "support/Locale.h"
 
 namespace dz {
 namespace {
 
-// Search rows hold 8-bit text; each runs through both twins unless the
-// twins are meant to differ, which the rows below spell out.
-struct PosCase {
-  const char* sub;
-  const char* text;
-  int32_t start, occurrence, expected;
-};
+// Search rows hold 8-bit text: the substring, the text, the start, the
+// occurrence, and the position found. Each runs through both twins unless the
+// twins are meant to differ, which the rows spell out.
+using PosCase = std::tuple<const char*, const char*, int32_t, int32_t, int32_t>;
+
+std::string Trace(const char* sub, const char* text, int32_t start, int32_t occurrence) {
+  return std::string(sub) + " in " + text + " from " + std::to_string(start) + " #" +
+         std::to_string(occurrence);
+}
 
 TEST(ForwardSearch, XPosCountsOverlappingMatches) {
   const PosCase cases[] = {
@@ -23,24 +27,18 @@ TEST(ForwardSearch, XPosCountsOverlappingMatches) {
       {"a", "", 1, 1, 0},      {"abcd", "abc", 1, 1, 0}, {"bc", "abcbc", 3, 1, 4},
       {"cb", "abcb", 3, 1, 3},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.sub) + " in " + c.text + " from " + std::to_string(c.start) + " #" +
-                 std::to_string(c.occurrence));
-    EXPECT_EQ(XPos(c.sub, c.text, c.start, c.occurrence), c.expected);
-    EXPECT_EQ(XPos(ToUnicode(c.sub), ToUnicode(c.text), c.start, c.occurrence), c.expected);
-    if (c.start == 1) {
-      EXPECT_EQ(PosNum(c.sub, c.text, c.occurrence), c.expected);
-      EXPECT_EQ(PosNum(ToUnicode(c.sub), ToUnicode(c.text), c.occurrence), c.expected);
-    }
+  for (const auto& [sub, text, start, occurrence, expected] : cases) {
+    SCOPED_TRACE(Trace(sub, text, start, occurrence));
+    EXPECT_EQ(XPos(sub, text, start, occurrence), expected);
+    EXPECT_EQ(XPos(ToUnicode(sub), ToUnicode(text), start, occurrence), expected);
+    if (start != 1) continue;
+    EXPECT_EQ(PosNum(sub, text, occurrence), expected);
+    EXPECT_EQ(PosNum(ToUnicode(sub), ToUnicode(text), occurrence), expected);
   }
 }
 
 TEST(BackwardSearch, TwinsChooseTheFirstPositionDifferently) {
-  const struct {
-    const char* sub;
-    const char* text;
-    int32_t start, occurrence, narrow, wide;
-  } cases[] = {
+  const std::tuple<const char*, const char*, int32_t, int32_t, int32_t, int32_t> cases[] = {
       {"b", "abcb", 0, 1, 4, 0},   {"b", "abcb", -1, 1, 4, 4},  {"b", "abcb", -2, 1, 4, 0},
       {"b", "abcb", 3, 1, 2, 2},   {"b", "abcb", 4, 2, 2, 2},   {"b", "abcb", 4, 1, 4, 4},
       {"b", "abcb", 99, 1, 4, 4},  {"b", "abcb", 1, 1, 0, 0},   {"b", "abcb", 2, 3, 0, 0},
@@ -48,23 +46,27 @@ TEST(BackwardSearch, TwinsChooseTheFirstPositionDifferently) {
       {"aa", "aaaa", 0, 3, 1, 0},  {"aa", "aaaa", -1, 2, 2, 2}, {"abcde", "abc", 0, 1, 0, 0},
       {"", "abc", 2, 1, 0, 0},     {"a", "", -1, 1, 0, 0},      {"b", "abcb", 4, 0, 0, 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.sub) + " in " + c.text + " from " + std::to_string(c.start) + " #" +
-                 std::to_string(c.occurrence));
-    EXPECT_EQ(BXPos(c.sub, c.text, c.start, c.occurrence), c.narrow);
-    EXPECT_EQ(BXPos(ToUnicode(c.sub), ToUnicode(c.text), c.start, c.occurrence), c.wide);
+  for (const auto& [sub, text, start, occurrence, narrow, wide] : cases) {
+    SCOPED_TRACE(Trace(sub, text, start, occurrence));
+    EXPECT_EQ(BXPos(sub, text, start, occurrence), narrow);
+    EXPECT_EQ(BXPos(ToUnicode(sub), ToUnicode(text), start, occurrence), wide);
   }
 }
 
-TEST(CaselessSearch, FoldsBothOperands) {
+using CaselessSearch = test::EnUs;
+
+// Both operands fold. U+0130 lower-cases to two units outside Turkish;
+// positions after it must still point into the given text, and replaced text
+// must keep its pieces.
+TEST_F(CaselessSearch, FoldsBothOperandsAndMapsPositionsBack) {
   const PosCase cases[] = {
       {"AB", "xaBab", 1, 2, 4}, {"ab", "XABAB", 3, 1, 4}, {"Q", "abc", 1, 1, 0},
       {"", "abc", 1, 1, 0},     {"b", "aBcB", 5, 1, 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.sub) + " in " + c.text);
-    EXPECT_EQ(CXPos(c.sub, c.text, c.start, c.occurrence), c.expected);
-    EXPECT_EQ(CXPos(ToUnicode(c.sub), ToUnicode(c.text), c.start, c.occurrence), c.expected);
+  for (const auto& [sub, text, start, occurrence, expected] : cases) {
+    SCOPED_TRACE(Trace(sub, text, start, occurrence));
+    EXPECT_EQ(CXPos(sub, text, start, occurrence), expected);
+    EXPECT_EQ(CXPos(ToUnicode(sub), ToUnicode(text), start, occurrence), expected);
   }
   EXPECT_EQ(CPos("CD", "abcd"), 3);
   EXPECT_EQ(CPos(u"CD", u"abcd"), 3);
@@ -74,13 +76,6 @@ TEST(CaselessSearch, FoldsBothOperands) {
   EXPECT_EQ(CPos("", "abc"), 0);
   EXPECT_EQ(CPos(u"", u"abc"), 1);
   EXPECT_EQ(CPos(u"", u""), 0);
-}
-
-using FoldingThatChangesLength = test::EnUs;
-
-// U+0130 lower-cases to two units outside Turkish; positions after it must
-// still point into the given text, and replaced text must keep its pieces.
-TEST_F(FoldingThatChangesLength, PositionsMapBackToTheGivenText) {
   const std::u16string text = u"\u0130x\u0130AbcAB";
   EXPECT_EQ(CXPos(u"ab", text, 1, 1), 4);
   EXPECT_EQ(CXPos(u"ab", text, 1, 2), 7);
@@ -94,82 +89,68 @@ TEST_F(FoldingThatChangesLength, PositionsMapBackToTheGivenText) {
 }
 
 TEST(Replacement, LeftToRightWithoutRescanning) {
-  const struct {
-    const char *text, *oldPattern, *newPattern, *sensitive, *insensitive;
-  } cases[] = {
+  const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
       {"aaaa", "aa", "a", "aa", "aa"},      {"axb", "x", "xx", "axxb", "axxb"},
       {"abc", "", "Z", "abc", "abc"},       {"ABCabc", "abc", "X", "ABCX", "XX"},
       {"aAaA", "a", "", "AA", ""},          {"", "a", "b", "", ""},
       {"abab", "ab", "ab", "abab", "abab"}, {"xAbX", "aB", "<$0>", "xAbX", "x<$0>X"},
       {"aaa", "aaaa", "b", "aaa", "aaa"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text) + " / " + c.oldPattern);
-    EXPECT_EQ(ReplaceStr(c.text, c.oldPattern, c.newPattern), c.sensitive);
-    EXPECT_EQ(ReplaceStr(ToUnicode(c.text), ToUnicode(c.oldPattern), ToUnicode(c.newPattern)),
-              ToUnicode(c.sensitive));
-    EXPECT_EQ(XReplaceStr(c.text, c.oldPattern, c.newPattern, true), c.sensitive);
-    EXPECT_EQ(XReplaceStr(c.text, c.oldPattern, c.newPattern, false), c.insensitive);
-    EXPECT_EQ(
-        XReplaceStr(ToUnicode(c.text), ToUnicode(c.oldPattern), ToUnicode(c.newPattern), false),
-        ToUnicode(c.insensitive));
+  for (const auto& [text, from, to, sensitive, insensitive] : cases) {
+    SCOPED_TRACE(std::string(text) + " / " + from);
+    const UnicodeString wText = ToUnicode(text), wFrom = ToUnicode(from), wTo = ToUnicode(to);
+    EXPECT_EQ(ReplaceStr(text, from, to), sensitive);
+    EXPECT_EQ(ReplaceStr(wText, wFrom, wTo), ToUnicode(sensitive));
+    EXPECT_EQ(XReplaceStr(text, from, to, true), sensitive);
+    EXPECT_EQ(XReplaceStr(text, from, to, false), insensitive);
+    EXPECT_EQ(XReplaceStr(wText, wFrom, wTo, false), ToUnicode(insensitive));
   }
   EXPECT_EQ(XReplaceStr(u"\u0414\u0434", u"\u0434", u"+", false), u"++");
   EXPECT_EQ(EraseSymbol(" a b ", ' '), "ab");
   EXPECT_EQ(EraseSymbol(u"\u0100a\u0100", u'\u0100'), u"a");
 }
 
+// The parts are trimmed only when the separator is found; an empty separator
+// is found nowhere by the 8-bit twins, at 1 by the 16-bit ones.
 TEST(SeparatorCuts, TrimOnlyWhenFound) {
-  const struct {
-    const char *separator, *text, *before, *after;
-  } cases[] = {
-      {"(", "English (US)", "English", "US)"},
-      {"=", "name = value", "name", "value"},
-      {"=", " x ", " x ", " x "},
-      {"::", "\ta :: b :: c", "a", "b :: c"},
-      {"=", "=", "", ""},
-      {"=", "", "", ""},
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"(", "English (US)", "English", "US)"}, {"=", "name = value", "name", "value"},
+      {"=", " x ", " x ", " x "},              {"::", "\ta :: b :: c", "a", "b :: c"},
+      {"=", "=", "", ""},                      {"=", "", "", ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.separator) + " on " + c.text);
-    EXPECT_EQ(GetBeforeSep(c.separator, c.text), c.before);
-    EXPECT_EQ(GetAfterSep(c.separator, c.text), c.after);
-    EXPECT_EQ(GetBeforeSep(ToUnicode(c.separator), ToUnicode(c.text)), ToUnicode(c.before));
-    EXPECT_EQ(GetAfterSep(ToUnicode(c.separator), ToUnicode(c.text)), ToUnicode(c.after));
+  for (const auto& [separator, text, before, after] : cases) {
+    SCOPED_TRACE(std::string(separator) + " on " + text);
+    EXPECT_EQ(GetBeforeSep(separator, text), before);
+    EXPECT_EQ(GetAfterSep(separator, text), after);
+    EXPECT_EQ(GetBeforeSep(ToUnicode(separator), ToUnicode(text)), ToUnicode(before));
+    EXPECT_EQ(GetAfterSep(ToUnicode(separator), ToUnicode(text)), ToUnicode(after));
   }
-  // An empty separator: nowhere for the 8-bit twins, at 1 for the 16-bit ones.
   EXPECT_EQ(GetBeforeSep("", " x "), " x ");
   EXPECT_EQ(GetAfterSep("", " x "), " x ");
   EXPECT_EQ(GetBeforeSep(u"", u" x "), u"");
   EXPECT_EQ(GetAfterSep(u"", u" x "), u"x");
 }
 
+// Only the 16-bit EndsBy folds beyond ASCII.
 TEST(PrefixAndSuffix, CaseRulesDiffer) {
-  const struct {
-    const char *affix, *text;
-    bool starts, startsCaseless, endsBy;
-  } cases[] = {
-      {"ab", "abc", true, true, false},
-      {"ab", "Abc", false, true, false},
-      {"", "abc", true, true, true},
-      {"", "", true, true, true},
-      {"abcd", "abc", false, false, false},
-      {".TXT", "file.txt", false, false, true},
-      {"file.txt", "txt", false, false, false},
-      {"BC", "abc", false, false, true},
+  const std::tuple<const char*, const char*, bool, bool, bool> cases[] = {
+      {"ab", "abc", true, true, false},      {"ab", "Abc", false, true, false},
+      {"", "abc", true, true, true},         {"", "", true, true, true},
+      {"abcd", "abc", false, false, false},  {".TXT", "file.txt", false, false, true},
+      {"BC", "abc", false, false, true},     {"file.txt", "txt", false, false, false},
       {"abc", "abc", true, true, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.affix) + " / " + c.text);
-    EXPECT_EQ(StartsWith(c.affix, c.text), c.starts);
-    EXPECT_EQ(StartsWith(ToUnicode(c.affix), ToUnicode(c.text)), c.starts);
-    EXPECT_EQ(XStartsWith(c.affix, c.text, true), c.starts);
-    EXPECT_EQ(XStartsWith(c.affix, c.text, false), c.startsCaseless);
-    EXPECT_EQ(XStartsWith(ToUnicode(c.affix), ToUnicode(c.text), false), c.startsCaseless);
-    EXPECT_EQ(EndsBy(c.affix, c.text), c.endsBy);
-    EXPECT_EQ(EndsBy(ToUnicode(c.affix), ToUnicode(c.text)), c.endsBy);
+  for (const auto& [affix, text, starts, startsCaseless, endsBy] : cases) {
+    SCOPED_TRACE(std::string(affix) + " / " + text);
+    const UnicodeString wAffix = ToUnicode(affix), wText = ToUnicode(text);
+    EXPECT_EQ(StartsWith(affix, text), starts);
+    EXPECT_EQ(StartsWith(wAffix, wText), starts);
+    EXPECT_EQ(XStartsWith(affix, text, true), starts);
+    EXPECT_EQ(XStartsWith(affix, text, false), startsCaseless);
+    EXPECT_EQ(XStartsWith(wAffix, wText, false), startsCaseless);
+    EXPECT_EQ(EndsBy(affix, text), endsBy);
+    EXPECT_EQ(EndsBy(wAffix, wText), endsBy);
   }
-  // Only the 16-bit EndsBy folds beyond ASCII.
   EXPECT_TRUE(EndsBy(u"\u00c9T\u00c9", u"\u00e9t\u00e9"));
   EXPECT_FALSE(EndsBy(ToAnsi(u"\u00c9"), ToAnsi(u"caf\u00e9")));
   EXPECT_TRUE(XStartsWith(u"\u0416\u0416", u"\u0436\u0436\u0436", false));

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "deziva27/utils/YUtils.h"
 
@@ -35,9 +37,8 @@ TEST(IntStack, HoldsTwentyWhateverTheSpaceAndPopsInReverse) {
     EXPECT_THROW(s.GetValue(0), EListError);  // no value held there
   }
   // The message comes from the string table when raised.
-  TYIntStack s(84);
   SetResString(HInstance, 65521, u"Pile vide");
-  std::u16string msg = UtilsError([&] { s.Pop(); });
+  std::u16string msg = UtilsError([] { TYIntStack(84).Pop(); });
   ResetStringTable();
   EXPECT_EQ(msg, u"Pile vide");
 }
@@ -47,13 +48,10 @@ TEST(CurrencyArray, StartsAtZeroAndResets) {
   EXPECT_EQ(a.Count(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(a[i], Currency(0));
   a.ResetBy(Currency(1.5));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(a.GetItem(i), Currency(1.5));
   a.SetItem(2, Currency(-7));
-  EXPECT_EQ(a[2], Currency(-7));
-  EXPECT_EQ(a[1], Currency(1.5));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(a.GetItem(i), Currency(i < 2 ? 1.5 : -7)) << i;
   EXPECT_THROW(a.GetItem(3), EListError);
   EXPECT_THROW(a.SetItem(-1, Currency(1)), EListError);
-
   TYCurrencyArray none(0);
   none.ResetBy(Currency(2));
   EXPECT_EQ(none.Count(), 0);
@@ -78,7 +76,10 @@ struct LoggedList : TYObjectList {
   using TYObjectList::FreeAll;
 };
 
-TEST(ObjectList, AddAndDeleteNotifyWithoutFreeing) {
+// Every change notifies, the last one also reports the list empty; Delete
+// hands the object back, Erase, Clear and destruction free it, and FreeAll
+// frees silently, leaving nils.
+TEST(ObjectList, NotifiesEveryChangeAndFreesOnlyWhenErasing) {
   std::string log;
   int dead = 0;
   Counted a(dead), b(dead);
@@ -86,55 +87,30 @@ TEST(ObjectList, AddAndDeleteNotifyWithoutFreeing) {
     LoggedList list(log);
     EXPECT_EQ(list.Add(&a), 0);
     EXPECT_EQ(list.Add(&b), 1);
-    EXPECT_EQ(log, "CC");
     list.Delete(0);
-    EXPECT_EQ(log, "CCC");
     EXPECT_EQ(list[0], &b);
     list.Delete(0);
     EXPECT_EQ(log, "CCCCE");
-    log.clear();
-  }
-  EXPECT_EQ(log, "CE");  // destroying the empty list still reports
-  EXPECT_EQ(dead, 0);
-}
-
-TEST(ObjectList, EraseClearAndDestructionFree) {
-  std::string log;
-  int dead = 0;
-  {
-    LoggedList list(log);
+    EXPECT_EQ(dead, 0);
     list.Add(std::make_unique<Counted>(dead));
     log.clear();
     list.Erase(0);
     EXPECT_EQ(dead, 1);
-    EXPECT_EQ(log, "CE");
-
+    list.Clear();  // even when there is nothing to clear
+    EXPECT_EQ(log, "CECE");
+    for (int i = 0; i < 3; ++i) list.Add(new Counted(dead));
     log.clear();
-    list.Clear();
-    EXPECT_EQ(log, "CE");  // even when there was nothing to clear
-
-    for (int i = 0; i < 3; ++i) list.Add(std::make_unique<Counted>(dead));
+    list.FreeAll();
+    EXPECT_EQ(dead, 4);
+    EXPECT_EQ(list.Count(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(list[i], nullptr);
+    list.Erase(1);  // a nil item erases safely
+    EXPECT_EQ(log, "C");
+    list.Add(std::make_unique<Counted>(dead));
     log.clear();
   }
-  EXPECT_EQ(dead, 4);
+  EXPECT_EQ(dead, 5);
   EXPECT_EQ(log, "CE");
-}
-
-TEST(ObjectList, FreeAllLeavesNilsAndIsSilent) {
-  std::string log;
-  int dead = 0;
-  LoggedList list(log);
-  for (int i = 0; i < 3; ++i) list.Add(new Counted(dead));
-  log.clear();
-  list.FreeAll();
-  EXPECT_EQ(dead, 3);
-  EXPECT_EQ(list.Count(), 3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(list[i], nullptr);
-  EXPECT_EQ(log, "");
-  list.Erase(1);  // a nil item erases safely
-  list.Clear();
-  EXPECT_EQ(dead, 3);
-  EXPECT_EQ(log, "CCE");
 }
 
 TEST(ObjectList, InsertSetItemAndBadIndexes) {
@@ -145,23 +121,16 @@ TEST(ObjectList, InsertSetItemAndBadIndexes) {
   list.Add(std::make_unique<Counted>(dead));
   list.Insert(0, std::make_unique<Counted>(dead));
   list.Insert(2, nullptr);
-  EXPECT_EQ(log, "CCC");
   EXPECT_EQ(list.Count(), 3);
-
   // SetItem hands the old object over: it is not freed.
-  TObject* old = list[0];
+  std::unique_ptr<TObject> reclaimed(list[0]);
   list.SetItem(0, &outside);
-  EXPECT_EQ(log, "CCC");
   EXPECT_EQ(dead, 0);
-  std::unique_ptr<TObject> reclaimed(old);
-
   EXPECT_THROW(list.Erase(3), EListError);
   EXPECT_THROW(list.Delete(-1), EListError);
   EXPECT_THROW(list.GetItem(3), EListError);
   EXPECT_THROW(list.Insert(5, nullptr), EListError);
-  EXPECT_EQ(log, "CCC");
   EXPECT_EQ(list.Count(), 3);
-
   // The base list's own operations neither notify nor free.
   static_cast<TList&>(list).Exchange(0, 1);
   static_cast<TList&>(list).Delete(1);
@@ -172,39 +141,53 @@ TEST(ObjectList, InsertSetItemAndBadIndexes) {
   EXPECT_EQ(dead, 2);
 }
 
-std::unique_ptr<TYStringMapEntry> Entry(const char16_t* key, const char16_t* value) {
-  auto e = std::make_unique<TYStringMapEntry>();
+template <class Entry = TYStringMapEntry>
+void Add(TYStringMap& map, std::u16string_view key, std::u16string_view value = u"") {
+  auto e = std::make_unique<Entry>();
   e->Key = key;
   e->Value = value;
-  return e;
+  map.Add(std::move(e));
 }
 
-TEST(StringMap, SearchesAreExactFindTheFirstAndPassOverOthers) {
+// Searches are exact and find the first; a loop reads each entry as it
+// reaches it, so a change of order shows.
+TEST(StringMap, SearchesAndLoops) {
+  static_assert(std::forward_iterator<TYStringMap::const_iterator>);
   TYStringMap map;
-  map.Add(Entry(u"a", u"x"));
-  map.Add(Entry(u"A", u"x"));
-  EXPECT_EQ(map.IndexByKey(u"A"), 1);
-  EXPECT_EQ(map.IndexByKey(u"a"), 0);
-  EXPECT_EQ(map.IndexByKey(u"b"), -1);
-  EXPECT_EQ(map.FindByKey(u"b"), nullptr);
+  Add(map, u"a", u"x");
+  Add(map, u"A", u"x");
+  EXPECT_EQ(map.FindByKey(u"A"), map[1]);
   EXPECT_EQ(map.IndexByValue(u"x"), 0);
   EXPECT_EQ(map.FindByValue(u"x"), map[0]);
-  EXPECT_EQ(map.FindByKey(u"A")->Key, u"A");
-  EXPECT_EQ(map.IndexByValue(u""), -1);
-  // Nils and foreign objects are passed over.
-  struct Other : TObject {};
+  EXPECT_EQ(map.FindByKey(u"b"), nullptr);
+  EXPECT_EQ(map.FindByValue(u""), nullptr);
+  UnicodeString keys;
+  for (TYStringMapEntry* e : map) {
+    keys += e->Key;
+    if (keys.size() == 1) map.Exchange(0, 1);
+  }
+  EXPECT_EQ(keys, u"aa");
+  EXPECT_EQ(std::distance(map.begin(), map.end()), 2);
+}
+
+// Searches pass over nils and foreign objects; reading a foreign one raises.
+TEST(StringMap, NilsAndForeignObjects) {
   struct Special : TYStringMapEntry {};
-  map.Clear();
+  TYStringMap map;
   map.Add(nullptr);
-  map.Add(std::make_unique<Other>());
-  auto s = std::make_unique<Special>();
-  s->Key = u"k";
-  map.Add(std::move(s));
+  map.Add(std::make_unique<TObject>());
+  Add<Special>(map, u"k");
   EXPECT_EQ(map.IndexByKey(u"k"), 2);
   EXPECT_EQ(map.IndexByKey(u""), -1);
   EXPECT_EQ(map.GetItem(0), nullptr);
   EXPECT_THROW(map.GetItem(1), EInvalidCast);
   EXPECT_THROW(map.GetItem(3), EListError);
+  UnicodeString seen;
+  const auto walk = [&] {
+    for (TYStringMapEntry* e : map) seen.append(e ? std::u16string_view(e->Key) : u"-");
+  };
+  EXPECT_THROW(walk(), EInvalidCast);
+  EXPECT_EQ(seen, u"-");
 }
 
 }  // namespace
