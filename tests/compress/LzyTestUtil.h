@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <string>
 
+#include "deziva27/compress/YCompress.h"
 #include "deziva27/host/classes/Streams.h"
 
 namespace dz::test {
@@ -18,6 +20,25 @@ inline void Fill(TMemoryStream& s, const std::string& data) {
   s.Clear();
   s.Write(data.data(), static_cast<int32_t>(data.size()));
   s.SetPosition(0);
+}
+
+// The header LZYCompressStream writes.
+inline const std::string kHeader("LZY00\0\0\0\0", 9);
+
+// The whole stream LZYCompressStream writes for data, and what
+// LZYDecompressStream restores from a stream.
+inline std::string Packed(const std::string& data) {
+  TMemoryStream src, dst;
+  Fill(src, data);
+  LZYCompressStream(&src, &dst);
+  return Bytes(dst);
+}
+
+inline std::string Unpacked(const std::string& stream) {
+  TMemoryStream src, dst;
+  Fill(src, stream);
+  LZYDecompressStream(&src, &dst);
+  return Bytes(dst);
 }
 
 // A memory stream the coders cannot see through (they only have the public
@@ -47,14 +68,13 @@ class TOpaqueStream : public TStream {
 
 // "06 61 62" for the bytes 6, 'a', 'b'.
 inline std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789ABCDEF";
   std::string out;
+  char digits[4];
   for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[c >> 4];
-    out += digits[c & 15];
+    std::snprintf(digits, sizeof digits, " %02X", c);
+    out += digits;
   }
-  return out;
+  return out.empty() ? out : out.substr(1);
 }
 
 inline std::string Unhex(const std::string& hex) {

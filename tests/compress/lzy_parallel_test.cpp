@@ -10,12 +10,8 @@
 #include "deziva27/compress/YCompress.h"
 #include "tests/compress/LzyTestUtil.h"
 
-namespace dz {
+namespace dz::test {
 namespace {
-
-using test::Bytes;
-using test::Fill;
-using test::MakeData;
 
 struct Coded {
   std::string Bytes;
@@ -68,8 +64,7 @@ TEST(LzyParallel, ProgressCallsAreTheSequentialOnes) {
   Coded seq = Encode(data, 0, 0, true, 1000);
   Coded par = Encode(data, 2, 8192, true, 1000);
   EXPECT_TRUE(par.Bytes == seq.Bytes);
-  ASSERT_EQ(par.Steps.size(), seq.Steps.size());
-  EXPECT_TRUE(par.Steps == seq.Steps);
+  EXPECT_TRUE(par.Steps == seq.Steps) << par.Steps.size() << " calls, not " << seq.Steps.size();
 }
 
 TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
@@ -84,12 +79,12 @@ TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
       TMemoryStream src, dst;
       Fill(src, data);
       const int64_t readLimit = size * part / 8;
-      test::TOpaqueStream failingSrc(src, readLimit, INT64_MAX);
+      TOpaqueStream failingSrc(src, readLimit, INT64_MAX);
       EXPECT_THROW(detail::LZEncodeParallel(failingSrc, dst, {}, threads, 8192), EReadError)
           << threads << " threads, reads stop at " << readLimit;
       src.SetPosition(0);
       const int64_t writeLimit = packed * part / 8;
-      test::TOpaqueStream failingDst(dst, INT64_MAX, writeLimit);
+      TOpaqueStream failingDst(dst, INT64_MAX, writeLimit);
       EXPECT_THROW(detail::LZEncodeParallel(src, failingDst, {}, threads, 8192), EWriteError)
           << threads << " threads, writes stop at " << writeLimit;
     }
@@ -97,9 +92,8 @@ TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
 }
 
 TEST(LzyParallel, ThreadSettingReachesTheCoder) {
-  const std::string data = MakeData("runs", 1 << 20, 9);
   TMemoryStream src, one, many;
-  Fill(src, data);
+  Fill(src, MakeData("runs", 1 << 20, 9));
   LZYCompressStream(&src, &one, {}, 1);
   src.SetPosition(0);
   TLZYCompressor c;
@@ -109,11 +103,7 @@ TEST(LzyParallel, ThreadSettingReachesTheCoder) {
   c.SetDestStream(&many);
   c.Compress();
   EXPECT_TRUE(Bytes(many) == Bytes(one));
-  TMemoryStream back;
-  many.SetPosition(0);
-  LZYDecompressStream(&many, &back);
-  EXPECT_TRUE(Bytes(back) == data);
 }
 
 }  // namespace
-}  // namespace dz
+}  // namespace dz::test

@@ -5,26 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "LzyTestUtil.h"
 #include "deziva27/compress/detail/LZSearch.h"
 
-namespace dz {
+namespace dz::test {
 namespace {
 
 using detail::Dictionary;
 using detail::FindMatch;
 
-struct Found {
-  int Len, Off;
-  bool operator==(const Found&) const = default;
-};
+using Found = std::pair<int, int>;  // length, offset
 
 // Runs the search and the inserts of a greedy parse over data as if its
 // first byte stood at origin, rebasing as the coders do; returns every
-// search's result. Stale, when set, holds a dictionary already filled from
-// other data at positions long before origin.
+// search's result. The dictionary may hold other data from long before.
 std::vector<Found> Parse(const std::string& data, int64_t origin, Dictionary& dict) {
   std::vector<uint8_t> buf(data.begin(), data.end());
   buf.resize(buf.size() + 64, 0);
@@ -58,7 +55,7 @@ TEST(LzySearch, FarPositionsFindWhatNearOnesFind) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.Kind) + " at " + std::to_string(c.Origin));
-    const std::string data = test::MakeData(c.Kind, 20000, 7);
+    const std::string data = MakeData(c.Kind, 20000, 7);
     auto nearDict = std::make_unique<Dictionary>();
     const std::vector<Found> expected = Parse(data, 0, *nearDict);
 
@@ -66,7 +63,7 @@ TEST(LzySearch, FarPositionsFindWhatNearOnesFind) {
     // multiples of 2^30 back: at 2^32 a position kept in 32 bits without care
     // aliases onto the window; one rebase after another moves the slots never
     // written.
-    const std::string noise = test::MakeData("words", 4000, 99);
+    const std::string noise = MakeData("words", 4000, 99);
     for (const std::vector<int>& backs : {std::vector<int>{4}, {4, 3, 2, 1}, {1}, {}}) {
       auto farDict = std::make_unique<Dictionary>();
       for (int k : backs) {
@@ -79,4 +76,4 @@ TEST(LzySearch, FarPositionsFindWhatNearOnesFind) {
 }
 
 }  // namespace
-}  // namespace dz
+}  // namespace dz::test

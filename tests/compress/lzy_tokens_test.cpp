@@ -5,17 +5,10 @@
 #include <vector>
 
 #include "LzyTestUtil.h"
-#include "deziva27/compress/detail/LZCoder.h"
 #include "deziva27/compress/detail/LZWindow.h"
-#include "deziva27/compress/YCompress.h"
 
-namespace dz {
+namespace dz::test {
 namespace {
-
-using test::Bytes;
-using test::Fill;
-using test::Hex;
-using test::MakeData;
 
 std::string Repeat(const std::string& s, int n) {
   std::string r;
@@ -29,15 +22,8 @@ std::string Sequence(int from, int to) {
   return r;
 }
 
-// Tokens only, without the 9-byte header.
-std::string Tokens(const std::string& data) {
-  TMemoryStream src, dst;
-  Fill(src, data);
-  LZYCompressStream(&src, &dst);
-  std::string all = Bytes(dst);
-  EXPECT_EQ(all.substr(0, 9), std::string("LZY00\0\0\0\0", 9));
-  return all.substr(9);
-}
+// Tokens only, without the header.
+std::string Tokens(const std::string& data) { return Packed(data).substr(9); }
 
 std::string PlainTokens(const std::string& data) {
   TMemoryStream src, dst;
@@ -46,24 +32,13 @@ std::string PlainTokens(const std::string& data) {
   return Bytes(dst);
 }
 
-const std::string kHeader("LZY00\0\0\0\0", 9);
-
-std::string Restore(const std::string& compressed) {
-  TMemoryStream src, dst;
-  Fill(src, compressed);
-  LZYDecompressStream(&src, &dst);
-  return Bytes(dst);
-}
-
-struct Example {
-  const char* Name;
-  std::string Input;
-  std::string Expected;  // hex of the tokens
-};
-
-std::vector<Example> Examples() {
-  std::string seq = Sequence(0, 255);
-  return {
+TEST(LzyTokens, ExamplesGiveTheirExactBytes) {
+  const std::string seq = Sequence(0, 255);
+  const struct {
+    const char* Name;
+    std::string Input;
+    std::string Expected;  // hex of the tokens
+  } examples[] = {
       {"empty", "", ""},
       {"one byte", "a", "02 61"},
       {"two bytes", "ab", "04 61 62"},
@@ -83,14 +58,10 @@ std::vector<Example> Examples() {
       {"first long match ends the search", "0123456789abcdefghX012345678Y0123456789abcdefgh",
        "26 " + Hex("0123456789abcdefghX") + " 27 60 02 59 15 60 3B 60"},
   };
-}
-
-TEST(LzyTokens, ExamplesGiveTheirExactBytes) {
-  for (const Example& e : Examples()) {
+  for (const auto& e : examples) {
     EXPECT_EQ(Hex(Tokens(e.Input)), e.Expected) << e.Name;
     EXPECT_EQ(Hex(PlainTokens(e.Input)), e.Expected) << e.Name;
-    EXPECT_EQ(Restore(kHeader + test::Unhex(e.Expected)), e.Input)
-        << e.Name;
+    EXPECT_EQ(Unpacked(kHeader + Unhex(e.Expected)), e.Input) << e.Name;
   }
 }
 
@@ -111,68 +82,9 @@ TEST(LzyTokens, FastCoderMatchesPlainCoder) {
     std::string data = MakeData(kind, size, seed++);
     std::string fast = Tokens(data);
     ASSERT_EQ(fast, PlainTokens(data)) << kind << " " << size;
-    ASSERT_EQ(Restore(kHeader + fast), data) << kind << " " << size;
+    ASSERT_EQ(Unpacked(kHeader + fast), data) << kind << " " << size;
   }
-}
-
-// The plain decoder, the fast decoder and the source agree, also when the
-// input wraps the window many times and crosses the fast coder's blocks.
-TEST(LzyTokens, DecodersAgreeOnLongInputs) {
-  for (const char* kind : {"words", "runs", "random", "small"}) {
-    std::string data = MakeData(kind, 700000, 7);
-    TMemoryStream src, packed, plain, fast;
-    Fill(src, data);
-    LZYCompressStream(&src, &packed);
-    packed.SetPosition(9);
-    detail::PlainDecompressSource(packed, plain);
-    EXPECT_TRUE(Bytes(plain) == data) << kind;
-    packed.SetPosition(0);
-    LZYDecompressStream(&packed, &fast);
-    EXPECT_TRUE(Bytes(fast) == data) << kind;
-  }
-}
-
-// A decoder that trusted the token would read before its data or past the
-// end of the stream; each of these must be refused.
-TEST(LzyTokens, DamagedTokensRaise) {
-  const struct {
-    const char* Name;
-    std::string Tokens;
-  } cases[] = {
-      {"offset 0", "02 61 01 00"},
-      {"offset beyond restored bytes", "04 61 62 07 00"},
-      {"match before any byte", "03 00"},
-      {"largest offset at the start", "FF FF"},
-      // After 2100 restored bytes: 2040 back is inside the data, but 2040 + 9
-      // passes the window, whose copy would overwrite what it reads.
-      {"match past the window", Repeat("FE " + Hex(std::string(127, 'x')) + " ", 16) + "B4 " +
-                                    Hex(std::string(90, 'y')) + " F1 6F"},
-      {"match cut after first byte", "02 61 03"},
-      {"match cut after a literal run", "04 66 07 D1"},
-      {"literal run cut short", "08 61 62"},
-  };
-  for (const auto& c : cases) {
-    std::string stream = kHeader + test::Unhex(c.Tokens);
-    TMemoryStream src, dst;
-    Fill(src, stream);
-    EXPECT_THROW(LZYDecompressStream(&src, &dst), EYCompressError) << c.Name;
-    Fill(src, stream);
-    src.SetPosition(9);
-    TMemoryStream dst2;
-    EXPECT_THROW(detail::PlainDecompressSource(src, dst2), EYCompressError) << c.Name;
-    // Both have written what came before the damage.
-    EXPECT_EQ(Bytes(dst), Bytes(dst2)) << c.Name;
-  }
-  // An offset exactly as far back as the restored bytes reach is fine, and an
-  // empty literal run restores nothing.
-  EXPECT_EQ(Restore(kHeader + test::Unhex("04 61 62 05 00")), "ababa");
-  EXPECT_EQ(Restore(kHeader + test::Unhex("00 02 61 00")), "a");
-  // And a match that ends exactly at the window's width (2030 back, 18 long).
-  std::string head =
-      Repeat(std::string(1, '\xFE') + std::string(127, 'x'), 16) + "\xB4" + std::string(90, 'y');
-  EXPECT_EQ(Restore(kHeader + head + "\xDD\xFF").substr(2122),
-            std::string(18, 'x'));
 }
 
 }  // namespace
-}  // namespace dz
+}  // namespace dz::test

@@ -14,6 +14,8 @@ std::string Content(const TSlideWindow& w) {
   return s;
 }
 
+// The ring keeps the newest items; Find gives an item or, on a miss, the
+// insertion point.
 TEST(LzyWindow, PositionsRingKeepsTheNewest) {
   TPositionsList l(3);
   for (Integer p : {10, 20, 30, 40, 50}) l.Add(p);
@@ -29,26 +31,22 @@ TEST(LzyWindow, PositionsRingKeepsTheNewest) {
   EXPECT_EQ(l.GetItem(2), -7);
   l.SetItem(2, 0x12345678);
   EXPECT_EQ(l.GetItem(2), 0x12345678);
-}
 
-TEST(LzyWindow, FindGivesTheItemOrTheInsertionPoint) {
-  TPositionsList l(8);
-  for (Integer p : {5, 9, 14, 20, 31}) l.Add(p);
+  TPositionsList sorted(8), empty(4);
+  for (Integer p : {5, 9, 14, 20, 31}) sorted.Add(p);
   const struct {
+    const TPositionsList& List;
     Integer Position;
     bool Found;
     Integer Index;
-  } cases[] = {{5, true, 0},   {31, true, 4},  {14, true, 2}, {4, false, 0},
-               {10, false, 2}, {32, false, 5}, {21, false, 4}};
+  } cases[] = {{sorted, 5, true, 0},   {sorted, 31, true, 4},  {sorted, 14, true, 2},
+               {sorted, 4, false, 0},  {sorted, 10, false, 2}, {sorted, 32, false, 5},
+               {sorted, 21, false, 4}, {empty, 3, false, 0}};
   for (const auto& c : cases) {
     Integer index = -1;
-    EXPECT_EQ(l.Find(c.Position, index), c.Found) << c.Position;
+    EXPECT_EQ(c.List.Find(c.Position, index), c.Found) << c.Position;
     EXPECT_EQ(index, c.Index) << c.Position;
   }
-  TPositionsList empty(4);
-  Integer index = -1;
-  EXPECT_FALSE(empty.Find(3, index));
-  EXPECT_EQ(index, 0);
 }
 
 TEST(LzyWindow, CompressingWindowKeepsItsBufferMark) {

@@ -15,7 +15,15 @@ inline TStringList Lines(std::initializer_list<UnicodeString> lines) {
   return TStringList(lines);
 }
 
-// "kind text", with controls written as <13> so that failures stay readable.
+// The lines of a text split at \n.
+inline TStringList Text(std::u16string_view text) {
+  TStringList lines;
+  lines.SetText(text);
+  return lines;
+}
+
+// "kind text", with controls written as <13> so that failures stay readable,
+// and " off" after a token that is not to be localized.
 inline std::string Show(const TYToken& t) {
   std::string s = TokenKindName(t.TokType);
   s += ' ';
@@ -25,7 +33,7 @@ inline std::string Show(const TYToken& t) {
     else
       s += Utf16ToUtf8(std::u16string(1, c));
   }
-  return s;
+  return t.TokLocalize ? s : s + " off";
 }
 
 // Every token from FirstToken to EOS.
@@ -39,14 +47,6 @@ inline std::vector<std::string> ShowAll(TYScanner& sc) {
   std::vector<std::string> out;
   for (const TYToken& t : ScanAll(sc)) out.push_back(Show(t));
   return out;
-}
-
-inline std::vector<std::string> ScanText(TSourceStyle style,
-                                         std::initializer_list<UnicodeString> lines) {
-  TYScanner sc;
-  sc.SetSourceStyle(style);
-  sc.SetSource(Lines(lines));
-  return ShowAll(sc);
 }
 
 }  // namespace dz::test
