@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -50,13 +49,12 @@ TEST(LocaleInfoW, ShortBuffersUnknownsAndIsoCodes) {
 TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(GetPrimaryLangID(0x0C0A), 0x0Au);
   EXPECT_EQ(GetPrimaryLangID(0x0409), 0x09u);
-  EXPECT_EQ(LocaleEngName(0x0409), u"English (United States)");
-  EXPECT_EQ(LocaleEngName(0x0C0A), u"Spanish (International Sort)");
-  // Not in the table: built from what the system says.
-  EXPECT_EQ(LocaleEngName(0x0417),
-            GetBeforeSep(u" (", LocaleInfo(0x0417, LOCALE_SENGLANGUAGE)) + u" (" +
-                LocaleInfo(0x0417, LOCALE_SABBREVLANGNAME) + u")");
-  EXPECT_EQ(LocaleEngName(0x0009), u"English");
+  // Names not in the library's table are built from what the system says.
+  const auto built = [](LCID id) {
+    return GetBeforeSep(u" (", LocaleInfo(id, LOCALE_SENGLANGUAGE)) + u" (" +
+           LocaleInfo(id, LOCALE_SABBREVLANGNAME) + u")";
+  };
+  EXPECT_EQ(LocaleEngName(0x0417), built(0x0417));
   EXPECT_EQ(AbbrByLocale(0x0009), u"EN");
   EXPECT_EQ(AbbrByLocale(0x0409), u"ENU");
   EXPECT_EQ(ISOCodesByLocale(0x0409), u"US en");
@@ -67,29 +65,24 @@ TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(GetLocaleSLanguage(0x0809), u"English (United Kingdom)");
   for (const LCID id : {0x0401u, 0x040Du}) EXPECT_TRUE(IsMiddleEast(id)) << id;
   for (const LCID id : {0x0409u, 0x0419u}) EXPECT_FALSE(IsMiddleEast(id)) << id;
-}
-
-// The library's own English names are exactly 135, and win over the system.
-TEST(Locales, EnglishNameTable) {
+  // The library's own English names are exactly 135, and win over the system.
   int own = 0;
-  for (LCID id = 0x0401; id <= 0x500A; ++id) {
-    if (id == GetPrimaryLangID(id)) continue;
-    const UnicodeString built = GetBeforeSep(u" (", LocaleInfo(id, LOCALE_SENGLANGUAGE)) + u" (" +
-                                LocaleInfo(id, LOCALE_SABBREVLANGNAME) + u")";
-    if (LocaleEngName(id) != built) ++own;
-  }
+  for (LCID id = 0x0401; id <= 0x500A; ++id)
+    own += id != GetPrimaryLangID(id) && LocaleEngName(id) != built(id);
   EXPECT_EQ(own, 135);
   struct Case {
     LCID Id;
     const char16_t* Name;
-  } cases[] = {{0x0401, u"Arabic (Saudi Arabia)"}, {0x0414, u"Norwegian (Bokmal)"},
+  } cases[] = {{0x0009, u"English"}, {0x0409, u"English (United States)"},
+               {0x0C0A, u"Spanish (International Sort)"},
+               {0x0401, u"Arabic (Saudi Arabia)"}, {0x0414, u"Norwegian (Bokmal)"},
                {0x042F, u"Macedonian (FYROM)"},    {0x0465, u"Divehi"},
                {0x0C1A, u"Serbian (Cyrillic)"},    {0x3801, u"Arabic (U.A.E.)"},
                {0x500A, u"Spanish (Puerto Rico)"}, {0x0419, u"Russian"}};
   for (const Case& c : cases) EXPECT_EQ(LocaleEngName(c.Id), c.Name) << c.Id;
 }
 
-TEST(Locales, ListsInThreeShapes) {
+TEST(Locales, ListsInThreeShapesAndTheTree) {
   TStringList sub, primary, both;
   GetLocaleList(sub, lloSub);
   GetLocaleList(primary, lloPrimary);
@@ -113,20 +106,11 @@ TEST(Locales, ListsInThreeShapes) {
   ASSERT_GE(enBoth, 0);
   EXPECT_EQ(GetPrimaryLangID(LocaleOf(both, enBoth + 1)), 0x09u);
   EXPECT_NE(LocaleOf(both, enBoth + 1), 0x0009u);
-  // The stop frees the lists; a request after it builds the same list again.
-  Finalize();
-  Initialize();
-  TStringList again;
-  GetLocaleList(again, lloBoth);
-  EXPECT_TRUE(again.Equals(both));
-}
-
-TEST(Locales, TreeOfLanguagesAndLocales) {
+  // The tree: the primary list's items, sorted, a language of one locale a
+  // leaf, the others holding their locales, sorted.
   TTreeView tree;
   tree.Items().AddObject(u"left over", nullptr);
   GetLocaleTree(tree);
-  TStringList primary;
-  GetLocaleList(primary, lloPrimary);
   ASSERT_EQ(tree.Items().TopCount(), primary.Count());
   const TTreeNode *english = nullptr, *japanese = nullptr;
   for (int32_t i = 0; i < tree.Items().TopCount(); ++i) {
@@ -146,6 +130,12 @@ TEST(Locales, TreeOfLanguagesAndLocales) {
   for (int32_t i = 1; i < english->Count(); ++i)
     EXPECT_LE(AnsiCompareText(english->Item(i - 1)->Text(), english->Item(i)->Text()), 0);
   EXPECT_EQ(GetPrimaryLangID(LocaleOf(*english->GetFirstChild())), 0x09u);
+  // The stop frees the lists; a request after it builds the same list again.
+  Finalize();
+  Initialize();
+  TStringList again;
+  GetLocaleList(again, lloBoth);
+  EXPECT_TRUE(again.Equals(both));
 }
 
 TEST(Locales, Lookups) {
