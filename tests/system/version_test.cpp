@@ -261,7 +261,7 @@ int InChild(const std::function<int()>& f) {
   return -1;
 }
 
-TEST(Limits, ResourceClaimsBeyondTheLimitReadNothing) {
+TEST(Limits, ResourceClaimsBeyondTheLimitReadNothingAtOnce) {
   DZ_NEED_PE_FIXTURES();
   const PeFixtures::Bytes good = PeFixtures::Read(PeFixtures::Path("full.dll"));
   struct Case {
@@ -293,10 +293,7 @@ TEST(Limits, ResourceClaimsBeyondTheLimitReadNothing) {
     EXPECT_LE(asked, uint64_t{c.Limit} + 4096) << c.Claim;
     EXPECT_EQ(out.size(), c.Read ? c.Claim : 0u);
   }
-}
-
-TEST(Limits, VersionOfSpecialFilesAnswersAtOnce) {
-  DZ_NEED_PE_FIXTURES();
+  // Files: such a claim in a sparse 5 GiB file, a FIFO and a device.
   const fs::path fifo = PeFixtures::Dir() / "fifo", sparse = PeFixtures::Dir() / "sparse.dll";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ASSERT_TRUE(PeFixtures::WriteHugeClaim(PeFixtures::Path("full.dll"), sparse, 0xFFFFF000,
