@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -182,31 +183,28 @@ TEST(Locales, StringLoaderBufferRules) {
   const UnicodeString text = LoadResString(_SWrongStreamFormat);  // entry 65524
   ASSERT_EQ(text.size(), 19u);
   char16_t buf[32];
+  // Entry 65535 is empty, in the same block; 65519's block holds no strings;
+  // 100's block does not exist.
   struct Case {
+    uint32_t Ident;
     Integer BufferMax, Result;
-    UnicodeString Stored;  // "" when nothing is stored
-  } cases[] = {{32, 19, text}, {5, 4, text.substr(0, 4)}, {2, 1, text.substr(0, 1)},
-               {1, 0, u""},    {0, -1, u""}};
+    std::optional<UnicodeString> Stored;  // ended by a NUL; none: the buffer untouched
+  } cases[] = {{65524, 32, 19, text}, {65524, 5, 4, text.substr(0, 4)},
+               {65524, 2, 1, text.substr(0, 1)}, {65524, 1, 0, {}}, {65524, 0, -1, {}},
+               {65535, 8, 0, u""}, {65519, 8, 0, {}}, {100, 8, 0, {}}};
   for (const Case& c : cases) {
     std::fill(std::begin(buf), std::end(buf), u'#');
-    EXPECT_EQ(Win9x_LoadStringW(lib, 65524, buf, c.BufferMax), c.Result) << c.BufferMax;
-    if (!c.Stored.empty()) {
-      EXPECT_EQ(UnicodeString(buf), c.Stored);
+    EXPECT_EQ(Win9x_LoadStringW(lib, c.Ident, buf, c.BufferMax), c.Result)
+        << c.Ident << " in " << c.BufferMax;
+    if (c.Stored) {
+      EXPECT_EQ(UnicodeString(buf, c.Stored->size() + 1), *c.Stored + u'\0');
     } else {
       EXPECT_EQ(buf[0], u'#');
     }
   }
+  // Without a buffer, the length; the same entry through a negative identifier.
   EXPECT_EQ(Win9x_LoadStringW(lib, 65524, nullptr, 0), 19);
-  // The same entry through a negative identifier, an empty entry in an
-  // existing block, and a block that does not exist.
   EXPECT_EQ(Win9x_LoadStringW(lib, 0xFFFFFFFFu - 65524 + 1, nullptr, 0), 19);
-  buf[0] = u'#';
-  EXPECT_EQ(Win9x_LoadStringW(lib, 65535, buf, 8), 0);  // no string, same block
-  EXPECT_EQ(buf[0], 0);
-  buf[0] = u'#';
-  EXPECT_EQ(Win9x_LoadStringW(lib, 65519, buf, 8), 0);  // a block without strings
-  EXPECT_EQ(buf[0], u'#');
-  EXPECT_EQ(Win9x_LoadStringW(lib, 100, buf, 8), 0);
   EXPECT_EQ(Win9x_LoadStringW(0, 65524, buf, 8), 0);
   const win::HRSRC block = win::FindResourceW(lib, 65524 / 16 + 1, win::RT_STRING);
   ASSERT_NE(block, 0u);

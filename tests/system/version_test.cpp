@@ -143,8 +143,8 @@ TEST(Module, FileNamesOfProgramAndLibrary) {
 std::vector<uint8_t> VersionBlock(const std::string& file) {
   const std::u16string path = Utf8ToUtf16(test::oracle::Path(file));
   std::vector<uint8_t> block(win::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  if (block.empty() || !win::GetFileVersionInfoW(path.c_str(), 0,
-                                                 static_cast<win::DWORD>(block.size()), block.data()))
+  const auto size = static_cast<win::DWORD>(block.size());
+  if (block.empty() || !win::GetFileVersionInfoW(path.c_str(), 0, size, block.data()))
     block.clear();
   return block;
 }
