@@ -297,15 +297,6 @@ TEST(CodePageCalls, SizesAgreeBetweenTheTwoCalls) {
   }
 }
 
-// UTF-7 and UTF-8 give back what they were given, surrogates and all.
-TEST(CodePageCalls, UnicodePagesRoundTrip) {
-  const std::u16string text{u'a', u'+', u'-', 0xE9, 0x20AC, u' ', 0xD83D, 0xDE00, u'~', u'\\', 0x65E5, u'z'};
-  for (uint32_t cp : {65000u, 65001u}) {
-    const std::string bytes = WideToStrByCodePage(text, static_cast<Integer>(cp));
-    EXPECT_EQ(StrToWideByCodePage(bytes, static_cast<Integer>(cp)), text) << cp;
-  }
-}
-
 // Long text goes through the block paths, a character alone never does: each
 // kind of character at every position of texts up to 40 units, among
 // characters of each width, gives the bytes of its characters one by one,
@@ -347,6 +338,8 @@ TEST(CodePageCalls, LongTextEncodesAsItsCharacters) {
 }
 
 TEST(CodePageText, Conversions) {
+  // UTF-7 and UTF-8 give back what they were given, surrogates and all.
+  const std::u16string text{u'a', u'+', u'-', 0xE9, 0x20AC, u' ', 0xD83D, 0xDE00, u'~', u'\\', 0x65E5, u'z'};
   struct Case {
     const char* What;
     WideString Got, Want;
@@ -360,10 +353,14 @@ TEST(CodePageText, Conversions) {
       {"unknown code page falls back", StrToWideByCodePage("abc\xE9", 99999), ToUnicode("abc\xE9")},
       {"by locale", StrToWideByLocale("\xCF", 0x0419), u"\u041F"},
       {"between locales", ConvertWideStrByLocale(u"\u00E0", 0x0409, 0x0419), u"\u0430"},
+      {"UTF-7 round trip", StrToWideByCodePage(WideToStrByCodePage(text, 65000), 65000), text},
+      {"UTF-8 round trip", StrToWideByCodePage(WideToStrByCodePage(text, 65001), 65001), text},
   };
   for (const Case& c : cases) EXPECT_EQ(c.Got, c.Want) << c.What;
   EXPECT_EQ(WideToStrByCodePage(u"\u041F", 1251), "\xCF");
   EXPECT_EQ(WideToStrByLocale(u"\u00E9", 0x0409), "\xE9");
+  EXPECT_EQ(AdjustLineBreaksUtf8("a\n\xD0\xB1\rc\r\nd\n\r"), "a\r\n\xD0\xB1\r\nc\r\nd\r\n\r\n");
+  EXPECT_EQ(AdjustLineBreaksUtf8(""), "");
 }
 
 TEST(CodePageText, CodePagesCharsetsAndLocales) {
@@ -376,11 +373,6 @@ TEST(CodePageText, CodePagesCharsetsAndLocales) {
   EXPECT_EQ(GetCodePageByCharSet(161), 1253);
   EXPECT_EQ(GetCodePageByCharSet(99), static_cast<Integer>(win::GetACP()));
   EXPECT_EQ(GetCharSetByLocale(0x0408), 161);
-}
-
-TEST(CodePageText, LineBreaksOfUtf8) {
-  EXPECT_EQ(AdjustLineBreaksUtf8("a\n\xD0\xB1\rc\r\nd\n\r"), "a\r\n\xD0\xB1\r\nc\r\nd\r\n\r\n");
-  EXPECT_EQ(AdjustLineBreaksUtf8(""), "");
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,13 +50,12 @@ TEST(LocaleInfoW, ShortBuffersUnknownsAndIsoCodes) {
 TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(GetPrimaryLangID(0x0C0A), 0x0Au);
   EXPECT_EQ(GetPrimaryLangID(0x0409), 0x09u);
-  EXPECT_EQ(LocaleEngName(0x0409), u"English (United States)");
-  EXPECT_EQ(LocaleEngName(0x0C0A), u"Spanish (International Sort)");
-  // Not in the table: built from what the system says.
-  EXPECT_EQ(LocaleEngName(0x0417),
-            GetBeforeSep(u" (", LocaleInfo(0x0417, LOCALE_SENGLANGUAGE)) + u" (" +
-                LocaleInfo(0x0417, LOCALE_SABBREVLANGNAME) + u")");
-  EXPECT_EQ(LocaleEngName(0x0009), u"English");
+  // Names not in the library's table are built from what the system says.
+  const auto built = [](LCID id) {
+    return GetBeforeSep(u" (", LocaleInfo(id, LOCALE_SENGLANGUAGE)) + u" (" +
+           LocaleInfo(id, LOCALE_SABBREVLANGNAME) + u")";
+  };
+  EXPECT_EQ(LocaleEngName(0x0417), built(0x0417));
   EXPECT_EQ(AbbrByLocale(0x0009), u"EN");
   EXPECT_EQ(AbbrByLocale(0x0409), u"ENU");
   EXPECT_EQ(ISOCodesByLocale(0x0409), u"US en");
@@ -65,29 +64,26 @@ TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(ISOCodesByLocaleTMX(0x0009), u"en");
   EXPECT_EQ(GetLocaleSLanguage(0x0009), u"English");
   EXPECT_EQ(GetLocaleSLanguage(0x0809), u"English (United Kingdom)");
-}
-
-// The library's own English names are exactly 135, and win over the system.
-TEST(Locales, EnglishNameTable) {
+  for (const LCID id : {0x0401u, 0x040Du}) EXPECT_TRUE(IsMiddleEast(id)) << id;
+  for (const LCID id : {0x0409u, 0x0419u}) EXPECT_FALSE(IsMiddleEast(id)) << id;
+  // The library's own English names are exactly 135, and win over the system.
   int own = 0;
-  for (LCID id = 0x0401; id <= 0x500A; ++id) {
-    if (id == GetPrimaryLangID(id)) continue;
-    const UnicodeString built = GetBeforeSep(u" (", LocaleInfo(id, LOCALE_SENGLANGUAGE)) + u" (" +
-                                LocaleInfo(id, LOCALE_SABBREVLANGNAME) + u")";
-    if (LocaleEngName(id) != built) ++own;
-  }
+  for (LCID id = 0x0401; id <= 0x500A; ++id)
+    own += id != GetPrimaryLangID(id) && LocaleEngName(id) != built(id);
   EXPECT_EQ(own, 135);
   struct Case {
     LCID Id;
     const char16_t* Name;
-  } cases[] = {{0x0401, u"Arabic (Saudi Arabia)"}, {0x0414, u"Norwegian (Bokmal)"},
+  } cases[] = {{0x0009, u"English"}, {0x0409, u"English (United States)"},
+               {0x0C0A, u"Spanish (International Sort)"},
+               {0x0401, u"Arabic (Saudi Arabia)"}, {0x0414, u"Norwegian (Bokmal)"},
                {0x042F, u"Macedonian (FYROM)"},    {0x0465, u"Divehi"},
                {0x0C1A, u"Serbian (Cyrillic)"},    {0x3801, u"Arabic (U.A.E.)"},
                {0x500A, u"Spanish (Puerto Rico)"}, {0x0419, u"Russian"}};
   for (const Case& c : cases) EXPECT_EQ(LocaleEngName(c.Id), c.Name) << c.Id;
 }
 
-TEST(Locales, ListsInThreeShapes) {
+TEST(Locales, ListsInThreeShapesAndTheTree) {
   TStringList sub, primary, both;
   GetLocaleList(sub, lloSub);
   GetLocaleList(primary, lloPrimary);
@@ -111,20 +107,11 @@ TEST(Locales, ListsInThreeShapes) {
   ASSERT_GE(enBoth, 0);
   EXPECT_EQ(GetPrimaryLangID(LocaleOf(both, enBoth + 1)), 0x09u);
   EXPECT_NE(LocaleOf(both, enBoth + 1), 0x0009u);
-  // The stop frees the lists; a request after it builds the same list again.
-  Finalize();
-  Initialize();
-  TStringList again;
-  GetLocaleList(again, lloBoth);
-  EXPECT_TRUE(again.Equals(both));
-}
-
-TEST(Locales, TreeOfLanguagesAndLocales) {
+  // The tree: the primary list's items, sorted, a language of one locale a
+  // leaf, the others holding their locales, sorted.
   TTreeView tree;
   tree.Items().AddObject(u"left over", nullptr);
   GetLocaleTree(tree);
-  TStringList primary;
-  GetLocaleList(primary, lloPrimary);
   ASSERT_EQ(tree.Items().TopCount(), primary.Count());
   const TTreeNode *english = nullptr, *japanese = nullptr;
   for (int32_t i = 0; i < tree.Items().TopCount(); ++i) {
@@ -144,6 +131,12 @@ TEST(Locales, TreeOfLanguagesAndLocales) {
   for (int32_t i = 1; i < english->Count(); ++i)
     EXPECT_LE(AnsiCompareText(english->Item(i - 1)->Text(), english->Item(i)->Text()), 0);
   EXPECT_EQ(GetPrimaryLangID(LocaleOf(*english->GetFirstChild())), 0x09u);
+  // The stop frees the lists; a request after it builds the same list again.
+  Finalize();
+  Initialize();
+  TStringList again;
+  GetLocaleList(again, lloBoth);
+  EXPECT_TRUE(again.Equals(both));
 }
 
 TEST(Locales, Lookups) {
@@ -161,15 +154,6 @@ TEST(Locales, Lookups) {
   EXPECT_EQ(LocaleByEnglishName(u""), LocaleOf(sub, 0));
   EXPECT_EQ(GetPrimaryLangID(LocaleByEnglishName(u"SWED")), 0x1Du);
   EXPECT_EQ(LocaleByEnglishName(u"a name longer than any language's name"), 0u);
-}
-
-// GetSortKey's order is held to Windows' in sortkeys_test.cpp.
-TEST(Locales, RightToLeftAndSortKeys) {
-  const std::pair<LCID, bool> rtl[] = {{0x0401, true}, {0x040D, true}, {0x0409, false}, {0x0419, false}};
-  for (const auto& [id, want] : rtl) EXPECT_EQ(IsMiddleEast(id), want) << id;
-  AnsiChar* untouched = reinterpret_cast<AnsiChar*>(0x1);
-  EXPECT_EQ(GetSortKey("x", 0x7777, untouched), 0);
-  EXPECT_EQ(untouched, reinterpret_cast<AnsiChar*>(0x1));
 }
 
 TEST(LocaleText, TypesAndKeyboards) {
@@ -199,31 +183,28 @@ TEST(Locales, StringLoaderBufferRules) {
   const UnicodeString text = LoadResString(_SWrongStreamFormat);  // entry 65524
   ASSERT_EQ(text.size(), 19u);
   char16_t buf[32];
+  // Entry 65535 is empty, in the same block; 65519's block holds no strings;
+  // 100's block does not exist.
   struct Case {
+    uint32_t Ident;
     Integer BufferMax, Result;
-    UnicodeString Stored;  // "" when nothing is stored
-  } cases[] = {{32, 19, text}, {5, 4, text.substr(0, 4)}, {2, 1, text.substr(0, 1)},
-               {1, 0, u""},    {0, -1, u""}};
+    std::optional<UnicodeString> Stored;  // ended by a NUL; none: the buffer untouched
+  } cases[] = {{65524, 32, 19, text}, {65524, 5, 4, text.substr(0, 4)},
+               {65524, 2, 1, text.substr(0, 1)}, {65524, 1, 0, {}}, {65524, 0, -1, {}},
+               {65535, 8, 0, u""}, {65519, 8, 0, {}}, {100, 8, 0, {}}};
   for (const Case& c : cases) {
     std::fill(std::begin(buf), std::end(buf), u'#');
-    EXPECT_EQ(Win9x_LoadStringW(lib, 65524, buf, c.BufferMax), c.Result) << c.BufferMax;
-    if (!c.Stored.empty()) {
-      EXPECT_EQ(UnicodeString(buf), c.Stored);
+    EXPECT_EQ(Win9x_LoadStringW(lib, c.Ident, buf, c.BufferMax), c.Result)
+        << c.Ident << " in " << c.BufferMax;
+    if (c.Stored) {
+      EXPECT_EQ(UnicodeString(buf, c.Stored->size() + 1), *c.Stored + u'\0');
     } else {
       EXPECT_EQ(buf[0], u'#');
     }
   }
+  // Without a buffer, the length; the same entry through a negative identifier.
   EXPECT_EQ(Win9x_LoadStringW(lib, 65524, nullptr, 0), 19);
-  // The same entry through a negative identifier, an empty entry in an
-  // existing block, and a block that does not exist.
   EXPECT_EQ(Win9x_LoadStringW(lib, 0xFFFFFFFFu - 65524 + 1, nullptr, 0), 19);
-  buf[0] = u'#';
-  EXPECT_EQ(Win9x_LoadStringW(lib, 65535, buf, 8), 0);  // no string, same block
-  EXPECT_EQ(buf[0], 0);
-  buf[0] = u'#';
-  EXPECT_EQ(Win9x_LoadStringW(lib, 65519, buf, 8), 0);  // a block without strings
-  EXPECT_EQ(buf[0], u'#');
-  EXPECT_EQ(Win9x_LoadStringW(lib, 100, buf, 8), 0);
   EXPECT_EQ(Win9x_LoadStringW(0, 65524, buf, 8), 0);
   const win::HRSRC block = win::FindResourceW(lib, 65524 / 16 + 1, win::RT_STRING);
   ASSERT_NE(block, 0u);
@@ -289,9 +270,11 @@ int CollectHex(char16_t* s) {
 int gSeenCount = 0;
 int TakeTwo(char16_t*) { return ++gSeenCount < 2; }
 
+// Every list Windows gave, and each locale on them found by its own name,
+// with an ICU name and the code pages it reports.
 TEST(LocaleOracle, EnumerationListsAgree) {
   std::map<std::string, std::string> lists;
-  size_t flags = 0;
+  size_t flags = 0, named = 0;
   for (const auto& row : test::oracle::Rows("locales_enum.txt")) {
     const std::string want = row[1] == "same" ? lists.at(row[2]) : row[1] == "-" ? "" : row[1];
     lists[row[0]] = want;
@@ -299,10 +282,20 @@ TEST(LocaleOracle, EnumerationListsAgree) {
     ASSERT_TRUE(win::EnumSystemLocalesW(&CollectHex, test::oracle::Hex(row[0])));
     EXPECT_EQ(gListed, want) << "flags " << row[0];
     ++flags;
+    for (size_t at = 0; row[1] != "same" && at < want.size(); at += 9, ++named) {
+      const LCID id = test::oracle::Hex(want.substr(at, 8));
+      EXPECT_EQ(win::nls::LCIDOf(U8(LocaleInfo(id, LOCALE_SNAME))), id) << std::hex << id;
+      EXPECT_FALSE(win::nls::LocaleNameOf(id).empty()) << std::hex << id;
+      const auto acp = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTANSICODEPAGE)));
+      const auto oem = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTCODEPAGE)));
+      EXPECT_EQ(win::nls::AnsiCodePageOf(id), acp ? acp : 1252) << std::hex << id;
+      EXPECT_EQ(win::nls::OemCodePageOf(id), oem > 1 ? oem : 437) << std::hex << id;
+    }
   }
   std::printf("win::EnumSystemLocalesW: %zu flag values, %zu locales and %zu alternate sorts\n", flags,
               (lists.at("1").size() + 1) / 9, (lists.at("4").size() + 1) / 9);
   EXPECT_NE(lists.at("1").find("0000040A"), std::string::npos);
+  EXPECT_GT(named, 250u);
   gSeenCount = 0;
   win::EnumSystemLocalesW(&TakeTwo, win::LCID_INSTALLED);
   EXPECT_EQ(gSeenCount, 2);  // a zero from the callback stops the enumeration
@@ -323,22 +316,6 @@ TEST(LocaleNames, MapToIdentifiersAndBack) {
   };
   for (const Case& c : cases) EXPECT_EQ(win::nls::LCIDOf(c.Name), c.Id) << c.Name;
 
-  // Every locale Windows lists is found by its own name, and has an ICU name
-  // and the code pages it reports.
-  size_t checked = 0;
-  for (const auto& row : test::oracle::Rows("locales_enum.txt")) {
-    if (row[1] == "same") continue;
-    for (size_t at = 0; at < row[1].size(); at += 9, ++checked) {
-      const LCID id = test::oracle::Hex(row[1].substr(at, 8));
-      EXPECT_EQ(win::nls::LCIDOf(U8(LocaleInfo(id, LOCALE_SNAME))), id) << std::hex << id;
-      EXPECT_FALSE(win::nls::LocaleNameOf(id).empty()) << std::hex << id;
-      const auto acp = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTANSICODEPAGE)));
-      const auto oem = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTCODEPAGE)));
-      EXPECT_EQ(win::nls::AnsiCodePageOf(id), acp ? acp : 1252) << std::hex << id;
-      EXPECT_EQ(win::nls::OemCodePageOf(id), oem > 1 ? oem : 437) << std::hex << id;
-    }
-  }
-  EXPECT_GT(checked, 250u);
   EXPECT_EQ(win::nls::LocaleNameOf(0x040A), "es_ES@collation=traditional");
   EXPECT_EQ(win::nls::LocaleNameOf(LOCALE_INVARIANT), "root");
   EXPECT_EQ(win::nls::LocaleNameOf(0x7777), "");

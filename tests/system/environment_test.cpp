@@ -1,58 +1,116 @@
-// Environment references and the operating-system flags.
+// Environment references, the command line and the operating-system flags,
+// the stand-ins held to what the Windows calls answered for the same inputs
+// (tests/oracle/system_env.txt, system_args.txt).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "deziva27/host/runtime/Strings.h"
 #include "deziva27/host/runtime/System.h"
 #include "deziva27/platform/detail/Environment.h"
+#include "deziva27/platform/detail/Shell.h"
 #include "deziva27/platform/detail/SystemVersion.h"
 #include "deziva27/utils/System.h"
 #include "deziva27/utils/detail/System.h"
+#include "support/Oracle.h"
 
 namespace dz {
 namespace {
 
+namespace oracle = test::oracle;
+
+// A recorded text: escaped UTF-8, or runs "~XXXX*N,..." for long ones.
+std::u16string Field(const std::string& s) {
+  if (s.empty() || s[0] != '~') return oracle::Text(s);
+  std::u16string out;
+  for (size_t i = 1; i < s.size();) {
+    const size_t star = s.find('*', i), comma = std::min(s.find(',', i), s.size());
+    out.append(std::stoul(s.substr(star + 1, comma - star - 1)),
+               static_cast<char16_t>(oracle::Hex(s.substr(i, star - i))));
+    i = comma + 1;
+  }
+  return out;
+}
+
+std::string Show(const std::u16string& s) {
+  if (s.size() <= 60) return Utf16ToUtf8(s);
+  return std::to_string(s.size()) + " units";
+}
+
 class Env : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ::setenv("TEMP", "C:\\Tmp", 1);
-    ::setenv("DZ_MIXED_Case", "mixed", 1);
-    ::setenv("DZ_EMPTY", "", 1);
-    ::setenv("DZ_WIDE", "\xd0\x96\xf0\x9f\x98\x80", 1);  // Ж and an emoji
+  static void SetUpTestSuite() {
     ::unsetenv("DZ_UNSET");
+    ::setenv("DZ_MIXED_Case", "mixed", 1);
+    for (const oracle::Row& r : oracle::Rows("system_env.txt"))
+      if (r[0] == "set" && r[3] == "1")
+        ::setenv(Utf16ToUtf8(Field(r[1])).c_str(), Utf16ToUtf8(Field(r[2])).c_str(), 1);
   }
 };
 
-TEST_F(Env, ExpandsReferences) {
-  struct Case {
-    std::u16string In, Out;
-  } const cases[] = {
-      {u"%TEMP%\\x", u"C:\\Tmp\\x"},
-      {u"no references", u"no references"},
-      {u"", u""},
-      {u"%DZ_UNSET%\\x", u"%DZ_UNSET%\\x"},
-      {u"100%", u"100%"},
-      {u"%%", u"%%"},
-      {u"a%TEMP%%TEMP%b", u"aC:\\TmpC:\\Tmpb"},
-      {u"%DZ_UNSET%TEMP%", u"%DZ_UNSET%TEMP%"},  // the unset one keeps both %
-      {u"%temp%", u"C:\\Tmp"},                    // case ignored when nothing matches exactly
-      {u"%dz_mixed_case%", u"mixed"},
-      {u"[%DZ_EMPTY%]", u"[]"},
-      {u"%DZ_WIDE%", u"\u0416\U0001F600"},
-      {u"%=%", u"%=%"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ExpandEnvVars(c.In), c.Out) << Utf16ToUtf8(c.In);
+// The two calls as the oracle made them, and calls into short buffers.
+// ExpandEnvVars gives the text up to the NUL written, so past the limit of
+// 32,767 units it is what was written, not what was needed.
+TEST_F(Env, ExpansionsAndSizesAgree) {
+  int rows = 0;
+  for (const oracle::Row& r : oracle::Rows("system_env.txt")) {
+    const std::u16string in = Field(r[1]);
+    if (r[0] == "expand") {
+      ++rows;
+      const win::DWORD need = win::ExpandEnvironmentStringsW(in.c_str(), nullptr, 0);
+      std::u16string out(need + 1, u'#');
+      const win::DWORD got = win::ExpandEnvironmentStringsW(in.c_str(), out.data(), need);
+      out.resize(got && got <= need ? got - 1 : 0);
+      const std::u16string want = Field(r[3]);
+      EXPECT_EQ(need, std::stoul(r[2])) << Show(in);
+      EXPECT_TRUE(out == want) << Show(in) << " gives " << Show(out);
+      EXPECT_TRUE(ExpandEnvVars(in) == want.substr(0, want.find(u'\0'))) << Show(in);
+    } else if (r[0] == "short" && r[2] == "null") {
+      EXPECT_EQ(win::ExpandEnvironmentStringsW(in.c_str(), nullptr, 0), std::stoul(r[3]));
+    } else if (r[0] == "short") {
+      const win::DWORD n = static_cast<win::DWORD>(std::stoul(r[2]));
+      std::u16string buf(n + 1, u'#');
+      EXPECT_EQ(win::ExpandEnvironmentStringsW(in.c_str(), buf.data(), n), std::stoul(r[3]))
+          << Show(in) << " in " << n;
+      EXPECT_EQ(buf.substr(0, n), oracle::HexUnits(r[4])) << Show(in) << " in " << n;
+      EXPECT_EQ(buf[n], u'#') << "written past " << n;
+    }
+  }
+  EXPECT_GE(rows, 40);
+  // Case is ignored when no name matches exactly.
+  EXPECT_EQ(ExpandEnvVars(u"%dz_mixed_case%"), u"mixed");
 }
 
-struct Row {
-  const char* Name;
-  uint32_t Platform, Major, Minor, Build;
-  // 95, 95OSR2, 98, 98Up, ME, NT, 2000, XP, 2000Up, NTUp, XPUp
-  const char* Flags;
-};
+TEST_F(Env, NamesFoldWithWindowsTable) {
+  std::u16string want(0x10000, 0);
+  for (size_t c = 0; c < want.size(); ++c) want[c] = static_cast<char16_t>(c);
+  for (const oracle::Row& r : oracle::Rows("system_env.txt")) {
+    if (r[0] != "upper") continue;
+    const uint32_t from = oracle::Hex(r[1]), count = std::stoul(r[3]), step = std::stoul(r[4]);
+    for (uint32_t k = 0; k < count; ++k)
+      want[from + k * step] = static_cast<char16_t>(from + k * step + std::stol(r[2]));
+  }
+  int wrong = 0;
+  for (uint32_t c = 0; c < 0x10000; ++c) {
+    const char16_t got = win::EnvNameUpper(static_cast<char16_t>(c));
+    if (got != want[c] && ++wrong <= 10)
+      ADD_FAILURE() << std::hex << "U+" << c << " upper-cases to U+" << int{got} << ", Windows U+"
+                    << int{want[c]};
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST(ArgsOracle, ParametersSplitAsCommandLineToArgvW) {
+  for (const oracle::Row& r : oracle::Rows("system_args.txt")) {
+    std::vector<std::u16string> want;
+    for (size_t i = 3; i < r.size(); ++i) want.push_back(Field(r[i]));
+    ASSERT_EQ(want.size(), std::stoul(r[2]));
+    EXPECT_EQ(win::CommandLineToArgs(Field(r[1])), want) << r[1];
+  }
+}
 
 std::string Flags() {
   std::string s;
@@ -63,8 +121,12 @@ std::string Flags() {
 }
 
 TEST(OSFlags, FollowTheVersionTable) {
-  // The 9x family keeps major and minor in the build number's high word.
-  const Row rows[] = {
+  struct Row {
+    const char* Name;
+    uint32_t Platform, Major, Minor, Build;
+    const char* Flags;  // 95, 95OSR2, 98, 98Up, ME, NT, 2000, XP, 2000Up, NTUp, XPUp
+  } const rows[] = {
+      // The 9x family keeps major and minor in the build number's high word.
       {"Windows 95", 1, 4, 0, 0x040003B6, "10000000000"},
       {"Windows 95 OSR2", 1, 4, 0, 0x04000457, "11000000000"},
       {"Windows 98", 1, 4, 10, 0x040A07CE, "11110000000"},
@@ -83,26 +145,19 @@ TEST(OSFlags, FollowTheVersionTable) {
     EXPECT_FALSE(IsLinux);
   }
   win::OSVERSIONINFOW v{};
+  v.dwOSVersionInfoSize = 148;  // the record's size is checked
+  EXPECT_FALSE(win::GetVersionExW(&v));
+  EXPECT_FALSE(win::GetVersionExW(nullptr));
   v.dwOSVersionInfoSize = sizeof v;
   ASSERT_TRUE(win::GetVersionExW(&v));
   detail::SetOSFlags(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber);
 }
 
-TEST(OSFlags, VersionRecordSizeIsChecked) {
-  win::OSVERSIONINFOW v{};
-  v.dwOSVersionInfoSize = 148;
-  EXPECT_FALSE(win::GetVersionExW(&v));
-  EXPECT_FALSE(win::GetVersionExW(nullptr));
-}
-
 // The flags as the unit's start set them, seen from a fresh process that is
 // given DZ_WINVER (or not).
 std::string FlagsAtLoad(const char* winver) {
-  std::string cmd = "DZ_SYSTEM_CHILD=1 DZ_WINVER='";
-  if (winver) cmd += winver;
-  cmd += "' '";
-  cmd += Utf16ToUtf8(ParamStr(0));
-  cmd += "' --gtest_filter=OSFlags.AtLoad 2>&1";
+  const std::string cmd = std::string("DZ_SYSTEM_CHILD=1 DZ_WINVER='") + (winver ? winver : "") +
+                          "' '" + Utf16ToUtf8(ParamStr(0)) + "' --gtest_filter=OSFlags.AtLoad 2>&1";
   FILE* p = ::popen(cmd.c_str(), "r");
   std::string out;
   char buf[256];
