@@ -1,7 +1,5 @@
 // dz reg over a store of the test's own.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "dz/DzHarness.h"
 
@@ -13,21 +11,13 @@ class DzReg : public Dz {
  protected:
   Result Reg(std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), "reg");
-    return Run(args, input, {Env});
+    return Run(args, input);
   }
-  void SetUp() override {
-    Dz::SetUp();
-    Env = "DZ_REGISTRY=" + (Dir / ".registry.db").string();
-  }
-  std::string Env;
 };
 
 std::string Utf16(const std::string& ascii) {
   std::string out = "\xFF\xFE";
-  for (char c : ascii) {
-    out += c;
-    out += '\0';
-  }
+  for (char c : ascii) out.append({c, '\0'});
   return out;
 }
 
@@ -57,27 +47,20 @@ TEST_F(DzReg, SetQueryAndDeleteEveryType) {
   EXPECT_EQ(Reg({"query", "software\\TEST"}).Out, listing);
   EXPECT_EQ(Reg({"query", "Software\\Test", "count"}).Out, "0x10\n");
 
-  struct Bad {
-    std::vector<std::string> args;
-    int status;
-    std::string err;
-  } bad[] = {
-      {{"query", "Software\\None"}, 1, "key HKEY_CURRENT_USER\\Software\\None not found"},
-      {{"query", "Software\\Test", "none"}, 1, "value \"none\" of"},
-      {{"set", "K", "v", "x", "--type", "dword"}, 2, "'x' is not a 32-bit integer"},
-      {{"set", "K", "v", "4294967296", "--type", "dword"}, 2, "not a 32-bit integer"},
-      {{"set", "K", "v", "abc", "--type", "binary"}, 2, "even number of hex digits"},
-      {{"set", "K", "v", "x", "--type", "float"}, 2, "unknown type 'float'"},
-      {{"set", "HKLM\\Software", "v", "x"}, 2, "only HKEY_CURRENT_USER"},
-      {{"set", "a\\\\b", "v", "x"}, 3, "empty segment"},
-      {{"delete", "HKCU"}, 2, "cannot be deleted"},
-      {{"delete", "Software\\Test", "none"}, 1, "not found"},
-  };
-  for (const Bad& b : bad) {
-    const Result r = Reg(b.args);
-    EXPECT_EQ(r.Status, b.status) << b.args[1];
-    EXPECT_NE(r.Err.find(b.err), std::string::npos) << r.Err;
-  }
+  Check({
+      {{"reg", "query", "Software\\None"}, "", 1, "",
+       "key HKEY_CURRENT_USER\\Software\\None not found"},
+      {{"reg", "query", "Software\\Test", "none"}, "", 1, "", "value \"none\" of"},
+      {{"reg", "set", "K", "v", "x", "--type", "dword"}, "", 2, "", "'x' is not a 32-bit integer"},
+      {{"reg", "set", "K", "v", "4294967296", "--type", "dword"}, "", 2, "",
+       "not a 32-bit integer"},
+      {{"reg", "set", "K", "v", "abc", "--type", "binary"}, "", 2, "", "even number of hex digits"},
+      {{"reg", "set", "K", "v", "x", "--type", "float"}, "", 2, "", "unknown type 'float'"},
+      {{"reg", "set", "HKLM\\Software", "v", "x"}, "", 2, "", "only HKEY_CURRENT_USER"},
+      {{"reg", "set", "a\\\\b", "v", "x"}, "", 3, "", "empty segment"},
+      {{"reg", "delete", "HKCU"}, "", 2, "", "cannot be deleted"},
+      {{"reg", "delete", "Software\\Test", "none"}, "", 1, "", "not found"},
+  });
   EXPECT_EQ(Reg({"delete", "Software\\Test", "Count"}).Status, 0);
   EXPECT_EQ(Reg({"delete", "Software\\Test"}).Status, 0);
   EXPECT_EQ(Reg({"query", "Software\\Test\\Sub"}).Status, 1);
