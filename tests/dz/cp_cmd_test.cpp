@@ -35,16 +35,13 @@ TEST_F(Dz, CpConvertsLikeTheLibrary) {
       {{"--from", "1200", "--to", "65001"}, "x", 3, ""},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.Args[1] + " to " + c.Args[3]);
     std::vector<std::string> args{"cp", "convert"};
     args.insert(args.end(), c.Args.begin(), c.Args.end());
     const Result r = Run(args, c.In);
-    EXPECT_EQ(r.Status, c.Status) << c.Args[1] << " " << c.Args[3] << ": " << r.Err;
-    if (c.Status == 0) {
-      EXPECT_EQ(r.Out, c.Out) << c.Args[1] << " " << c.Args[3];
-    }
-    if (c.Status == 2) {
-      EXPECT_NE(r.Err.find("is not a code page number"), std::string::npos) << r.Err;
-    }
+    EXPECT_EQ(r.Status, c.Status) << r.Err;
+    EXPECT_TRUE(c.Status != 0 || r.Out == c.Out) << r.Out;
+    EXPECT_EQ(c.Status == 2, r.Err.find("is not a code page number") != std::string::npos) << r.Err;
   }
 }
 

@@ -195,7 +195,7 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
   const size_t pmgl = good.find("PMGL"), lzxc = good.find("LZXC");
   ASSERT_NE(pmgl, std::string::npos);
   ASSERT_NE(lzxc, std::string::npos);
-  const std::pair<const char*, std::string> damaged[] = {
+  std::vector<std::pair<std::string, std::string>> all = {
       {"empty", ""},
       {"ten bytes", good.substr(0, 10)},
       {"header only", good.substr(0, 0x60)},
@@ -208,7 +208,6 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
       {"directory zeroed", overwrite(pmgl + 20, 400, '\0')},
       {"compression control overwritten", overwrite(lzxc - 4, 28, '\x7f')},
   };
-  std::vector<std::pair<std::string, std::string>> all(std::begin(damaged), std::end(damaged));
   // Found by the fuzzer: what made chmlib divide by zero.
   for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm", "bad-window-size.chm"}) {
     all.emplace_back(name, test::Slurp(DamagedData() / name));
@@ -285,8 +284,7 @@ TEST_F(Help, WithoutAWorkingReaderTheControlAnswersZero) {
 }
 
 TEST_F(Help, NamesThatClimbOutStayInside) {
-  test::BookSource b;
-  b.Files = {
+  const test::BookSource b{{
       {"index.htm",
        "<a href=\"../../escape.htm\">1</a><a href=\"..\\..\\escape.htm\">2</a>"
        "<a href=\"/../escape.htm\">3</a><a href=\"%2e%2e/%2e%2e/escape.htm\">4</a>"
@@ -294,10 +292,9 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
        "<a href=\"/tmp/abs.htm\">7</a><img src=\"zz/evil.htm\">\n"},
       {"escape.htm", "not to be copied\n"},
       {"tmp/abs.htm", "inside\n"},
-      {"zz/evil.htm", "renamed\n"},
-  };
-  b.Project = "[OPTIONS]\nCompiled file=esc.chm\nDefault topic=index.htm\n\n[FILES]\n"
-              "index.htm\nescape.htm\ntmp/abs.htm\nzz/evil.htm\n";
+      {"zz/evil.htm", "renamed\n"}},
+      "[OPTIONS]\nCompiled file=esc.chm\nDefault topic=index.htm\n\n[FILES]\n"
+      "index.htm\nescape.htm\ntmp/abs.htm\nzz/evil.htm\n"};
   path chm = test::CompileBook(Scratch / "esc", b, "esc.chm");
   ASSERT_FALSE(chm.empty());
   // A name in the file's directory that climbs: "/zz/evil.htm" becomes
