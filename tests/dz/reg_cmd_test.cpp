@@ -1,7 +1,5 @@
 // dz reg over a store of the test's own.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "dz/DzHarness.h"
 
@@ -13,21 +11,13 @@ class DzReg : public Dz {
  protected:
   Result Reg(std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), "reg");
-    return Run(args, input, {Env});
+    return Run(args, input);
   }
-  void SetUp() override {
-    Dz::SetUp();
-    Env = "DZ_REGISTRY=" + (Dir / ".registry.db").string();
-  }
-  std::string Env;
 };
 
 std::string Utf16(const std::string& ascii) {
   std::string out = "\xFF\xFE";
-  for (char c : ascii) {
-    out += c;
-    out += '\0';
-  }
+  for (char c : ascii) out.append({c, '\0'});
   return out;
 }
 
@@ -57,27 +47,20 @@ TEST_F(DzReg, SetQueryAndDeleteEveryType) {
   EXPECT_EQ(Reg({"query", "software\\TEST"}).Out, listing);
   EXPECT_EQ(Reg({"query", "Software\\Test", "count"}).Out, "0x10\n");
 
-  struct Bad {
-    std::vector<std::string> args;
-    int status;
-    std::string err;
-  } bad[] = {
-      {{"query", "Software\\None"}, 1, "key HKEY_CURRENT_USER\\Software\\None not found"},
-      {{"query", "Software\\Test", "none"}, 1, "value \"none\" of"},
-      {{"set", "K", "v", "x", "--type", "dword"}, 2, "'x' is not a 32-bit integer"},
-      {{"set", "K", "v", "4294967296", "--type", "dword"}, 2, "not a 32-bit integer"},
-      {{"set", "K", "v", "abc", "--type", "binary"}, 2, "even number of hex digits"},
-      {{"set", "K", "v", "x", "--type", "float"}, 2, "unknown type 'float'"},
-      {{"set", "HKLM\\Software", "v", "x"}, 2, "only HKEY_CURRENT_USER"},
-      {{"set", "a\\\\b", "v", "x"}, 3, "empty segment"},
-      {{"delete", "HKCU"}, 2, "cannot be deleted"},
-      {{"delete", "Software\\Test", "none"}, 1, "not found"},
-  };
-  for (const Bad& b : bad) {
-    const Result r = Reg(b.args);
-    EXPECT_EQ(r.Status, b.status) << b.args[1];
-    EXPECT_NE(r.Err.find(b.err), std::string::npos) << r.Err;
-  }
+  Check({
+      {{"reg", "query", "Software\\None"}, "", 1, "",
+       "key HKEY_CURRENT_USER\\Software\\None not found"},
+      {{"reg", "query", "Software\\Test", "none"}, "", 1, "", "value \"none\" of"},
+      {{"reg", "set", "K", "v", "x", "--type", "dword"}, "", 2, "", "'x' is not a 32-bit integer"},
+      {{"reg", "set", "K", "v", "4294967296", "--type", "dword"}, "", 2, "",
+       "not a 32-bit integer"},
+      {{"reg", "set", "K", "v", "abc", "--type", "binary"}, "", 2, "", "even number of hex digits"},
+      {{"reg", "set", "K", "v", "x", "--type", "float"}, "", 2, "", "unknown type 'float'"},
+      {{"reg", "set", "HKLM\\Software", "v", "x"}, "", 2, "", "only HKEY_CURRENT_USER"},
+      {{"reg", "set", "a\\\\b", "v", "x"}, "", 3, "", "empty segment"},
+      {{"reg", "delete", "HKCU"}, "", 2, "", "cannot be deleted"},
+      {{"reg", "delete", "Software\\Test", "none"}, "", 1, "", "not found"},
+  });
   EXPECT_EQ(Reg({"delete", "Software\\Test", "Count"}).Status, 0);
   EXPECT_EQ(Reg({"delete", "Software\\Test"}).Status, 0);
   EXPECT_EQ(Reg({"query", "Software\\Test\\Sub"}).Status, 1);
@@ -101,10 +84,9 @@ TEST_F(DzReg, ExportAndImportRoundTripAndAFailedImportChangesNothing) {
 
   // A good first section and a damaged second one: nothing lands.
   const std::string broken =
-      "Windows Registry Editor Version "
-      "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"a\"=\"1\"\r\n"
-      "[-HKEY_CURRENT_USER\\Software\\App]\r\n[HKEY_CURRENT_USER\\Software\\Bad]\r\n\"b\"=dword:"
-      "xyz\r\n";
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n"
+      "\"a\"=\"1\"\r\n[-HKEY_CURRENT_USER\\Software\\App]\r\n[HKEY_CURRENT_USER\\Software\\Bad]\r\n"
+      "\"b\"=dword:xyz\r\n";
   const Result r = Reg({"import", "-"}, Utf16(broken));
   EXPECT_EQ(r.Status, 3);
   EXPECT_NE(r.Err.find("line 7"), std::string::npos) << r.Err;
@@ -132,27 +114,18 @@ TEST_F(DzReg, HostileInputIsRefusedWithAPlainMessage) {
   const std::string sparse = (Dir / "sparse.reg").string();
   Spit(sparse, "");
   ASSERT_EQ(::truncate(sparse.c_str(), (off_t{64} << 20) + 1), 0);
-  struct Case {
-    std::string file, content;
-    int status;
-    std::string err;
-  } cases[] = {
-      {"deep.reg", DeepKey(513), 3, "deeper than the 512 levels"},
-      {"sparse.reg", "", 3, "larger than the 64 MiB a .reg file may hold (nothing imported)"},
-      {"/dev/zero", "", 3, "larger than the 64 MiB"},
-      {"line.reg", "REGEDIT4\n\n[HKCU\\K]\n\"v\"=\"" + std::string(1 << 20, 'x') + "\"\n", 3,
-       "line 4: line longer than 1048576 characters"},
-      {"limit.reg", DeepKey(512), 0, ""},
-  };
-  for (const Case& c : cases) {
-    if (!c.content.empty()) Spit(Dir / c.file, c.content);
-    const Result r = Reg({"import", c.file});
-    EXPECT_EQ(r.Status, c.status) << c.file << ": " << r.Err;
-    EXPECT_NE(r.Err.find(c.err), std::string::npos) << c.file << ": " << r.Err;
-    if (c.status != 0) {
-      EXPECT_EQ(Reg({"query", "k"}).Status, 1) << c.file << ": imported";
-    }
-  }
+  Spit(Dir / "deep.reg", DeepKey(513));
+  Spit(Dir / "line.reg", "REGEDIT4\n\n[HKCU\\K]\n\"v\"=\"" + std::string(1 << 20, 'x') + "\"\n");
+  Check({
+      {{"reg", "import", "deep.reg"}, "", 3, "", "deeper than the 512 levels"},
+      {{"reg", "import", "sparse.reg"}, "", 3, "",
+       "larger than the 64 MiB a .reg file may hold (nothing imported)"},
+      {{"reg", "import", "/dev/zero"}, "", 3, "", "larger than the 64 MiB"},
+      {{"reg", "import", "line.reg"}, "", 3, "", "line 4: line longer than 1048576 characters"},
+  });
+  EXPECT_EQ(Reg({"query", "k"}).Status, 1) << "imported";
+  Spit(Dir / "limit.reg", DeepKey(512));
+  ASSERT_EQ(Reg({"import", "limit.reg"}).Status, 0);
   // The deepest key Windows allows goes out again, with every level.
   ASSERT_EQ(Reg({"export", "k", "out.reg"}).Status, 0);
   const std::string out = Slurp(Dir / "out.reg");

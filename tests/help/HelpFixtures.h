@@ -2,19 +2,13 @@
 // records what it is asked to open.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "dz/DzHarness.h"
+#include "support/Files.h"
 
 namespace dz::test {
 
@@ -30,8 +24,7 @@ struct BookSource {
 };
 
 inline BookSource SampleBook() {
-  BookSource b;
-  b.Files = {
+  return {{
       {"index.htm",
        "<html><head><title>Intro</title><link rel=\"stylesheet\" href=\"sub/style.css\"></head>\n"
        "<body><p>Welcome.</p><a href=\"sub/page2.htm#part\">two</a> <img src='img.png'>\n"
@@ -54,15 +47,12 @@ inline BookSource SampleBook() {
        "<HTML><BODY><UL>\n"
        "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"alpha\">"
        "<param name=\"Local\" value=\"sub/deep/page3.htm\"></OBJECT>\n"
-       "</UL></BODY></HTML>\n"},
-  };
-  b.Project =
+       "</UL></BODY></HTML>\n"}},
       "[OPTIONS]\nCompiled file=book.chm\nContents file=toc.hhc\nIndex file=idx.hhk\n"
       "Default topic=index.htm\nTitle=Book\n\n[FILES]\nindex.htm\nsub/page2.htm\n"
       "sub/deep/page3.htm\nsub/style.css\nimg.png\nunlinked.htm\n\n"
       "[ALIAS]\nIDH_INTRO=index.htm\nIDH_THREE=sub/deep/page3.htm\n\n"
-      "[MAP]\n#define IDH_INTRO 100\n#define IDH_THREE 300\n";
-  return b;
+      "[MAP]\n#define IDH_INTRO 100\n#define IDH_THREE 300\n"};
 }
 
 // Writes the sources into dir and compiles them; the CHM file's path, or ""
@@ -76,7 +66,7 @@ inline fs::path CompileBook(const fs::path& dir, const BookSource& b, const std:
 }
 
 // A stand-in xdg-open first on PATH, appending each argument it gets as a
-// line of Log.
+// line of Log; Remove puts PATH back.
 struct FakeOpener {
   fs::path Bin, Log;
   std::string SavedPath;
@@ -85,7 +75,7 @@ struct FakeOpener {
     Bin = scratch / "bin";
     Log = scratch / "opened.log";
     fs::create_directories(Bin);
-    Spit(Bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + Log.string() + "'\n");
+    Spit(Bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + Log.string() + "'\n");
     fs::permissions(Bin / "xdg-open", fs::perms::owner_all);
     const char* p = std::getenv("PATH");
     SavedPath = p ? p : "";

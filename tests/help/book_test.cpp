@@ -130,11 +130,7 @@ TEST(ChmExtraction, LimitsHoldBeforeEveryWrite) {
   const test::fs::path& scratch = dir.Path;
 
   constexpr int kPages = 2100;  // more than the default count allows
-  auto pageName = [](int i) {
-    std::string name = std::to_string(i);
-    name.insert(0, 1, 'p');
-    return name.append(".htm");
-  };
+  const auto pageName = [](int i) { return std::string("p") += std::to_string(i) + ".htm"; };
   test::BookSource b;
   std::string toc = "<UL>", files;
   for (int i = 0; i < kPages; ++i) {

@@ -1,16 +1,10 @@
 // YHtmlHlp over the hhctrl plug-in: real CHM files made by chmcmd, a stand-in
 // xdg-open, the counted load and unload, and damaged or hostile files.
 #include <dlfcn.h>
-#include <sys/wait.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
-#include <cstdlib>
 #include <algorithm>
-#include <chrono>
-#include <cstring>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/help/YHtmlHlp.h"
@@ -165,6 +159,14 @@ TEST_F(Help, ContentsAndIndexAreListedAsLinks) {
   EXPECT_TRUE(fs::exists(path(index).parent_path() / m.substr(0, m.find('-')) / "sub/deep/page3.htm"));
 }
 
+// Every file below under the private folder, as names relative to it.
+std::vector<std::string> TreeOf(const path& root) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(e.path().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
 TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
   const std::string chm = Book.string();
   struct Case {
@@ -193,7 +195,7 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
   const size_t pmgl = good.find("PMGL"), lzxc = good.find("LZXC");
   ASSERT_NE(pmgl, std::string::npos);
   ASSERT_NE(lzxc, std::string::npos);
-  const std::pair<const char*, std::string> damaged[] = {
+  std::vector<std::pair<std::string, std::string>> all = {
       {"empty", ""},
       {"ten bytes", good.substr(0, 10)},
       {"header only", good.substr(0, 0x60)},
@@ -206,113 +208,83 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
       {"directory zeroed", overwrite(pmgl + 20, 400, '\0')},
       {"compression control overwritten", overwrite(lzxc - 4, 28, '\x7f')},
   };
-  std::vector<std::pair<std::string, std::string>> all(std::begin(damaged), std::end(damaged));
   // Found by the fuzzer: what made chmlib divide by zero.
   for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm", "bad-window-size.chm"}) {
     all.emplace_back(name, test::Slurp(DamagedData() / name));
     ASSERT_GT(all.back().second.size(), 1000u) << name;
   }
-  for (const auto& [what, bytes] : all) {
+  ASSERT_NE(Shown(chm), "");  // the private folder exists
+  // A second of reading, and a reader that is killed at once: far less than
+  // the limit below even on a loaded machine, far more than a missed kill.
+  ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
+  const auto answersZero = [&](const std::string& bytes, std::vector<uint32_t> commands) {
     const path file = Scratch / "damaged.chm";
     test::Spit(file, bytes);
-    for (uint32_t command : {HH_DISPLAY_TOPIC, HH_DISPLAY_TOC, HH_DISPLAY_INDEX, HH_HELP_CONTEXT})
+    const auto before = TreeOf(Scratch / "tmp");
+    for (uint32_t command : commands) {
+      const auto start = std::chrono::steady_clock::now();
       EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(file.string()), command,
                              command == HH_HELP_CONTEXT ? 100 : 0),
                 0)
-          << what << " " << command;
-  }
-  // Nothing was handed to the opener: the next record is the next page.
-  EXPECT_TRUE(Shown(chm + "::/sub/page2.htm").ends_with("/sub/page2.htm"));
-  EXPECT_EQ(Opener.Lines().size(), Opened);
-}
-
-// Every file below under the private folder, as names relative to it.
-std::vector<std::string> TreeOf(const path& root) {
-  std::vector<std::string> out;
-  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(e.path().string());
-  std::sort(out.begin(), out.end());
-  return out;
-}
-
-TEST_F(Help, WhatChmlibDoesWithAFileCostsOnlyThatPage) {
-  // A book with no contents file: the contents are then looked for by
-  // listing the directory, which follows each page's next-page number.
-  test::BookSource b;
-  b.Files = {{"index.htm", "<html><body>loop</body></html>\n"}};
-  b.Project = "[OPTIONS]\nCompiled file=loop.chm\nDefault topic=index.htm\n\n[FILES]\nindex.htm\n";
-  const path plain = test::CompileBook(Scratch / "loop", b, "loop.chm");
-  ASSERT_FALSE(plain.empty());
-  std::string looped = test::Slurp(plain);
-  const size_t pmgl = looped.find("PMGL");
-  ASSERT_NE(pmgl, std::string::npos);
-  ASSERT_EQ(looped.substr(pmgl + 16, 4), std::string(4, '\xff'));  // the last page
-  looped.replace(pmgl + 16, 4, std::string(4, '\0'));                // now its own next
-  const path data = DamagedData();
-
-  struct Case {
-    const char* What;
-    std::string Bytes;
-    uint32_t Command;
-  } cases[] = {
-      {"division by zero in the decoder", test::Slurp(data / "bad-control-data.chm"), HH_DISPLAY_TOPIC},
-      {"wild pointer in the decoder", test::Slurp(data / "bad-window-size.chm"), HH_DISPLAY_TOPIC},
-      {"directory listed in a cycle", looped, HH_DISPLAY_TOC},
-  };
-  struct Restore {
-    ~Restore() { ::unsetenv("DZ_HHCTRL_SECONDS"); }
-  } restore;
-  ASSERT_NE(Shown(Book.string()), "");  // the private folder exists
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.What);
-    ASSERT_GT(c.Bytes.size(), 1000u);
-    const path file = Scratch / "hostile.chm";
-    test::Spit(file, c.Bytes);
-    const auto before = TreeOf(Scratch / "tmp");
-    const auto start = std::chrono::steady_clock::now();
-    ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
-    EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(file.string()), c.Command, 0), 0);
-    ::unsetenv("DZ_HHCTRL_SECONDS");
-    // A second of reading, and a reader that is killed at once: far less
-    // than this even on a loaded machine, far more than a missed kill.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+          << command;
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    }
     EXPECT_EQ(TreeOf(Scratch / "tmp"), before);
     int status = 0;
     EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "a reader was left unreaped";
+  };
+  for (const auto& [what, bytes] : all) {
+    SCOPED_TRACE(what);
+    answersZero(bytes, {HH_DISPLAY_TOPIC, HH_DISPLAY_TOC, HH_DISPLAY_INDEX, HH_HELP_CONTEXT});
   }
-  // The same book unharmed still shows: it is the damage that failed.
+  // A book with no contents file has its contents looked for by listing the
+  // directory, which follows each page's next-page number.
+  test::BookSource b{{{"index.htm", "<html><body>loop</body></html>\n"}},
+                     "[OPTIONS]\nCompiled file=loop.chm\nDefault topic=index.htm\n\n"
+                     "[FILES]\nindex.htm\n"};
+  const path plain = test::CompileBook(Scratch / "loop", b, "loop.chm");
+  ASSERT_FALSE(plain.empty());
+  std::string looped = test::Slurp(plain);
+  const size_t last = looped.find("PMGL") + 16;
+  ASSERT_EQ(looped.substr(last, 4), std::string(4, '\xff'));  // the last page
+  looped.replace(last, 4, std::string(4, '\0'));                // now its own next
+  answersZero(looped, {HH_DISPLAY_TOC});
+  ::unsetenv("DZ_HHCTRL_SECONDS");
+  // Nothing was handed to the opener: the next record is the next page; the
+  // same book unharmed still shows, as it is the damage that failed.
+  EXPECT_TRUE(Shown(chm + "::/sub/page2.htm").ends_with("/sub/page2.htm"));
   EXPECT_TRUE(Shown(plain.string()).ends_with("/index.htm"));
   EXPECT_EQ(Opener.Lines().size(), Opened);
 }
 
-TEST_F(Help, WithoutItsReaderTheControlAnswersZero) {
-  const PluginIn alone(Scratch / "alone");
-  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
-  EXPECT_NE(HtmlHelp, nullptr);  // the control itself is there
-  EXPECT_EQ(TreeOf(Scratch / "tmp"), std::vector<std::string>{});
-}
-
-// A reader that hangs without using its CPU time sets off neither its CPU
-// limit nor (a stand-in has none) its alarm: only the plug-in's own deadline
-// ends it, and it must still be killed and reaped.
-TEST_F(Help, AReaderThatHangsIsKilledAtTheDeadline) {
-  const path beside = Scratch / "hanging";
-  const PluginIn hanging(beside);
-  // Long enough to fail the time below when nobody kills it.
-  test::Spit(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
-  fs::permissions(beside / "hhctrl-reader", fs::perms::owner_all);
-  ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
-  int status = 0;
-  EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "the reader was left unreaped";
-  // The session's private folder, without the reading's sub-folder.
-  EXPECT_EQ(TreeOf(Scratch / "tmp").size(), 1u);
+// Without its reader, or with one that hangs without using its CPU time
+// (which sets off neither its CPU limit nor, a stand-in having none, its
+// alarm), the control answers zero; only the plug-in's own deadline ends a
+// hanging one, and it must still be killed and reaped.
+TEST_F(Help, WithoutAWorkingReaderTheControlAnswersZero) {
+  for (const bool hangs : {false, true}) {
+    SCOPED_TRACE(hangs ? "a reader that hangs" : "no reader");
+    const path beside = Scratch / (hangs ? "hanging" : "alone");
+    const PluginIn plugin(beside);
+    if (hangs) {
+      // Long enough to fail the time below when nobody kills it.
+      test::Spit(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
+      fs::permissions(beside / "hhctrl-reader", fs::perms::owner_all);
+    }
+    ::setenv("DZ_HHCTRL_SECONDS", "1", 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_NE(HtmlHelp, nullptr);  // the control itself is there
+    int status = 0;
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "the reader was left unreaped";
+    // The session's private folder once a reading began, without its sub-folder.
+    EXPECT_EQ(TreeOf(Scratch / "tmp").size(), hangs ? 1u : 0u);
+  }
 }
 
 TEST_F(Help, NamesThatClimbOutStayInside) {
-  test::BookSource b;
-  b.Files = {
+  const test::BookSource b{{
       {"index.htm",
        "<a href=\"../../escape.htm\">1</a><a href=\"..\\..\\escape.htm\">2</a>"
        "<a href=\"/../escape.htm\">3</a><a href=\"%2e%2e/%2e%2e/escape.htm\">4</a>"
@@ -320,10 +292,9 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
        "<a href=\"/tmp/abs.htm\">7</a><img src=\"zz/evil.htm\">\n"},
       {"escape.htm", "not to be copied\n"},
       {"tmp/abs.htm", "inside\n"},
-      {"zz/evil.htm", "renamed\n"},
-  };
-  b.Project = "[OPTIONS]\nCompiled file=esc.chm\nDefault topic=index.htm\n\n[FILES]\n"
-              "index.htm\nescape.htm\ntmp/abs.htm\nzz/evil.htm\n";
+      {"zz/evil.htm", "renamed\n"}},
+      "[OPTIONS]\nCompiled file=esc.chm\nDefault topic=index.htm\n\n[FILES]\n"
+      "index.htm\nescape.htm\ntmp/abs.htm\nzz/evil.htm\n"};
   path chm = test::CompileBook(Scratch / "esc", b, "esc.chm");
   ASSERT_FALSE(chm.empty());
   // A name in the file's directory that climbs: "/zz/evil.htm" becomes
@@ -365,21 +336,9 @@ TEST_F(Help, EntryPointsTakeTopicsOfTheirWidth) {
   EXPECT_TRUE(Opener.WaitForLines(++Opened).back().ends_with("/sub/deep/page3.htm"));
 }
 
-TEST_F(Help, CloseAllRemovesThePages) {
-  const std::string page = Shown(Book.string());
-  ASSERT_FALSE(page.empty());
-  const path folder = path(page).parent_path().parent_path();
-  ASSERT_TRUE(fs::exists(folder));
-  EXPECT_EQ(HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0), nullptr);
-  EXPECT_FALSE(fs::exists(folder));
-  const std::string again = Shown(Book.string());
-  ASSERT_FALSE(again.empty());
-  EXPECT_EQ(test::Slurp(again), Source("index.htm"));
-}
-
 // A cleaner of /tmp took the private folder while the application ran and
 // a folder came back under its name: no page goes there, and nothing of it
-// is removed.
+// is removed; closing all removes the pages, and the next page is shown.
 TEST_F(Help, AFolderMadeAgainUnderItsNameIsNotUsed) {
   struct Case {
     const char* What;
@@ -407,40 +366,16 @@ TEST_F(Help, AFolderMadeAgainUnderItsNameIsNotUsed) {
     EXPECT_EQ(test::Slurp(next), Source("sub/page2.htm"));
     EXPECT_EQ(fs::status(path(next).parent_path().parent_path()).permissions(),
               fs::perms::owner_all);
-    HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    EXPECT_EQ(HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0), nullptr);
     EXPECT_EQ(test::Slurp(folder / "theirs"), "x");
     EXPECT_FALSE(fs::exists(path(next).parent_path().parent_path()));
     fs::remove_all(folder);
   }
 }
 
+// While the control cannot be found each call raises again; once found it
+// is loaded once, not looked for again, and freed at the library's stop.
 TEST_F(Help, ControlIsLoadedOnceAndFreedAtStop) {
-  RestartUnits();
-  const std::string plugin = PluginPath();
-  EXPECT_EQ(HtmlHelp, nullptr);
-  EXPECT_FALSE(PluginLoaded(plugin));
-  const std::string page = Shown(Book.string());
-  ASSERT_FALSE(page.empty());
-  EXPECT_TRUE(PluginLoaded(plugin));
-  const path folder = path(page).parent_path().parent_path();
-
-  // The second call must not look for the control again: with nothing to
-  // find, it still works.
-  ::setenv("DZ_HHCTRL_PATH", (Scratch / "absent.so").c_str(), 1);
-  const bool second = !Shown(Book.string() + "::/sub/page2.htm").empty();
-  ::setenv("DZ_HHCTRL_PATH", plugin.c_str(), 1);
-  EXPECT_TRUE(second);
-
-  Finalize();
-  EXPECT_EQ(HtmlHelp, nullptr);
-  EXPECT_EQ(HtmlHelpA, nullptr);
-  EXPECT_EQ(HtmlHelpW, nullptr);
-  EXPECT_FALSE(PluginLoaded(plugin));
-  EXPECT_FALSE(fs::exists(folder));
-  Initialize();
-}
-
-TEST_F(Help, AbsentControlRaisesEachTimeUntilItIsThere) {
   RestartUnits();
   const std::string plugin = PluginPath();
   struct Restore {
@@ -448,16 +383,9 @@ TEST_F(Help, AbsentControlRaisesEachTimeUntilItIsThere) {
     ~Restore() { ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1); }
   } restore{plugin};
   // Missing altogether, or a library without the two entry points.
-  for (const std::string& stand : {(Scratch / "absent.so").string(), std::string("libchm.so.1")}) {
-    std::string where = stand;
-    if (stand.find('/') == std::string::npos) {
-      void* h = ::dlopen(stand.c_str(), RTLD_NOW);
-      ASSERT_NE(h, nullptr);
-      Dl_info info{};
-      ::dladdr(::dlsym(h, "chm_open"), &info);
-      where = info.dli_fname;
-      ::dlclose(h);
-    }
+  Dl_info libc{};
+  ASSERT_NE(::dladdr(reinterpret_cast<void*>(&::dladdr), &libc), 0);
+  for (const std::string& where : {(Scratch / "absent.so").string(), std::string(libc.dli_fname)}) {
     ::setenv("DZ_HHCTRL_PATH", where.c_str(), 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
       try {
@@ -471,7 +399,21 @@ TEST_F(Help, AbsentControlRaisesEachTimeUntilItIsThere) {
     }
   }
   ::setenv("DZ_HHCTRL_PATH", plugin.c_str(), 1);
-  EXPECT_TRUE(Shown(Book.string()).ends_with("/index.htm"));
+  EXPECT_FALSE(PluginLoaded(plugin));
+  const std::string page = Shown(Book.string());
+  ASSERT_TRUE(page.ends_with("/index.htm")) << page;
+  EXPECT_TRUE(PluginLoaded(plugin));
+  const path folder = path(page).parent_path().parent_path();
+  // With nothing to find, the second call still works.
+  ::setenv("DZ_HHCTRL_PATH", (Scratch / "absent.so").c_str(), 1);
+  EXPECT_FALSE(Shown(Book.string() + "::/sub/page2.htm").empty());
+  Finalize();
+  EXPECT_EQ(HtmlHelp, nullptr);
+  EXPECT_EQ(HtmlHelpA, nullptr);
+  EXPECT_EQ(HtmlHelpW, nullptr);
+  EXPECT_FALSE(PluginLoaded(plugin));
+  EXPECT_FALSE(fs::exists(folder));
+  Initialize();
 }
 
 TEST_F(Help, WinHelpHandsTheFileToTheDesktop) {
