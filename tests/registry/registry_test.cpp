@@ -153,27 +153,6 @@ TEST_F(Registry, BadPathsAndNamesRaiseClearly) {
   EXPECT_FALSE(r.ValueExists(UnicodeString(16384, u'v')));
 }
 
-// Damaged stores of our own are in store_files_test.cpp.
-TEST_F(Registry, AFileThatIsNotAStoreIsRefusedAndLeftAsItWas) {
-  const std::string foreign = dir_ + "/other.db", garbage = dir_ + "/garbage.db";
-  ASSERT_EQ(test::Sql(foreign, "CREATE TABLE t(x); INSERT INTO t VALUES(1);"), SQLITE_OK);
-  std::ofstream(garbage, std::ios::binary) << std::string(4096, '\x5A') << "not a database";
-  const std::pair<std::string, const char*> cases[] = {
-      {garbage, "is not a registry store: file is not a database"},
-      {foreign, "is not a registry store: it is a database of another program"},
-      // A regular file where a folder should be: no one, root included, can create it.
-      {garbage + "/registry.db", "Cannot open the registry store"},
-  };
-  for (const auto& [path, needle] : cases) {
-    const std::string before = test::Slurp(path);
-    setenv("DZ_REGISTRY", path.c_str(), 1);
-    const std::string error = ErrorOf([] { TRegistry().OpenKey(u"X", true); });
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, needle, error);
-    EXPECT_EQ(test::Slurp(path), before) << path;
-    EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << path;
-  }
-}
-
 // Root writes anywhere, so the check runs as nobody in a child when the
 // tests run as root.
 TEST_F(Registry, AFolderThatCannotBeWrittenGivesAClearError) {

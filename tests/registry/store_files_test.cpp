@@ -76,6 +76,8 @@ TEST_F(StoreFiles, FilesAreTheOwnersAlone) {
   detail::RegStore::ReleaseAll();
 }
 
+// A file that is not a store, or a store of ours damaged, is refused and left
+// as it was.
 TEST_F(StoreFiles, DamageIsReportedAndNeverStartedAfresh) {
   // A store with twenty commits still in its log, as a process that has it
   // open leaves it: copied with its log while the connection is alive.
@@ -91,6 +93,9 @@ TEST_F(StoreFiles, DamageIsReportedAndNeverStartedAfresh) {
   }
   detail::RegStore::ReleaseAll();
   const uint64_t size = fs::file_size(path_), frame = 24 + 4096;
+  auto garbage = [](const std::string& p) {
+    std::ofstream(p, std::ios::binary) << std::string(4096, '\x5A') << "not a database";
+  };
   auto withLog = [&](const std::string& p) {
     fs::copy_file(logged, p, fs::copy_options::overwrite_existing);
     fs::copy_file(logged + "-wal", p + "-wal", fs::copy_options::overwrite_existing);
@@ -99,7 +104,18 @@ TEST_F(StoreFiles, DamageIsReportedAndNeverStartedAfresh) {
     const char* how;
     std::function<void(const std::string&)> harm;
     const char* needle;  // "" when the store must open
+    std::string below = "";  // opened below the harmed file, as a folder
   } cases[] = {
+      {"not a database", garbage, "is not a registry store: file is not a database"},
+      {"a database of another program",
+       [](const std::string& p) {
+         fs::remove(p);
+         test::Sql(p, "CREATE TABLE t(x); INSERT INTO t VALUES(1);");
+       },
+       "is not a registry store: it is a database of another program"},
+      // No one, root included, can create a folder where a regular file is.
+      {"a regular file where a folder should be", garbage, "Cannot open the registry store",
+       "/registry.db"},
       {"truncated to 0 bytes", [](const std::string& p) { fs::resize_file(p, 0); },
        "is damaged: the file is empty"},
       {"truncated to half", [&](const std::string& p) { fs::resize_file(p, size / 2); },
@@ -127,21 +143,23 @@ TEST_F(StoreFiles, DamageIsReportedAndNeverStartedAfresh) {
   };
   const std::string pristine = dir_ + "/pristine.db", victim = dir_ + "/victim.db";
   fs::copy_file(path_, pristine);
-  setenv("DZ_REGISTRY", victim.c_str(), 1);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
     fs::remove(victim + "-wal");
     fs::copy_file(pristine, victim, fs::copy_options::overwrite_existing);
     c.harm(victim);
     const std::string before = test::Slurp(victim);
+    const bool logged = fs::exists(victim + "-wal");
+    setenv("DZ_REGISTRY", (victim + c.below).c_str(), 1);
     const std::string error = ErrorOf([] {
       TRegistry r;
-      if (!r.OpenKey(u"Software\\Log", false)) r.OpenKey(u"Software\\Big", false);
+      if (!r.OpenKey(u"Software\\Log", false)) r.OpenKey(u"Software\\New", true);
     });
     detail::RegStore::ReleaseAll();
     if (*c.needle) {
       EXPECT_PRED_FORMAT2(testing::IsSubstring, c.needle, error);
       EXPECT_EQ(test::Slurp(victim), before) << "a damaged store was written to";
+      EXPECT_EQ(fs::exists(victim + "-wal"), logged);
     } else {
       EXPECT_EQ(error, "");
     }
