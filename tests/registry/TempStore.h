@@ -22,11 +22,12 @@
 
 namespace dz::test {
 
-// The message of the registry error f raises; "" when it raises none.
-inline std::string ErrorOf(const std::function<void()>& f) {
+// The message of the error of class E that f raises; "" when it raises none.
+template <class E = ERegistryException>
+std::string ErrorOf(const std::function<void()>& f) {
   try {
     f();
-  } catch (const ERegistryException& e) {
+  } catch (const E& e) {
     return e.what();
   }
   return "";

@@ -49,17 +49,13 @@ void Store(const UnicodeString& key, const UnicodeString& name, const UnicodeStr
   r.WriteString(name, text);
 }
 
-TEST_F(Persistence, ControlPositionIsFourDecimalsJoinedByCommas) {
-  TControl c(nullptr);
-  c.SetBounds(10, 20, 300, 200);
-  SaveControlPosReg(c, u"Software\\Test", u"MainForm");
-  EXPECT_EQ(Stored(u"Software\\Test", u"MainForm"), u"10,20,300,200");
-  c.SetBounds(-5, 0, 1, 2);
-  SaveControlPosReg(c, u"Software\\Test", u"MainForm");
-  EXPECT_EQ(Stored(u"Software\\Test", u"MainForm"), u"-5,0,1,2");
-}
-
-TEST_F(Persistence, LoadControlPosSetsEachItemInTurnAndStopsAtTheFirstBadOne) {
+// Saved as four decimals joined by commas; loaded item by item, up to the
+// first bad one.
+TEST_F(Persistence, ControlPositionSavesAndLoadsEachItemInTurn) {
+  TControl saved(nullptr);
+  saved.SetBounds(-5, 20, 300, 200);
+  SaveControlPosReg(saved, u"Software\\Pos", u"Form");
+  EXPECT_EQ(Stored(u"Software\\Pos", u"Form"), u"-5,20,300,200");
   struct Case {
     const char16_t* stored;  // nullptr: no value
     std::vector<std::array<Integer, 4>> calls;
