@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "registry/TempStore.h"
+
 namespace dz {
 namespace {
 
@@ -67,12 +69,8 @@ TEST(TypeInfo, PropertiesAreFoundUpTheHierarchyWithTheirKinds) {
   EXPECT_EQ(GetEnumProp(c, enabled), u"True");
   SetEnumProp(c, enabled, u"false");
   EXPECT_FALSE(c.Enabled());
-  try {
-    SetEnumProp(c, enabled, u"Maybe");
-    ADD_FAILURE();
-  } catch (const EPropertyError& e) {
-    EXPECT_STREQ(e.what(), "Invalid property element: Maybe");
-  }
+  EXPECT_EQ(test::ErrorOf<EPropertyError>([&] { SetEnumProp(c, enabled, u"Maybe"); }),
+            "Invalid property element: Maybe");
   SetOrdProp(c, *GetPropInfo(c, u"Width"), 77);
   EXPECT_EQ(c.Width(), 77);
   SetStrProp(c, *GetPropInfo(c, u"Caption"), u"Hello");

@@ -3,18 +3,11 @@
 // than built upon or started afresh.
 #include <gtest/gtest.h>
 #include <pthread.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <string>
 
 #include "deziva27/host/registry/detail/RegExchange.h"
-#include "deziva27/host/registry/Registry.h"
 #include "registry/TempStore.h"
 
 namespace dz {
@@ -22,86 +15,59 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ErrorOf;
+using test::N;
 using StoreFiles = test::TempStore;
 
-// The number of values in a store file, read with SQLite alone (as a backup
-// tool or another machine would), -1 when it has none of our tables.
-int64_t ValuesIn(const std::string& path) {
-  sqlite3* db = nullptr;
-  int64_t n = -1;
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, "SELECT count(*) FROM vals", -1, &st, nullptr) == SQLITE_OK &&
-      sqlite3_step(st) == SQLITE_ROW)
-    n = sqlite3_column_int64(st, 0);
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return n;
-}
-
-UnicodeString Name(int i) {
-  const std::string n = std::to_string(i);
-  return u'v' + UnicodeString(n.begin(), n.end());
-}
-
 TEST_F(StoreFiles, ACopyOfTheFileHoldsEveryValueOnceTheProcessEnded) {
-  struct Case {
-    const char* how;
-    bool exitWithStoreHeld;
-  } cases[] = {{"exit() after the last TRegistry was destroyed", false}, {"exit() with a TRegistry alive", true}};
-  for (const Case& c : cases) {
+  for (const bool exitWithStoreHeld : {false, true}) {
+    SCOPED_TRACE(exitWithStoreHeld ? "exit() with a TRegistry alive"
+                                   : "exit() after the last TRegistry was destroyed");
     const std::string copy = dir_ + "/copy.db";
     fs::remove(path_), fs::remove(copy);
-    const pid_t pid = fork();
-    if (pid == 0) {
+    const pid_t child = test::Spawn([&] {
       auto* kept = new TRegistry;  // never freed when the process exits with it
       kept->OpenKey(u"Software\\Copy", true);
-      for (int i = 0; i < 10; ++i) kept->WriteInteger(Name(i), i);
-      if (!c.exitWithStoreHeld) delete kept;
+      for (int i = 0; i < 10; ++i) kept->WriteInteger(N("v", i), i);
+      if (!exitWithStoreHeld) delete kept;
       std::exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.how;
-    EXPECT_FALSE(fs::exists(path_ + "-wal")) << c.how;
+    });
+    ASSERT_EQ(test::ExitCode(child), 0);
+    EXPECT_FALSE(fs::exists(path_ + "-wal"));
     fs::copy_file(path_, copy);
-    EXPECT_EQ(ValuesIn(copy), 10) << c.how;
+    std::string values;  // read with SQLite alone, as a backup tool would
+    EXPECT_EQ(test::Sql(copy, "SELECT count(*) FROM vals", &values), SQLITE_OK);
+    EXPECT_EQ(values, "10");
   }
 }
 
 TEST_F(StoreFiles, FilesAreTheOwnersAlone) {
   const mode_t saved = umask(022);
-  struct Case {
-    const char* how;
-    std::string folder;  // made by the library when it does not exist yet
-    bool named;          // DZ_REGISTRY names the file
-  } cases[] = {
-      {"DZ_REGISTRY in a folder that exists", dir_, true},
-      {"the default place in a folder that exists", dir_ + "/home", false},
-      {"the default place, folder made here", dir_ + "/fresh", false},
+  const std::pair<const char*, std::string> cases[] = {
+      {"DZ_REGISTRY names a file in a folder that exists", dir_},
+      {"the default place in a folder that exists", dir_ + "/home"},
+      {"the default place, folder made by the library", dir_ + "/fresh"},
   };
   fs::create_directories(dir_ + "/home/deziva27");
   chmod((dir_ + "/home/deziva27").c_str(), 0755);
-  for (const Case& c : cases) {
-    std::string file = c.folder + "/registry.db";
-    if (c.named) {
-      setenv("DZ_REGISTRY", file.c_str(), 1);
-    } else {
+  for (const auto& [how, folder] : cases) {
+    SCOPED_TRACE(how);
+    std::string file = folder + "/registry.db";
+    if (folder != dir_) {
       unsetenv("DZ_REGISTRY");
-      setenv("XDG_CONFIG_HOME", c.folder.c_str(), 1);
-      file = c.folder + "/deziva27/registry.db";
+      setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+      file = folder + "/deziva27/registry.db";
     }
     TRegistry r;  // alive while the modes are read, so that -wal and -shm exist
     r.OpenKey(u"Software\\Modes", true);
     r.WriteString(u"v", u"x");
     for (const char* suffix : {"", "-wal", "-shm"}) {
       struct stat st {};
-      ASSERT_EQ(stat((file + suffix).c_str(), &st), 0) << c.how << suffix;
-      EXPECT_EQ(st.st_mode & 0777, 0600u) << c.how << suffix;
+      ASSERT_EQ(stat((file + suffix).c_str(), &st), 0) << suffix;
+      EXPECT_EQ(st.st_mode & 0777, 0600u) << suffix;
     }
-    if (c.folder.ends_with("fresh")) {
+    if (folder.ends_with("fresh")) {
       struct stat st {};
-      ASSERT_EQ(stat((c.folder + "/deziva27").c_str(), &st), 0);
+      ASSERT_EQ(stat((folder + "/deziva27").c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & 0777, 0700u);
     }
   }
@@ -110,91 +76,92 @@ TEST_F(StoreFiles, FilesAreTheOwnersAlone) {
   detail::RegStore::ReleaseAll();
 }
 
-// A store with twenty commits still in its log, as a process that has it
-// open leaves it: copied with its log while the connection is alive.
-void CopyWithLog(const std::string& from, const std::string& to) {
-  TRegistry r;
-  r.OpenKey(u"Software\\Log", true);
-  for (int i = 0; i < 20; ++i) r.WriteString(Name(i), u"value");
-  fs::copy_file(from, to);
-  fs::copy_file(from + "-wal", to + "-wal");
-}
-
-void Damage(const std::string& path, uint64_t at, const std::string& bytes) {
-  std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
-  f.seekp(static_cast<std::streamoff>(at));
-  f << bytes;
-}
-
+// A file that is not a store, or a store of ours damaged, is refused and left
+// as it was.
 TEST_F(StoreFiles, DamageIsReportedAndNeverStartedAfresh) {
+  // A store with twenty commits still in its log, as a process that has it
+  // open leaves it: copied with its log while the connection is alive.
   const std::string logged = dir_ + "/logged.db";
-  CopyWithLog(path_, logged);
   {
     TRegistry r;
-    r.OpenKey(u"Software\\Big", true);
-    for (int i = 0; i < 400; ++i) r.WriteString(Name(i), UnicodeString(100, u'x'));
+    r.OpenKey(u"Software\\Log", true);
+    for (int i = 0; i < 20; ++i) r.WriteString(N("v", i), u"value");
+    fs::copy_file(path_, logged);
+    fs::copy_file(path_ + "-wal", logged + "-wal");
+    r.OpenKey(u"\\Software\\Big", true);
+    for (int i = 0; i < 400; ++i) r.WriteString(N("v", i), UnicodeString(100, u'x'));
   }
   detail::RegStore::ReleaseAll();
   const uint64_t size = fs::file_size(path_), frame = 24 + 4096;
+  auto garbage = [](const std::string& p) {
+    std::ofstream(p, std::ios::binary) << std::string(4096, '\x5A') << "not a database";
+  };
+  auto withLog = [&](const std::string& p) {
+    fs::copy_file(logged, p, fs::copy_options::overwrite_existing);
+    fs::copy_file(logged + "-wal", p + "-wal", fs::copy_options::overwrite_existing);
+  };
   struct Case {
     const char* how;
     std::function<void(const std::string&)> harm;
     const char* needle;  // "" when the store must open
+    std::string below = "";  // opened below the harmed file, as a folder
   } cases[] = {
+      {"not a database", garbage, "is not a registry store: file is not a database"},
+      {"a database of another program",
+       [](const std::string& p) {
+         fs::remove(p);
+         test::Sql(p, "CREATE TABLE t(x); INSERT INTO t VALUES(1);");
+       },
+       "is not a registry store: it is a database of another program"},
+      // No one, root included, can create a folder where a regular file is.
+      {"a regular file where a folder should be", garbage, "Cannot open the registry store",
+       "/registry.db"},
       {"truncated to 0 bytes", [](const std::string& p) { fs::resize_file(p, 0); },
        "is damaged: the file is empty"},
       {"truncated to half", [&](const std::string& p) { fs::resize_file(p, size / 2); },
        "is damaged: database disk image is malformed"},
-      {"a table added by hand",
-       [](const std::string& p) {
-         sqlite3* db = nullptr;
-         sqlite3_open(p.c_str(), &db);
-         sqlite3_exec(db, "CREATE TABLE extra(x)", nullptr, nullptr, nullptr);
-         sqlite3_close(db);
-       },
+      {"key pages overwritten",
+       [](const std::string& p) { test::Overwrite(p, 4096, std::string(8192, '\xA5')); },
+       "is damaged"},
+      {"a table added by hand", [](const std::string& p) { test::Sql(p, "CREATE TABLE extra(x)"); },
        "is damaged: its tables are not the store's own"},
       {"the root key deleted by hand",
-       [](const std::string& p) {
-         sqlite3* db = nullptr;
-         sqlite3_open(p.c_str(), &db);
-         sqlite3_exec(db, "DELETE FROM keys WHERE id=1", nullptr, nullptr, nullptr);
-         sqlite3_close(db);
-       },
+       [](const std::string& p) { test::Sql(p, "DELETE FROM keys WHERE id=1"); },
        "is damaged: its root key is missing"},
       {"the log damaged in its third frame",
        [&](const std::string& p) {
-         fs::copy_file(logged, p, fs::copy_options::overwrite_existing);
-         fs::copy_file(logged + "-wal", p + "-wal", fs::copy_options::overwrite_existing);
-         Damage(p + "-wal", 32 + 2 * frame + 24 + 200, "\x5A\xA5");
+         withLog(p);
+         test::Overwrite(p + "-wal", 32 + 2 * frame + 24 + 200, "\x5A\xA5");
        },
        "fails at frame 3, and"},
       {"the log torn in its last frame, as a killed writer leaves it",
        [&](const std::string& p) {
-         fs::copy_file(logged, p, fs::copy_options::overwrite_existing);
-         fs::copy_file(logged + "-wal", p + "-wal", fs::copy_options::overwrite_existing);
+         withLog(p);
          fs::resize_file(p + "-wal", fs::file_size(p + "-wal") - 100);
        },
        ""},
   };
-  const std::string pristine = dir_ + "/pristine.db";
+  const std::string pristine = dir_ + "/pristine.db", victim = dir_ + "/victim.db";
   fs::copy_file(path_, pristine);
   for (const Case& c : cases) {
-    const std::string victim = dir_ + "/victim.db";
+    SCOPED_TRACE(c.how);
     fs::remove(victim + "-wal");
     fs::copy_file(pristine, victim, fs::copy_options::overwrite_existing);
     c.harm(victim);
-    const std::string before = Slurp(victim);
-    setenv("DZ_REGISTRY", victim.c_str(), 1);
+    const std::string before = test::Slurp(victim);
+    const bool logged = fs::exists(victim + "-wal");
+    setenv("DZ_REGISTRY", (victim + c.below).c_str(), 1);
     const std::string error = ErrorOf([] {
       TRegistry r;
-      if (!r.OpenKey(u"Software\\Log", false)) r.OpenKey(u"Software\\Big", false);
+      if (!r.OpenKey(u"Software\\Log", false)) r.OpenKey(u"Software\\New", true);
     });
     detail::RegStore::ReleaseAll();
     if (*c.needle) {
-      EXPECT_NE(error.find(c.needle), std::string::npos) << c.how << ": " << error;
-      EXPECT_EQ(Slurp(victim), before) << c.how << ": a damaged store was written to";
+      EXPECT_PRED_FORMAT2(testing::IsSubstring, c.needle, error);
+      EXPECT_EQ(test::Slurp(victim), before) << "a damaged store was written to";
+      EXPECT_EQ(fs::exists(victim + "-wal"), logged);
     } else {
-      EXPECT_EQ(error, "") << c.how;
+      EXPECT_EQ(error, "");
     }
   }
 }
@@ -204,41 +171,29 @@ TEST_F(StoreFiles, DamageIsReportedAndNeverStartedAfresh) {
 // than the text's own size.
 TEST_F(StoreFiles, ExportWalksATreeDeeperThanTheStackCouldRecurse) {
   constexpr int kDepth = 3000;
-  {
-    TRegistry r;
-    r.CreateKey(u"Old");
-  }
+  TRegistry().CreateKey(u"Old");
   detail::RegStore::ReleaseAll();
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
   std::string sql = "BEGIN;";
   for (int i = 0; i < kDepth; ++i)
     sql += "INSERT INTO keys(parent, name, fold) SELECT max(id), x'6B00', x'004B' FROM keys;";
-  sql += "COMMIT;";
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  ASSERT_EQ(test::Sql(path_, sql + "COMMIT;"), SQLITE_OK);
 
   struct Run {
-    std::string text;
-    std::string error;
+    std::string text, error;
     bool found = false;
   } run;
+  auto exportOld = [](void* p) -> void* {
+    auto& run = *static_cast<Run*>(p);
+    run.error = ErrorOf([&] {
+      run.found = detail::ExportRegText(*detail::RegStore::ForCurrentUser(), u"Old", run.text);
+    });
+    return nullptr;
+  };
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, 256 * 1024);
   pthread_t thread;
-  ASSERT_EQ(pthread_create(
-                &thread, &attr,
-                [](void* p) -> void* {
-                  auto& run = *static_cast<Run*>(p);
-                  run.error = ErrorOf([&] {
-                    run.found = detail::ExportRegText(*detail::RegStore::ForCurrentUser(), u"Old",
-                                                      run.text);
-                  });
-                  return nullptr;
-                },
-                &run),
-            0);
+  ASSERT_EQ(pthread_create(&thread, &attr, exportOld, &run), 0);
   pthread_join(thread, nullptr);
   pthread_attr_destroy(&attr);
   ASSERT_TRUE(run.found) << run.error;

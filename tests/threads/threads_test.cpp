@@ -1,18 +1,16 @@
 // The routines the headers call safe from any thread, first called from
-// several threads at once: each lazily built table, cache and list is then
-// built while others ask for it too. Every thread checks its answers; under
-// ThreadSanitizer (build/tsan, run by ./build.sh test) any unguarded first
-// use is also reported as a race and fails the run.
+// several threads at once, so each lazily built table, cache and list is built
+// while others ask for it too. Every thread checks its answers; under
+// ThreadSanitizer (build/tsan) an unguarded first use also fails as a race.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <barrier>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "deziva27/compress/detail/LZCoder.h"
@@ -26,10 +24,10 @@
 #include "deziva27/host/ui/UiBackend.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/platform/detail/Module.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/platform/detail/Shell.h"
 #include "deziva27/scanner/YScanner.h"
 #include "deziva27/strings/YStrings.h"
-#include "deziva27/platform/detail/Nls.h"
 
 namespace dz {
 namespace {
@@ -49,17 +47,15 @@ void Race(F work) {
   for (auto& t : threads) t.join();
 }
 
-// The system locale is a switch set before threads start; the settings then
-// load on the first use, whichever thread makes it, and so do the per-thread
-// copies of the fixed-point and parsing routines.
+// The system locale is set before threads start; the settings, and the
+// per-thread copies of the fixed-point and parsing routines, load on first use.
 TEST(Threads, FormatSettingsLoadOnceForAll) {
   ASSERT_TRUE(win::SetSystemLocale("de-DE"));
   const TDateTime day = EncodeDate(2026, 3, 14);
   const UnicodeString dayName = GetDateName(day);
   Race([&](int) {
-    const TFormatSettings& fs = FormatSettings();
-    EXPECT_EQ(fs.DecimalSeparator, u',');
-    EXPECT_EQ(fs.LongMonthNames[2], u"März");
+    EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
+    EXPECT_EQ(FormatSettings().LongMonthNames[2], u"März");
     EXPECT_EQ(FloatToStr(2.5), u"2,5");
     EXPECT_EQ(XFloatToStr(2.5), u"2.5");
     EXPECT_EQ(StrToDateTimeByFormat(u"dd.mm.yyyy", u"14.03.2026"), day);
@@ -70,19 +66,14 @@ TEST(Threads, FormatSettingsLoadOnceForAll) {
 
 // Two threads build each page's encoder at once.
 TEST(Threads, CodePagesBuildOnFirstUse) {
-  struct Page {
-    Integer Cp;
-    const char16_t* Text;
-    const char* Bytes;
-  };
-  static const Page kPages[] = {{932, u"\u3042", "\x82\xA0"}, {936, u"\u4E2D", "\xD6\xD0"},
-                                {949, u"\uAC00", "\xB0\xA1"}, {950, u"\u4E2D", "\xA4\xA4"},
-                                {1251, u"\u0416", "\xC6"},    {1253, u"\u03A9", "\xD9"}};
+  static const std::tuple<Integer, const char16_t*, const char*> kPages[] = {
+      {932, u"\u3042", "\x82\xA0"}, {936, u"\u4E2D", "\xD6\xD0"}, {949, u"\uAC00", "\xB0\xA1"},
+      {950, u"\u4E2D", "\xA4\xA4"}, {1251, u"\u0416", "\xC6"},    {1253, u"\u03A9", "\xD9"}};
   Race([](int i) {
     for (int k : {i, i + 1}) {
-      const Page& p = kPages[k % std::size(kPages)];
-      EXPECT_EQ(WideToStrByCodePage(p.Text, p.Cp), p.Bytes) << p.Cp;
-      EXPECT_EQ(StrToWideByCodePage(p.Bytes, p.Cp), p.Text) << p.Cp;
+      const auto& [cp, text, bytes] = kPages[k % std::size(kPages)];
+      EXPECT_EQ(WideToStrByCodePage(text, cp), bytes) << cp;
+      EXPECT_EQ(StrToWideByCodePage(bytes, cp), text) << cp;
     }
   });
 }
@@ -105,10 +96,8 @@ TEST(Threads, LocaleListsAndCollation) {
     keys[i].assign(key, static_cast<size_t>(n));
     std::free(key);
   });
-  for (int i = 3; i < kThreads; ++i) {
-    EXPECT_EQ(texts[i], texts[i % 3]);
-    EXPECT_EQ(keys[i], keys[0]);
-  }
+  for (int i = 3; i < kThreads; ++i) EXPECT_EQ(texts[i], texts[i % 3]);
+  for (const std::string& key : keys) EXPECT_EQ(key, keys[0]);
   EXPECT_GT(texts[1].size(), texts[0].size());  // every locale, more than the languages
 }
 
@@ -208,8 +197,7 @@ TEST(Threads, Processes) {
 
 // The first TRegistry of each thread opens the one shared store.
 TEST(Threads, RegistryStore) {
-  const std::string path = std::filesystem::temp_directory_path().string() + "/dz_threads_" +
-                           std::to_string(::getpid()) + ".db";
+  const std::string path = testing::TempDir() + "dz_threads_" + std::to_string(getpid()) + ".db";
   ASSERT_EQ(::setenv("DZ_REGISTRY", path.c_str(), 1), 0);
   Race([](int i) {
     const UnicodeString key = u"Software\\dz\\threads\\" + IntToStr(i);

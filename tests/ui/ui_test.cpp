@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,33 +18,30 @@ namespace dz {
 namespace {
 
 // Runs Ask or AskNo in a child whose controlling terminal is a new pty,
-// types Answer into it and returns the child's result.
-int AskOnPty(bool defaultNo, const std::string& answer) {
+// types the answer into it and returns the child's result. Without an answer
+// the child has no controlling terminal at all.
+int AskOnPty(bool defaultNo, const char* typed) {
   int master = -1;
-  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  const pid_t pid = typed ? forkpty(&master, nullptr, nullptr, nullptr) : fork();
   if (pid == 0) {
+    if (!typed) setsid();
     SetUiBackend(CreateTerminalBackend());
     _exit(defaultNo ? AskNo(u"Go on?") : Ask(u"Go on?"));
   }
-  char buf[256];
-  std::string seen;
-  while (seen.find("] ") == std::string::npos) {
-    ssize_t n = read(master, buf, sizeof buf);
-    if (n <= 0) break;
-    seen.append(buf, static_cast<size_t>(n));
-  }
-  if (answer == "EOF") {
-    char eof = 4;  // ^D at the start of a line
-    (void)!write(master, &eof, 1);
-  } else {
+  if (typed) {
+    char buf[256];
+    std::string seen;
+    ssize_t n = 0;
+    while (seen.find("] ") == std::string::npos && (n = read(master, buf, sizeof buf)) > 0)
+      seen.append(buf, static_cast<size_t>(n));
+    const std::string answer = std::string(typed) == "EOF" ? "\x04" : typed;  // ^D
     (void)!write(master, answer.data(), answer.size());
-  }
-  // Keep reading so the child never blocks on a full pty.
-  while (read(master, buf, sizeof buf) > 0) {
+    while (read(master, buf, sizeof buf) > 0) {  // so the child never blocks on a full pty
+    }
+    close(master);
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  close(master);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -53,25 +51,13 @@ TEST(TerminalBackend, AnswersTypedOnTheTerminal) {
     const char* typed;
     int expected;
   } cases[] = {
-      {false, "y\n", IDYES},   {false, "n\n", IDNO},  {false, "\n", IDYES},
-      {true, "\n", IDNO},      {true, "YES\n", IDYES}, {false, "maybe\nno\n", IDNO},
-      {false, "EOF", 0},
+      {false, "y\n", IDYES}, {false, "n\n", IDNO},    {false, "\n", IDYES},
+      {true, "\n", IDNO},    {true, "YES\n", IDYES},  {false, "maybe\nno\n", IDNO},
+      {false, "EOF", 0},     {false, nullptr, 0},  // no terminal: the box returns 0
   };
   for (const Case& c : cases)
-    EXPECT_EQ(AskOnPty(c.defaultNo, c.typed), c.expected) << c.typed << " default-no " << c.defaultNo;
-}
-
-TEST(TerminalBackend, WithoutATerminalTheBoxReturnsZero) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    setsid();  // no controlling terminal any more
-    SetUiBackend(CreateTerminalBackend());
-    _exit(Ask(u"Anyone there?"));
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(AskOnPty(c.defaultNo, c.typed), c.expected)
+        << (c.typed ? c.typed : "no terminal") << ", default no: " << c.defaultNo;
   EXPECT_EQ(CreateTerminalBackend("/nonexistent/tty")->MessageBox(u"q", u"", MB_YESNO), 0);
 }
 
@@ -95,6 +81,10 @@ struct Recorder : TUiBackend {
   int32_t TextWidth(const std::u16string& t) override { return static_cast<int32_t>(t.size()) * 7; }
   void ScreenSize(int32_t& w, int32_t& h) override { w = 1000, h = 700; }
   std::unique_ptr<TUiWindow> CreateWindow() override { return std::make_unique<Window>(this); }
+  // The last window's place and size, and its one panel's width.
+  std::array<int32_t, 5> Geometry() const {
+    return {Last.Left, Last.Top, Last.Width, Last.Height, Last.Panels.at(0).Width};
+  }
   std::u16string Text, Caption;
   int32_t Flags = -1, Reply = IDNO, Open = 0, Paints = 0;
   bool Shown = false;
@@ -125,31 +115,22 @@ TEST_F(CustomBackend, AskAndAskNoPassTheirFlags) {
 TEST_F(CustomBackend, InformationWindowLifecycle) {
   HideInfo();  // nothing to hide
   EXPECT_FALSE(InfoIsShowing());
-  ShowInfo(u"abcdefghij");  // 70 px of text
+  ShowInfo(u"abcdefghij");  // 70 px of text, in a window centred on the 1000x700 screen
   ASSERT_TRUE(InfoIsShowing());
   EXPECT_TRUE(rec->Shown);
   EXPECT_GE(rec->Paints, 1);
-  EXPECT_EQ(rec->Last.Width, 80);
-  EXPECT_EQ(rec->Last.Height, 50);
-  EXPECT_EQ(rec->Last.Left, (1000 - 80) / 2);
-  EXPECT_EQ(rec->Last.Top, (700 - 50) / 2);
+  EXPECT_EQ(rec->Geometry(), (std::array<int32_t, 5>{460, 325, 80, 50, 80}));
   EXPECT_TRUE(rec->Last.StayOnTop && rec->Last.Borderless && !rec->Last.BorderIcons);
   ASSERT_EQ(rec->Last.Panels.size(), 1u);
-  EXPECT_EQ(rec->Last.Panels[0].Width, 80);
   EXPECT_EQ(rec->Last.Panels[0].Caption, u"abcdefghij");
-
-  UpdateInfo(u"abc");
-  EXPECT_EQ(rec->Last.Width, 31);
-  EXPECT_EQ(rec->Last.Left, (1000 - 31) / 2);  // still centred
+  UpdateInfo(u"abc");  // narrower, still centred
+  EXPECT_EQ(rec->Geometry(), (std::array<int32_t, 5>{484, 325, 31, 50, 31}));
   EXPECT_EQ(rec->Last.Panels[0].Caption, u"abc");
-  EXPECT_EQ(rec->Last.Panels[0].Width, 31);
-
   ShowInfo(u"x");  // replaces, never adds a second window
   EXPECT_EQ(rec->Open, 1);
   HideInfo();
   EXPECT_FALSE(InfoIsShowing());
   EXPECT_EQ(rec->Open, 0);
-
   UpdateInfo(u"opened by update");
   EXPECT_TRUE(InfoIsShowing());
   EXPECT_EQ(rec->Last.Panels[0].Caption, u"opened by update");
@@ -158,9 +139,7 @@ TEST_F(CustomBackend, InformationWindowLifecycle) {
 TEST_F(CustomBackend, UpdateInfoRefusesAFirstComponentThatIsNotAPanel) {
   ShowInfo(u"t");
   TComponent* panel = InfoWindow()->Components(0);
-  // Put a plain component first by rebuilding the form's owned list.
-  auto* intruder = new TComponent(InfoWindow());
-  (void)intruder;
+  new TComponent(InfoWindow());  // owned by the window; first once the panel is gone
   delete panel;
   EXPECT_THROW(UpdateInfo(u"u"), EInvalidCast);
 }
@@ -175,41 +154,46 @@ std::string Shell(const std::string& cmd) {
   return out;
 }
 
-TEST(GtkWindow, InformationWindowAsTheXServerSeesIt) {
-  if (!std::getenv("DISPLAY") || system("command -v xwininfo xprop >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "needs a display (run under xvfb-run) and xwininfo/xprop";
-  std::string why;
-  auto gtk = LoadGtkBackend(&why);
-  if (!gtk) GTEST_SKIP() << "GTK backend unavailable: " << why;
-  SetUiBackend(gtk);
+// The GTK backend on the display, with the X tools that look at its windows.
+class GtkWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || system("command -v xdotool xwininfo xprop >/dev/null") != 0)
+      GTEST_SKIP() << "needs a display (run under xvfb-run), xdotool, xwininfo and xprop";
+    std::string why;
+    if (!(gtk = LoadGtkBackend(&why))) GTEST_SKIP() << "GTK backend unavailable: " << why;
+    SetUiBackend(gtk);
+  }
+  void TearDown() override {
+    HideInfo();
+    SetUiBackend(nullptr);
+  }
+  std::shared_ptr<TUiBackend> gtk;
+};
+
+TEST_F(GtkWindow, InformationWindowAsTheXServerSeesIt) {
   const std::u16string text = u"Reading the index, please wait";
   int32_t sw = 0, sh = 0;
   gtk->ScreenSize(sw, sh);
-  int32_t width = gtk->TextWidth(text) + 10;
+  const int32_t width = gtk->TextWidth(text) + 10;
   EXPECT_GT(width, 10 + 8 * 10);  // measured, not one cell per character
   ShowInfo(text);
-  std::string ids = Shell("xdotool search --onlyvisible --classname test_ui 2>/dev/null");
-  std::string found;
-  for (size_t at = 0; at < ids.size();) {
-    size_t end = ids.find('\n', at);
-    std::string id = ids.substr(at, end - at);
-    at = end == std::string::npos ? ids.size() : end + 1;
-    std::string info = Shell("xwininfo -id " + id);
-    if (info.find("Height: 50\n") != std::string::npos) found = id;
-  }
-  ASSERT_FALSE(found.empty()) << "no 50-pixel-high window among: " << ids;
-  std::string info = Shell("xwininfo -id " + found);
-  EXPECT_NE(info.find("Width: " + std::to_string(width) + "\n"), std::string::npos) << info;
-  EXPECT_NE(info.find("Absolute upper-left X:  " + std::to_string((sw - width) / 2) + "\n"),
-            std::string::npos) << info;
-  EXPECT_NE(info.find("Absolute upper-left Y:  " + std::to_string((sh - 50) / 2) + "\n"),
-            std::string::npos) << info;
-  std::string props = Shell("xprop -id " + found + " _NET_WM_STATE _MOTIF_WM_HINTS");
+  std::string id = Shell(
+      "for id in $(xdotool search --onlyvisible --classname test_ui 2>/dev/null); do"
+      " xwininfo -id $id | grep -q '^  Height: 50$' && echo $id; done");
+  ASSERT_FALSE(id.empty()) << "no visible 50-pixel-high window";
+  id = id.substr(0, id.find('\n'));
+  const std::string info = Shell("xwininfo -id " + id);
+  for (const std::string& line :
+       {"Width: " + std::to_string(width),
+       "Absolute upper-left X:  " + std::to_string((sw - width) / 2),
+       "Absolute upper-left Y:  " + std::to_string((sh - 50) / 2)})
+    EXPECT_NE(info.find(line + "\n"), std::string::npos) << line << " in " << info;
+  const std::string props = Shell("xprop -id " + id + " _NET_WM_STATE _MOTIF_WM_HINTS");
   EXPECT_NE(props.find("_NET_WM_STATE_ABOVE"), std::string::npos) << props;
   // flags, functions, decorations: decorations 0 is no frame at all.
-  EXPECT_NE(props.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x21, 0x0"), std::string::npos) << props;
-  HideInfo();
-  SetUiBackend(nullptr);
+  EXPECT_NE(props.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x21, 0x0"), std::string::npos)
+      << props;
 }
 
 // What the GTK plug-in tells a test of a box it shows.
@@ -244,20 +228,14 @@ void AnswerBox(void* context, const BoxButton* buttons, int count) {
 // The box is modal and GTK is not for threads: the plug-in's test hook says
 // where the buttons are once the box is drawn, and answers 0 for a box left
 // unanswered, so that a missed click fails the case instead of hanging.
-TEST(GtkWindow, AskAnsweredByKeysAndClicks) {
-  if (!std::getenv("DISPLAY") || system("command -v xdotool >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "needs a display (run under xvfb-run) and xdotool";
+TEST_F(GtkWindow, AskAnsweredByKeysAndClicks) {
   const char* plugin = std::getenv("DZ_GTK_PLUGIN");
   if (!plugin || !*plugin) GTEST_SKIP() << "DZ_GTK_PLUGIN does not name the GTK plug-in";
-  std::string why;
-  auto gtk = LoadGtkBackend(&why);
-  if (!gtk) GTEST_SKIP() << "GTK backend unavailable: " << why;
   void* handle = dlopen(plugin, RTLD_NOW | RTLD_NOLOAD);
   ASSERT_NE(handle, nullptr) << plugin;
   auto hook = reinterpret_cast<TestHook>(dlsym(handle, "dz_gtk_test_hook"));
   dlclose(handle);  // LoadGtkBackend keeps its own reference
   ASSERT_NE(hook, nullptr);
-  SetUiBackend(gtk);
   struct Case {
     bool defaultNo;
     BoxAnswer Answer;
@@ -275,12 +253,10 @@ TEST(GtkWindow, AskAnsweredByKeysAndClicks) {
     // Ten seconds for xdotool on a loaded machine; one when nobody answers.
     hook(&AnswerBox, &c.Answer, c.expected ? 10000 : 1000);
     const std::u16string q = u"Overwrite the existing file?";
-    const int32_t got = c.defaultNo ? AskNo(q) : Ask(q);
-    EXPECT_EQ(got, c.expected) << c.Answer.Keys << c.Answer.Click;
+    EXPECT_EQ(c.defaultNo ? AskNo(q) : Ask(q), c.expected) << c.Answer.Keys << c.Answer.Click;
     EXPECT_EQ(c.Answer.Seen, "_Yes _No");
   }
   hook(nullptr, nullptr, 0);
-  SetUiBackend(nullptr);
 }
 
 }  // namespace
