@@ -33,22 +33,6 @@ const auto* const kPinned = ::testing::AddGlobalTestEnvironment(new test::Pinned
 
 std::string U8(const UnicodeString& s) { return Utf16ToUtf8(s); }
 
-// The cells themselves are held to Windows' answers by LocaleOracle below.
-TEST(LocaleInfoW, ShortBuffersUnknownsAndIsoCodes) {
-  char16_t buf[8];
-  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // "English" and 0 need 8
-  EXPECT_EQ(win::GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
-  EXPECT_EQ(LocaleInfo(0x7777, LOCALE_SLANGUAGE), u"");
-  // A language answers for its default locale.
-  const std::pair<LCID, const char16_t*> iso[] = {{0x0809, u"en-GB"}, {0x0009, u"en-US"}};
-  for (const auto& [id, want] : iso)
-    EXPECT_EQ(ISO6391CodeByLocale(id) + u"-" + CountryISOCodeByLocale(id), want) << id;
-  // Shown in the user interface language, which the system locale does not change.
-  test::LocaleScope de("de-DE");
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
-  EXPECT_EQ(LocaleInfo(LOCALE_SYSTEM_DEFAULT, LOCALE_SLANGUAGE), u"German (Germany)");
-}
-
 TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(GetPrimaryLangID(0x0C0A), 0x0Au);
   EXPECT_EQ(GetPrimaryLangID(0x0409), 0x09u);
@@ -83,6 +67,19 @@ TEST(Locales, NamesAndCodes) {
                {0x0C1A, u"Serbian (Cyrillic)"},    {0x3801, u"Arabic (U.A.E.)"},
                {0x500A, u"Spanish (Puerto Rico)"}, {0x0419, u"Russian"}};
   for (const Case& c : cases) EXPECT_EQ(LocaleEngName(c.Id), c.Name) << c.Id;
+  // The cells themselves are held to Windows' answers by LocaleOracle below.
+  char16_t buf[8];
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // "English" and 0 need 8
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
+  EXPECT_EQ(LocaleInfo(0x7777, LOCALE_SLANGUAGE), u"");
+  // A language answers for its default locale.
+  const std::pair<LCID, const char16_t*> iso[] = {{0x0809, u"en-GB"}, {0x0009, u"en-US"}};
+  for (const auto& [id, want] : iso)
+    EXPECT_EQ(ISO6391CodeByLocale(id) + u"-" + CountryISOCodeByLocale(id), want) << id;
+  // Shown in the user interface language, which the system locale does not change.
+  test::LocaleScope de("de-DE");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
+  EXPECT_EQ(LocaleInfo(LOCALE_SYSTEM_DEFAULT, LOCALE_SLANGUAGE), u"German (Germany)");
 }
 
 TEST(Locales, ListsInThreeShapesAndTheTree) {
@@ -133,15 +130,7 @@ TEST(Locales, ListsInThreeShapesAndTheTree) {
   for (int32_t i = 1; i < english->Count(); ++i)
     EXPECT_LE(AnsiCompareText(english->Item(i - 1)->Text(), english->Item(i)->Text()), 0);
   EXPECT_EQ(GetPrimaryLangID(LocaleOf(*english->GetFirstChild())), 0x09u);
-  // The stop frees the lists; a request after it builds the same list again.
-  Finalize();
-  Initialize();
-  TStringList again;
-  GetLocaleList(again, lloBoth);
-  EXPECT_TRUE(again.Equals(both));
-}
-
-TEST(Locales, Lookups) {
+  // Lookups, over the same lists.
   EXPECT_EQ(LocaleByAbbr(u"EN"), 0x0009u);
   EXPECT_EQ(LocaleByAbbr(u"enu"), 0x0409u);
   EXPECT_EQ(LocaleByAbbrEx(u"RU", lloPrimary), 0x0019u);
@@ -151,11 +140,15 @@ TEST(Locales, Lookups) {
   // German has several locales: its language item reports Germany.
   EXPECT_EQ(LocaleByCountryISOCode(u"DE"), 0x0007u);
   EXPECT_EQ(LocaleByISO6391Code(u"xx"), 0u);
-  TStringList sub;
-  GetLocaleList(sub, lloSub);
   EXPECT_EQ(LocaleByEnglishName(u""), LocaleOf(sub, 0));
   EXPECT_EQ(GetPrimaryLangID(LocaleByEnglishName(u"SWED")), 0x1Du);
   EXPECT_EQ(LocaleByEnglishName(u"a name longer than any language's name"), 0u);
+  // The stop frees the lists; a request after it builds the same list again.
+  Finalize();
+  Initialize();
+  TStringList again;
+  GetLocaleList(again, lloBoth);
+  EXPECT_TRUE(again.Equals(both));
 }
 
 TEST(LocaleText, TypesAndKeyboards) {
