@@ -140,15 +140,6 @@ TEST(Module, FileNamesOfProgramAndLibrary) {
   EXPECT_FALSE(GetModuleVersionInfo(0));
 }
 
-std::vector<uint8_t> VersionBlock(const std::string& file) {
-  const std::u16string path = Utf8ToUtf16(test::oracle::Path(file));
-  std::vector<uint8_t> block(win::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  const auto size = static_cast<win::DWORD>(block.size());
-  if (block.empty() || !win::GetFileVersionInfoW(path.c_str(), 0, size, block.data()))
-    block.clear();
-  return block;
-}
-
 // Queries of the blocks Windows read from the recorded files
 // (tests/oracle/system_version.txt): found or not, length and place.
 TEST(VersionOracle, QueriesAgree) {
@@ -156,7 +147,13 @@ TEST(VersionOracle, QueriesAgree) {
   std::vector<uint8_t> block;
   int rows = 0;
   for (const test::oracle::Row& r : test::oracle::Rows("system_version.txt")) {
-    if (r[1] != file) block = VersionBlock(file = r[1]);
+    if (r[1] != file) {
+      const std::u16string p = Utf8ToUtf16(test::oracle::Path(file = r[1]));
+      block.assign(win::GetFileVersionInfoSizeW(p.c_str(), nullptr), 0);
+      const auto size = static_cast<win::DWORD>(block.size());
+      if (!block.empty() && !win::GetFileVersionInfoW(p.c_str(), 0, size, block.data()))
+        block.clear();
+    }
     ASSERT_FALSE(block.empty()) << file;
     const std::u16string path = test::oracle::Text(r[2]);
     void* v = nullptr;
