@@ -72,19 +72,14 @@ TEST_F(Version, ReadsTheFirstTranslationsStrings) {
     std::string File;
     const char* Want;  // nullptr: no version
   } const cases[] = {
-      {P("full.dll"), full},  // LegalCopyright present but empty
-      {P("full32.dll"), full},
-      {P("full.exe"), full},
+      // LegalCopyright present but empty.
+      {P("full.dll"), full}, {P("full32.dll"), full}, {P("full.exe"), full},
       // Strings of the English block are not taken, nor kept.
       {P("two.dll"), "Acme (Deutsch)||2.0 de|||||"},
       {P("nocopyright32.dll"), "\u041e\u041e\u041e Vector||3.1||||Vector|"},
-      {P("noversion.dll"), nullptr},
-      {P("notranslation.dll"), nullptr},
-      {P("nosuch.dll"), nullptr},
-      {PeFixtures::Dir().string(), nullptr},
-      {"/proc/self/exe", nullptr},
-      {P("full.rc"), nullptr},
-      {"", nullptr},
+      {P("noversion.dll"), nullptr}, {P("notranslation.dll"), nullptr}, {P("nosuch.dll"), nullptr},
+      {PeFixtures::Dir().string(), nullptr}, {"/proc/self/exe", nullptr},
+      {P("full.rc"), nullptr}, {"", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.File);
