@@ -2,6 +2,7 @@
 // en-US system locale unless a test says otherwise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -12,7 +13,6 @@
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/compress/YCompress.h"
 #include "deziva27/host/runtime/Convert.h"
-#include "deziva27/host/runtime/FormatSettings.h"
 #include "deziva27/host/runtime/Strings.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/strings/Search.h"
@@ -21,31 +21,17 @@
 #include "deziva27/platform/detail/LocaleText.h"
 #include "deziva27/platform/detail/Nls.h"
 #include "deziva27/platform/detail/Resources.h"
+#include "deziva27/platform/detail/SortKeys.h"
 #include "tests/support/Locale.h"
 #include "tests/support/Oracle.h"
 
 namespace dz {
 namespace {
 
+namespace oracle = test::oracle;
 const auto* const kPinned = ::testing::AddGlobalTestEnvironment(new test::PinnedLocale);
 
 std::string U8(const UnicodeString& s) { return Utf16ToUtf8(s); }
-
-// The cells themselves are held to Windows' answers by LocaleOracle below.
-TEST(LocaleInfoW, ShortBuffersUnknownsAndIsoCodes) {
-  char16_t buf[8];
-  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // "English" and 0 need 8
-  EXPECT_EQ(win::GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
-  EXPECT_EQ(LocaleInfo(0x7777, LOCALE_SLANGUAGE), u"");
-  // A language answers for its default locale.
-  const std::pair<LCID, const char16_t*> iso[] = {{0x0809, u"en-GB"}, {0x0009, u"en-US"}};
-  for (const auto& [id, want] : iso)
-    EXPECT_EQ(ISO6391CodeByLocale(id) + u"-" + CountryISOCodeByLocale(id), want) << id;
-  // Shown in the user interface language, which the system locale does not change.
-  test::LocaleScope de("de-DE");
-  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
-  EXPECT_EQ(LocaleInfo(LOCALE_SYSTEM_DEFAULT, LOCALE_SLANGUAGE), u"German (Germany)");
-}
 
 TEST(Locales, NamesAndCodes) {
   EXPECT_EQ(GetPrimaryLangID(0x0C0A), 0x0Au);
@@ -81,6 +67,19 @@ TEST(Locales, NamesAndCodes) {
                {0x0C1A, u"Serbian (Cyrillic)"},    {0x3801, u"Arabic (U.A.E.)"},
                {0x500A, u"Spanish (Puerto Rico)"}, {0x0419, u"Russian"}};
   for (const Case& c : cases) EXPECT_EQ(LocaleEngName(c.Id), c.Name) << c.Id;
+  // The cells themselves are held to Windows' answers by LocaleOracle below.
+  char16_t buf[8];
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, LOCALE_SENGLANGUAGE, buf, 7), 0);  // "English" and 0 need 8
+  EXPECT_EQ(win::GetLocaleInfoW(0x0409, 0xFFFF, nullptr, 0), 0);
+  EXPECT_EQ(LocaleInfo(0x7777, LOCALE_SLANGUAGE), u"");
+  // A language answers for its default locale.
+  const std::pair<LCID, const char16_t*> iso[] = {{0x0809, u"en-GB"}, {0x0009, u"en-US"}};
+  for (const auto& [id, want] : iso)
+    EXPECT_EQ(ISO6391CodeByLocale(id) + u"-" + CountryISOCodeByLocale(id), want) << id;
+  // Shown in the user interface language, which the system locale does not change.
+  test::LocaleScope de("de-DE");
+  EXPECT_EQ(LocaleInfo(0x0409, LOCALE_SLANGUAGE), u"English (United States)");
+  EXPECT_EQ(LocaleInfo(LOCALE_SYSTEM_DEFAULT, LOCALE_SLANGUAGE), u"German (Germany)");
 }
 
 TEST(Locales, ListsInThreeShapesAndTheTree) {
@@ -131,15 +130,7 @@ TEST(Locales, ListsInThreeShapesAndTheTree) {
   for (int32_t i = 1; i < english->Count(); ++i)
     EXPECT_LE(AnsiCompareText(english->Item(i - 1)->Text(), english->Item(i)->Text()), 0);
   EXPECT_EQ(GetPrimaryLangID(LocaleOf(*english->GetFirstChild())), 0x09u);
-  // The stop frees the lists; a request after it builds the same list again.
-  Finalize();
-  Initialize();
-  TStringList again;
-  GetLocaleList(again, lloBoth);
-  EXPECT_TRUE(again.Equals(both));
-}
-
-TEST(Locales, Lookups) {
+  // Lookups, over the same lists.
   EXPECT_EQ(LocaleByAbbr(u"EN"), 0x0009u);
   EXPECT_EQ(LocaleByAbbr(u"enu"), 0x0409u);
   EXPECT_EQ(LocaleByAbbrEx(u"RU", lloPrimary), 0x0019u);
@@ -149,11 +140,15 @@ TEST(Locales, Lookups) {
   // German has several locales: its language item reports Germany.
   EXPECT_EQ(LocaleByCountryISOCode(u"DE"), 0x0007u);
   EXPECT_EQ(LocaleByISO6391Code(u"xx"), 0u);
-  TStringList sub;
-  GetLocaleList(sub, lloSub);
   EXPECT_EQ(LocaleByEnglishName(u""), LocaleOf(sub, 0));
   EXPECT_EQ(GetPrimaryLangID(LocaleByEnglishName(u"SWED")), 0x1Du);
   EXPECT_EQ(LocaleByEnglishName(u"a name longer than any language's name"), 0u);
+  // The stop frees the lists; a request after it builds the same list again.
+  Finalize();
+  Initialize();
+  TStringList again;
+  GetLocaleList(again, lloBoth);
+  EXPECT_TRUE(again.Equals(both));
 }
 
 TEST(LocaleText, TypesAndKeyboards) {
@@ -226,26 +221,26 @@ std::string Answer(LCID id, LCTYPE type) {
 // Every recorded cell: each locale Windows lists, each neutral identifier
 // it knows, 0x007F, each type the library reads.
 TEST(LocaleOracle, EveryRecordedItemAgrees) {
-  const auto rows = test::oracle::Rows("locales.txt");
+  const auto rows = oracle::Rows("locales.txt");
   std::vector<LCTYPE> types;
   size_t locales = 0, cells = 0, wrong = 0, unknown = 0;
   for (const auto& row : rows) {
     if (row[0] == "types") {
-      for (size_t i = 1; i < row.size(); ++i) types.push_back(test::oracle::Hex(row[i]));
+      for (size_t i = 1; i < row.size(); ++i) types.push_back(oracle::Hex(row[i]));
     } else if (row[0] == "unknown") {
       // Identifiers Windows does not know answer nothing.
       for (size_t at = 0; at < row[1].size(); at += 5, ++unknown) {
-        const LCID id = test::oracle::Hex(row[1].substr(at, 4));
+        const LCID id = oracle::Hex(row[1].substr(at, 4));
         EXPECT_EQ(Answer(id, LOCALE_SNAME), "\\x") << std::hex << id;
         EXPECT_EQ(win::nls::ResolveLCID(id), 0u) << std::hex << id;
       }
     } else {
       ASSERT_EQ(row.size(), types.size() + 1) << row[0];
-      const LCID id = test::oracle::Hex(row[0]);
+      const LCID id = oracle::Hex(row[0]);
       ++locales;
       for (size_t t = 0; t < types.size(); ++t, ++cells) {
         const std::string want =
-            row[t + 1] == "\\x" ? row[t + 1] : U8(test::oracle::Text(row[t + 1]));
+            row[t + 1] == "\\x" ? row[t + 1] : U8(oracle::Text(row[t + 1]));
         const std::string got = Answer(id, types[t]);
         if (got != want && ++wrong <= 20)
           ADD_FAILURE() << row[0] << " type " << std::hex << types[t] << ": \"" << got
@@ -275,15 +270,15 @@ int TakeTwo(char16_t*) { return ++gSeenCount < 2; }
 TEST(LocaleOracle, EnumerationListsAgree) {
   std::map<std::string, std::string> lists;
   size_t flags = 0, named = 0;
-  for (const auto& row : test::oracle::Rows("locales_enum.txt")) {
+  for (const auto& row : oracle::Rows("locales_enum.txt")) {
     const std::string want = row[1] == "same" ? lists.at(row[2]) : row[1] == "-" ? "" : row[1];
     lists[row[0]] = want;
     gListed.clear();
-    ASSERT_TRUE(win::EnumSystemLocalesW(&CollectHex, test::oracle::Hex(row[0])));
+    ASSERT_TRUE(win::EnumSystemLocalesW(&CollectHex, oracle::Hex(row[0])));
     EXPECT_EQ(gListed, want) << "flags " << row[0];
     ++flags;
     for (size_t at = 0; row[1] != "same" && at < want.size(); at += 9, ++named) {
-      const LCID id = test::oracle::Hex(want.substr(at, 8));
+      const LCID id = oracle::Hex(want.substr(at, 8));
       EXPECT_EQ(win::nls::LCIDOf(U8(LocaleInfo(id, LOCALE_SNAME))), id) << std::hex << id;
       EXPECT_FALSE(win::nls::LocaleNameOf(id).empty()) << std::hex << id;
       const auto acp = static_cast<uint32_t>(StrToInt(LocaleInfo(id, LOCALE_IDEFAULTANSICODEPAGE)));
@@ -302,17 +297,16 @@ TEST(LocaleOracle, EnumerationListsAgree) {
   EXPECT_FALSE(win::EnumSystemLocalesW(nullptr, win::LCID_SUPPORTED));
 }
 
-// Names map to identifiers the way Windows and the environment write them.
+// Names map to identifiers the way the environment writes them; Windows' own
+// names are held by the enumeration test, each listed locale by its name.
 TEST(LocaleNames, MapToIdentifiersAndBack) {
   struct Case {
     const char* Name;
     LCID Id;
   } cases[] = {
-      {"ru_RU.UTF-8", 0x0419}, {"EN-us", 0x0409},       {"es-ES", 0x0C0A},
-      {"es-ES_tradnl", 0x040A}, {"de-DE_phoneb", 0x10407}, {"sr_RS@latin", 0x241A},
-      {"sr-Cyrl-RS", 0x281A},  {"zh_TW", 0x0404},       {"ru", 0x0419},
-      {"zh", 0x0804},          {"ar", 0x0401},          {"C.UTF-8", 0x0409},
-      {"uz_UZ", 0x0443},       {"sr_RS.UTF-8", 0x241A}, {"en-DK", 0},            {"xx", 0},               {"", 0x0409},
+      {"ru_RU.UTF-8", 0x0419}, {"EN-us", 0x0409},   {"sr_RS@latin", 0x241A}, {"zh_TW", 0x0404},
+      {"ru", 0x0419},          {"zh", 0x0804},      {"ar", 0x0401},          {"C.UTF-8", 0x0409},
+      {"uz_UZ", 0x0443},       {"sr_RS.UTF-8", 0x241A}, {"en-DK", 0}, {"xx", 0}, {"", 0x0409},
   };
   for (const Case& c : cases) EXPECT_EQ(win::nls::LCIDOf(c.Name), c.Id) << c.Name;
 
@@ -325,6 +319,135 @@ TEST(LocaleNames, MapToIdentifiersAndBack) {
     EXPECT_EQ(win::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SNAME, nullptr, 0), 6);
   }
   EXPECT_EQ(win::GetOEMCP(), 437u);
+}
+
+// Sort keys against the recorded Windows answers: the order of a word list,
+// pair by pair, the key of every character the tables hold, and the size
+// protocol.
+std::string Key(LCID lcid, uint32_t flags, const std::string& s) {
+  const int size = win::LCMapStringA(lcid, flags, s.c_str(), -1, nullptr, 0);
+  std::string key(static_cast<size_t>(std::max(size, 0)), '\0');
+  const int got = win::LCMapStringA(lcid, flags, s.c_str(), -1, key.data(), size);
+  EXPECT_EQ(got, size) << "size query and written size differ";
+  return key;
+}
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+struct Word {
+  std::string text, key;  // the key Windows gave
+  int rank;
+};
+
+// The recorded lists by (locale, flags), each in Windows' order.
+std::map<std::pair<LCID, uint32_t>, std::vector<Word>> WordLists() {
+  std::map<std::pair<LCID, uint32_t>, std::vector<Word>> lists;
+  for (const oracle::Row& r : oracle::Rows("sortkeys_words.txt"))
+    lists[{oracle::Hex(r[0]), oracle::Hex(r[1])}].push_back(
+        {oracle::HexBytes(r[3]), oracle::HexBytes(r[4]), std::atoi(r[2].c_str())});
+  return lists;
+}
+
+// Windows' keys byte for byte; and since each list is in Windows' order,
+// neighbours comparing as Windows ranked them puts every pair in order.
+TEST(SortKeys, WordOrderAgrees) {
+  const auto lists = WordLists();
+  ASSERT_EQ(lists.size(), 14u);
+  for (const auto& [which, words] : lists) {
+    const auto [lcid, flags] = which;
+    size_t sameBytes = 0;
+    std::string last;
+    for (size_t i = 0; i < words.size(); ++i) {
+      const std::string key = Key(lcid, flags, words[i].text);
+      sameBytes += key == words[i].key;
+      if (i > 0) {
+        EXPECT_EQ(Sign(last.compare(key)), Sign(words[i - 1].rank - words[i].rank))
+            << std::hex << lcid << "/" << flags << ": \"" << words[i - 1].text << "\" vs \""
+            << words[i].text << "\"";
+      }
+      last = key;
+    }
+    std::printf("sort keys %04X/%03X: %zu of %zu keys byte for byte\n", lcid, flags, sameBytes,
+                words.size());
+    EXPECT_EQ(sameBytes, words.size());
+  }
+}
+
+// GetSortKey (NORM_IGNORECASE) gives Windows' keys, whose order the test
+// above holds: the classic form with their zero, the owning form without it,
+// so that keys compare as strings. A locale the system lacks gives no key
+// and leaves the caller's pointer alone.
+TEST(SortKeys, GetSortKeyGivesWindowsKeys) {
+  for (const LCID lcid : {0x0409u, 0x0407u}) {
+    const std::vector<Word> words = WordLists()[{lcid, win::LCMAP_SORTKEY | win::NORM_IGNORECASE}];
+    ASSERT_FALSE(words.empty());
+    for (const Word& w : words) {
+      AnsiChar* key = nullptr;
+      const Integer n = GetSortKey(w.text, lcid, key);
+      ASSERT_GT(n, 0) << w.text;
+      EXPECT_EQ(std::string(key, static_cast<size_t>(n)), w.key) << w.text;
+      std::free(key);
+      EXPECT_EQ(GetSortKey(w.text, lcid) + '\0', w.key) << w.text;
+    }
+  }
+  EXPECT_EQ(GetSortKey("abc", 0x7777), "");
+  AnsiChar* untouched = reinterpret_cast<AnsiChar*>(0x1);
+  EXPECT_EQ(GetSortKey("x", 0x7777, untouched), 0);
+  EXPECT_EQ(untouched, reinterpret_cast<AnsiChar*>(0x1));
+}
+
+// Each character's key as Windows gives it alone: the runs of the weight
+// table stepped through, and the characters and pairs a locale weighs
+// otherwise.
+TEST(SortKeys, EveryCharacterAlone) {
+  size_t chars = 0, same = 0;
+  auto check = [&](LCID lcid, const std::u16string& text, std::string want) {
+    ++chars;
+    want += '\0';
+    if (win::detail::sortkey::Build(lcid, text, false) == want) ++same;
+    else ADD_FAILURE() << std::hex << lcid << " U+" << static_cast<unsigned>(text[0]);
+  };
+  for (const oracle::Row& r : oracle::Rows("sortkeys_chars.txt")) {
+    if (r[0] == "first") continue;
+    const uint32_t first = oracle::Hex(r[0]);
+    const int count = std::atoi(r[1].c_str()), delta = std::atoi(r[3].c_str());
+    const std::string key = oracle::HexBytes(r[4]);
+    for (int i = 0; i < count; ++i) {
+      std::string want = key;
+      const size_t p = want.find('\x01');
+      if (i > 0 && p != std::string::npos && p >= 2) {
+        const unsigned v = (static_cast<unsigned char>(want[p - 2]) << 8 |
+                            static_cast<unsigned char>(want[p - 1])) + static_cast<unsigned>(i * delta);
+        want[p - 2] = static_cast<char>(v >> 8 & 0xFF);
+        want[p - 1] = static_cast<char>(v & 0xFF);
+      }
+      check(0x0409, std::u16string(1, static_cast<char16_t>(first + static_cast<uint32_t>(i))), want);
+    }
+  }
+  for (const oracle::Row& r : oracle::Rows("sortkeys_locales.txt"))
+    if (r[1] != "*") check(oracle::Hex(r[0]), oracle::HexUnits(r[1]), oracle::HexBytes(r[3]));
+  std::printf("sort keys: %zu of %zu characters and pairs alone as recorded\n", same, chars);
+}
+
+TEST(SortKeys, SizeProtocolAndRefusals) {
+  constexpr uint32_t kKey = win::LCMAP_SORTKEY | win::NORM_IGNORECASE;
+  const int n = win::LCMapStringA(0x0409, kKey, "co-op", -1, nullptr, 0);
+  ASSERT_GT(n, 0);
+  std::string key(static_cast<size_t>(n), '#');
+  EXPECT_EQ(win::LCMapStringA(0x0409, kKey, "co-op", -1, key.data(), n - 1), 0);
+  EXPECT_EQ(win::LCMapStringA(0x0409, kKey, "co-op", -1, key.data(), n), n);
+  // A count that takes in the zero gives the same key as -1.
+  std::string counted(static_cast<size_t>(n), '#');
+  EXPECT_EQ(win::LCMapStringA(0x0409, kKey, "co-op", 6, counted.data(), n), n);
+  EXPECT_EQ(counted, key);
+  struct Refused {
+    LCID lcid;
+    uint32_t flags;
+    int cchSrc;
+  } refused[] = {{0x7777, kKey, -1}, {0x0409, 0x0100, -1}, {0x0409, kKey | 0x0200, -1},
+                 {0x0409, kKey, 0}, {0x0409, kKey, -2}};
+  for (const Refused& r : refused)
+    EXPECT_EQ(win::LCMapStringA(r.lcid, r.flags, "abc", r.cchSrc, nullptr, 0), 0) << std::hex << r.lcid;
 }
 
 }  // namespace

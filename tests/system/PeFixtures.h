@@ -2,8 +2,6 @@
 // tests/system/data, once per test program, in a scratch folder.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +10,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/Files.h"
 
 namespace dz::test {
 
@@ -90,11 +90,6 @@ class PeFixtures {
   static std::string Path(const std::string& file) { return (Dir() / file).string(); }
 
  private:
-  // Outlives the statics, which are gone when atexit handlers run.
-  static std::string& Scratch() {
-    static auto* s = new std::string;
-    return *s;
-  }
   static bool Run(const std::string& cmd) {
     return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0;
   }
@@ -107,11 +102,10 @@ class PeFixtures {
       if (const char* d = std::getenv(var))
         for (const std::string& at : {std::string(d), std::string(d) + "/../system/data"})
           if (std::filesystem::exists(at + "/full.rc")) src = at;
-    char tmpl[] = "/tmp/dz-pe-XXXXXX";
-    if (!Run("command -v x86_64-w64-mingw32-windres") || !Run("command -v i686-w64-mingw32-ld") ||
-        !::mkdtemp(tmpl))
+    if (!Run("command -v x86_64-w64-mingw32-windres") || !Run("command -v i686-w64-mingw32-ld"))
       return {};
-    const std::filesystem::path dir = tmpl;
+    static const ScratchDir scratch("dz-pe");  // removed at exit, after the tests
+    const std::filesystem::path dir = scratch.Path;
     for (const char* name : {"full", "two", "nocopyright", "notranslation", "noversion"}) {
       for (const std::string arch : {"x86_64", "i686"}) {
         const std::string out = (dir / name).string() + (arch == "i686" ? "32" : "");
@@ -125,8 +119,6 @@ class PeFixtures {
     if (!Run("x86_64-w64-mingw32-ld -e 0 -o " + (dir / "full.exe").string() + " " +
              (dir / "full.o").string()))
       return {};
-    Scratch() = dir.string();
-    std::atexit([] { std::filesystem::remove_all(Scratch()); });
     return dir;
   }
 };

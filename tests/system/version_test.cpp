@@ -72,19 +72,14 @@ TEST_F(Version, ReadsTheFirstTranslationsStrings) {
     std::string File;
     const char* Want;  // nullptr: no version
   } const cases[] = {
-      {P("full.dll"), full},  // LegalCopyright present but empty
-      {P("full32.dll"), full},
-      {P("full.exe"), full},
+      // LegalCopyright present but empty.
+      {P("full.dll"), full}, {P("full32.dll"), full}, {P("full.exe"), full},
       // Strings of the English block are not taken, nor kept.
       {P("two.dll"), "Acme (Deutsch)||2.0 de|||||"},
       {P("nocopyright32.dll"), "\u041e\u041e\u041e Vector||3.1||||Vector|"},
-      {P("noversion.dll"), nullptr},
-      {P("notranslation.dll"), nullptr},
-      {P("nosuch.dll"), nullptr},
-      {PeFixtures::Dir().string(), nullptr},
-      {"/proc/self/exe", nullptr},
-      {P("full.rc"), nullptr},
-      {"", nullptr},
+      {P("noversion.dll"), nullptr}, {P("notranslation.dll"), nullptr}, {P("nosuch.dll"), nullptr},
+      {PeFixtures::Dir().string(), nullptr}, {"/proc/self/exe", nullptr},
+      {P("full.rc"), nullptr}, {"", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.File);
@@ -140,15 +135,6 @@ TEST(Module, FileNamesOfProgramAndLibrary) {
   EXPECT_FALSE(GetModuleVersionInfo(0));
 }
 
-std::vector<uint8_t> VersionBlock(const std::string& file) {
-  const std::u16string path = Utf8ToUtf16(test::oracle::Path(file));
-  std::vector<uint8_t> block(win::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  const auto size = static_cast<win::DWORD>(block.size());
-  if (block.empty() || !win::GetFileVersionInfoW(path.c_str(), 0, size, block.data()))
-    block.clear();
-  return block;
-}
-
 // Queries of the blocks Windows read from the recorded files
 // (tests/oracle/system_version.txt): found or not, length and place.
 TEST(VersionOracle, QueriesAgree) {
@@ -156,7 +142,13 @@ TEST(VersionOracle, QueriesAgree) {
   std::vector<uint8_t> block;
   int rows = 0;
   for (const test::oracle::Row& r : test::oracle::Rows("system_version.txt")) {
-    if (r[1] != file) block = VersionBlock(file = r[1]);
+    if (r[1] != file) {
+      const std::u16string p = Utf8ToUtf16(test::oracle::Path(file = r[1]));
+      block.assign(win::GetFileVersionInfoSizeW(p.c_str(), nullptr), 0);
+      const auto size = static_cast<win::DWORD>(block.size());
+      if (!block.empty() && !win::GetFileVersionInfoW(p.c_str(), 0, size, block.data()))
+        block.clear();
+    }
     ASSERT_FALSE(block.empty()) << file;
     const std::u16string path = test::oracle::Text(r[2]);
     void* v = nullptr;
