@@ -38,8 +38,8 @@ TEST_F(Registry, NamesKeepTheirCaseMatchWithoutItAndListInTheirOrder) {
   EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"MyApp"}));
 }
 
-TEST_F(Registry, PathsAreRelativeToTheOpenKeyUnlessTheyStartWithABackslash) {
-  TRegistry r;
+TEST_F(Registry, PathsAreRelativeToTheOpenKeyAndAReadOnlyKeyRefusesWrites) {
+  TRegistry r, ro;
   ASSERT_TRUE(r.OpenKey(u"A", true));
   ASSERT_TRUE(r.OpenKey(u"B\\", true));  // one trailing backslash is allowed
   EXPECT_EQ(r.CurrentPath(), u"A\\B");
@@ -47,6 +47,13 @@ TEST_F(Registry, PathsAreRelativeToTheOpenKeyUnlessTheyStartWithABackslash) {
   EXPECT_EQ(r.CurrentPath(), u"C");
   EXPECT_FALSE(r.OpenKey(u"Missing", false));
   EXPECT_EQ(r.CurrentPath(), u"C");  // a failed open leaves the open key alone
+  r.WriteString(u"v", u"1");
+  ASSERT_TRUE(ro.OpenKeyReadOnly(u"C"));
+  EXPECT_EQ(ro.ReadString(u"v"), u"1");
+  EXPECT_THROW(ro.WriteString(u"v", u"2"), ERegistryException);
+  EXPECT_FALSE(ro.DeleteValue(u"v"));
+  EXPECT_FALSE(ro.OpenKeyReadOnly(u"Missing"));
+  EXPECT_EQ(r.ReadString(u"v"), u"1");
   r.CloseKey();
   EXPECT_TRUE(r.KeyExists(u"A\\B"));
   EXPECT_FALSE(r.KeyExists(u"B"));
@@ -119,18 +126,6 @@ TEST_F(Registry, KeysGoAt512LevelsAndDeleteKeyTakesTheWholeTree) {
   EXPECT_FALSE(r.DeleteKey(u"Deep"));
   EXPECT_FALSE(r.DeleteKey(u""));  // the root stays
   EXPECT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok");
-}
-
-TEST_F(Registry, AReadOnlyKeyRefusesWrites) {
-  TRegistry w, r;
-  ASSERT_TRUE(w.OpenKey(u"RO", true));
-  w.WriteString(u"v", u"1");
-  ASSERT_TRUE(r.OpenKeyReadOnly(u"RO"));
-  EXPECT_EQ(r.ReadString(u"v"), u"1");
-  EXPECT_THROW(r.WriteString(u"v", u"2"), ERegistryException);
-  EXPECT_FALSE(r.DeleteValue(u"v"));
-  EXPECT_FALSE(r.OpenKeyReadOnly(u"Missing"));
-  EXPECT_EQ(w.ReadString(u"v"), u"1");
 }
 
 TEST_F(Registry, BadPathsAndNamesRaiseClearly) {

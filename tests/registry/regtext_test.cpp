@@ -134,28 +134,24 @@ std::u16string Crlf(std::u16string_view s) {
   return r;
 }
 
+// REGEDIT4 files are 8-bit: Latin-1 bytes that are not UTF-8 are read in the
+// ANSI code page (1252 here), and hex(2) data is widened to what Windows stores.
 TEST(ParseRegText, ReadsEveryFormInEveryEncoding) {
-  const std::pair<const char*, std::string> files[] = {
-      {"UTF-16LE, CRLF", Utf16File(Crlf(kSample))},
-      {"UTF-16LE, LF", Utf16File(kSample)},
-      {"UTF-8", Utf16ToUtf8(kSample)},
-      {"UTF-8 with BOM, CRLF", "\xEF\xBB\xBF" + Utf16ToUtf8(Crlf(kSample))},
-  };
-  for (const auto& [what, bytes] : files) EXPECT_EQ(ParseRegText(bytes), kSampleKeys) << what;
-}
-
-TEST(ParseRegText, Regedit4IsEightBitText) {
-  // Latin-1 bytes are not UTF-8: the ANSI code page (1252 here) reads them,
-  // and hex(2) data is widened to what Windows stores.
-  const std::string file =
-      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"caf\xE9\"=\"\x80\"\r\n"
-      "\"p\"=hex(2):25,50,25,00\r\n";
-  const std::vector<RegTextKey> want = {
+  const std::vector<RegTextKey> ansi = {
       {u"A", false, {Val(u"café", REG_SZ, Sz(u"€")), Val(u"p", REG_EXPAND_SZ, Sz(u"%P%"))}}};
-  EXPECT_EQ(ParseRegText(file), want);
-  EXPECT_EQ(ParseRegText("REGEDIT4\n[HKCU\\A]\n\"caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n"
-                         "\"p\"=hex(2):25,50,25,00\n"),
-            want);
+  const std::tuple<const char*, std::string, const std::vector<RegTextKey>&> files[] = {
+      {"UTF-16LE, CRLF", Utf16File(Crlf(kSample)), kSampleKeys},
+      {"UTF-16LE, LF", Utf16File(kSample), kSampleKeys},
+      {"UTF-8", Utf16ToUtf8(kSample), kSampleKeys},
+      {"UTF-8 with BOM, CRLF", "\xEF\xBB\xBF" + Utf16ToUtf8(Crlf(kSample)), kSampleKeys},
+      {"REGEDIT4, CP1252",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"caf\xE9\"=\"\x80\"\r\n"
+       "\"p\"=hex(2):25,50,25,00\r\n",
+       ansi},
+      {"REGEDIT4, UTF-8",
+       "REGEDIT4\n[HKCU\\A]\n\"caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n\"p\"=hex(2):25,50,25,00\n", ansi},
+  };
+  for (const auto& [what, bytes, want] : files) EXPECT_EQ(ParseRegText(bytes), want) << what;
 }
 
 TEST(ParseRegText, RoundTripsWhatItWrites) {
