@@ -54,15 +54,13 @@ TEST(Components, AlignedChildrenShareTheParentsClientArea) {
 
 TEST(TypeInfo, PropertiesAreFoundUpTheHierarchyWithTheirKinds) {
   TControl c(nullptr);
-  struct Case {
-    const char16_t* name;
-    TTypeKind kind;
-  } cases[] = {{u"left", tkInteger},      {u"Enabled", tkEnumeration}, {u"Caption", tkUString},
-               {u"Align", tkEnumeration}, {u"Name", tkUString},        {u"TAG", tkInteger}};
-  for (const Case& k : cases) {
-    const TPropInfo* p = GetPropInfo(c, k.name);
-    ASSERT_NE(p, nullptr) << Utf16ToUtf8(k.name);
-    EXPECT_EQ(PropType(*p), k.kind);
+  const std::pair<const char16_t*, TTypeKind> cases[] = {
+      {u"left", tkInteger},      {u"Enabled", tkEnumeration}, {u"Caption", tkUString},
+      {u"Align", tkEnumeration}, {u"Name", tkUString},        {u"TAG", tkInteger}};
+  for (const auto& [name, kind] : cases) {
+    const TPropInfo* p = GetPropInfo(c, name);
+    ASSERT_NE(p, nullptr) << Utf16ToUtf8(name);
+    EXPECT_EQ(PropType(*p), kind);
   }
   EXPECT_EQ(GetPropInfo(c, u"Colour"), nullptr);
   const TPropInfo& enabled = *GetPropInfo(c, u"Enabled");

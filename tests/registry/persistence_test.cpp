@@ -56,11 +56,8 @@ TEST_F(Persistence, ControlPositionSavesAndLoadsEachItemInTurn) {
   saved.SetBounds(-5, 20, 300, 200);
   SaveControlPosReg(saved, u"Software\\Pos", u"Form");
   EXPECT_EQ(Stored(u"Software\\Pos", u"Form"), u"-5,20,300,200");
-  struct Case {
-    const char16_t* stored;  // nullptr: no value
-    std::vector<std::array<Integer, 4>> calls;
-    bool raises;
-  } cases[] = {
+  // The text stored (nullptr: no value), the SetBounds calls, whether it raises.
+  const std::tuple<const char16_t*, std::vector<std::array<Integer, 4>>, bool> cases[] = {
       {nullptr, {{7, 8, 9, 10}, {7, 8, 9, 10}, {7, 8, 9, 10}, {7, 8, 9, 10}}, false},
       {u"1,2,3,4,5", {{1, 8, 9, 10}, {1, 2, 9, 10}, {1, 2, 3, 10}, {1, 2, 3, 4}}, false},
       {u"1,2,3", {{1, 8, 9, 10}, {1, 2, 9, 10}, {1, 2, 3, 10}}, true},
@@ -68,17 +65,17 @@ TEST_F(Persistence, ControlPositionSavesAndLoadsEachItemInTurn) {
       {u" 1,$10,3,4", {{1, 8, 9, 10}, {1, 16, 9, 10}, {1, 16, 3, 10}, {1, 16, 3, 4}}, false},
       {u"x", {}, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [stored, calls, raises] : cases) {
     DelRegKey(u"Software\\Pos");
-    if (c.stored) Store(u"Software\\Pos", u"Form", c.stored);
+    if (stored) Store(u"Software\\Pos", u"Form", stored);
     TSample ctl(nullptr);
     ctl.SetBounds(7, 8, 9, 10);
     ctl.calls.clear();
-    if (c.raises)
+    if (raises)
       EXPECT_THROW(LoadControlPosReg(ctl, u"Software\\Pos", u"Form"), EConvertError);
     else
       LoadControlPosReg(ctl, u"Software\\Pos", u"Form");
-    EXPECT_EQ(ctl.calls, c.calls);
+    EXPECT_EQ(ctl.calls, calls);
   }
 }
 

@@ -75,10 +75,7 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
   EXPECT_EQ(r.ReadString(u"missing"), u"");
   EXPECT_EQ(r.ReadString(u"empty"), u"");
   unsigned char buf[8] = {};
-  struct Case {
-    std::function<void()> read;
-    const char* message;
-  } cases[] = {
+  const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { r.ReadString(u"i"); }, "Invalid data type for 'i'"},
       {[&] { r.ReadInteger(u"c"); }, "Invalid data type for 'c'"},
       {[&] { r.ReadInteger(u"s"); }, "Failed to get data for 's'"},
@@ -87,7 +84,7 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
       {[&] { r.ReadBinaryData(u"b", buf, 4); }, "Invalid data type for 'b'"},
       {[&] { r.ReadBinaryData(u"s", buf, 8); }, "Invalid data type for 's'"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.read), c.message);
+  for (const auto& [read, message] : cases) EXPECT_EQ(ErrorOf(read), message);
   EXPECT_EQ(r.ReadBinaryData(u"b", buf, 8), 5);
   EXPECT_EQ(buf[4], 5);
   EXPECT_EQ(r.ReadBinaryData(u"missing", buf, 8), 0);
@@ -134,17 +131,15 @@ TEST_F(Registry, BadPathsAndNamesRaiseClearly) {
   EXPECT_TRUE(r.OpenKey(longest, true));
   r.WriteString(longValue, u"fits");
   EXPECT_EQ(r.ReadString(longValue), u"fits");
-  struct Case {
-    std::function<void()> call;
-    const char* needle;
-  } cases[] = {
+  const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { r.OpenKey(UnicodeString(256, u'k'), true); }, "longer than 255"},
       {[&] { r.WriteString(UnicodeString(16384, u'v'), u"x"); }, "longer than 16383"},
       {[&] { r.OpenKey(u"a\\\\b", true); }, "empty segment"},
       {[&] { r.KeyExists(u"\\\\\\a"); }, "empty segment"},
       {[&] { r.CreateKey(u"a\\\\"); }, "empty segment"},
   };
-  for (const Case& c : cases) EXPECT_PRED_FORMAT2(testing::IsSubstring, c.needle, ErrorOf(c.call));
+  for (const auto& [call, needle] : cases)
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, needle, ErrorOf(call));
   EXPECT_FALSE(r.ValueExists(UnicodeString(16384, u'v')));
 }
 

@@ -46,18 +46,14 @@ int AskOnPty(bool defaultNo, const char* typed) {
 }
 
 TEST(TerminalBackend, AnswersTypedOnTheTerminal) {
-  struct Case {
-    bool defaultNo;
-    const char* typed;
-    int expected;
-  } cases[] = {
+  const std::tuple<bool, const char*, int> cases[] = {  // default no, typed, answer
       {false, "y\n", IDYES}, {false, "n\n", IDNO},    {false, "\n", IDYES},
       {true, "\n", IDNO},    {true, "YES\n", IDYES},  {false, "maybe\nno\n", IDNO},
       {false, "EOF", 0},     {false, nullptr, 0},  // no terminal: the box returns 0
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(AskOnPty(c.defaultNo, c.typed), c.expected)
-        << (c.typed ? c.typed : "no terminal") << ", default no: " << c.defaultNo;
+  for (const auto& [defaultNo, typed, expected] : cases)
+    EXPECT_EQ(AskOnPty(defaultNo, typed), expected)
+        << (typed ? typed : "no terminal") << ", default no: " << defaultNo;
   EXPECT_EQ(CreateTerminalBackend("/nonexistent/tty")->MessageBox(u"q", u"", MB_YESNO), 0);
 }
 
@@ -231,25 +227,18 @@ TEST_F(GtkWindow, AskAnsweredByKeysAndClicks) {
   auto hook = reinterpret_cast<TestHook>(dlsym(handle, "dz_gtk_test_hook"));
   dlclose(handle);  // LoadGtkBackend keeps its own reference
   ASSERT_NE(hook, nullptr);
-  struct Case {
-    bool defaultNo;
-    BoxAnswer Answer;
-    int expected;
-  } cases[] = {
-      {false, {"Return", "", ""}, IDYES},
-      {true, {"Return", "", ""}, IDNO},  // the default button by Enter alone
-      {false, {"alt+n", "", ""}, IDNO},
-      {true, {"alt+y", "", ""}, IDYES},
-      {true, {"", "_Yes", ""}, IDYES},
-      {false, {"", "_No", ""}, IDNO},
+  std::tuple<bool, BoxAnswer, int> cases[] = {  // default no, the answer, what Ask returns
+      {false, {"Return", "", ""}, IDYES}, {true, {"Return", "", ""}, IDNO},  // the default button
+      {false, {"alt+n", "", ""}, IDNO},   {true, {"alt+y", "", ""}, IDYES},
+      {true, {"", "_Yes", ""}, IDYES},    {false, {"", "_No", ""}, IDNO},
       {false, {"", "", ""}, 0},  // nobody answers: the limit ends the box
   };
-  for (Case& c : cases) {
+  for (auto& [defaultNo, answer, expected] : cases) {
     // Ten seconds for xdotool on a loaded machine; one when nobody answers.
-    hook(&AnswerBox, &c.Answer, c.expected ? 10000 : 1000);
+    hook(&AnswerBox, &answer, expected ? 10000 : 1000);
     const std::u16string q = u"Overwrite the existing file?";
-    EXPECT_EQ(c.defaultNo ? AskNo(q) : Ask(q), c.expected) << c.Answer.Keys << c.Answer.Click;
-    EXPECT_EQ(c.Answer.Seen, "_Yes _No");
+    EXPECT_EQ(defaultNo ? AskNo(q) : Ask(q), expected) << answer.Keys << answer.Click;
+    EXPECT_EQ(answer.Seen, "_Yes _No");
   }
   hook(nullptr, nullptr, 0);
 }
