@@ -16,8 +16,8 @@ TEST(Components, OwnersFreeWhatTheyOwnAndNamesAreUniqueIdentifiers) {
   a->SetName(u"Panel1");
   EXPECT_EQ(form->ComponentCount(), 2);
   EXPECT_EQ(form->FindComponent(u"PANEL1"), a);
-  for (const char16_t* taken_or_bad : {u"panel1", u"1st", u"a b"})
-    EXPECT_THROW(b->SetName(taken_or_bad), EComponentError) << Utf16ToUtf8(taken_or_bad);
+  for (const char16_t* name : {u"panel1", u"1st", u"a b"})
+    EXPECT_THROW(b->SetName(name), EComponentError) << Utf16ToUtf8(name);
   b->SetName(u"_ok2");
   EXPECT_EQ(As<TControl>(form->Components(0)), a);
   EXPECT_THROW(As<TControl>(form->Components(1)), EInvalidCast);
