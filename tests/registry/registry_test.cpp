@@ -38,8 +38,8 @@ TEST_F(Registry, NamesKeepTheirCaseMatchWithoutItAndListInTheirOrder) {
   EXPECT_EQ(Items(names), (std::vector<UnicodeString>{u"MyApp"}));
 }
 
-TEST_F(Registry, PathsAreRelativeToTheOpenKeyUnlessTheyStartWithABackslash) {
-  TRegistry r;
+TEST_F(Registry, PathsAreRelativeToTheOpenKeyAndAReadOnlyKeyRefusesWrites) {
+  TRegistry r, ro;
   ASSERT_TRUE(r.OpenKey(u"A", true));
   ASSERT_TRUE(r.OpenKey(u"B\\", true));  // one trailing backslash is allowed
   EXPECT_EQ(r.CurrentPath(), u"A\\B");
@@ -47,6 +47,13 @@ TEST_F(Registry, PathsAreRelativeToTheOpenKeyUnlessTheyStartWithABackslash) {
   EXPECT_EQ(r.CurrentPath(), u"C");
   EXPECT_FALSE(r.OpenKey(u"Missing", false));
   EXPECT_EQ(r.CurrentPath(), u"C");  // a failed open leaves the open key alone
+  r.WriteString(u"v", u"1");
+  ASSERT_TRUE(ro.OpenKeyReadOnly(u"C"));
+  EXPECT_EQ(ro.ReadString(u"v"), u"1");
+  EXPECT_THROW(ro.WriteString(u"v", u"2"), ERegistryException);
+  EXPECT_FALSE(ro.DeleteValue(u"v"));
+  EXPECT_FALSE(ro.OpenKeyReadOnly(u"Missing"));
+  EXPECT_EQ(r.ReadString(u"v"), u"1");
   r.CloseKey();
   EXPECT_TRUE(r.KeyExists(u"A\\B"));
   EXPECT_FALSE(r.KeyExists(u"B"));
@@ -68,10 +75,7 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
   EXPECT_EQ(r.ReadString(u"missing"), u"");
   EXPECT_EQ(r.ReadString(u"empty"), u"");
   unsigned char buf[8] = {};
-  struct Case {
-    std::function<void()> read;
-    const char* message;
-  } cases[] = {
+  const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { r.ReadString(u"i"); }, "Invalid data type for 'i'"},
       {[&] { r.ReadInteger(u"c"); }, "Invalid data type for 'c'"},
       {[&] { r.ReadInteger(u"s"); }, "Failed to get data for 's'"},
@@ -80,7 +84,7 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
       {[&] { r.ReadBinaryData(u"b", buf, 4); }, "Invalid data type for 'b'"},
       {[&] { r.ReadBinaryData(u"s", buf, 8); }, "Invalid data type for 's'"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.read), c.message);
+  for (const auto& [read, message] : cases) EXPECT_EQ(ErrorOf(read), message);
   EXPECT_EQ(r.ReadBinaryData(u"b", buf, 8), 5);
   EXPECT_EQ(buf[4], 5);
   EXPECT_EQ(r.ReadBinaryData(u"missing", buf, 8), 0);
@@ -95,7 +99,7 @@ TEST_F(Registry, ReadsOfTheWrongTypeRaiseAndMissingValuesFollowTheClassicRules) 
   }
 }
 
-TEST_F(Registry, KeysGoAt512LevelsAndDeleteKeyTakesTheWholeTree) {
+TEST_F(Registry, DepthAndNameLimitsRaiseClearlyAndDeleteKeyTakesTheWholeTree) {
   TRegistry r;
   UnicodeString deep = u"Deep";
   for (int i = 1; i < 512; ++i) deep += u"\\k";
@@ -119,37 +123,20 @@ TEST_F(Registry, KeysGoAt512LevelsAndDeleteKeyTakesTheWholeTree) {
   EXPECT_FALSE(r.DeleteKey(u"Deep"));
   EXPECT_FALSE(r.DeleteKey(u""));  // the root stays
   EXPECT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok");
-}
 
-TEST_F(Registry, AReadOnlyKeyRefusesWrites) {
-  TRegistry w, r;
-  ASSERT_TRUE(w.OpenKey(u"RO", true));
-  w.WriteString(u"v", u"1");
-  ASSERT_TRUE(r.OpenKeyReadOnly(u"RO"));
-  EXPECT_EQ(r.ReadString(u"v"), u"1");
-  EXPECT_THROW(r.WriteString(u"v", u"2"), ERegistryException);
-  EXPECT_FALSE(r.DeleteValue(u"v"));
-  EXPECT_FALSE(r.OpenKeyReadOnly(u"Missing"));
-  EXPECT_EQ(w.ReadString(u"v"), u"1");
-}
-
-TEST_F(Registry, BadPathsAndNamesRaiseClearly) {
-  TRegistry r;
   const UnicodeString longest(255, u'k'), longValue(16383, u'v');
   EXPECT_TRUE(r.OpenKey(longest, true));
   r.WriteString(longValue, u"fits");
   EXPECT_EQ(r.ReadString(longValue), u"fits");
-  struct Case {
-    std::function<void()> call;
-    const char* needle;
-  } cases[] = {
+  const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { r.OpenKey(UnicodeString(256, u'k'), true); }, "longer than 255"},
       {[&] { r.WriteString(UnicodeString(16384, u'v'), u"x"); }, "longer than 16383"},
       {[&] { r.OpenKey(u"a\\\\b", true); }, "empty segment"},
       {[&] { r.KeyExists(u"\\\\\\a"); }, "empty segment"},
       {[&] { r.CreateKey(u"a\\\\"); }, "empty segment"},
   };
-  for (const Case& c : cases) EXPECT_PRED_FORMAT2(testing::IsSubstring, c.needle, ErrorOf(c.call));
+  for (const auto& [call, needle] : cases)
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, needle, ErrorOf(call));
   EXPECT_FALSE(r.ValueExists(UnicodeString(16384, u'v')));
 }
 

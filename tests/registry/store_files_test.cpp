@@ -1,11 +1,15 @@
 // The store's files as other programs see them: what a copy of registry.db
-// holds, the modes of the files, and damage that must be reported rather
-// than built upon or started afresh.
+// holds, the modes of the files, damage that must be reported rather than
+// built upon or started afresh; and the store under several processes and
+// under a writer killed mid-write.
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <stdexcept>
+#include <vector>
 
 #include "deziva27/host/registry/detail/RegExchange.h"
 #include "registry/TempStore.h"
@@ -15,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ErrorOf;
+using test::ExitCode;
 using test::N;
+using test::Spawn;
 using StoreFiles = test::TempStore;
 
 TEST_F(StoreFiles, ACopyOfTheFileHoldsEveryValueOnceTheProcessEnded) {
@@ -24,14 +30,14 @@ TEST_F(StoreFiles, ACopyOfTheFileHoldsEveryValueOnceTheProcessEnded) {
                                    : "exit() after the last TRegistry was destroyed");
     const std::string copy = dir_ + "/copy.db";
     fs::remove(path_), fs::remove(copy);
-    const pid_t child = test::Spawn([&] {
+    const pid_t child = Spawn([&] {
       auto* kept = new TRegistry;  // never freed when the process exits with it
       kept->OpenKey(u"Software\\Copy", true);
       for (int i = 0; i < 10; ++i) kept->WriteInteger(N("v", i), i);
       if (!exitWithStoreHeld) delete kept;
       std::exit(0);
     });
-    ASSERT_EQ(test::ExitCode(child), 0);
+    ASSERT_EQ(ExitCode(child), 0);
     EXPECT_FALSE(fs::exists(path_ + "-wal"));
     fs::copy_file(path_, copy);
     std::string values;  // read with SQLite alone, as a backup tool would
@@ -205,6 +211,81 @@ TEST_F(StoreFiles, ExportWalksATreeDeeperThanTheStackCouldRecurse) {
   const std::u16string tail = u"\\k]\r\n\r\n";
   EXPECT_EQ(run.text.substr(run.text.size() - 2 * tail.size()),
             std::string(reinterpret_cast<const char*>(tail.data()), 2 * tail.size()));
+}
+
+// Processes that find no store all make one at the same moment, then write
+// the same keys: one file wins, every process uses it and no write is lost.
+TEST_F(StoreFiles, ProcessesCreatingTheStoreAtOnceAndWritingTheSameKeysLoseNothing) {
+  constexpr int kProcesses = 6, kValues = 3000, kKeys = 10;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> pids;
+  for (int who = 0; who < kProcesses; ++who) {
+    pids.push_back(Spawn([&, who] {
+      close(go[1]);
+      char c = 0;
+      if (read(go[0], &c, 1) != 0) return;  // starts when the pipe closes
+      TRegistry r;
+      for (int i = 0; i < kValues; ++i) {
+        if (!r.OpenKey(N("\\Software\\Race\\k", i % kKeys), true))
+          throw std::runtime_error("OpenKey failed");
+        r.WriteInteger(N("p", who, i), i);
+        r.WriteInteger(u"last", who);  // every process overwrites this one
+      }
+    }));
+  }
+  close(go[0]);
+  close(go[1]);
+  for (pid_t pid : pids) EXPECT_EQ(ExitCode(pid), 0);
+
+  TRegistry r;
+  int found = 0;
+  for (int k = 0; k < kKeys; ++k) {
+    ASSERT_TRUE(r.OpenKey(N("\\Software\\Race\\k", k), false));
+    TStringList names;
+    r.GetValueNames(names);
+    found += names.Count() - 1;
+    for (int who = 0; who < kProcesses; ++who)
+      for (int i = k; i < kValues; i += kKeys) ASSERT_EQ(r.ReadInteger(N("p", who, i)), i);
+  }
+  EXPECT_EQ(found, kProcesses * kValues);
+  EXPECT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok");
+}
+
+TEST_F(StoreFiles, AWriterKilledMidWriteLosesNoWriteThatReturned) {
+  constexpr int kRounds = 50;
+  for (int round = 0; round < kRounds; ++round) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const UnicodeString key = N("\\Software\\Killed\\r", round);
+    const pid_t child = Spawn([&] {
+      close(fds[0]);
+      TRegistry r;
+      r.OpenKey(key, true);
+      for (int32_t i = 0;; ++i) {
+        r.WriteString(N("v", i), N("value ", i));
+        // Only now has the write returned; the parent counts it.
+        if (write(fds[1], &i, sizeof i) != sizeof i) return;
+      }
+    });
+    close(fds[1]);
+    // Kill at a different point each round: after 1 to about 300 writes.
+    const int32_t killAfter = 1 + (round * 37) % 300;
+    int32_t acked = -1, i = 0;
+    while (acked + 1 < killAfter && read(fds[0], &i, sizeof i) == sizeof i) acked = i;
+    kill(child, SIGKILL);
+    while (read(fds[0], &i, sizeof i) == sizeof i) acked = i;  // what returned before the kill
+    close(fds[0]);
+    EXPECT_EQ(ExitCode(child), 128 + SIGKILL);
+
+    detail::RegStore::ReleaseAll();  // open the file afresh, as a new process would
+    TRegistry r;
+    ASSERT_TRUE(r.OpenKey(key, false)) << "round " << round;
+    for (int32_t v = 0; v <= acked; ++v)
+      ASSERT_EQ(r.ReadString(N("v", v)), N("value ", v))
+          << "round " << round << " lost write " << v << " of " << acked;
+    ASSERT_EQ(detail::RegStore::ForCurrentUser()->IntegrityCheck(), "ok") << "round " << round;
+  }
 }
 
 }  // namespace

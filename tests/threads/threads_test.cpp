@@ -3,11 +3,9 @@
 // while others ask for it too. Every thread checks its answers; under
 // ThreadSanitizer (build/tsan) an unguarded first use also fails as a race.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <barrier>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -19,8 +17,6 @@
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/frame/detail/Units.h"
 #include "deziva27/host/Host.h"
-#include "deziva27/host/registry/Registry.h"
-#include "deziva27/host/registry/detail/RegistryStore.h"
 #include "deziva27/host/ui/UiBackend.h"
 #include "deziva27/locales/YLocales.h"
 #include "deziva27/platform/detail/Module.h"
@@ -28,6 +24,7 @@
 #include "deziva27/platform/detail/Shell.h"
 #include "deziva27/scanner/YScanner.h"
 #include "deziva27/strings/YStrings.h"
+#include "registry/TempStore.h"
 
 namespace dz {
 namespace {
@@ -196,9 +193,8 @@ TEST(Threads, Processes) {
 }
 
 // The first TRegistry of each thread opens the one shared store.
-TEST(Threads, RegistryStore) {
-  const std::string path = testing::TempDir() + "dz_threads_" + std::to_string(getpid()) + ".db";
-  ASSERT_EQ(::setenv("DZ_REGISTRY", path.c_str(), 1), 0);
+using ThreadsOnAStore = test::TempStore;
+TEST_F(ThreadsOnAStore, RegistryStore) {
   Race([](int i) {
     const UnicodeString key = u"Software\\dz\\threads\\" + IntToStr(i);
     TRegistry reg;
@@ -208,9 +204,6 @@ TEST(Threads, RegistryStore) {
     ASSERT_TRUE(reg.OpenKeyReadOnly(key));
     EXPECT_EQ(reg.ReadString(u"v"), IntToStr(i * 7));
   });
-  detail::RegStore::ReleaseAll();
-  for (const char* end : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path + end);
-  ::unsetenv("DZ_REGISTRY");
 }
 
 // Starts and stops of the units from several threads balance out.

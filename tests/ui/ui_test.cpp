@@ -7,10 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "deziva27/utils/YUtils.h"
 
@@ -46,18 +46,14 @@ int AskOnPty(bool defaultNo, const char* typed) {
 }
 
 TEST(TerminalBackend, AnswersTypedOnTheTerminal) {
-  struct Case {
-    bool defaultNo;
-    const char* typed;
-    int expected;
-  } cases[] = {
+  const std::tuple<bool, const char*, int> cases[] = {  // default no, typed, answer
       {false, "y\n", IDYES}, {false, "n\n", IDNO},    {false, "\n", IDYES},
       {true, "\n", IDNO},    {true, "YES\n", IDYES},  {false, "maybe\nno\n", IDNO},
       {false, "EOF", 0},     {false, nullptr, 0},  // no terminal: the box returns 0
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(AskOnPty(c.defaultNo, c.typed), c.expected)
-        << (c.typed ? c.typed : "no terminal") << ", default no: " << c.defaultNo;
+  for (const auto& [defaultNo, typed, expected] : cases)
+    EXPECT_EQ(AskOnPty(defaultNo, typed), expected)
+        << (typed ? typed : "no terminal") << ", default no: " << defaultNo;
   EXPECT_EQ(CreateTerminalBackend("/nonexistent/tty")->MessageBox(u"q", u"", MB_YESNO), 0);
 }
 
@@ -81,9 +77,11 @@ struct Recorder : TUiBackend {
   int32_t TextWidth(const std::u16string& t) override { return static_cast<int32_t>(t.size()) * 7; }
   void ScreenSize(int32_t& w, int32_t& h) override { w = 1000, h = 700; }
   std::unique_ptr<TUiWindow> CreateWindow() override { return std::make_unique<Window>(this); }
-  // The last window's place and size, and its one panel's width.
-  std::array<int32_t, 5> Geometry() const {
-    return {Last.Left, Last.Top, Last.Width, Last.Height, Last.Panels.at(0).Width};
+  // The last window's place and size, and its one panel's width and text.
+  using Seen = std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, std::u16string>;
+  Seen Geometry() const {
+    const TUiPanelState& p = Last.Panels.at(0);
+    return {Last.Left, Last.Top, Last.Width, Last.Height, p.Width, p.Caption};
   }
   std::u16string Text, Caption;
   int32_t Flags = -1, Reply = IDNO, Open = 0, Paints = 0;
@@ -101,7 +99,7 @@ class CustomBackend : public ::testing::Test {
   std::shared_ptr<Recorder> rec = std::make_shared<Recorder>();
 };
 
-TEST_F(CustomBackend, AskAndAskNoPassTheirFlags) {
+TEST_F(CustomBackend, AskBoxesAndTheInformationWindowLifecycle) {
   rec->Reply = IDYES;
   EXPECT_EQ(Ask(u"Save?"), IDYES);
   EXPECT_EQ(rec->Flags, 36);
@@ -110,34 +108,27 @@ TEST_F(CustomBackend, AskAndAskNoPassTheirFlags) {
   rec->Reply = IDNO;
   EXPECT_EQ(AskNo(u"Delete?"), IDNO);
   EXPECT_EQ(rec->Flags, 292);
-}
 
-TEST_F(CustomBackend, InformationWindowLifecycle) {
   HideInfo();  // nothing to hide
   EXPECT_FALSE(InfoIsShowing());
   ShowInfo(u"abcdefghij");  // 70 px of text, in a window centred on the 1000x700 screen
   ASSERT_TRUE(InfoIsShowing());
   EXPECT_TRUE(rec->Shown);
   EXPECT_GE(rec->Paints, 1);
-  EXPECT_EQ(rec->Geometry(), (std::array<int32_t, 5>{460, 325, 80, 50, 80}));
+  EXPECT_EQ(rec->Geometry(), Recorder::Seen(460, 325, 80, 50, 80, u"abcdefghij"));
   EXPECT_TRUE(rec->Last.StayOnTop && rec->Last.Borderless && !rec->Last.BorderIcons);
-  ASSERT_EQ(rec->Last.Panels.size(), 1u);
-  EXPECT_EQ(rec->Last.Panels[0].Caption, u"abcdefghij");
+  EXPECT_EQ(rec->Last.Panels.size(), 1u);
   UpdateInfo(u"abc");  // narrower, still centred
-  EXPECT_EQ(rec->Geometry(), (std::array<int32_t, 5>{484, 325, 31, 50, 31}));
-  EXPECT_EQ(rec->Last.Panels[0].Caption, u"abc");
+  EXPECT_EQ(rec->Geometry(), Recorder::Seen(484, 325, 31, 50, 31, u"abc"));
   ShowInfo(u"x");  // replaces, never adds a second window
   EXPECT_EQ(rec->Open, 1);
   HideInfo();
   EXPECT_FALSE(InfoIsShowing());
   EXPECT_EQ(rec->Open, 0);
-  UpdateInfo(u"opened by update");
+  UpdateInfo(u"opened");  // opens the window again
   EXPECT_TRUE(InfoIsShowing());
-  EXPECT_EQ(rec->Last.Panels[0].Caption, u"opened by update");
-}
-
-TEST_F(CustomBackend, UpdateInfoRefusesAFirstComponentThatIsNotAPanel) {
-  ShowInfo(u"t");
+  EXPECT_EQ(rec->Geometry(), Recorder::Seen(474, 325, 52, 50, 52, u"opened"));
+  // A first component that is not a panel is refused.
   TComponent* panel = InfoWindow()->Components(0);
   new TComponent(InfoWindow());  // owned by the window; first once the panel is gone
   delete panel;
@@ -236,25 +227,18 @@ TEST_F(GtkWindow, AskAnsweredByKeysAndClicks) {
   auto hook = reinterpret_cast<TestHook>(dlsym(handle, "dz_gtk_test_hook"));
   dlclose(handle);  // LoadGtkBackend keeps its own reference
   ASSERT_NE(hook, nullptr);
-  struct Case {
-    bool defaultNo;
-    BoxAnswer Answer;
-    int expected;
-  } cases[] = {
-      {false, {"Return", "", ""}, IDYES},
-      {true, {"Return", "", ""}, IDNO},  // the default button by Enter alone
-      {false, {"alt+n", "", ""}, IDNO},
-      {true, {"alt+y", "", ""}, IDYES},
-      {true, {"", "_Yes", ""}, IDYES},
-      {false, {"", "_No", ""}, IDNO},
+  std::tuple<bool, BoxAnswer, int> cases[] = {  // default no, the answer, what Ask returns
+      {false, {"Return", "", ""}, IDYES}, {true, {"Return", "", ""}, IDNO},  // the default button
+      {false, {"alt+n", "", ""}, IDNO},   {true, {"alt+y", "", ""}, IDYES},
+      {true, {"", "_Yes", ""}, IDYES},    {false, {"", "_No", ""}, IDNO},
       {false, {"", "", ""}, 0},  // nobody answers: the limit ends the box
   };
-  for (Case& c : cases) {
+  for (auto& [defaultNo, answer, expected] : cases) {
     // Ten seconds for xdotool on a loaded machine; one when nobody answers.
-    hook(&AnswerBox, &c.Answer, c.expected ? 10000 : 1000);
+    hook(&AnswerBox, &answer, expected ? 10000 : 1000);
     const std::u16string q = u"Overwrite the existing file?";
-    EXPECT_EQ(c.defaultNo ? AskNo(q) : Ask(q), c.expected) << c.Answer.Keys << c.Answer.Click;
-    EXPECT_EQ(c.Answer.Seen, "_Yes _No");
+    EXPECT_EQ(defaultNo ? AskNo(q) : Ask(q), expected) << answer.Keys << answer.Click;
+    EXPECT_EQ(answer.Seen, "_Yes _No");
   }
   hook(nullptr, nullptr, 0);
 }
