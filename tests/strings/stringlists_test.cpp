@@ -224,10 +224,9 @@ TEST_F(Sections, SearchFromALineWrapsAroundOnce) {
       cases[] = {
       {ini, 5, u"General", 0, 3, {u"Name=Foo", u"; note"}},
       {ini, 0, u"Missing", -1, 0, {}},    {ini, 2, u"Missing", -1, 2, {}},
-      {ini, 99, u"Missing", -1, 99, {}},  {ini, 6, u"Missing", -1, 6, {}},
       {ini, 99, u"Other", 4, 5, {u"X=1"}}, {ini, 0, u"other", 4, 5, {u"X=1"}},
       {ini, 4, u"Other", 4, 5, {u"X=1"}},  {twice, 3, u"a", 0, 1, {u"1"}},
-      {none, 0, u"a", -1, 0, {}},
+      {none, 0, u"a", -1, 0, {}},         {ini, 6, u"Missing", -1, 6, {}},
       {twice, 1, u"a", 2, 3, {u"2"}},  // the first equal header after the start line
   };
   for (const auto& [list, start, name, index, last, expected] : cases) {

