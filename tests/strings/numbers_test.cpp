@@ -34,8 +34,7 @@ TEST(IntegerConversions, PoliciesSideBySide) {
       {u"", 0, 0, 0},              {u"   ", 0, 0, 0},             {u"\t\r\n", 0, 0, 0},
       {u"12", 12, 12, 12},         {u" 42 ", kRaises, 42, 42},    {u"  -7", -7, -7, -7},
       {u"$FF", 255, 255, 255},     {u"0x10", 16, 16, 16},         {u"x", kRaises, 0, 0},
-      {u"4x", kRaises, 0, 4},      {u"123abc", kRaises, 0, 123},  {u" 7 ", kRaises, 7, 7},
-      {u"abc", kRaises, 0, 0},     {u"-5x", kRaises, 0, 0},       {u"12 34", kRaises, 0, 12},
+      {u"123abc", kRaises, 0, 123},  {u"-5x", kRaises, 0, 0},     {u"12 34", kRaises, 0, 12},
       {u"2147483648", kRaises, 0, 0},  {u"99999999999z", kRaises, 0, 0},
       {u"2147483647", 2147483647, 2147483647, 2147483647},
   };
@@ -51,8 +50,7 @@ TEST(IntegerConversions, PoliciesSideBySide) {
 // "7"; the message names the rightmost bad character.
 TEST(DigitReaders, ValuesAndMessages) {
   const std::tuple<const char16_t*, int32_t, int32_t> cases[] = {
-      {u"", 0, 0},                 {u"0", 0, 0},                {u"ff", 255, kRaises},
-      {u"Ff", 255, kRaises},       {u"777", 0x777, 511},        {u"10", 16, 8},
+      {u"", 0, 0},                 {u"Ff", 255, kRaises},       {u"777", 0x777, 511},
       {u"FFFFFFFF", -1, kRaises},  {u"7FFFFFFF", 0x7FFFFFFF, kRaises},
       {u"123456789", 0x23456789, kRaises},  // wraps to the low 32 bits
       {u"37777777777", 0x77777777, -1},
@@ -109,9 +107,8 @@ TEST_F(FloatConversions, FixedPointIgnoresLocaleSeparator) {
 TEST(BooleanConversions, FalseWordsAndEmpty) {
   const std::tuple<const char16_t*, bool, bool> cases[] = {
       {u"", false, true},       {u"0", false, false},     {u"false", false, false},
-      {u"False", false, false}, {u"FALSE", false, false}, {u"no", true, true},
-      {u" false", true, true},  {u"false ", true, true},  {u"00", true, true},
-      {u"1", true, true},       {u"f", true, true},       {u"falsey", true, true},
+      {u"False", false, false}, {u" false", true, true},  {u"false ", true, true},
+      {u"00", true, true},      {u"f", true, true},       {u"falsey", true, true},
   };
   for (const auto& [text, x, n] : cases) {
     SCOPED_TRACE(Utf16ToUtf8(text));
@@ -348,8 +345,7 @@ TEST(CLiterals, Encoding) {
 TEST(CLiterals, GetCExtraSymbol) {
   const std::tuple<std::string, int32_t, unsigned, int32_t> cases[] = {
       {R"(\101)", 0, 'A', 5},   {R"(\x414)", 2, 'A', 5},  {R"(\)", 0, '\\', 2},
-      {"a", 0, 'a', 2},         {R"(\t\)", 0, 9, 3},      {R"(\\)", 0, '\\', 3},
-      {R"(\")", 0, '"', 3},     {R"(\?)", 0, '?', 3},     {R"(\e)", 0, 'e', 3},
+      {"a", 0, 'a', 2},         {R"(\t\)", 0, 9, 3},      {R"(\e)", 0, 'e', 3},
       {R"(\x)", 0, 0, 3},       {R"(\xg)", 0, 0, 3},      {R"(\0)", 0, 0, 3},
       {R"(\377)", 0, 255, 5},   {R"(\1234)", 3, 'S', 5},  {R"(\779)", 0, 63, 4},
       {R"(\n)", 0, 10, 3},      {R"(\v)", 0, 11, 3},      {R"(\r)", 0, 13, 3},
@@ -424,27 +420,20 @@ TEST(CLiterals, Unquoting) {
 // literals: controls, the literals' own characters, printable text, then
 // high bytes or any code unit (surrogate halves included).
 template <class Str>
-Str RandomText(std::mt19937& rng) {
-  using Ch = typename Str::value_type;
-  static constexpr char kSpecial[] = "'\"\\#$0123456789xAaFf";
-  Str s;
-  for (int i = static_cast<int>(rng() % 25); i > 0; --i) {
-    const unsigned kind = rng() % 6, r = rng();
-    s.push_back(static_cast<Ch>(kind == 0   ? r % 32
-                                : kind < 3  ? kSpecial[r % (sizeof kSpecial - 1)]
-                                : kind == 3 ? 32 + r % 96
-                                : sizeof(Ch) == 1 ? 128 + r % 128
-                                                  : r % 0x10000));
-  }
-  return s;
-}
-
-template <class Str>
 void CheckRoundTrips(uint32_t seed) {
   using Ch = typename Str::value_type;
+  static constexpr char kSpecial[] = "'\"\\#$0123456789xAaFf";
   std::mt19937 rng(seed);
   for (int n = 0; n < 20000; ++n) {
-    Str s = RandomText<Str>(rng);
+    Str s;
+    for (int i = static_cast<int>(rng() % 25); i > 0; --i) {
+      const unsigned kind = rng() % 6, r = rng();
+      s.push_back(static_cast<Ch>(kind == 0   ? r % 32
+                                  : kind < 3  ? kSpecial[r % (sizeof kSpecial - 1)]
+                                  : kind == 3 ? 32 + r % 96
+                                  : sizeof(Ch) == 1 ? 128 + r % 128
+                                                    : r % 0x10000));
+    }
     for (Ch q : {Ch('\''), Ch('"'), Ch('`')}) {
       Str lit = QuotedString(s, q);
       ASSERT_EQ(UnquotedString(lit, q), s) << testing::PrintToString(lit);
