@@ -62,7 +62,6 @@ TEST(CurrencyArray, StartsAtZeroAndResets) {
   EXPECT_THROW(TYCurrencyArray(-1), EListError);
 }
 
-// An object that reports its destruction.
 struct Counted : TObject {
   explicit Counted(int& n) : Dead(n) {}
   ~Counted() override { ++Dead; }
