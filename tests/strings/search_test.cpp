@@ -446,6 +446,8 @@ TEST_F(StringLists, NameAndValueSplitAtTheFirstSeparator) {
     EXPECT_EQ(GetNameAndValueSep(std::string_view(sep), text), a);
     EXPECT_EQ(GetNameAndValueSep(wideSep, wideText), u);
     if (std::string_view(sep) != "=") continue;
+    an = av = "stale";
+    wn = wv = u"stale";
     GetNameAndValue(std::string_view(text), an, av);
     GetNameAndValue(wideText, wn, wv);
     EXPECT_EQ(A(an, av), a);
