@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <ranges>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -208,6 +213,46 @@ TEST(TTreeView, KeepsInsertionOrderUntilSortedByText) {
   EXPECT_EQ(t.Items().GetFirstNode(), nullptr);
 }
 
+static_assert(std::ranges::random_access_range<const TStringList>);
+// The byte-named file routines take a std::filesystem::path as they are (it
+// converts to its native std::string); an added path overload would make
+// these calls ambiguous or take them over.
+static_assert(std::is_constructible_v<TFileStream, std::filesystem::path, uint16_t>);
+static_assert(requires(TMemoryStream m, const std::filesystem::path& p, const TResourceModule& r) {
+  m.LoadFromFile(p);
+  m.SaveToFile(p);
+  LoadStringTable(r, p);
+  m.LoadFromFile("name");
+});
+static_assert(std::random_access_iterator<TStrings::const_iterator>);
+
+std::vector<UnicodeString> Walk(const TStrings& list) {
+  std::vector<UnicodeString> seen;
+  for (const auto& s : list) seen.push_back(s);
+  return seen;
+}
+
+TEST(TStringsRange, WalksTheStringsAsTheListHoldsThem) {
+  TStringList list{u"b", u"a", u"c"};
+  EXPECT_EQ(Walk(list), (std::vector<UnicodeString>{u"b", u"a", u"c"}));
+  list.Sort();
+  EXPECT_EQ(Walk(list), (std::vector<UnicodeString>{u"a", u"b", u"c"}));
+  EXPECT_TRUE(Walk(TStringList{}).empty());
+  EXPECT_EQ(std::find(list.begin(), list.end(), u"c") - list.begin(), 2);
+  EXPECT_EQ(list.end() - list.begin(), list.Count());
+  EXPECT_EQ(*(list.end() - 1), u"c");
+  EXPECT_EQ(list.begin()[1], u"b");
+
+  // A string set during the loop shows at its index; a delete makes the next
+  // step raise instead of reading past the end.
+  std::vector<UnicodeString> seen;
+  for (const auto& s : list) {
+    seen.push_back(s);
+    if (seen.size() == 1) list.SetStrings(1, u"B");
+  }
+  EXPECT_EQ(seen, (std::vector<UnicodeString>{u"a", u"B", u"c"}));
+  EXPECT_THROW(for (const auto& s : list) if (s == u"a") list.Delete(0), EListError);
+}
 
 }  // namespace
 }  // namespace dz
