@@ -49,7 +49,6 @@ TEST(AnsiConversion, FollowsTheCodePageOfTheSystemLocale) {
     EXPECT_EQ(ToAnsi(u"\u00E9"), "e");
   }
   EXPECT_EQ(ToAnsi(u"\u0416"), "?");  // Ж is not in 1252, nor anything like it
-  // Explicit code pages.
   EXPECT_EQ(CodePageToUnicode("\x82\xA0", 932), u"\u3042");  // Shift-JIS hiragana a
   EXPECT_EQ(UnicodeToCodePage(u"\u3042", 932), "\x82\xA0");
   EXPECT_EQ(CodePageToUnicode("\xC1", 20866), u"\u0430");  // KOI8-R а
@@ -169,7 +168,6 @@ TEST(Pieces, PosCopyDeleteInsertTrimAndQuoting) {
   EXPECT_EQ(Trim(std::string(" \x7F ")), "\x7F");
   EXPECT_EQ(TrimLeft(u"  a "), u"a ");
   EXPECT_EQ(TrimRight(u"  a "), u"  a");
-  // Quoting and its inverse.
   EXPECT_EQ(AnsiQuotedStr(u"it's", u'\''), u"'it''s'");
   EXPECT_EQ(AnsiQuotedStr(std::string(""), '"'), "\"\"");
   const char16_t* p = u"'a''b'rest";
@@ -211,7 +209,6 @@ TEST(IntegerText, ReadsTheClassicFormsOnlyWritesDecimalAndHex) {
       EXPECT_EQ(e.Message(), u"'" + UnicodeString(bad) + u"' is not a valid integer value");
     }
   }
-  // The 64-bit reader uses the full width.
   EXPECT_EQ(StrToInt64(u"9223372036854775807"), INT64_MAX);
   EXPECT_EQ(StrToInt64(u"$FFFFFFFF"), 0xFFFFFFFFll);
   EXPECT_THROW(StrToInt64(u"9223372036854775808"), EConvertError);
@@ -232,7 +229,6 @@ TEST(FloatToStr, GeneralFormatWithFifteenDigitsAndTheSettingsSeparator) {
       {0.00001, u"0.00001"}, {0.0000015, u"1.5E-6"}, {1.5e-7, u"1.5E-7"}, {-1e-300, u"-1E-300"},
   };
   for (const auto& [v, text] : cases) EXPECT_EQ(FloatToStr(v), text) << v;
-  // Float text follows the settings' decimal separator.
   TFormatSettings ru;
   GetLocaleFormatSettings(0x0419, ru);
   ASSERT_EQ(ru.DecimalSeparator, u',');

@@ -137,18 +137,18 @@ TEST(TryStrToDateTime, TwoDigitYearsFallInTheCenturyWindow) {
   DecodeDate(Date(), thisYear, m, d);
   int window = thisYear - 50;
   for (int yy : {0, 49, 50, 99}) {
-    TDateTime v;
-    ASSERT_TRUE(TryStrToDateTime(u"1.1." + IntToStr(yy), v, fs));
+    const auto v = TryStrToDateTime(u"1.1." + IntToStr(yy), fs);
+    ASSERT_TRUE(v) << yy;
     Word y;
-    DecodeDate(v, y, m, d);
+    DecodeDate(*v, y, m, d);
     EXPECT_GE(y, window);
     EXPECT_LT(y, window + 100);
     EXPECT_EQ(y % 100, yy);
   }
-  TDateTime v;
-  ASSERT_TRUE(TryStrToDateTime(u"3.4", v, fs));  // no year: this year
+  const auto v = TryStrToDateTime(u"3.4", fs);  // no year: this year
+  ASSERT_TRUE(v);
   Word y;
-  DecodeDate(v, y, m, d);
+  DecodeDate(*v, y, m, d);
   EXPECT_EQ(std::tuple(y, m, d), std::tuple(thisYear, Word{4}, Word{3}));
 }
 

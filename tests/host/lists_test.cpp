@@ -70,7 +70,6 @@ TEST(TList, NotifiesAddsDeletesAndExtractions) {
   std::vector<P> want = {{&a, lnAdded}, {&b, lnAdded},     {&c, lnAdded},   {&b, lnDeleted},
                          {&a, lnAdded}, {&c, lnExtracted}, {&a, lnDeleted}, {&a, lnDeleted}};
   EXPECT_EQ(l.log, want);
-  // Growth comes in the classic steps.
   std::vector<int32_t> caps;
   for (int i = 0; i < 100; ++i) {
     l.Add(nullptr);
@@ -156,7 +155,6 @@ TEST(TStringList, NamesAndValuesAndOnChange) {
   EXPECT_EQ(l.Strings(3), u"new=v");
   l.SetValues(u"key", u"");
   EXPECT_EQ(l.IndexOfName(u"Key"), -1);
-  // OnChange fires on every change.
   TStringList w;
   int changes = 0;
   TObject* sender = nullptr;
