@@ -11,6 +11,7 @@
 #include "deziva27/host/Host.h"
 #include "deziva27/host/runtime/Format.h"
 #include "deziva27/platform/detail/CodePages.h"
+#include "Raises.h"
 #include "support/Locale.h"
 
 namespace dz {
@@ -202,12 +203,8 @@ TEST(IntegerText, ReadsTheClassicFormsOnlyWritesDecimalAndHex) {
     int32_t v = 99;
     EXPECT_FALSE(TryStrToInt(bad, v)) << UTF8Encode(bad);
     EXPECT_EQ(v, 99);
-    try {
-      StrToInt(bad);
-      ADD_FAILURE() << "no exception for " << UTF8Encode(bad);
-    } catch (const EConvertError& e) {
-      EXPECT_EQ(e.Message(), u"'" + UnicodeString(bad) + u"' is not a valid integer value");
-    }
+    EXPECT_EQ(test::MessageOf<EConvertError>([&] { StrToInt(bad); }),
+              u"'" + UnicodeString(bad) + u"' is not a valid integer value");
   }
   EXPECT_EQ(StrToInt64(u"9223372036854775807"), INT64_MAX);
   EXPECT_EQ(StrToInt64(u"$FFFFFFFF"), 0xFFFFFFFFll);
@@ -260,12 +257,8 @@ TEST(StrToFloat, AcceptsAndRejects) {
     double v;
     EXPECT_FALSE(TryStrToFloat(bad, v, fs)) << UTF8Encode(bad);
   }
-  try {
-    StrToFloat(u"abc", fs);
-    ADD_FAILURE();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), u"'abc' is not a valid floating point value");
-  }
+  EXPECT_EQ(test::MessageOf<EConvertError>([&] { StrToFloat(u"abc", fs); }),
+            u"'abc' is not a valid floating point value");
 }
 
 TEST(CurrToStr, UpToFourDecimalsWithoutTrailingZeros) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "Raises.h"
 #include "deziva27/host/Host.h"
 #include "deziva27/host/ui/TreeView.h"
 
@@ -16,12 +17,7 @@ namespace {
 
 template <class F>
 void ExpectIndexError(F f, int32_t index) {
-  try {
-    f();
-    ADD_FAILURE() << "no EListError for index " << index;
-  } catch (const EListError& e) {
-    EXPECT_EQ(e.Message(), u"List index out of bounds (" + IntToStr(index) + u")");
-  }
+  EXPECT_EQ(test::MessageOf<EListError>(f), u"List index out of bounds (" + IntToStr(index) + u")");
 }
 
 // Records the notifications a list sends, the way owning containers use them.

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <thread>
 
+#include "Raises.h"
 #include "deziva27/host/Host.h"
 #include "support/Files.h"
 
@@ -52,12 +53,7 @@ TEST(TMemoryStream, ReadWriteSeekAndSize) {
   // ReadBuffer and WriteBuffer demand every byte.
   m.WriteBuffer("abc", 3);
   m.SetPosition(1);
-  try {
-    m.ReadBuffer(buf, 3);
-    ADD_FAILURE();
-  } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message(), u"Stream read error");
-  }
+  EXPECT_EQ(test::MessageOf<EReadError>([&] { m.ReadBuffer(buf, 3); }), u"Stream read error");
   m.ReadBuffer(buf, 0);  // nothing asked, nothing missing
 }
 
@@ -134,14 +130,10 @@ TEST(FileStreams, RoundTripSeekResizeAndRaise) {
   in.LoadFromFile(dir / "empty.bin");
   EXPECT_EQ(in.Size(), 0);
 
-  EXPECT_THROW(in.LoadFromFile(dir / "missing.bin"), EFOpenError);
+  const auto missing = test::MessageOf<EFOpenError>([&] { in.LoadFromFile(dir / "missing.bin"); });
+  EXPECT_NE(missing.find(u"missing.bin"), UnicodeString::npos);
   EXPECT_THROW(in.LoadFromFile(dir / ""), EFOpenError);  // a directory
   EXPECT_THROW(small.SaveToFile(dir / "no/such/dir.bin"), EFCreateError);
-  try {
-    in.LoadFromFile(dir / "missing.bin");
-  } catch (const EFOpenError& e) {
-    EXPECT_NE(e.Message().find(u"missing.bin"), UnicodeString::npos);
-  }
   {
     TFileStream f(dir / "f.bin", fmCreate);
     f.WriteBuffer("0123456789", 10);
@@ -290,9 +282,7 @@ std::string Raised(const std::function<void()>& fn, bool unprivileged) {
     ::_exit(0);
   }
   ::close(fds[1]);
-  std::string msg;
-  char buf[256];
-  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) msg.append(buf, static_cast<size_t>(n));
+  const std::string msg = Slurp("/dev/fd/" + std::to_string(fds[0]));  // to the child's exit
   ::close(fds[0]);
   ::waitpid(pid, nullptr, 0);
   return msg;
