@@ -339,9 +339,8 @@ TEST(System, RandomAndParamStr) {
   EXPECT_NE(self.find(u"test_host"), UnicodeString::npos);
 }
 
-// The Try routines with owning results answer as their classic twins, and a
-// classic call must still find the classic routine.
-// Classic calls (literals, UnicodeString, views) resolve to the classic forms.
+// The Try routines with owning results answer as their classic twins; classic
+// calls (literals, UnicodeString, views) must still resolve to the classic forms.
 template <class S>
 concept ClassicTryStaysClassic = requires(S s, int32_t& i, int64_t& l, double& d, TDateTime& t,
                                           const TFormatSettings& fs) {
@@ -356,6 +355,7 @@ static_assert(ClassicTryStaysClassic<const char16_t*>);
 static_assert(ClassicTryStaysClassic<UnicodeString>);
 static_assert(ClassicTryStaysClassic<std::u16string_view>);
 static_assert(std::same_as<decltype(TryEncodeDate(1, 2, 3, std::declval<TDateTime&>())), bool>);
+
 TEST(TryOptional, AnswersAsTheClassicForms) {
   TFormatSettings fs;
   fs.DecimalSeparator = u',';
@@ -381,7 +381,6 @@ TEST(TryOptional, AnswersAsTheClassicForms) {
   }
   EXPECT_EQ(TryStrToTime(u"18:30", fs), EncodeTime(18, 30, 0, 0));
   EXPECT_EQ(TryStrToTime(u"25:00", fs), std::nullopt);
-
 }
 
 }  // namespace

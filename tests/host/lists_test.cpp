@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <ranges>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -207,16 +205,6 @@ TEST(TTreeView, KeepsInsertionOrderUntilSortedByText) {
 }
 
 static_assert(std::ranges::random_access_range<const TStringList>);
-// The byte-named file routines take a std::filesystem::path as they are (it
-// converts to its native std::string); an added path overload would make
-// these calls ambiguous or take them over.
-static_assert(std::is_constructible_v<TFileStream, std::filesystem::path, uint16_t>);
-static_assert(requires(TMemoryStream m, const std::filesystem::path& p, const TResourceModule& r) {
-  m.LoadFromFile(p);
-  m.SaveToFile(p);
-  LoadStringTable(r, p);
-  m.LoadFromFile("name");
-});
 static_assert(std::random_access_iterator<TStrings::const_iterator>);
 
 std::vector<UnicodeString> Walk(const TStrings& list) {

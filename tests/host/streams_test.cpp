@@ -13,6 +13,7 @@
 #include <memory>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 
 #include "Raises.h"
 #include "deziva27/host/Host.h"
@@ -22,6 +23,17 @@ namespace dz {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The byte-named file routines take a fs::path as they are (it
+// converts to its native std::string); an added path overload would make
+// these calls ambiguous or take them over.
+static_assert(std::is_constructible_v<TFileStream, fs::path, uint16_t>);
+static_assert(requires(TMemoryStream m, const fs::path& p, const TResourceModule& r) {
+  m.LoadFromFile(p);
+  m.SaveToFile(p);
+  LoadStringTable(r, p);
+  m.LoadFromFile("name");
+});
 
 TEST(TMemoryStream, ReadWriteSeekAndSize) {
   TMemoryStream m;
