@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "deziva27/datetime/YDattime.h"
 #include "deziva27/frame/Deziva27.h"
+#include "deziva27/host/runtime/Strings.h"
 #include "deziva27/platform/detail/Nls.h"
 
 namespace dz {
@@ -36,7 +38,6 @@ TEST(Calendar, MonthEndsAndLeapYears) {
   }
   EXPECT_EQ(NextMonthFirstDay(2023, 12), D({2024, 1, 1}));
   EXPECT_EQ(NextMonthFirstDay(2024, 1), D({2024, 2, 1}));
-  // Values that cannot be encoded raise.
   EXPECT_THROW(GetLastMonthDate(D({9999, 12, 5})), EConvertError);  // no January 10000
   EXPECT_THROW(NextMonthFirstDay(9999, 12), EConvertError);
   for (Word m : {0, 13, 65535}) EXPECT_THROW(NextMonthFirstDay(2024, m), EConvertError) << m;
@@ -85,7 +86,6 @@ TEST(Calendar, AddDateAndAddTime) {
   EXPECT_THROW(AddDate(D({2023, 1, 31}), 0, 1, 0), EConvertError);
   EXPECT_THROW(AddDate(D({2024, 2, 29}), 1, 0, 0), EConvertError);
   EXPECT_THROW(AddDate(D({9999, 1, 1}), 1, 0, 0), EConvertError);
-  // Added time carries into the days.
   const TDateTime day = D({2024, 3, 10});
   const struct {
     Word h, n, s, ms;  // time of day
@@ -163,6 +163,70 @@ TEST_F(UnderLocale, DateNameAndItsParameters) {
                                          u"10", u"11", u"12", u"13"}),
                EConvertError);
   EXPECT_EQ(GetDateName(jan5), u"5 Jan. 2024");
+}
+
+struct Case {
+  const char16_t* format;
+  const char16_t* text;
+  bool ok;
+  Word y = 0, m = 0, d = 0, h = 0, n = 0, s = 0;
+};
+
+// Texts written as their formats say are read under any locale.
+const Case kEverywhere[] = {
+    {u"dd.mm.yyyy", u"24.12.2023", true, 2023, 12, 24},
+    {u"DD.MM.YYYY", u"1.2.2023", true, 2023, 2, 1},
+    {u"dd.mm.yyyy", u" 24.12.2023 ", true, 2023, 12, 24},
+    {u"dd.mm.yy", u"24.12.23", true, 2023, 12, 24},
+    {u"yyyy-mm-dd hh:nn", u"2023-12-24 18:30", true, 2023, 12, 24, 18, 30},
+    {u"yyyy-mm-dd hh:nn:ss", u"2023-12-24 18:30:15", true, 2023, 12, 24, 18, 30, 15},
+    {u"dd.mm.yyyy", u"24.12.2023 10:15", true, 2023, 12, 24, 10, 15},
+    {u"d\".\"m\".\"yyyy", u"5.1.2024", true, 2024, 1, 5},
+    {u"mm_dd_yyyy", u"02_29_2024", true, 2024, 2, 29},
+    {u"dd.mm.yyyy", u"24/12/2023", false},  {u"dd.mm.yyyy", u"31.02.2023", false},
+    {u"dd.mm.yyyy", u"29.02.1900", false},  {u"dd.mm.yyyy", u"", false},
+    {u"dd.mm.yyyy", u"24.12.2023x", false}, {u"yyyy-mm-dd", u"24-12-2023", false},
+    {u"yyyy", u"2023", false},
+};
+
+// The slash keeps the locale's own separator, as does an empty quoted one;
+// the settings of one locale must not stay behind for the next.
+const std::pair<const char*, Case> kByLocale[] = {
+    {"en-US", {u"mm/dd/yyyy", u"12/24/2023", true, 2023, 12, 24}},
+    {"en-US", {u"mm/dd/yyyy", u"12.24.2023", false}},
+    {"de-DE", {u"mm/dd/yyyy", u"12.24.2023", true, 2023, 12, 24}},
+    {"de-DE", {u"mm/dd/yyyy", u"12/24/2023", false}},
+    {"de-DE", {u"dd\"\"mm\"\"yyyy", u"24.12.2023", true, 2023, 12, 24}},
+};
+
+// The owning form must answer as the classic one.
+void Check(const Case& c, const char* locale) {
+  SCOPED_TRACE(std::string(locale) + " " + Utf16ToUtf8(c.format) + " " + Utf16ToUtf8(c.text));
+  TDateTime v = -42;
+  const std::optional<TDateTime> owned = TryStrToDateTimeByFormat(c.format, c.text);
+  ASSERT_EQ(TryStrToDateTimeByFormat(c.format, c.text, v), c.ok);
+  ASSERT_EQ(owned.has_value(), c.ok);
+  const TDateTime want = c.ok ? EncodeDate(c.y, c.m, c.d) + EncodeTime(c.h, c.n, c.s, 0) : -42;
+  EXPECT_DOUBLE_EQ(v, want);  // on failure, left alone
+  EXPECT_DOUBLE_EQ(owned.value_or(-42), want);
+}
+
+TEST(ByFormat, ReadsWhatTheFormatSaysAndFailsToTodayUnderEveryLocale) {
+  for (const char* locale : {"en-US", "de-DE", "ru-RU"}) {
+    ASSERT_TRUE(win::SetSystemLocale(locale));
+    for (const Case& c : kEverywhere) Check(c, locale);
+    for (const auto& [where, c] : kByLocale)
+      if (std::string(where) == locale) Check(c, where);
+    SCOPED_TRACE(locale);
+    TDateTime today = Date();
+    TDateTime got = StrToDateTimeByFormat(u"dd.mm.yyyy", u"24/12/2023");
+    EXPECT_GE(got, today);
+    EXPECT_LE(got, today + 1);  // a run across midnight
+    EXPECT_EQ(got, DateOf(got));
+    EXPECT_THROW(TryStrToDateTimeByFormat(u"d\"x\"#99999m", u"1x2", got), Exception);
+    EXPECT_EQ(StrToDateTimeByFormat(u"dd.mm.yyyy", u"24.12.2023"), EncodeDate(2023, 12, 24));
+  }
+  win::ResetSystemLocale();
 }
 
 }  // namespace

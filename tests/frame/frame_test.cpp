@@ -74,17 +74,15 @@ TEST(Frame, ExceptionTextIsUtf8) {
   EXPECT_STREQ(EConvertError(u"ж").what(), "\xD0\xB6");
 }
 
-TEST(ResourceStrings, TheTableHoldsTheLibraryMessages) {
+TEST(ResourceStrings, TheTableHoldsTheLibraryMessagesUntilAFileReplacesThem) {
   const std::pair<int32_t, const char16_t*> cases[] = {
       {65520, u"Stack is full"}, {65521, u"Stack is empty"}, {1, u""},
       {65522, u"Source stream is not defined"}, {65523, u"Destination stream is not defined"},
       {65524, u"Wrong stream format"}};
   for (const auto& [id, text] : cases) EXPECT_EQ(LoadResString({&HInstance, id}), text) << id;
   EXPECT_EQ(_ERRStackEmpty.Identifier, 65521);
-}
-
-// That a message is read when raised is held by the compress and utils tests.
-TEST(ResourceStrings, ALocalizedTableFileReplacesTextsAllOrNothing) {
+  // A localized table file replaces texts, all or nothing. That a message is
+  // read when raised is held by the compress and utils tests.
   test::ScratchDir dir;
   const std::string path = dir / "table.txt";
   test::Spit(path, "\xEF\xBB\xBF# German table\n65520=Stapel ist voll\r\n"

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <optional>
 
 #include "deziva27/host/Host.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
+#include "support/Locale.h"
+#include "support/Oracle.h"
 
 namespace dz {
 namespace {
@@ -17,6 +22,7 @@ TEST(EncodeDate, CountsDaysFromTheEpochAndRejectsDaysTheCalendarLacks) {
                {1899, 12, 29, -1}};
   for (const auto& c : cases) {
     EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.serial) << c.y << "-" << c.m << "-" << c.d;
+    EXPECT_EQ(TryEncodeDate(c.y, c.m, c.d), c.serial);  // the owning form answers alike
     Word y, m, d;
     DecodeDate(c.serial, y, m, d);
     EXPECT_EQ(std::tuple(y, m, d), std::tuple(c.y, c.m, c.d)) << c.serial;
@@ -30,6 +36,7 @@ TEST(EncodeDate, CountsDaysFromTheEpochAndRejectsDaysTheCalendarLacks) {
     TDateTime out = 7;
     EXPECT_FALSE(TryEncodeDate(c.y, c.m, c.d, out));
     EXPECT_EQ(out, 7);
+    EXPECT_EQ(TryEncodeDate(c.y, c.m, c.d), std::nullopt);
   }
   EXPECT_TRUE(IsLeapYear(2000));
   EXPECT_FALSE(IsLeapYear(1900));
@@ -60,9 +67,12 @@ TEST(Time, EncodeDecodeAndLimits) {
   EXPECT_DOUBLE_EQ(EncodeTime(12, 0, 0, 0), 0.5);
   DecodeTime(-1.25, h, n, s, ms);  // before the epoch the fraction counts by magnitude
   EXPECT_EQ(std::tuple(h, n, s, ms), std::tuple(6, 0, 0, 0));
-  EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
-  EXPECT_THROW(EncodeTime(0, 60, 0, 0), EConvertError);
-  EXPECT_THROW(EncodeTime(0, 0, 0, 1000), EConvertError);
+  EXPECT_EQ(TryEncodeTime(12, 30, 59, 999), EncodeTime(12, 30, 59, 999));
+  for (const auto& [h, n, s, ms] : {std::array<Word, 4>{24, 0, 0, 0}, {0, 60, 0, 0},
+                                    {0, 0, 0, 1000}, {23, 59, 60, 0}}) {
+    EXPECT_THROW(EncodeTime(h, n, s, ms), EConvertError) << h << ":" << n << ":" << s;
+    EXPECT_EQ(TryEncodeTime(h, n, s, ms), std::nullopt);
+  }
   EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 5)), 6);  // a Friday
   EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1);
   EXPECT_EQ(Date(), DateOf(Now()));
@@ -127,19 +137,119 @@ TEST(TryStrToDateTime, TwoDigitYearsFallInTheCenturyWindow) {
   DecodeDate(Date(), thisYear, m, d);
   int window = thisYear - 50;
   for (int yy : {0, 49, 50, 99}) {
-    TDateTime v;
-    ASSERT_TRUE(TryStrToDateTime(u"1.1." + IntToStr(yy), v, fs));
+    const auto v = TryStrToDateTime(u"1.1." + IntToStr(yy), fs);
+    ASSERT_TRUE(v) << yy;
     Word y;
-    DecodeDate(v, y, m, d);
+    DecodeDate(*v, y, m, d);
     EXPECT_GE(y, window);
     EXPECT_LT(y, window + 100);
     EXPECT_EQ(y % 100, yy);
   }
-  TDateTime v;
-  ASSERT_TRUE(TryStrToDateTime(u"3.4", v, fs));  // no year: this year
+  const auto v = TryStrToDateTime(u"3.4", fs);  // no year: this year
+  ASSERT_TRUE(v);
   Word y;
-  DecodeDate(v, y, m, d);
+  DecodeDate(*v, y, m, d);
   EXPECT_EQ(std::tuple(y, m, d), std::tuple(thisYear, Word{4}, Word{3}));
+}
+
+// The format settings are read with GetLocaleInfoW and turned into the
+// runtime's tokens; checked on chosen locales and on every recorded one.
+UnicodeString Info(LCID id, LCTYPE type) {
+  char16_t buf[128] = {};
+  return win::GetLocaleInfoW(id, type, buf, 128) > 0 ? UnicodeString(buf) : UnicodeString();
+}
+
+TEST(FormatSettings, WindowsTokensBecomeTheRuntimes) {
+  struct Case {
+    LCID Id;
+    const char16_t *ShortDate, *LongDate, *ShortTime, *LongTime;
+    char16_t DateSep;
+  } cases[] = {
+      {0x0409, u"M/d/yyyy", u"dddd, MMMM d, yyyy", u"h:mm AMPM", u"h:mm:ss AMPM", u'/'},
+      {0x0407, u"dd.MM.yyyy", u"dddd, d. MMMM yyyy", u"hh:mm", u"hh:mm:ss", u'.'},
+      {0x0419, u"dd.MM.yyyy", u"d MMMM yyyy '\u0433.'", u"h:mm", u"h:mm:ss", u'.'},
+      {0x0411, u"yyyy/MM/dd", u"yyyy'\u5E74'M'\u6708'd'\u65E5'", u"h:mm", u"h:mm:ss", u'/'},
+      // Quoted literals are kept as they are, "t" or "H" inside them too.
+      {0x0402, u"d.MM.yyyy\u202F'\u0433'.", u"dddd, d MMMM yyyy\u202F'\u0433'.", u"h:mm '\u0447'.",
+       u"h:mm:ss '\u0447'.", u'.'},
+      // The runtime has no era: Thai "gg" goes with its blank.
+      {0x041E, u"d/M/yyyy", u"dddd\u0E17\u0E35\u0E48 d MMMM yyyy", u"hh:mm", u"hh:mm:ss", u'/'},
+      // Chinese (Taiwan) puts the AM/PM mark first.
+      {0x0404, u"yyyy/M/d", u"yyyy\u5E74M\u6708d\u65E5 dddd", u"AMPMh:mm", u"AMPMh:mm:ss", u'/'},
+      // Arabic separators are a direction mark and a slash: the slash counts.
+      {0x0401, u"d\u200F/M\u200F/yyyy", u"dddd\u060C d MMMM yyyy", u"h:mm AMPM", u"h:mm:ss AMPM",
+       u'/'},
+      // An identifier Windows does not know gives en-US.
+      {0x7777, u"M/d/yyyy", u"dddd, MMMM d, yyyy", u"h:mm AMPM", u"h:mm:ss AMPM", u'/'},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Id);
+    TFormatSettings filled;
+    filled.ShortDateFormat = u"stale";  // what it held is forgotten
+    GetLocaleFormatSettings(c.Id, filled);
+    for (const TFormatSettings& fs : {filled, GetLocaleFormatSettings(c.Id)}) {
+      EXPECT_EQ(fs.ShortDateFormat, c.ShortDate);
+      EXPECT_EQ(fs.LongDateFormat, c.LongDate);
+      EXPECT_EQ(fs.ShortTimeFormat, c.ShortTime);
+      EXPECT_EQ(fs.LongTimeFormat, c.LongTime);
+      EXPECT_EQ(fs.DateSeparator, c.DateSep);
+      EXPECT_EQ(fs.DecimalSeparator, filled.DecimalSeparator);
+      EXPECT_EQ(fs.LongMonthNames, filled.LongMonthNames);
+    }
+  }
+  EXPECT_EQ(GetLocaleFormatSettings(0x7777).LongMonthNames,
+            GetLocaleFormatSettings(0x0409).LongMonthNames);
+}
+
+// Over every recorded locale: names in the runtime's order (Sunday first),
+// separators, and no Windows-only time token left outside quotes.
+TEST(FormatSettings, AgreeWithGetLocaleInfoForEveryLocale) {
+  size_t locales = 0;
+  for (const auto& row : test::oracle::Rows("locales.txt")) {
+    if (row[0] == "types" || row[0] == "unknown") continue;
+    const LCID id = test::oracle::Hex(row[0]);
+    TFormatSettings fs;
+    GetLocaleFormatSettings(id, fs);
+    ++locales;
+    for (LCTYPE m = 0; m < 12; ++m) {
+      ASSERT_EQ(fs.LongMonthNames[m], Info(id, LOCALE_SMONTHNAME1 + m)) << row[0];
+      ASSERT_EQ(fs.ShortMonthNames[m], Info(id, LOCALE_SABBREVMONTHNAME1 + m)) << row[0];
+    }
+    ASSERT_EQ(fs.LongDayNames[0], Info(id, LOCALE_SDAYNAME1 + 6)) << row[0];
+    ASSERT_EQ(fs.ShortDayNames[1], Info(id, LOCALE_SABBREVDAYNAME1)) << row[0];
+    ASSERT_EQ(fs.DecimalSeparator, Info(id, LOCALE_SDECIMAL)[0]) << row[0];
+    ASSERT_EQ(fs.ListSeparator, Info(id, LOCALE_SLIST)[0]) << row[0];
+    ASSERT_EQ(fs.TimeAMString, Info(id, LOCALE_S1159)) << row[0];
+    const bool twelveHours = Info(id, LOCALE_STIMEFORMAT).find(u't') != UnicodeString::npos;
+    for (const UnicodeString* f : {&fs.ShortTimeFormat, &fs.LongTimeFormat}) {
+      bool quoted = false;
+      for (char16_t c : *f) {
+        if (c == u'\'') quoted = !quoted;
+        ASSERT_TRUE(quoted || (c != u't' && c != u'H')) << row[0];
+      }
+    }
+    ASSERT_EQ(fs.LongTimeFormat.find(u"AMPM") != UnicodeString::npos, twelveHours) << row[0];
+  }
+  EXPECT_GT(locales, 400u);
+}
+
+TEST(FormatSettings, TheCurrentOnesFollowTheSystemLocale) {
+  FormatSettings().DecimalSeparator = u'#';
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u'#');  // the caller's change holds
+  {
+    test::LocaleScope de("de-DE");
+    EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
+    EXPECT_EQ(FormatSettings().LongTimeFormat, u"hh:mm:ss");
+  }
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u'.');
+  FormatSettings().DecimalSeparator = u'#';
+  ResetFormatSettings();
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u'.');
+  // 2048 is the system default locale: under en-US it could not tell itself
+  // from the en-US fallback.
+  test::LocaleScope ru("ru-RU");
+  EXPECT_EQ(GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT).LongMonthNames[0],
+            u"\u042F\u043D\u0432\u0430\u0440\u044C");
 }
 
 }  // namespace
