@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <random>
 #include <string>
 
@@ -25,21 +24,18 @@ inline void Fill(TMemoryStream& s, const std::string& data) {
 // The header LZYCompressStream writes.
 inline const std::string kHeader("LZY00\0\0\0\0", 9);
 
-// The whole stream LZYCompressStream writes for data, and what
-// LZYDecompressStream restores from a stream.
-inline std::string Packed(const std::string& data) {
-  TMemoryStream src, dst;
-  Fill(src, data);
-  LZYCompressStream(&src, &dst);
-  return Bytes(dst);
-}
+using Routine = void (*)(TStream*, TStream*, const TProgressEvent&);
 
-inline std::string Unpacked(const std::string& stream) {
+// What a public routine writes for a stream of bytes: Packed gives the whole
+// stream LZYCompressStream writes, Unpacked what LZYDecompressStream restores.
+inline std::string Coded(Routine fn, const std::string& in) {
   TMemoryStream src, dst;
-  Fill(src, stream);
-  LZYDecompressStream(&src, &dst);
+  Fill(src, in);
+  fn(&src, &dst, {});
   return Bytes(dst);
 }
+inline std::string Packed(const std::string& data) { return Coded(&LZYCompressStream, data); }
+inline std::string Unpacked(const std::string& s) { return Coded(&LZYDecompressStream, s); }
 
 // A memory stream the coders cannot see through (they only have the public
 // calls), which stops reading or writing once a limit of bytes went through.
@@ -68,13 +64,10 @@ class TOpaqueStream : public TStream {
 
 // "06 61 62" for the bytes 6, 'a', 'b'.
 inline std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
   std::string out;
-  char digits[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(digits, sizeof digits, " %02X", c);
-    out += digits;
-  }
-  return out.empty() ? out : out.substr(1);
+  for (unsigned char c : bytes) out += {' ', digits[c >> 4], digits[c & 15]};
+  return out.substr(out.empty() ? 0 : 1);
 }
 
 inline std::string Unhex(const std::string& hex) {

@@ -18,8 +18,6 @@ namespace {
 
 using Calls = std::vector<std::pair<Integer, Integer>>;
 
-using Routine = void (*)(TStream*, TStream*, const TProgressEvent&);
-
 // The message of the EYCompressError a routine raises, "" when none.
 std::string Raised(Routine fn, TStream* src, TStream* dest) {
   try {
