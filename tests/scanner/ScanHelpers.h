@@ -2,7 +2,6 @@
 // show tokens as short readable strings ("ttIdent x").
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -10,10 +9,6 @@
 #include "deziva27/scanner/YScanner.h"
 
 namespace dz::test {
-
-inline TStringList Lines(std::initializer_list<UnicodeString> lines) {
-  return TStringList(lines);
-}
 
 // The lines of a text split at \n.
 inline TStringList Text(std::u16string_view text) {

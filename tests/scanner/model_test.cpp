@@ -39,7 +39,7 @@ TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
     EXPECT_EQ(sc.ExtraCharSymbol(), c.extra) << c.style;
     EXPECT_EQ(sc.CharQuote(), u'\'') << c.style;
   }
-  sc.SetSource(Lines({u"a # b"}));  // Perl's line comment, kept
+  sc.SetSource(TStringList({u"a # b"}));  // Perl's line comment, kept
   EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttIdent a"}));
   sc.SetSourceStyle(ssC);
   sc.SetStrQuote(u'`');
@@ -57,7 +57,7 @@ TEST(Styles, BlockCommentTextSplitsAtFirstHyphen) {
   TYScanner sc;
   sc.SetBlockComments(u"<!---->,nohyphen,\"[ -] \"");
   EXPECT_EQ(sc.GetBlockComments(), u"<!---->,[ -] ");
-  sc.SetSource(Lines({u"a <!-- b -- c ---> d [ e ] f"}));
+  sc.SetSource(TStringList({u"a <!-- b -- c ---> d [ e ] f"}));
   EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttIdent a", "ttIdent d", "ttIdent f"}));
   UnicodeString closer;
   EXPECT_TRUE(sc.isBlockComment(u"x<!", 2, closer));
@@ -94,10 +94,10 @@ TEST(Styles, SeparatorTestPrefersPairs) {
 
 TEST(WordLists, KindsFollowTheListsCaseInsensitively) {
   TYScanner sc;
-  sc.SetWords(Lines({u"begin", u"END"}));
-  sc.SetVars(Lines({u"Counter"}));
-  sc.SetFuncs(Lines({u"WriteLn", u"NA\u00cfVE"}));
-  sc.SetSource(Lines({u"Begin counter writeln na\u00efve end x"}));
+  sc.SetWords(TStringList({u"begin", u"END"}));
+  sc.SetVars(TStringList({u"Counter"}));
+  sc.SetFuncs(TStringList({u"WriteLn", u"NA\u00cfVE"}));
+  sc.SetSource(TStringList({u"Begin counter writeln na\u00efve end x"}));
   EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttReservedWord Begin", "ttVariable counter",
                                                    "ttFunction writeln", "ttFunction na\u00efve",
                                                    "ttReservedWord end", "ttIdent x"}));
@@ -113,8 +113,8 @@ TEST(WordLists, KindsFollowTheListsCaseInsensitively) {
 TEST(WordLists, TurkishLocaleFoldsDottedI) {
   ASSERT_TRUE(win::SetSystemLocale("tr-TR"));
   TYScanner sc;
-  sc.SetWords(Lines({u"if"}));
-  sc.SetSource(Lines({u"IF if"}));
+  sc.SetWords(TStringList({u"if"}));
+  sc.SetSource(TStringList({u"IF if"}));
   auto toks = ScanAll(sc);
   win::ResetSystemLocale();
   ASSERT_EQ(toks.size(), 2u);

@@ -7,7 +7,7 @@ namespace dz::test {
 namespace {
 
 TYScanner& Start(TYScanner& sc, std::initializer_list<UnicodeString> lines) {
-  sc.SetSource(Lines(lines));
+  sc.SetSource(TStringList(lines));
   sc.FirstToken();
   return sc;
 }

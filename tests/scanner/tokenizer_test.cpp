@@ -2,6 +2,7 @@
 // literals, comments, positions, the end of the source and the failures.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <typeinfo>
 
 #include "tests/scanner/ScanHelpers.h"
@@ -106,22 +107,15 @@ TEST(Tokenizer, StylesScanAsExpected) {
 TEST(Tokenizer, PositionsCountLineEndsAsTwo) {
   TYScanner sc;
   sc.SetSource(Text(u"ab  'c''d'\n\n  ef (* x\n*) g"));
-  auto toks = ScanAll(sc);
-  ASSERT_EQ(toks.size(), 4u);
-  struct {
-    int line, start, end, pos;
-  } want[] = {{0, 1, 3, 0}, {0, 5, 11, 4}, {2, 3, 5, 10 + 2 + 0 + 2 + 2}, {3, 4, 5, 28}};
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(toks[i].TokLine, want[i].line) << i;
-    EXPECT_EQ(toks[i].TokStart, want[i].start) << i;
-    EXPECT_EQ(toks[i].TokEnd, want[i].end) << i;
-    EXPECT_EQ(toks[i].TokPos, want[i].pos) << i;
-  }
+  std::vector<std::array<int32_t, 4>> got;  // line, start, end, position
+  for (const TYToken& t : ScanAll(sc)) got.push_back({t.TokLine, t.TokStart, t.TokEnd, t.TokPos});
+  EXPECT_EQ(got, (std::vector<std::array<int32_t, 4>>{
+                     {0, 1, 3, 0}, {0, 5, 11, 4}, {2, 3, 5, 10 + 2 + 0 + 2 + 2}, {3, 4, 5, 28}}));
 }
 
 TEST(Tokenizer, EndOfSourceArrivesWithTheLastShift) {
   TYScanner sc;
-  sc.SetSource(Lines({u"a b", u"c"}));
+  sc.SetSource(TStringList({u"a b", u"c"}));
   sc.FirstToken();
   EXPECT_EQ(sc.GetBookmark().LastTokenIndex, 2);
   sc.NextToken();
@@ -134,7 +128,7 @@ TEST(Tokenizer, EndOfSourceArrivesWithTheLastShift) {
   sc.NextToken();
   EXPECT_EQ(sc.GetBookmark(), atEnd);
 
-  for (auto src : {Lines({}), Lines({u"  ", u"{ only }  // comments"})}) {
+  for (auto src : {TStringList(), TStringList({u"  ", u"{ only }  // comments"})}) {
     sc.SetSource(src);
     sc.FirstToken();
     EXPECT_TRUE(sc.EOS());
@@ -196,14 +190,14 @@ TEST(Tokenizer, BadCodesRaiseAtTheirPlace) {
 // it filled and its old last-token index.
 TEST(Tokenizer, ARaisingTokenLeavesTheQueue) {
   TYScanner sc;
-  sc.SetSource(Lines({u"a b c d e f g h i j k l", u"#65536"}));
+  sc.SetSource(TStringList({u"a b c d e f g h i j k l", u"#65536"}));
   sc.FirstToken();
   sc.NextToken();
   const auto before = sc.GetBookmark();
   EXPECT_THROW(sc.NextToken(), Exception);
   EXPECT_EQ(sc.GetBookmark(), before);
   TYScanner fresh;
-  fresh.SetSource(Lines({u"a b #$10000"}));
+  fresh.SetSource(TStringList({u"a b #$10000"}));
   EXPECT_THROW(fresh.FirstToken(), Exception);
   EXPECT_EQ(fresh.GetToken(1).RealStr, u"b");
   EXPECT_EQ(fresh.GetBookmark().LastTokenIndex, 0);
