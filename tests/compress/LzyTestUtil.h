@@ -38,28 +38,23 @@ inline std::string Packed(const std::string& data) { return Coded(&LZYCompressSt
 inline std::string Unpacked(const std::string& s) { return Coded(&LZYDecompressStream, s); }
 
 // A memory stream the coders cannot see through (they only have the public
-// calls), which stops reading or writing once a limit of bytes went through.
+// calls), which stops reading and writing once a limit of bytes went through.
 class TOpaqueStream : public TStream {
  public:
-  explicit TOpaqueStream(TMemoryStream& m, int64_t readLimit = INT64_MAX,
-                         int64_t writeLimit = INT64_MAX)
-      : FMem(m), FRead(readLimit), FWrite(writeLimit) {}
-  int32_t Read(void* buffer, int32_t count) override {
-    if (count > FRead) return 0;
-    FRead -= count;
-    return FMem.Read(buffer, count);
-  }
-  int32_t Write(const void* buffer, int32_t count) override {
-    if (count > FWrite) return 0;
-    FWrite -= count;
-    return FMem.Write(buffer, count);
-  }
+  explicit TOpaqueStream(TMemoryStream& m, int64_t limit = INT64_MAX) : FMem(m), FLeft(limit) {}
+  int32_t Read(void* buf, int32_t n) override { return Pass(n) ? FMem.Read(buf, n) : 0; }
+  int32_t Write(const void* buf, int32_t n) override { return Pass(n) ? FMem.Write(buf, n) : 0; }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FMem.Seek(offset, origin); }
   void SetSize(int64_t size) override { FMem.SetSize(size); }
 
  private:
+  bool Pass(int32_t count) {
+    if (count > FLeft) return false;
+    FLeft -= count;
+    return true;
+  }
   TMemoryStream& FMem;
-  int64_t FRead, FWrite;
+  int64_t FLeft;
 };
 
 // "06 61 62" for the bytes 6, 'a', 'b'.

@@ -506,12 +506,12 @@ TEST(LzyParallel, AFailingStreamStopsTheCoderWithItsError) {
       TMemoryStream src, dst;
       Fill(src, data);
       const int64_t readLimit = size * part / 8;
-      TOpaqueStream failingSrc(src, readLimit, INT64_MAX);
+      TOpaqueStream failingSrc(src, readLimit);
       EXPECT_THROW(detail::LZEncodeParallel(failingSrc, dst, {}, threads, 8192), EReadError)
           << threads << " threads, reads stop at " << readLimit;
       src.SetPosition(0);
       const int64_t writeLimit = packed * part / 8;
-      TOpaqueStream failingDst(dst, INT64_MAX, writeLimit);
+      TOpaqueStream failingDst(dst, writeLimit);
       EXPECT_THROW(detail::LZEncodeParallel(src, failingDst, {}, threads, 8192), EWriteError)
           << threads << " threads, writes stop at " << writeLimit;
     }
