@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <random>
 #include <string>
 
@@ -25,56 +24,45 @@ inline void Fill(TMemoryStream& s, const std::string& data) {
 // The header LZYCompressStream writes.
 inline const std::string kHeader("LZY00\0\0\0\0", 9);
 
-// The whole stream LZYCompressStream writes for data, and what
-// LZYDecompressStream restores from a stream.
-inline std::string Packed(const std::string& data) {
-  TMemoryStream src, dst;
-  Fill(src, data);
-  LZYCompressStream(&src, &dst);
-  return Bytes(dst);
-}
+using Routine = void (*)(TStream*, TStream*, const TProgressEvent&);
 
-inline std::string Unpacked(const std::string& stream) {
+// What a public routine writes for a stream of bytes: Packed gives the whole
+// stream LZYCompressStream writes, Unpacked what LZYDecompressStream restores.
+inline std::string Coded(Routine fn, const std::string& in) {
   TMemoryStream src, dst;
-  Fill(src, stream);
-  LZYDecompressStream(&src, &dst);
+  Fill(src, in);
+  fn(&src, &dst, {});
   return Bytes(dst);
 }
+inline std::string Packed(const std::string& data) { return Coded(&LZYCompressStream, data); }
+inline std::string Unpacked(const std::string& s) { return Coded(&LZYDecompressStream, s); }
 
 // A memory stream the coders cannot see through (they only have the public
-// calls), which stops reading or writing once a limit of bytes went through.
+// calls), which stops reading and writing once a limit of bytes went through.
 class TOpaqueStream : public TStream {
  public:
-  explicit TOpaqueStream(TMemoryStream& m, int64_t readLimit = INT64_MAX,
-                         int64_t writeLimit = INT64_MAX)
-      : FMem(m), FRead(readLimit), FWrite(writeLimit) {}
-  int32_t Read(void* buffer, int32_t count) override {
-    if (count > FRead) return 0;
-    FRead -= count;
-    return FMem.Read(buffer, count);
-  }
-  int32_t Write(const void* buffer, int32_t count) override {
-    if (count > FWrite) return 0;
-    FWrite -= count;
-    return FMem.Write(buffer, count);
-  }
+  explicit TOpaqueStream(TMemoryStream& m, int64_t limit = INT64_MAX) : FMem(m), FLeft(limit) {}
+  int32_t Read(void* buf, int32_t n) override { return Pass(n) ? FMem.Read(buf, n) : 0; }
+  int32_t Write(const void* buf, int32_t n) override { return Pass(n) ? FMem.Write(buf, n) : 0; }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FMem.Seek(offset, origin); }
   void SetSize(int64_t size) override { FMem.SetSize(size); }
 
  private:
+  bool Pass(int32_t count) {
+    if (count > FLeft) return false;
+    FLeft -= count;
+    return true;
+  }
   TMemoryStream& FMem;
-  int64_t FRead, FWrite;
+  int64_t FLeft;
 };
 
 // "06 61 62" for the bytes 6, 'a', 'b'.
 inline std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
   std::string out;
-  char digits[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(digits, sizeof digits, " %02X", c);
-    out += digits;
-  }
-  return out.empty() ? out : out.substr(1);
+  for (unsigned char c : bytes) out += {' ', digits[c >> 4], digits[c & 15]};
+  return out.substr(out.empty() ? 0 : 1);
 }
 
 inline std::string Unhex(const std::string& hex) {
