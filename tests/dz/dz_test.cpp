@@ -1,6 +1,6 @@
 // dz as a user meets it: the program itself is run, with files, pipes,
 // devices, terminals and signals, and judged by exit status, output and what
-// is left on disk.
+// is left on disk; its commands one by one after the common rules.
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "dz/DzHarness.h"
+#include "system/PeFixtures.h"
 
 namespace {
 
@@ -98,10 +99,13 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"ini", "values", "set.ini", "b"}, "", 1, "", ""},
       {{"ini", "values", "set.ini", "A"}, "", 0, "x=1\n", ""},
       {{"lzy", "check", "plain.txt"}, "", 1, "not an LZY stream", ""},
-      {{"lzy", "decompress", "plain.txt", "-"}, "", 3, "", "dz lzy: plain.txt: Wrong stream format"},
+      {{"lzy", "decompress", "plain.txt", "-"}, "", 3, "",
+       "dz lzy: plain.txt: Wrong stream format"},
       // Bytes that are not UTF-8, wherever text is read.
-      {{"str", "quote"}, "ab\xFF", 3, "", "standard input:1:3: not valid UTF-8 at byte offset 2 (0xFF)"},
-      {{"str", "quote", "a\xC0\xAF"}, "", 3, "", "argument \"a\\xC0\\xAF\": not valid UTF-8 at byte offset 1"},
+      {{"str", "quote"}, "ab\xFF", 3, "",
+       "standard input:1:3: not valid UTF-8 at byte offset 2 (0xFF)"},
+      {{"str", "quote", "a\xC0\xAF"}, "", 3, "",
+       "argument \"a\\xC0\\xAF\": not valid UTF-8 at byte offset 1"},
       {{"scan", "bad.txt"}, "", 3, "", "bad.txt:2:2: not valid UTF-8 at byte offset 4 (0xFF)"},
       {{"ini", "sections", "bad.txt"}, "", 3, "", "bad.txt:2:2: not valid UTF-8"},
       {{"scan", "--encoding", "ansi", "bad.txt"}, "", 0, "ttIdent", ""},
@@ -111,8 +115,10 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"ini", "sections", "sub"}, "", 3, "", "Cannot open file \"sub\". Is a directory"},
       {{"lzy", "compress", "sub", "x"}, "", 3, "", "Cannot open file \"sub\". Is a directory"},
       {{"scan", "missing.pas"}, "", 3, "", "Cannot open file \"missing.pas\". No such file"},
-      {{"lzy", "compress", "plain.txt", "sub"}, "", 3, "", "Cannot create file \"sub\". Is a directory"},
-      {{"lzy", "compress", "plain.txt", "no/such/dir"}, "", 3, "", "Cannot create file \"no/such/dir\""},
+      {{"lzy", "compress", "plain.txt", "sub"}, "", 3, "",
+       "Cannot create file \"sub\". Is a directory"},
+      {{"lzy", "compress", "plain.txt", "no/such/dir"}, "", 3, "",
+       "Cannot create file \"no/such/dir\""},
       // A name with controls in it is shown escaped, so that the message stays one line.
       {{"scan", "two\nlines"}, "", 3, "", "Cannot open file \"two\\x0Alines\". No such file"},
       {{"lzy", "compress", "plain.txt", "no/\x1b[2J"}, "", 3, "", "\"no/\\x1B[2J\""},
@@ -131,7 +137,6 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"ask", "--", "a", "b"}, "", 2, "", "dz ask: ask takes"},
       {{"ask", "--", "--", "a"}, "", 2, "", "dz ask: ask takes"},
       {{"ask", "--default-no"}, "", 2, "", "dz ask: ask takes"},
-      {{"ask", "one", "two"}, "", 2, "", "dz ask: ask takes"},
       {{"ask", "--yes", "Go?"}, "", 2, "", "dz ask: ask takes"},
       {{"ask", "caf\xC3"}, "", 3, "",
        "dz ask: argument \"caf\\xC3\": not valid UTF-8 at byte offset 3"},
@@ -146,14 +151,14 @@ TEST_F(Dz, ExitStatusAndMessages) {
       {{"info", "Hi", "--seconds", "2s"}, "", 2, "", seconds},
       {{"info", "Hi", "--seconds", "nan"}, "", 2, "", seconds},
       {{"info", "Hi", "--seconds", "1e9"}, "", 2, "", seconds},
-      {{"info", "Hi", "--seconds", ""}, "", 2, "", seconds},
       {{"info", "\xFF"}, "", 3, "",
        "dz info: argument \"\\xFF\": not valid UTF-8 at byte offset 0"},
   }, kNowhere);
   EXPECT_EQ(Run({"locale", "info", "1033"}).Out, Run({"locale", "info", "0x0409"}).Out);
   const Result list = Run({"locale", "list", "--both"});
   EXPECT_GT(std::count(list.Out.begin(), list.Out.end(), '\n'), 150);
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.txt", "plain.txt", "set.ini", "sub", "unit.pas"}));
+  EXPECT_EQ(Listing(),
+            (std::vector<std::string>{"bad.txt", "plain.txt", "set.ini", "sub", "unit.pas"}));
   EXPECT_FALSE(fs::exists(Dir / ".registry.db"));
 }
 
@@ -235,7 +240,8 @@ TEST_F(Dz, SpecialFilesAreWrittenInPlace) {
   std::string got;
   std::thread reader([&] { got = Slurp(Dir / "pipe"); });
   Result r = Run({"lzy", "compress", "in.txt", "pipe"});
-  if (r.Status != 0) ::close(::open((Dir / "pipe").c_str(), O_WRONLY | O_NONBLOCK));  // free the reader
+  // On a failure the reader still waits for a writer.
+  if (r.Status != 0) ::close(::open((Dir / "pipe").c_str(), O_WRONLY | O_NONBLOCK));
   reader.join();
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_TRUE(fs::is_fifo(Dir / "pipe"));
@@ -287,6 +293,172 @@ TEST_F(Dz, AKilledRunLeavesNoTraceAndTheOldOutput) {
     EXPECT_EQ(Slurp(Dir / "out.lzy"), "old");
     EXPECT_EQ(Listing(), (std::vector<std::string>{"in.txt", "out.lzy"}));
   }
+}
+
+
+TEST_F(Dz, CpConvertsLikeTheLibrary) {
+  struct Case {
+    std::vector<std::string> Args;
+    std::string In;
+    int Status;
+    std::string Out;  // for status 0
+  } cases[] = {
+      // An invalid UTF-8 byte, an invalid Shift-JIS pair: U+FFFD, whatever
+      // the page would make of it on its own.
+      {{"--from", "65001", "--to", "65001", "--substitute"}, "a\xFF" "b", 0, "a\xEF\xBF\xBD" "b"},
+      {{"--from", "932", "--to", "65001", "--substitute"}, "\x81\x20x\xA0", 0,
+       "\xEF\xBF\xBDx\xEF\xBF\xBD"},
+      {{"--from", "932", "--to", "65001"}, "\x93\xFA\x96\x7B", 0, "\xE6\x97\xA5\xE6\x9C\xAC"},
+      // What 1252 cannot hold: its best fit, only when asked for.
+      {{"--from", "65001", "--to", "1252", "--substitute"}, "\xC4\x80\xE2\x88\x9E\xD0\x96", 0,
+       "A8?"},
+      {{"--from", "65001", "--to", "1252"}, "\xC4\x80", 3, ""},
+      {{"--from", "65001", "--to", "65000"}, "a+\xC3\xA9", 0, "a+-+AOk-"},
+      {{"--from", "65000", "--to", "65001"}, "a+-+AOk-", 0, "a+\xC3\xA9"},
+      {{"--from", "1253", "--to", "65001"}, "\xAA", 3, ""},  // undefined in 1253
+      // Numbers that are not plain code page numbers are the caller's mistake.
+      {{"--from", " 1252", "--to", "65001"}, "x", 2, ""},
+      {{"--from", "+1252", "--to", "65001"}, "x", 2, ""},
+      {{"--from", "-18446744073709551615", "--to", "65001"}, "x", 2, ""},
+      {{"--from", "1252", "--to", "4294967296"}, "x", 2, ""},
+      {{"--from", "28600", "--to", "65001"}, "x", 3, ""},  // not a Windows code page
+      {{"--from", "1200", "--to", "65001"}, "x", 3, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Args[1] + " to " + c.Args[3]);
+    std::vector<std::string> args{"cp", "convert"};
+    args.insert(args.end(), c.Args.begin(), c.Args.end());
+    const Result r = Run(args, c.In);
+    EXPECT_EQ(r.Status, c.Status) << r.Err;
+    EXPECT_TRUE(c.Status != 0 || r.Out == c.Out) << r.Out;
+    EXPECT_EQ(c.Status == 2, r.Err.find("is not a code page number") != std::string::npos) << r.Err;
+  }
+}
+
+// Two-byte and UTF-7 text cut by every 64 KiB buffer end, along a chain of
+// pages from a file, through pipes, to a file: the bytes it started as.
+TEST_F(Dz, CpStreamsCharactersAcrossBuffers) {
+  const struct {
+    std::string Unit;  // four of every five characters
+    std::vector<std::string> Pages;
+  } cases[] = {
+      {"\xD0\xB6", {"65001", "1251", "65001"}},
+      {"\x93\xFA", {"932", "65001", "65000", "932"}},
+  };
+  for (const auto& c : cases) {
+    std::string text, piped;
+    for (int i = 0; text.size() < 300000; ++i) text += i % 5 ? c.Unit : "a";
+    Spit(Dir / "in.txt", text);
+    for (size_t i = 1; i < c.Pages.size(); ++i) {
+      std::vector<std::string> args{"cp", "convert", "--from", c.Pages[i - 1], "--to", c.Pages[i],
+                                    i == 1 ? "in.txt" : "-"};
+      if (i + 1 == c.Pages.size()) args.push_back(c.Pages[0] + ".txt");
+      const Result r = Run(args, piped);
+      ASSERT_EQ(r.Status, 0) << c.Pages[i] << ": " << r.Err;
+      piped = r.Out;
+    }
+    EXPECT_TRUE(Slurp(Dir / (c.Pages[0] + ".txt")) == text) << c.Pages[0];
+  }
+}
+
+TEST_F(Dz, CpListAndTheAnsiCodePageByChoice) {
+  const Result list = Run({"cp", "list"});
+  ASSERT_EQ(list.Status, 0);
+  for (const char* line : {"\n1251\tcharset 204\n", "\n932\tcharset 128\n",
+                           "\n65001\tcharset 254\n", "\n20127\n", "(1252)"})
+    EXPECT_NE(list.Out.find(line), std::string::npos) << line;
+  EXPECT_EQ(list.Out.find("\n28600"), std::string::npos);
+  const Result utf8 = Run({"cp", "list"}, "", {"DZ_ACP=65001", "LANG=C"});
+  EXPECT_NE(utf8.Out.find("ANSI code page (65001)"), std::string::npos) << utf8.Out;
+  EXPECT_EQ(Run({"cp", "convert", "--from", "0", "--to", "1251"}, "\xD0\x96", {"DZ_ACP=65001"}).Out,
+            "\xC6");
+}
+
+// The record as text or JSON; hostile files: a version resource claiming
+// 4 GiB of a sparse file, a FIFO, a device, control characters in the
+// strings, a file named like an option; and the usage faults.
+TEST_F(Dz, VerPrintsTheRecordAndStandsHostileFiles) {
+  Seconds = 20;
+  DZ_NEED_PE_FIXTURES();
+  const auto pe = [](const char* name) { return PeFixtures::Path(name); };
+  ASSERT_TRUE(PeFixtures::WriteHugeClaim(pe("full.dll"), (Dir / "huge.dll").string(), 0xFFFFF000,
+                                         uint64_t{5} << 30));
+  ASSERT_EQ(::mkfifo((Dir / "fifo.dll").c_str(), 0600), 0);
+  fs::copy_file(pe("full.dll"), Dir / "-dash.dll");
+  // CompanyName "Acme Widgets Ltd" becomes a terminal title, a screen clear
+  // and a C1 CSI, at the same length.
+  std::string b = Slurp(pe("full.dll"));
+  const std::u16string from = u"Acme Widgets Ltd", to = u"\x1b]0;T\a\x1b[2J\u009b12345";
+  const size_t at = b.find(std::string(reinterpret_cast<const char*>(from.data()), 32));
+  ASSERT_NE(at, std::string::npos);
+  b.replace(at, 32, reinterpret_cast<const char*>(to.data()), 32);
+  Spit(Dir / "escape.dll", b);
+  Check({
+      {{"ver", pe("full32.dll")}, "", 0, "  CompanyName       Acme Widgets Ltd\n", ""},
+      {{"ver", pe("full32.dll")}, "", 0, "  ProductVersion    5.6\n", ""},
+      {{"ver", "--json", pe("two.dll"), pe("noversion.dll")}, "", 1,
+       "\"CompanyName\": \"Acme (Deutsch)\"", ""},
+      {{"ver", "--json", pe("two.dll"), pe("noversion.dll")}, "", 1, "\"found\": false", ""},
+      {{"ver", pe("nosuch.dll")}, "", 3, "",
+       "dz ver: Cannot open file \"" + pe("nosuch.dll") + "\". No such file or directory\n"},
+      {{"ver", "huge.dll"}, "", 1, "", "no version information"},
+      {{"ver", "fifo.dll"}, "", 3, "", "Not a regular file"},
+      {{"ver", "/dev/zero"}, "", 3, "", "Not a regular file"},
+      {{"ver", PeFixtures::Dir().string()}, "", 3, "", "Is a directory"},
+      {{"ver", "--", "-dash.dll"}, "", 0, "Acme Widgets Ltd", ""},
+      {{"ver", "--"}, "", 2, "", "needs a FILE"},
+      {{"ver"}, "", 2, "", ""},
+      {{"ver", "--bogus", "x"}, "", 2, "", ""},
+      {{"ver", "escape.dll"}, "", 0,
+       "  CompanyName       \\x1B]0;T\\x07\\x1B[2J\\u{9B}12345\n", ""},
+      {{"ver", "--json", "escape.dll"}, "", 0, "\"\\u001b]0;T\\u0007\\u001b[2J\u009b12345\"", ""},
+  });
+  EXPECT_EQ(Run({"ver", "--json", pe("two.dll"), pe("noversion.dll")}).Out.front(), '[');
+}
+
+// Nothing reaches xdg-open as an option; with --wait the child's status is
+// dz's; references are expanded.
+TEST_F(Dz, RunAndEnvAsTheUserMeansThem) {
+  // A stand-in xdg-open that records what it was given.
+  Spit(Dir / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + (Dir / "got").string() + "'\n");
+  fs::permissions(Dir / "xdg-open", fs::perms::owner_all);
+  Spit(Dir / "-doc.txt", "text\n");
+  Check({
+      {{"run", "--wait", "-e://x"}, "", 3, "", ""},  // a scheme begins with a letter
+      {{"run", "--wait", "--", "-doc.txt"}, "", 0, "", ""},  // by absolute path
+      {{"run", "--wait", "https://example.org/-x"}, "", 0, "", ""},
+      {{"run", "--wait", "/bin/sh", "-c \"exit 42\""}, "", 42, "", ""},
+      {{"run", "/bin/sh", "-c \"exit 42\""}, "", 0, "", ""},  // started is done
+      {{"run", "--wait", "/bin/echo", "\"a  b\" c"}, "", 0, "a  b c\n", ""},
+      {{"run", "/no/such/program"}, "", 3, "",
+       "dz run: Cannot open file \"/no/such/program\". No such file or directory\n"},
+      {{"run", "/tmp"}, "", 3, "", ""},
+      {{"run"}, "", 2, "", ""},
+      {{"run", "--wait", "x", "y", "z"}, "", 2, "", ""},
+      {{"env", "x=%DZ_CMD_VAR%, %dz_cmd_var%, 50%, %DZ_CMD_UNSET%"}, "", 0,
+       "x=v a l, v a l, 50%, %DZ_CMD_UNSET%\n", ""},
+      {{"env"}, "", 2, "", ""},
+  }, {"PATH=" + Dir.string() + ":" + std::getenv("PATH"), "DZ_CMD_VAR=v a l"});
+  EXPECT_EQ(Slurp(Dir / "got"), (Dir / "-doc.txt").string() + "\nhttps://example.org/-x\n");
+  // 400 references to 32,000 characters: 12.8 million wanted, 32,766 given.
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += "%DZ_CMD_BIG%";
+  const Result r = Run({"env", text}, "", {"DZ_CMD_BIG=" + std::string(32000, 'a')});
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_EQ(r.Out, std::string(32766, 'a') + "\n");
+  EXPECT_EQ(r.Err, "dz env: the expansion needs 12800000 characters; it is cut at 32766, the "
+                   "most Windows gives\n");
+}
+
+// A string table that is a device or a FIFO is not read when an error is
+// reported: the built-in message stands.
+TEST_F(Dz, StringTablesThatAreDevicesAreNotRead) {
+  Seconds = 20;
+  Spit(Dir / "bad.lzy", "not a stream");
+  ASSERT_EQ(::mkfifo((Dir / "fifo").c_str(), 0600), 0);
+  for (const std::string& table : {std::string("/dev/zero"), (Dir / "fifo").string()})
+    Check({{{"lzy", "decompress", "bad.lzy", "out"}, "", 3, "", "Wrong stream format"}},
+          {"DZ_STRING_TABLE=" + table});
 }
 
 }  // namespace

@@ -30,11 +30,6 @@ class DzHelp : public Dz {
     Opener.Remove();
     Dz::TearDown();
   }
-  // The n-th page the opener was given (from 1); "" when it never came.
-  std::string Opened(size_t n) const {
-    const auto lines = Opener.WaitForLines(n);
-    return lines.size() >= n ? lines[n - 1] : "";
-  }
   bool TmpIsEmpty() const { return fs::is_empty(Dir / "tmp"); }
   FakeOpener Opener;
   std::vector<std::string> Tmp;
@@ -87,7 +82,7 @@ TEST_F(DzHelp, ExitCodesAndMessages) {
       // A C1 control in UTF-8: some terminals read U+009B as ESC [.
       {{"help", "\xC2\x9B" "2J.chm"}, "", 3, "", "dz help: Cannot open file \"\\xC2\\x9B2J.chm\""},
   }, Tmp);
-  for (size_t n = 1; n <= 4; ++n) EXPECT_TRUE(Opened(n).ends_with("/index.htm")) << n;
+  for (size_t n = 1; n <= 4; ++n) EXPECT_TRUE(Opener.Nth(n).ends_with("/index.htm")) << n;
   EXPECT_TRUE(TmpIsEmpty());
   Check({{{"help", "book/book.chm"}, "", 3, "", "dz help: Can't load Library 'hhctrl.ocx'\n"}},
         {"DZ_HHCTRL_PATH=/nonexistent.so"});
@@ -126,7 +121,7 @@ TEST_F(DzHelp, PagesStayForTheBrowserAndGoOnASignal) {
       ASSERT_TRUE(t.WaitFor("press Enter when done")) << t.Seen;
     }
     const pid_t pid = c.AtTerminal ? t.Pid : Start(c.Args, "", Tmp);
-    EXPECT_EQ(Slurp(Opened(++opened)), kPage);
+    EXPECT_EQ(Slurp(Opener.Nth(++opened)), kPage);
     if (!c.Keys.empty()) t.Type(c.Keys);
     if (c.Signal) ::kill(pid, c.Signal);
     EXPECT_EQ(c.AtTerminal ? t.Wait() : Wait(pid).Status, c.Status) << t.Seen;
