@@ -9,8 +9,6 @@
 namespace dz::test {
 namespace {
 
-const std::string kPage = "<html><body>Hello</body></html>\n";
-
 class DzHelp : public Dz {
  protected:
   void SetUp() override {
@@ -19,16 +17,9 @@ class DzHelp : public Dz {
     if (!HaveProgram("chmcmd")) GTEST_SKIP() << "chmcmd (fp-utils) is not installed";
     if (!fs::exists(fs::path(DzPath()).parent_path() / "hhctrl.so"))
       GTEST_SKIP() << "the hhctrl plug-in was not built beside dz";
-    const BookSource book{{{"index.htm", kPage}},
-                          "[OPTIONS]\nCompiled file=book.chm\nDefault topic=index.htm\n\n"
-                          "[FILES]\nindex.htm\n"};
-    ASSERT_FALSE(CompileBook(Dir / "book", book, "book.chm").empty());
+    ASSERT_FALSE(CompileBook(Dir / "book", SampleBook(), "book.chm").empty());
     fs::create_directories(Dir / "tmp");
     Tmp = {"TMPDIR=" + (Dir / "tmp").string()};
-  }
-  void TearDown() override {
-    Opener.Remove();
-    Dz::TearDown();
   }
   bool TmpIsEmpty() const { return fs::is_empty(Dir / "tmp"); }
   FakeOpener Opener;
@@ -121,7 +112,7 @@ TEST_F(DzHelp, PagesStayForTheBrowserAndGoOnASignal) {
       ASSERT_TRUE(t.WaitFor("press Enter when done")) << t.Seen;
     }
     const pid_t pid = c.AtTerminal ? t.Pid : Start(c.Args, "", Tmp);
-    EXPECT_EQ(Slurp(Opener.Nth(++opened)), kPage);
+    EXPECT_EQ(Slurp(Opener.Nth(++opened)), Slurp(Dir / "book/index.htm"));
     if (!c.Keys.empty()) t.Type(c.Keys);
     if (c.Signal) ::kill(pid, c.Signal);
     EXPECT_EQ(c.AtTerminal ? t.Wait() : Wait(pid).Status, c.Status) << t.Seen;

@@ -66,10 +66,14 @@ inline fs::path CompileBook(const fs::path& dir, const BookSource& b, const std:
 }
 
 // A stand-in xdg-open first on PATH, appending each argument it gets as a
-// line of Log; Remove puts PATH back.
+// line of Log; Remove, or the end of the opener, puts PATH back.
 struct FakeOpener {
   fs::path Bin, Log;
   std::string SavedPath;
+
+  ~FakeOpener() {
+    if (!Bin.empty()) Remove();
+  }
 
   void Install(const fs::path& scratch) {
     Bin = scratch / "bin";
