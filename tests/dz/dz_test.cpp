@@ -460,4 +460,295 @@ TEST_F(Dz, StringTablesThatAreDevicesAreNotRead) {
           {"DZ_STRING_TABLE=" + table});
 }
 
+// dz reg over a store of the test's own.
+class DzReg : public Dz {
+ protected:
+  Result Reg(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), "reg");
+    return Run(args, input);
+  }
+};
+
+TEST_F(DzReg, SetQueryAndDeleteEveryType) {
+  struct Case {
+    std::vector<std::string> set;
+    std::string shown;
+  } cases[] = {
+      {{"MainForm", "10,20,300,200"}, "    MainForm    REG_SZ    10,20,300,200\n"},
+      {{"Path", "%HOME%\\x", "--type", "expand_sz"}, "    Path    REG_EXPAND_SZ    %HOME%\\x\n"},
+      {{"Count", "0x10", "--type", "dword"}, "    Count    REG_DWORD    0x10\n"},
+      {{"Neg", "-1", "--type=dword"}, "    Neg    REG_DWORD    0xffffffff\n"},
+      {{"Big", "4294967296", "--type", "qword"}, "    Big    REG_QWORD    0x100000000\n"},
+      {{"Raw", "00,ff 10", "--type", "binary"}, "    Raw    REG_BINARY    00FF10\n"},
+      {{"List", "a\\0b", "--type", "multi_sz"}, "    List    REG_MULTI_SZ    a\\0b\n"},
+      {{"", "default"}, "    (Default)    REG_SZ    default\n"},
+  };
+  std::string listing = "HKEY_CURRENT_USER\\Software\\Test\n";
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"set", "HKCU\\Software\\Test"};
+    args.insert(args.end(), c.set.begin(), c.set.end());
+    ASSERT_EQ(Reg(args).Status, 0) << c.set[0];
+    listing += c.shown;
+  }
+  Reg({"set", "Software\\Test\\Sub", "x", "y"});
+  listing += "HKEY_CURRENT_USER\\Software\\Test\\Sub\n";
+  EXPECT_EQ(Reg({"query", "software\\TEST"}).Out, listing);
+  EXPECT_EQ(Reg({"query", "Software\\Test", "count"}).Out, "0x10\n");
+
+  Check({
+      {{"reg", "query", "Software\\None"}, "", 1, "",
+       "key HKEY_CURRENT_USER\\Software\\None not found"},
+      {{"reg", "query", "Software\\Test", "none"}, "", 1, "", "value \"none\" of"},
+      {{"reg", "set", "K", "v", "x", "--type", "dword"}, "", 2, "", "'x' is not a 32-bit integer"},
+      {{"reg", "set", "K", "v", "4294967296", "--type", "dword"}, "", 2, "",
+       "not a 32-bit integer"},
+      {{"reg", "set", "K", "v", "abc", "--type", "binary"}, "", 2, "", "even number of hex digits"},
+      {{"reg", "set", "K", "v", "x", "--type", "float"}, "", 2, "", "unknown type 'float'"},
+      {{"reg", "set", "HKLM\\Software", "v", "x"}, "", 2, "", "only HKEY_CURRENT_USER"},
+      {{"reg", "set", "a\\\\b", "v", "x"}, "", 3, "", "empty segment"},
+      {{"reg", "delete", "HKCU"}, "", 2, "", "cannot be deleted"},
+      {{"reg", "delete", "Software\\Test", "none"}, "", 1, "", "not found"},
+  });
+  EXPECT_EQ(Reg({"delete", "Software\\Test", "Count"}).Status, 0);
+  EXPECT_EQ(Reg({"delete", "Software\\Test"}).Status, 0);
+  EXPECT_EQ(Reg({"query", "Software\\Test\\Sub"}).Status, 1);
+  EXPECT_EQ(Reg({"query", "Software"}).Out, "HKEY_CURRENT_USER\\Software\n");
+}
+
+TEST_F(DzReg, ExportAndImportRoundTripAndAFailedImportChangesNothing) {
+  Reg({"set", "Software\\App", "Name", "caf\xC3\xA9 \"quoted\""});
+  Reg({"set", "Software\\App\\Window", "Left", "7", "--type", "dword"});
+  ASSERT_EQ(Reg({"export", "Software\\App", "app.reg"}).Status, 0);
+  const std::string exported = Slurp(Dir / "app.reg");
+  EXPECT_EQ(exported.substr(0, 2), "\xFF\xFE");  // UTF-16LE, as regedit writes it
+  EXPECT_EQ(Reg({"export", "Software\\App", "app.reg"}).Status, 3);  // no -f: kept
+  EXPECT_EQ(Reg({"export", "Software\\None", "none.reg"}).Status, 1);
+  EXPECT_FALSE(fs::exists(Dir / "none.reg"));
+
+  ASSERT_EQ(Reg({"delete", "Software\\App"}).Status, 0);
+  ASSERT_EQ(Reg({"import", "app.reg"}).Status, 0);
+  ASSERT_EQ(Reg({"export", "-f", "Software\\App", "again.reg"}).Status, 0);
+  EXPECT_EQ(Slurp(Dir / "again.reg"), exported);
+
+  // A good first section and a damaged second one: nothing lands.
+  const std::string broken =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n"
+      "\"a\"=\"1\"\r\n[-HKEY_CURRENT_USER\\Software\\App]\r\n[HKEY_CURRENT_USER\\Software\\Bad]\r\n"
+      "\"b\"=dword:xyz\r\n";
+  const Result r = Reg({"import", "-"}, broken);
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_NE(r.Err.find("line 7"), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find("nothing imported"), std::string::npos) << r.Err;
+  EXPECT_EQ(Reg({"query", "Software\\New"}).Status, 1);
+  EXPECT_EQ(Reg({"query", "Software\\App", "Name"}).Out, "caf\xC3\xA9 \"quoted\"\n");
+
+  // Deletions in a file apply: a key's tree and a single value.
+  const std::string deletions =
+      "Windows Registry Editor Version 5.00\n\n[-HKCU\\Software\\App\\Window]\n\n"
+      "[HKEY_CURRENT_USER\\Software\\App]\n\"Name\"=-\n\"Added\"=hex(b):01,00,00,00,00,00,00,00\n";
+  ASSERT_EQ(Reg({"import", "-"}, deletions).Status, 0);
+  EXPECT_EQ(Reg({"query", "Software\\App"}).Out,
+            "HKEY_CURRENT_USER\\Software\\App\n    Added    REG_QWORD    0x1\n");
+}
+
+// A .reg file of one key n levels below HKEY_CURRENT_USER.
+std::string DeepKey(int levels) {
+  std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER";
+  for (int i = 0; i < levels; ++i) text += "\\k";
+  return text + "]\n\"v\"=\"x\"\n";
+}
+
+TEST_F(DzReg, HostileInputIsRefusedWithAPlainMessage) {
+  const std::string sparse = (Dir / "sparse.reg").string();
+  Spit(sparse, "");
+  ASSERT_EQ(::truncate(sparse.c_str(), (off_t{64} << 20) + 1), 0);
+  Spit(Dir / "deep.reg", DeepKey(513));
+  Spit(Dir / "line.reg", "REGEDIT4\n\n[HKCU\\K]\n\"v\"=\"" + std::string(1 << 20, 'x') + "\"\n");
+  Check({
+      {{"reg", "import", "deep.reg"}, "", 3, "", "deeper than the 512 levels"},
+      {{"reg", "import", "sparse.reg"}, "", 3, "",
+       "larger than the 64 MiB a .reg file may hold (nothing imported)"},
+      {{"reg", "import", "/dev/zero"}, "", 3, "", "larger than the 64 MiB"},
+      {{"reg", "import", "line.reg"}, "", 3, "", "line 4: line longer than 1048576 characters"},
+  });
+  EXPECT_EQ(Reg({"query", "k"}).Status, 1) << "imported";
+  Spit(Dir / "limit.reg", DeepKey(512));
+  ASSERT_EQ(Reg({"import", "limit.reg"}).Status, 0);
+  // The deepest key Windows allows goes out again, with every level.
+  ASSERT_EQ(Reg({"export", "k", "out.reg"}).Status, 0);
+  const std::string out = Slurp(Dir / "out.reg");
+  size_t sections = 0;
+  for (size_t at = 0; (at = out.find(std::string("[\0", 2), at)) != std::string::npos; ++at)
+    ++sections;
+  EXPECT_EQ(sections, 512u);
+}
+
+TEST_F(DzReg, QueryShowsControlCharactersEscapedAndExportKeepsThem) {
+  const std::string esc = "\x1B]0;owned\x07", csi = "\xC2\x9B" "2J";
+  ASSERT_EQ(Reg({"set", "Software\\T" + esc, "n" + esc, "d" + csi + "\x1B[2J"}).Status, 0);
+  const std::string shown = "\\x1B]0;owned\\x07";
+  EXPECT_EQ(Reg({"query", "Software"}).Out,
+            "HKEY_CURRENT_USER\\Software\nHKEY_CURRENT_USER\\Software\\T" + shown + "\n");
+  EXPECT_EQ(Reg({"query", "Software\\T" + esc}).Out,
+            "HKEY_CURRENT_USER\\Software\\T" + shown + "\n    n" + shown +
+                "    REG_SZ    d\\xC2\\x9B2J\\x1B[2J\n");
+  EXPECT_EQ(Reg({"query", "Software\\T" + esc, "n" + esc}).Out, "d\\xC2\\x9B2J\\x1B[2J\n");
+  ASSERT_EQ(Reg({"export", "Software", "t.reg"}).Status, 0);
+  EXPECT_NE(Slurp(Dir / "t.reg").find(std::string("\x1B\0]\0" "0\0", 6)), std::string::npos);
+}
+
+TEST_F(DzReg, TheStoreFileAloneHoldsEverythingAndDamageIsReported) {
+  const fs::path store = Dir / ".registry.db";
+  const mode_t saved = ::umask(022);
+  ASSERT_EQ(Reg({"set", "Software\\A", "v", "kept"}).Status, 0);
+  ::umask(saved);
+  struct stat st {};
+  ASSERT_EQ(::stat(store.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_FALSE(fs::exists(store.string() + "-wal"));
+  // A backup is one file: the copy answers as the store did.
+  fs::copy_file(store, Dir / "copy.db");
+  const Result copy = Run({"reg", "query", "Software\\A", "v"}, "",
+                          {"DZ_REGISTRY=" + (Dir / "copy.db").string()});
+  EXPECT_EQ(copy.Status, 0) << copy.Err;
+  EXPECT_EQ(copy.Out, "kept\n");
+  fs::resize_file(store, 0);
+  const Result r = Reg({"query", "Software\\A"});
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_NE(r.Err.find("is damaged: the file is empty"), std::string::npos) << r.Err;
+  EXPECT_EQ(fs::file_size(store), 0u);
+  fs::copy_file(Dir / "copy.db", store, fs::copy_options::overwrite_existing);
+  EXPECT_EQ(Reg({"check"}).Status, 0);
+
+  // A store too large to be read whole on every open: damage inside it is
+  // what check is for.
+  std::string many = "REGEDIT4\n\n[HKCU\\Many]\n";
+  for (int i = 0; i < 3000; ++i) many += "\"v" + std::to_string(i) + "\"=\"some setting\"\n";
+  Spit(Dir / "many.reg", many);
+  ASSERT_EQ(Reg({"import", "many.reg"}).Status, 0);
+  ASSERT_GT(fs::file_size(store), 40u * 4096);
+  {
+    std::fstream f(store, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(30 * 4096);
+    f << std::string(4096, '\xA5');
+  }
+  EXPECT_EQ(Reg({"query", "Software\\A", "v"}).Out, "kept\n");
+  const Result check = Reg({"check"});
+  EXPECT_EQ(check.Status, 3);
+  EXPECT_NE(check.Err.find("is damaged: "), std::string::npos) << check.Err;
+}
+
+// dz help with a stand-in xdg-open on PATH that records the pages it is
+// given, and how long those pages stay.
+class DzHelp : public Dz {
+ protected:
+  void SetUp() override {
+    Dz::SetUp();
+    Opener.Install(Dir);
+    if (!HaveProgram("chmcmd")) GTEST_SKIP() << "chmcmd (fp-utils) is not installed";
+    if (!fs::exists(fs::path(DzPath()).parent_path() / "hhctrl.so"))
+      GTEST_SKIP() << "the hhctrl plug-in was not built beside dz";
+    ASSERT_FALSE(CompileBook(Dir / "book", SampleBook(), "book.chm").empty());
+    fs::create_directories(Dir / "tmp");
+    Tmp = {"TMPDIR=" + (Dir / "tmp").string()};
+  }
+  bool TmpIsEmpty() const { return fs::is_empty(Dir / "tmp"); }
+  FakeOpener Opener;
+  std::vector<std::string> Tmp;
+};
+
+// What is wrong with the arguments or the file, in one plain line; none of
+// these may reach the plug-in, and nothing is left in the temporary folder.
+// The control reads "file>window": a '>' of a file's own name must not make
+// dz check one file and show another.
+TEST_F(DzHelp, ExitCodesAndMessages) {
+  fs::create_directories(Dir / "folder.chm");
+  // Opening a FIFO would wait for a writer that never comes.
+  ASSERT_EQ(::mkfifo((Dir / "pipe.chm").c_str(), 0600), 0);
+  fs::copy_file(Dir / "book/book.chm", Dir / "x>y.chm");
+  Spit(Dir / "x", "not a help file");
+  Check({
+      {{"help", "book/book.chm", "--wait", "0"}, "", 0, "", ""},
+      {{"help", "--wait", "0", "book/book.chm::/index.htm"}, "", 0, "", ""},
+      {{"help", "--wait", "0", "x>y.chm"}, "", 0, "", ""},
+      {{"help", "--wait", "0", "x>y.chm::/index.htm"}, "", 0, "", ""},
+      {{"help"}, "", 0, "usage: dz", ""},  // dz's own help
+      {{"help", "--wait", "0", "book/book.chm>main"}, "", 3, "",
+       "dz help: Cannot open file \"book/book.chm>main\""},
+      {{"help", "book/book.chm::/none.htm"}, "", 3, "",
+       "dz help: cannot show book/book.chm::/none.htm"},
+      {{"help", "book/book.chm", "--context", "5"}, "", 3, "", "context number is not mapped"},
+      {{"help", "book/index.htm"}, "", 3, "", "cannot show"},
+      {{"help", "missing.chm"}, "", 3, "", "Cannot open file \"missing.chm\""},
+      {{"help", "book/book.chm", "--toc", "--index"}, "", 2, "", "give one of"},
+      {{"help", "book/book.chm", "--context", "x"}, "", 2, "", "not a context number"},
+      {{"help", "book/book.chm::/index.htm", "--toc"}, "", 2, "", "a topic goes with FILE alone"},
+      {{"help", "folder.chm"}, "", 3, "", "dz help: Cannot open file \"folder.chm\""},
+      {{"help", "folder.chm::/index.htm"}, "", 3, "", "dz help: Cannot open file \"folder.chm\""},
+      {{"help", "pipe.chm"}, "", 3, "", "dz help: \"pipe.chm\" is not a regular file"},
+      {{"help", "none/missing.chm", "--toc"}, "", 3, "",
+       "dz help: Cannot open file \"none/missing.chm\""},
+      {{"help", "book/b\xE9.chm"}, "", 3, "",
+       "dz help: argument \"book/b\\xE9.chm\": not valid UTF-8 at byte offset 6"},
+      {{"help", "book/book.chm::/\xC0\xAF"}, "", 3, "", "dz help: argument"},
+      {{"help", "--toc"}, "", 2, "", "dz help: help needs a FILE (try 'dz help --help')"},
+      {{"help", "a.chm", "b.chm"}, "", 2, "", "dz help: one FILE only"},
+      {{"help", "book/book.chm", "--topic"}, "", 2, "", "dz help: unknown option '--topic'"},
+      {{"help", "book/book.chm", "--context"}, "", 2, "", "dz help: --context needs a number"},
+      {{"help", "book/book.chm", "--context", "99999999999"}, "", 2, "",
+       "dz help: '99999999999' is not a context number"},
+      {{"help", "book/book.chm", "--wait", "-1"}, "", 2, "",
+       "dz help: --wait needs a number of seconds"},
+      {{"help", "book/book.chm", "--wait", "86401"}, "", 2, "", "dz help: --wait needs a number"},
+      {{"help", "book/book.chm", "--wait"}, "", 2, "", "dz help: --wait needs a number of seconds"},
+      // A C1 control in UTF-8: some terminals read U+009B as ESC [.
+      {{"help", "\xC2\x9B" "2J.chm"}, "", 3, "", "dz help: Cannot open file \"\\xC2\\x9B2J.chm\""},
+  }, Tmp);
+  for (size_t n = 1; n <= 4; ++n) EXPECT_TRUE(Opener.Nth(n).ends_with("/index.htm")) << n;
+  EXPECT_TRUE(TmpIsEmpty());
+  Check({{{"help", "book/book.chm"}, "", 3, "", "dz help: Can't load Library 'hhctrl.ocx'\n"}},
+        {"DZ_HHCTRL_PATH=/nonexistent.so"});
+}
+
+// The browser reads the pages after dz has handed them over: they stay for
+// --wait seconds, or at a terminal until Enter, and a signal never leaves
+// them behind.
+TEST_F(DzHelp, PagesStayForTheBrowserAndGoOnASignal) {
+  const std::vector<std::string> book{"help", "book/book.chm"};
+  struct Case {
+    const char* What;
+    bool AtTerminal;
+    std::vector<std::string> Args;
+    std::string Keys;  // typed at the prompt
+    int Signal;        // sent once the page is opened; 0: none
+    int Status;
+  } cases[] = {
+      {"the wait ends", false, {"help", "book/book.chm", "--wait", "2"}, "", 0, 0},
+      {"SIGTERM", false, book, "", SIGTERM, 128 + SIGTERM},
+      {"SIGINT", false, book, "", SIGINT, 128 + SIGINT},
+      {"SIGHUP", false, {"help", "book/book.chm::/index.htm"}, "", SIGHUP, 128 + SIGHUP},
+      {"Enter", true, book, "\n", 0, 0},
+      {"end of input", true, book, "\x04", 0, 0},
+      {"Ctrl-C", true, book, "\x03", 0, 128 + SIGINT},
+      {"SIGTERM at a terminal", true, book, "", SIGTERM, 128 + SIGTERM},
+      {"SIGHUP at a terminal", true, book, "", SIGHUP, 128 + SIGHUP},
+  };
+  NoTerminal = true;
+  size_t opened = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    OnTerminal t;
+    if (c.AtTerminal) {
+      ASSERT_TRUE(t.Start(Dir, c.Args, Tmp));
+      ASSERT_TRUE(t.WaitFor("press Enter when done")) << t.Seen;
+    }
+    const pid_t pid = c.AtTerminal ? t.Pid : Start(c.Args, "", Tmp);
+    EXPECT_EQ(Slurp(Opener.Nth(++opened)), Slurp(Dir / "book/index.htm"));
+    if (!c.Keys.empty()) t.Type(c.Keys);
+    if (c.Signal) ::kill(pid, c.Signal);
+    EXPECT_EQ(c.AtTerminal ? t.Wait() : Wait(pid).Status, c.Status) << t.Seen;
+    EXPECT_TRUE(TmpIsEmpty());
+  }
+}
+
 }  // namespace

