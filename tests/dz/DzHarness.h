@@ -26,7 +26,6 @@ struct Result {
   std::string Out, Err;
 };
 
-// A run as a table row: what dz is given and what it must answer.
 struct Row {
   std::vector<std::string> Args;
   std::string Input;
@@ -64,7 +63,6 @@ inline const std::string& DzPath() {
 
 inline int StatusOf(int st) { return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st); }
 
-// A scratch folder per test, removed afterwards.
 class Dz : public ::testing::Test {
  protected:
   void SetUp() override {

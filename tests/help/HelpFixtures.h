@@ -66,10 +66,14 @@ inline fs::path CompileBook(const fs::path& dir, const BookSource& b, const std:
 }
 
 // A stand-in xdg-open first on PATH, appending each argument it gets as a
-// line of Log; Remove puts PATH back.
+// line of Log; Remove, or the end of the opener, puts PATH back.
 struct FakeOpener {
   fs::path Bin, Log;
   std::string SavedPath;
+
+  ~FakeOpener() {
+    if (!Bin.empty()) Remove();
+  }
 
   void Install(const fs::path& scratch) {
     Bin = scratch / "bin";
@@ -89,17 +93,16 @@ struct FakeOpener {
     for (std::string line; std::getline(in, line);) out.push_back(line);
     return out;
   }
-  // The opener runs detached from the caller, so its record comes a little
-  // later; a loaded machine may take long, and a generous limit only delays
-  // a failing test.
-  std::vector<std::string> WaitForLines(size_t n) const {
+  // The n-th argument recorded (from 1), "" when it never came. The opener
+  // runs detached from the caller, so its record comes a little later; a
+  // loaded machine may take long, and a generous limit only delays a
+  // failing test.
+  std::string Nth(size_t n) const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::vector<std::string> lines = Lines();
-    while (lines.size() < n && std::chrono::steady_clock::now() < deadline) {
+    for (; lines.size() < n && std::chrono::steady_clock::now() < deadline; lines = Lines())
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      lines = Lines();
-    }
-    return lines;
+    return lines.size() >= n ? lines[n - 1] : "";
   }
 };
 

@@ -1,30 +1,29 @@
 // YHtmlHlp over the hhctrl plug-in: real CHM files made by chmcmd, a stand-in
-// xdg-open, the counted load and unload, and damaged or hostile files.
+// xdg-open, the counted load and unload, and damaged or hostile files; then
+// the plug-in's readers of outside text: names inside a CHM file, links in
+// pages and style sheets, and sitemaps.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "deziva27/frame/Deziva27.h"
 #include "deziva27/help/YHtmlHlp.h"
 #include "deziva27/host/runtime/Strings.h"
 #include "deziva27/platform/detail/Module.h"
 #include "tests/help/HelpFixtures.h"
+#ifdef DZ_HAVE_HHCTRL
+#include "plugins/hhctrl/ChmBook.h"
+#endif
 
 namespace dz {
 namespace {
 
 using test::fs::path;
 namespace fs = test::fs;
-
-// The damaged files the fuzzer found. __FILE__ is relative to the folder
-// the compiler ran in, not to the one the test runs in; DZ_TEST_DATA names
-// the tests' own data folder beside this one.
-path DamagedData() {
-  const char* data = std::getenv("DZ_TEST_DATA");
-  return data ? path(data).parent_path() / "help" / "data" : path(__FILE__).parent_path() / "data";
-}
 
 std::string PluginPath() {
   const char* p = std::getenv("DZ_HHCTRL_PATH");
@@ -70,7 +69,8 @@ class Help : public ::testing::Test {
     ::setenv("TMPDIR", (Scratch / "tmp").c_str(), 1);
     Opener.Install(Scratch);
     Opened = 0;
-    if (test::HaveProgram("chmcmd")) Book = test::CompileBook(Scratch / "book", test::SampleBook(), "book.chm");
+    if (test::HaveProgram("chmcmd"))
+      Book = test::CompileBook(Scratch / "book", test::SampleBook(), "book.chm");
   }
   static void TearDownTestSuite() {
     RestartUnits();
@@ -89,8 +89,8 @@ class Help : public ::testing::Test {
   std::string Shown(const std::string& target, uint32_t command = HH_DISPLAY_TOPIC,
                     uint32_t data = 0) {
     if (OpenHtmlHelp(Utf8ToUtf16(target), command, data) == 0) return "";
-    const auto lines = Opener.WaitForLines(++Opened);
-    return lines.size() >= Opened ? lines[Opened - 1] : "<no record>";
+    const std::string page = Opener.Nth(++Opened);
+    return page.empty() ? "<no record>" : page;
   }
   std::string Source(const std::string& name) {
     return test::Slurp(Book.parent_path() / name);
@@ -138,6 +138,16 @@ TEST_F(Help, TopicsAreCopiedOutWithWhatTheyLinkToAndOpened) {
   const path folder = sub.parent_path();
   EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
   EXPECT_EQ(folder.parent_path(), Scratch / "tmp");
+  // The control's narrow and wide entry points take topics of their width.
+  ASSERT_NE(HtmlHelpA, nullptr);
+  ASSERT_EQ(HtmlHelp, HtmlHelpW);
+  EXPECT_NE(HtmlHelpA(nullptr, (chm + "::/sub/page2.htm").c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
+  EXPECT_TRUE(Opener.Nth(++Opened).ends_with("/sub/page2.htm"));
+  const std::u16string file = Utf8ToUtf16(chm);
+  const char16_t* topic = u"sub/deep/page3.htm";
+  EXPECT_NE(HtmlHelpW(nullptr, file.c_str(), HH_DISPLAY_TOPIC, reinterpret_cast<uintptr_t>(topic)),
+            nullptr);
+  EXPECT_TRUE(Opener.Nth(++Opened).ends_with("/sub/deep/page3.htm"));
 }
 
 TEST_F(Help, ContentsAndIndexAreListedAsLinks) {
@@ -146,17 +156,18 @@ TEST_F(Help, ContentsAndIndexAreListedAsLinks) {
   const std::string n = path(toc).filename().string().substr(0, toc.size() - toc.rfind('/') - 15);
   const std::string html = test::Slurp(toc);
   EXPECT_NE(html.find("<ul>\n<li><a href=\"" + n + "/index.htm\">Intro</a></li>\n<ul>\n"
-                      "<li><a href=\"" + n + "/sub/page2.htm\">Page &amp; two</a></li>\n</ul>\n</ul>"),
+                      "<li><a href=\"" + n + "/sub/page2.htm\">Page &amp; two</a></li>\n"
+                      "</ul>\n</ul>"),
             std::string::npos)
       << html;
   EXPECT_EQ(test::Slurp(path(toc).parent_path() / n / "sub/page2.htm"), Source("sub/page2.htm"));
 
   const std::string index = Shown(Book.string(), HH_DISPLAY_INDEX);
   ASSERT_TRUE(index.ends_with("-index.html")) << index;
-  const std::string m = path(index).filename().string();
+  const std::string m = index.substr(index.rfind('/') + 1, index.size() - index.rfind('/') - 12);
   const std::string idx = test::Slurp(index);
   EXPECT_NE(idx.find("/sub/deep/page3.htm\">alpha</a>"), std::string::npos) << idx;
-  EXPECT_TRUE(fs::exists(path(index).parent_path() / m.substr(0, m.find('-')) / "sub/deep/page3.htm"));
+  EXPECT_TRUE(fs::exists(path(index).parent_path() / m / "sub/deep/page3.htm"));
 }
 
 // Every file below under the private folder, as names relative to it.
@@ -179,7 +190,6 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
       {chm, HH_HELP_CONTEXT, 7},
       {chm, HH_DISPLAY_SEARCH, 0},
       {(Scratch / "nowhere.chm").string(), HH_DISPLAY_TOPIC, 0},
-      {(Scratch / "book" / "index.htm").string(), HH_DISPLAY_TOPIC, 0},
       {"", HH_DISPLAY_TOPIC, 0},
   };
   for (const Case& c : cases)
@@ -197,7 +207,6 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
   ASSERT_NE(lzxc, std::string::npos);
   std::vector<std::pair<std::string, std::string>> all = {
       {"empty", ""},
-      {"ten bytes", good.substr(0, 10)},
       {"header only", good.substr(0, 0x60)},
       {"cut in the directory", good.substr(0, pmgl + 100)},
       {"cut in half", good.substr(0, good.size() / 2)},
@@ -208,9 +217,13 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
       {"directory zeroed", overwrite(pmgl + 20, 400, '\0')},
       {"compression control overwritten", overwrite(lzxc - 4, 28, '\x7f')},
   };
-  // Found by the fuzzer: what made chmlib divide by zero.
+  // Found by the fuzzer: what made chmlib divide by zero. DZ_TEST_DATA names
+  // the tests' own data folder beside this one.
+  const char* data = std::getenv("DZ_TEST_DATA");
+  ASSERT_NE(data, nullptr);
+  const path found = path(data).parent_path() / "help" / "data";
   for (const char* name : {"bad-control-data.chm", "bad-reset-table.chm", "bad-window-size.chm"}) {
-    all.emplace_back(name, test::Slurp(DamagedData() / name));
+    all.emplace_back(name, test::Slurp(found / name));
     ASSERT_GT(all.back().second.size(), 1000u) << name;
   }
   ASSERT_NE(Shown(chm), "");  // the private folder exists
@@ -307,7 +320,6 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
   if (HtmlHelp) HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);  // a fresh private folder
 
   EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::/../evil.htm"), HH_DISPLAY_TOPIC, 0), 0);
-  EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(chm.string() + "::../../escape.htm"), HH_DISPLAY_TOPIC, 0), 0);
   const std::string page = Shown(chm.string());
   ASSERT_TRUE(page.ends_with("/index.htm")) << page;
   const path sub = path(page).parent_path();
@@ -320,20 +332,6 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
   EXPECT_EQ(written, (std::vector<std::string>{"index.htm", "tmp/abs.htm"}));
   EXPECT_FALSE(fs::exists(Scratch / "escape.htm"));
   EXPECT_FALSE(fs::exists(Scratch / "evil.htm"));
-}
-
-TEST_F(Help, EntryPointsTakeTopicsOfTheirWidth) {
-  ASSERT_NE(Shown(Book.string()), "");  // loads the control
-  ASSERT_NE(HtmlHelpA, nullptr);
-  ASSERT_EQ(HtmlHelp, HtmlHelpW);
-  EXPECT_NE(HtmlHelpA(nullptr, (Book.string() + "::/sub/page2.htm").c_str(), HH_DISPLAY_TOPIC, 0),
-            nullptr);
-  EXPECT_TRUE(Opener.WaitForLines(++Opened).back().ends_with("/sub/page2.htm"));
-  const std::u16string file = Utf8ToUtf16(Book.string());
-  const char16_t* topic = u"sub/deep/page3.htm";
-  EXPECT_NE(HtmlHelpW(nullptr, file.c_str(), HH_DISPLAY_TOPIC, reinterpret_cast<uintptr_t>(topic)),
-            nullptr);
-  EXPECT_TRUE(Opener.WaitForLines(++Opened).back().ends_with("/sub/deep/page3.htm"));
 }
 
 // A cleaner of /tmp took the private folder while the application ran and
@@ -420,9 +418,8 @@ TEST_F(Help, WinHelpHandsTheFileToTheDesktop) {
   const path file = Scratch / "old.hlp";
   test::Spit(file, "?_\x03\0not really WinHelp");
   EXPECT_NE(OpenWinHelp(Utf8ToUtf16(file.string()), 1, 42), 0);
-  const auto lines = Opener.WaitForLines(++Opened);
-  ASSERT_EQ(lines.size(), Opened);
-  EXPECT_EQ(lines.back(), file.string());
+  EXPECT_EQ(Opener.Nth(++Opened), file.string());
+  EXPECT_EQ(Opener.Lines().size(), Opened);  // one argument: the file
   EXPECT_EQ(OpenWinHelp(Utf8ToUtf16((Scratch / "none.hlp").string()), 3, 0), 0);
   EXPECT_EQ(OpenWinHelp(Utf8ToUtf16(Scratch.string()), 3, 0), 0);
   EXPECT_EQ(OpenWinHelp(u"", 3, 0), 0);
@@ -465,6 +462,188 @@ TEST(Modules, LoadCountsAndRefusals) {
   EXPECT_FALSE(win::FreeLibrary(a));
   EXPECT_FALSE(win::FreeLibrary(0));
 }
+
+#ifdef DZ_HAVE_HHCTRL
+using namespace hhctrl;
+
+TEST(ChmNames, ResolveStaysInsideTheFile) {
+  struct Case {
+    ChmName Base;
+    std::string Name;
+    std::optional<std::string> Path;
+  } cases[] = {
+      {{}, "index.htm", "/index.htm"},
+      {{"sub"}, "page.htm#part", "/sub/page.htm"},
+      {{"sub"}, "../index.htm?x=1", "/index.htm"},
+      {{"sub"}, "/top.htm", "/top.htm"},
+      {{"sub"}, "\\a\\b.htm", "/a/b.htm"},
+      {{"a", "b"}, ".//./c.htm", "/a/b/c.htm"},
+      {{"a", "b"}, "../../c.htm", "/c.htm"},
+      {{"a", "b"}, "../../../c.htm", std::nullopt},
+      {{}, "../x", std::nullopt},
+      {{}, "/../x", std::nullopt},
+      {{}, "..\\x", std::nullopt},
+      {{}, "a/../../x", std::nullopt},
+      {{}, "", std::nullopt},
+      {{}, "#top", std::nullopt},
+      {{}, "/", std::nullopt},
+      {{}, std::string(300, 'n'), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const auto got = ResolveName(c.Base, c.Name);
+    EXPECT_EQ(got ? std::optional<std::string>(ObjectPath(*got)) : std::nullopt, c.Path) << c.Name;
+  }
+  EXPECT_FALSE(ResolveName({}, std::string_view("a\0b", 3)));
+}
+
+TEST(ChmLinks, PagesAndStyleSheets) {
+  struct Case {
+    const char* Text;
+    std::vector<std::string> Links;
+  } cases[] = {
+      {"<a href=\"a.htm\">x</a><IMG SRC='b.png'><a href=c.htm>", {"a.htm", "b.png", "c.htm"}},
+      {"<a href=\"http://x/y\"><a href=\"mailto:q@r\"><a href=\"ms-its:o.chm::/p.htm\">", {}},
+      {"<a href=\"javascript:void(0)\"><a href=\" spaced.htm \">", {"spaced.htm"}},
+      {"<!-- <a href=\"hidden.htm\"> --><a href=\"c:/x\"><a href=\"d/e:f.htm\">", {"d/e:f.htm"}},
+      {"body { background: url( \"bg.png\" ) } p { x: URL(q.gif) }", {"bg.png", "q.gif"}},
+      {"<a href=\"unterminated", {}},  // no tag without its '>'
+      {"<a href='x.htm>", {"x.htm"}},  // an unclosed quote ends with the tag
+      {"<a href=", {}},
+      {"url(", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LinksIn(c.Text), c.Links) << c.Text;
+}
+
+TEST(ChmSitemaps, EntriesWithTheirDepth) {
+  const auto entries = ParseSitemap(
+      "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"A\">"
+      "<param name=\"Local\" value=\"a.htm\"></OBJECT><UL><LI><object type='text/sitemap'>"
+      "<PARAM NAME=name VALUE=B><param name=\"Local\" value=\"b.htm\"></object></UL>"
+      "<LI><OBJECT type=\"text/site properties\"><param name=\"Name\" value=\"no\"></OBJECT>"
+      "<LI><OBJECT type=\"text/sitemap\"><param name=\"Local\" value=\"c.htm\"></OBJECT></UL>");
+  std::vector<std::string> shown;
+  for (const auto& e : entries)
+    shown.push_back(std::to_string(e.Depth) + " " + e.Name + " " + e.Local);
+  EXPECT_EQ(shown, (std::vector<std::string>{"0 A a.htm", "1 B b.htm", "0  c.htm"}));
+  const std::string page = SitemapPage("T<", entries, {}, "7");
+  EXPECT_NE(page.find("<title>T&lt;</title>"), std::string::npos);
+  EXPECT_NE(page.find("<li><a href=\"7/c.htm\">c.htm</a></li>"), std::string::npos);
+  // A name that climbs out is listed without a link.
+  const std::string out = SitemapPage("T", {{0, "up", "../x.htm"}}, {}, "7");
+  EXPECT_NE(out.find("<li>up</li>"), std::string::npos) << out;
+}
+
+// The reader's answer is all the plug-in trusts of it: only one whole
+// message passes, however the reader died or whatever it was made to say.
+TEST(ChmReadings, OnlyAWholeMessagePasses) {
+  const std::string topic = EncodeReading({false, "/sub/p.htm"});
+  const std::string page = EncodeReading({true, std::string("<ul>\n\0</ul>", 12)});
+  for (const std::string& whole : {topic, page, EncodeReading({false, ""})}) {
+    const auto r = DecodeReading(whole);
+    ASSERT_TRUE(r) << whole;
+    EXPECT_EQ(EncodeReading(*r), whole);
+    EXPECT_EQ(ReadingSize(whole.substr(0, whole.find('\n') + 1)), whole.size());
+  }
+  EXPECT_TRUE(DecodeReading(page)->Sitemap);
+  EXPECT_FALSE(DecodeReading(topic)->Sitemap);
+  const std::string refused[] = {
+      "",
+      topic.substr(0, topic.size() - 1),  // died before the last byte
+      topic + "x",                        // more than it announced
+      topic.substr(0, 8),
+      "DZHH topic\n/a.htm",
+      "DZHH topic -1\n",
+      "DZHH page 1\nx",
+      "XZHH topic 1\nx",
+      "DZHH topic 1x\nx",
+      "DZHH topic 1000000000000\n",
+  };
+  for (const std::string& bytes : refused) EXPECT_FALSE(DecodeReading(bytes)) << bytes;
+  EXPECT_FALSE(ReadingSize("DZHH topic 12"));  // the header is not whole yet
+}
+
+// What one extraction wrote under root: entries (files and folders) and bytes.
+std::pair<size_t, uint64_t> Written(const path& root) {
+  size_t entries = 0;
+  uint64_t bytes = 0;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    ++entries;
+    if (e.is_regular_file()) bytes += e.file_size();
+  }
+  return {entries, bytes};
+}
+
+// A sitemap may list far more pages than one extraction may write, and
+// pages that compress to nothing; the limits must hold for the pages it
+// lists, not only for what those link to.
+TEST_F(Help, ExtractionLimitsHoldBeforeEveryWrite) {
+  constexpr int kPages = 2100;  // more than the default count allows
+  const auto pageName = [](int i) { return std::string("p") += std::to_string(i) + ".htm"; };
+  test::BookSource b;
+  std::string toc = "<UL>", files;
+  for (int i = 0; i < kPages; ++i) {
+    const std::string name = pageName(i);
+    b.Files.push_back({name, "<html>" + std::to_string(i) + "</html>\n"});
+    toc += "<LI><OBJECT type=\"text/sitemap\"><param name=\"Local\" value=\"" + name +
+           "\"></OBJECT>";
+    files += name + "\n";
+  }
+  b.Files.push_back({"d/e/f/g.htm", "<html>deep</html>\n"});
+  b.Files.push_back({"t.hhc", toc + "</UL>\n"});
+  b.Project = "[OPTIONS]\nCompiled file=many.chm\nContents file=t.hhc\nDefault topic=p0.htm\n\n"
+              "[FILES]\n" + files + "d/e/f/g.htm\n";
+  const path chm = test::CompileBook(Scratch / "many", b, "many.chm");
+  ASSERT_FALSE(chm.empty()) << test::Slurp(Scratch / "many" / "chmcmd.log");
+  const auto book = ChmBook::Open(chm.string());
+  ASSERT_TRUE(book);
+  // A fresh folder to extract into, open as the reader holds it.
+  int n = 0;
+  const auto folder = [&](path& out) {
+    out = Scratch / "many" / ("out" + std::to_string(n++));
+    fs::create_directories(out);
+    return ::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  };
+
+  std::vector<ChmName> all;
+  for (int i = 0; i < kPages; ++i) all.push_back({pageName(i)});
+  const ChmName deep = {"d", "e", "f", "g.htm"};
+  struct Case {
+    const char* What;
+    std::vector<ChmName> Pages;
+    ChmBook::Limits Limits;
+    bool Result;
+    size_t Entries;  // exactly what is written: up to the limit, not short of it
+  } cases[] = {
+      {"more pages than the count allows", all, {}, true, 2000},
+      {"more bytes than the size allows", all, {2000, 100}, true, 100 / 16},
+      {"a deep name needs its folders counted", {all[0], deep}, {4, 1000}, true, 1},
+      {"not even the first page fits", {deep}, {3, 1000}, false, 0},
+      {"all fits", {all[0], deep}, {5, 1000}, true, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    path out;
+    const int fd = folder(out);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(book->Extract(fd, c.Pages, c.Limits), c.Result);
+    ::close(fd);
+    const auto [entries, bytes] = Written(out);
+    EXPECT_EQ(entries, c.Entries);
+    EXPECT_LE(bytes, c.Limits.Bytes);
+  }
+
+  // The reader's own road, with the limits it is built with.
+  path out;
+  const int fd = folder(out);
+  ASSERT_GE(fd, 0);
+  const auto reading = ReadBook(fd, chm.string(), kDisplayToc, 0, "", "1");
+  ::close(fd);
+  ASSERT_TRUE(reading);
+  EXPECT_TRUE(reading->Sitemap);
+  EXPECT_EQ(Written(out).first, ChmBook::Limits{}.Entries);
+}
+
+#endif
 
 }  // namespace
 }  // namespace dz
