@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Files.h"
+#include "tests/support/Files.h"
 
 namespace dz::test {
 
