@@ -95,9 +95,14 @@ class PeFixtures {
   }
 
   static std::filesystem::path Build() {
-    // ccache may leave __FILE__ relative to the build folder, so the folders
-    // the tests are told of win; the last variable found, DZ_SYSTEM_DATA, most.
+    // ccache may leave __FILE__ relative to the build folder, so a folder the
+    // build names, then the folders the tests are told of win; the last
+    // variable found, DZ_SYSTEM_DATA, most.
+#ifdef DZ_SYSTEM_DATA_DIR
+    std::string src = DZ_SYSTEM_DATA_DIR;
+#else
     std::string src = (std::filesystem::path(__FILE__).parent_path() / "data").string();
+#endif
     for (const char* var : {"DZ_ORACLE_DATA", "DZ_TEST_DATA", "DZ_SYSTEM_DATA"})
       if (const char* d = std::getenv(var))
         for (const std::string& at : {std::string(d), std::string(d) + "/../system/data"})
