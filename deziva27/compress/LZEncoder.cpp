@@ -62,9 +62,6 @@ class Encoder {
     FOutLen = 0;
   }
   uint8_t* At(int64_t pos) { return FBuf.data() + (pos - FBase); }
-  int Search(int64_t cur, int cap, int64_t windowStart, uint32_t h, int& off) {
-    return FindMatch(*FDict, FBuf.data(), FBase, cur, cap, windowStart, h, off);
-  }
 
   TStream& FSrc;
   TStream& FDest;
@@ -107,47 +104,21 @@ void Encoder::Run() {
     const int64_t total = FTotal;
     Dictionary& dict = *FDict;
     uint8_t* const out = FOut.data();
+    const uint8_t* const buf = FBuf.data();
+    const int64_t base = FBase;
+    const auto chunk = static_cast<size_t>(FChunk);
     size_t outLen = FOutLen;
     int litCount = FLitCount;
     int64_t litStart = FLitStart;
     while (cur <= stop && cur < total) {
-      int64_t remaining = total - cur;
-      // The plain coder has read up to 127 bytes ahead at this point; what it
-      // then holds decides which positions are still in its window.
-      int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
-      const uint8_t* p = At(cur);
-      const uint32_t h = Dictionary::Hash(p);
-      int off = 0, len = 0;
-      if (remaining >= kLZMinMatch)
-        len = Search(cur, remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
-                     readTo - kLZWindowSize, h, off);
-      if (len >= kLZMinMatch) {
-        if (litCount > 0) {
-          outLen += PutLiterals(out + outLen, At(litStart), litCount);
-          litCount = 0;
-        }
-        outLen += PutMatch(out + outLen, off, len);
-        dict.Rebase(cur);
-        dict.Add(p, cur, h);
-        for (int i = 1; i < len; ++i) dict.Add(p + i, cur + i);
-        cur += len;
-      } else {
-        if (litCount == kLZMaxLiteralRun) {
-          outLen += PutLiterals(out + outLen, At(litStart), litCount);
-          litCount = 0;
-          // Any stretch of 2^30 bytes holds a match or a full run.
-          dict.Rebase(cur);
-        }
-        if (litCount == 0) litStart = cur;
-        ++litCount;
-        dict.Add(p, cur, h);
-        ++cur;
-      }
-      if (outLen >= static_cast<size_t>(FChunk)) {
+      const int64_t at = cur;
+      cur = ParseStep(dict, buf, base, cur, total, out, outLen, litStart, litCount);
+      if (outLen >= chunk) {
         FDest.WriteBuffer(out, static_cast<int32_t>(outLen));
         outLen = 0;
       }
-      if constexpr (kReport) FProgress(FStartPos + readTo, FSrcSize);
+      // The plain coder reports after each token what it had read before it.
+      if constexpr (kReport) FProgress(FStartPos + ReadTo(at, total), FSrcSize);
     }
     FOutLen = outLen;
     FLitCount = litCount;

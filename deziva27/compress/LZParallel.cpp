@@ -106,38 +106,7 @@ void BlockCoder::Code(int64_t& cursor, int64_t end, Literals& lit, std::vector<u
   Dictionary& dict = *FDict;
   int64_t cur = cursor, litStart = lit.Start;
   int litCount = lit.Count;
-  auto flush = [&] {
-    outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
-    litCount = 0;
-  };
-  while (cur < end) {
-    const int64_t remaining = total - cur;
-    const int64_t readTo = remaining > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
-    const uint8_t* p = buf + (cur - origin);
-    const uint32_t h = Dictionary::Hash(p);
-    int off = 0, len = 0;
-    if (remaining >= kLZMinMatch)
-      len = FindMatch(dict, buf, origin, cur,
-                      remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
-                      readTo - kLZWindowSize, h, off);
-    if (len >= kLZMinMatch) {
-      if (litCount > 0) flush();
-      outLen += PutMatch(o + outLen, off, len);
-      dict.Rebase(cur);
-      dict.Add(p, cur, h);
-      for (int i = 1; i < len; ++i) dict.Add(p + i, cur + i);
-      cur += len;
-    } else {
-      if (litCount == kLZMaxLiteralRun) {
-        flush();
-        dict.Rebase(cur);
-      }
-      if (litCount == 0) litStart = cur;
-      ++litCount;
-      dict.Add(p, cur, h);
-      ++cur;
-    }
-  }
+  while (cur < end) cur = ParseStep(dict, buf, origin, cur, total, o, outLen, litStart, litCount);
   cursor = cur;
   lit.Start = litStart;
   lit.Count = litCount;

@@ -1,7 +1,8 @@
 // The match search of the LZY coder, shared by the sequential coder and the
-// block coders of the parallel one: the candidate chains and the search over
-// them. The match found at a position depends only on the data
-// around it, never on how the bytes before it were coded.
+// block coders of the parallel one: the candidate chains, the search over
+// them, and the step of the parse that both take, so that the two cannot
+// disagree. The match found at a position depends only on the data around
+// it, never on how the bytes before it were coded.
 // Threads: an object is used by one thread at a time; distinct objects are independent.
 #pragma once
 
@@ -143,6 +144,55 @@ inline size_t PutMatch(uint8_t* o, int off, int len) {
   o[0] = static_cast<uint8_t>(w);
   o[1] = static_cast<uint8_t>(w >> 8);
   return 2;
+}
+
+// How far the plain coder has read when it stands at cur: 127 bytes ahead, or
+// to the end. Its window, and so the oldest candidate, is counted from there.
+inline int64_t ReadTo(int64_t cur, int64_t total) {
+  return total - cur > kLZMaxLiteralRun ? cur + kLZMaxLiteralRun : total;
+}
+
+// One step of the parse at cur, the same in every coder: the match found
+// there, or one more literal in the open run (a full run of 127 is written
+// first). Tokens go to o at outLen; byte q of the data is at buf[q - origin].
+// Returns the next position. Inlined so that the caller's state stays in
+// registers although the tokens are stored through a byte pointer.
+__attribute__((always_inline)) inline int64_t ParseStep(Dictionary& dict, const uint8_t* buf,
+                                                        int64_t origin, int64_t cur, int64_t total,
+                                                        uint8_t* o, size_t& outLen,
+                                                        int64_t& litStart, int& litCount) {
+  const int64_t remaining = total - cur;
+  const int64_t readTo = ReadTo(cur, total);
+  const uint8_t* p = buf + (cur - origin);
+  const uint32_t h = Dictionary::Hash(p);
+  int off = 0, len = 0;
+  if (remaining >= kLZMinMatch)
+    len = FindMatch(dict, buf, origin, cur,
+                    remaining < kLZMaxMatch ? static_cast<int>(remaining) : kLZMaxMatch,
+                    readTo - kLZWindowSize, h, off);
+  if (len >= kLZMinMatch) {
+    if (litCount > 0) {
+      outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
+      litCount = 0;
+    }
+    outLen += PutMatch(o + outLen, off, len);
+    dict.Rebase(cur);
+    dict.Add(p, cur, h);
+    for (int i = 1; i < len; ++i) dict.Add(p + i, cur + i);
+    cur += len;
+  } else {
+    if (litCount == kLZMaxLiteralRun) {
+      outLen += PutLiterals(o + outLen, buf + (litStart - origin), litCount);
+      litCount = 0;
+      // Any stretch of 2^30 bytes holds a match or a full run.
+      dict.Rebase(cur);
+    }
+    if (litCount == 0) litStart = cur;
+    ++litCount;
+    dict.Add(p, cur, h);
+    ++cur;
+  }
+  return cur;
 }
 
 }  // namespace dz::detail
