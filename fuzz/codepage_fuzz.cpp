@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "deziva27/locales/YLocales.h"
+#include "deziva27/platform/detail/CodePages.h"
 
 namespace {
 
@@ -37,21 +38,24 @@ Out Sized(const In& in, Call call) {
     if (out[i] != Ch('#')) std::abort();
   out.resize(static_cast<size_t>(n));
   Out exact(static_cast<size_t>(n), Ch('#'));
-  if (call(in.data(), static_cast<int>(in.size()), exact.data(), n) != n || exact != out) std::abort();
+  if (call(in.data(), static_cast<int>(in.size()), exact.data(), n) != n || exact != out)
+    std::abort();
   if (n > 1 && call(in.data(), static_cast<int>(in.size()), exact.data(), n - 1) != 0) std::abort();
   return out;
 }
 
 // A stateless page's bytes for w, a character (or a surrogate pair) a call:
 // short calls take none of the paths that whole text takes.
-std::string OneByOne(uint32_t cp, uint32_t flags, const std::u16string& w, const char* defaultChar, int* used) {
+std::string OneByOne(uint32_t cp, uint32_t flags, const std::u16string& w, const char* defaultChar,
+                     int* used) {
   std::string r;
   char b[8];
   for (size_t i = 0; i < w.size();) {
-    const size_t k = i + 1 < w.size() && (w[i] & 0xFC00) == 0xD800 && (w[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+    const size_t k =
+        i + 1 < w.size() && (w[i] & 0xFC00) == 0xD800 && (w[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
     int u = 0;
-    const int n = dz::win::WideCharToMultiByte(cp, flags, w.data() + i, static_cast<int>(k), b, 8, defaultChar,
-                                          used ? &u : nullptr);
+    const int n = dz::win::WideCharToMultiByte(cp, flags, w.data() + i, static_cast<int>(k), b, 8,
+                                               defaultChar, used ? &u : nullptr);
     if (n <= 0) return "failed";
     if (used) *used |= u;
     r.append(b, static_cast<size_t>(n));
@@ -68,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t cp = pages[data[0] % pages.size()];
   const uint8_t pick = data[1];
   const uint32_t mbFlags = pick & 1 ? dz::win::MB_ERR_INVALID_CHARS : 0;
-  const uint32_t wcFlags = (pick & 2 ? dz::win::WC_NO_BEST_FIT_CHARS : 0) | (pick & 4 ? dz::win::WC_ERR_INVALID_CHARS : 0);
+  const uint32_t wcFlags = (pick & 2 ? dz::win::WC_NO_BEST_FIT_CHARS : 0) |
+                           (pick & 4 ? dz::win::WC_ERR_INVALID_CHARS : 0);
   const bool unicodePage = cp == dz::CP_UTF7 || cp == dz::CP_UTF8;
   const char* defaultChar = pick & 8 && !unicodePage ? "\x81\x40" : nullptr;
   const bool askUsed = pick & 16 && !unicodePage;
@@ -88,14 +93,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int used = 0;
     const std::string encoded = Sized<std::u16string, std::string>(
         *text, [&](const char16_t* w, int n, char* out, int room) {
-          return dz::win::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar, askUsed ? &used : nullptr);
+          return dz::win::WideCharToMultiByte(cp, wcFlags, w, n, out, room, defaultChar,
+                                              askUsed ? &used : nullptr);
         });
     if (!encoded.empty() && cp != dz::CP_UTF7) {
       int usedWhole = 0, usedOne = 0;
       std::string again(encoded.size(), '#');
-      dz::win::WideCharToMultiByte(cp, wcFlags, text->data(), static_cast<int>(text->size()), again.data(),
-                              static_cast<int>(again.size()), defaultChar, askUsed ? &usedWhole : nullptr);
-      if (again != encoded || OneByOne(cp, wcFlags, *text, defaultChar, askUsed ? &usedOne : nullptr) != encoded ||
+      dz::win::WideCharToMultiByte(cp, wcFlags, text->data(), static_cast<int>(text->size()),
+                                   again.data(), static_cast<int>(again.size()), defaultChar,
+                                   askUsed ? &usedWhole : nullptr);
+      if (again != encoded ||
+          OneByOne(cp, wcFlags, *text, defaultChar, askUsed ? &usedOne : nullptr) != encoded ||
           usedOne != usedWhole)
         std::abort();
     }

@@ -23,12 +23,15 @@ void Queries(std::vector<uint8_t> block) {
     block[0] = static_cast<uint8_t>(block.size() & 0xFF);
     block[1] = static_cast<uint8_t>((block.size() >> 8) & 0xFF);
   }
-  static const char16_t* const kPaths[] = {
-      u"\\", u"\\VarFileInfo\\Translation", u"\\StringFileInfo\\040904B0\\CompanyName",
-      u"\\StringFileInfo\\040904E4\\FileVersion", u"\\StringFileInfo", u"\\A\\B\\C\\D\\E"};
+  static const char16_t* const kPaths[] = {u"\\",
+                                           u"\\VarFileInfo\\Translation",
+                                           u"\\StringFileInfo\\040904B0\\CompanyName",
+                                           u"\\StringFileInfo\\040904E4\\FileVersion",
+                                           u"\\StringFileInfo",
+                                           u"\\A\\B\\C\\D\\E"};
   for (const char16_t* p : kPaths) {
     void* v = nullptr;
-    dz::UINT len = 0;
+    dz::win::UINT len = 0;
     if (dz::win::VerQueryValueW(block.data(), p, &v, &len) && len > 0) {
       volatile uint8_t sink = static_cast<const uint8_t*>(v)[len - 1];
       (void)sink;
@@ -55,7 +58,8 @@ void Sparse(std::span<const uint8_t> image) {
       return true;
     };
     std::vector<uint8_t> out;
-    if (dz::win::ReadPeResource(readAt, kFileSize, dz::win::RT_VERSION, 0, out, limit) && out.size() > limit)
+    if (dz::win::ReadPeResource(readAt, kFileSize, dz::win::RT_VERSION, 0, out, limit) &&
+        out.size() > limit)
       __builtin_trap();
   }
 }
