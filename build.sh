@@ -90,7 +90,7 @@ case "${1:-}" in
     cmake --build build/tsan -j "$JOBS" --target test_threads
     TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure \
       --no-tests=error -R '^threads$'
-    echo "all tests passed (layers, release, shared, ASan+UBSan, TSan, consumer check)"
+    echo "all tests passed (layers, release, shared, ASan+UBSan with the fuzz replays, TSan, consumer check)"
     ;;
   docs)
     need_packages doxygen python3

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "plugins/hhctrl/HhCtrl.h"
@@ -38,6 +39,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char tmpl[] = "/tmp/dz-chm-fuzz-XXXXXX";
   if (!::mkdtemp(tmpl)) std::abort();
   gParent = tmpl;
+  std::atexit([] { std::filesystem::remove_all(gParent); });
   ::setenv("TMPDIR", tmpl, 1);
   ::setenv("PATH", (gParent + "/no-such-bin").c_str(), 1);
   ::setenv("DZ_HHCTRL_SECONDS", "2", 1);

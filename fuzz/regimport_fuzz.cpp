@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "deziva27/host/runtime/Exceptions.h"
@@ -43,9 +44,13 @@ void Reset() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char dir[] = "/tmp/regimport-fuzz-XXXXXX";
+  static char dir[] = "/tmp/regimport-fuzz-XXXXXX";
   if (!mkdtemp(dir)) abort();
   gStore = new RegStore(std::string(dir) + "/registry.db");
+  atexit([] {
+    delete gStore;
+    std::filesystem::remove_all(dir);
+  });
   Reset();
   return 0;
 }
