@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "deziva27/host/runtime/Exceptions.h"
 #include "deziva27/host/registry/detail/RegExchange.h"
 #include "deziva27/host/registry/detail/RegistryStore.h"
+#include "deziva27/host/runtime/Exceptions.h"
 
 using namespace dz;
 using namespace dz::detail;
