@@ -9,6 +9,8 @@
 #include <string>
 
 #include "deziva27/locales/YLocales.h"
+#include "deziva27/platform/detail/CodePages.h"
+#include "deziva27/platform/detail/LocaleInfo.h"
 
 namespace {
 

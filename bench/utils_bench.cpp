@@ -16,6 +16,7 @@
 
 #include "deziva27/datetime/YDattime.h"
 #include "deziva27/host/Host.h"
+#include "deziva27/platform/detail/Nls.h"
 #include "deziva27/utils/YUtils.h"
 
 namespace {
