@@ -18,10 +18,38 @@ namespace {
 // Words of the sorts a word list holds: plain, capitalized, accented,
 // hyphenated, with apostrophes and digits.
 const char* const kWords[] = {
-    "apple",      "Banana",   "co-op",     "coop",      "don't",      "r\xE9sum\xE9", "Stra\xDF" "e",
-    "\xC4pfel",   "zebra",    "e-mail",    "O'Neil",    "caf\xE9",    "na\xEFve",     "1999",
-    "x-ray",      "Zoo",      "\xE6ther",  "M\xFCller", "half-life",  "it's",         "fa\xE7" "ade",
-    "\xC5ngstr\xF6m", "pi\xF1" "ata", "ma\xDF" "e", "C\xF4te", "rock'n'roll", "Ol\xE9", "version2",
+    "apple",
+    "Banana",
+    "co-op",
+    "coop",
+    "don't",
+    "r\xE9sum\xE9",
+    "Stra\xDF"
+    "e",
+    "\xC4pfel",
+    "zebra",
+    "e-mail",
+    "O'Neil",
+    "caf\xE9",
+    "na\xEFve",
+    "1999",
+    "x-ray",
+    "Zoo",
+    "\xE6ther",
+    "M\xFCller",
+    "half-life",
+    "it's",
+    "fa\xE7"
+    "ade",
+    "\xC5ngstr\xF6m",
+    "pi\xF1"
+    "ata",
+    "ma\xDF"
+    "e",
+    "C\xF4te",
+    "rock'n'roll",
+    "Ol\xE9",
+    "version2",
 };
 
 std::vector<std::string> Words(size_t n) {
@@ -45,10 +73,10 @@ void BM_LCMapStringA(benchmark::State& state) {
   std::string key(512, '\0');
   for (auto _ : state) {
     for (const std::string& w : words) {
-      const int n = dz::win::LCMapStringA(0x0409, dz::win::LCMAP_SORTKEY | dz::win::NORM_IGNORECASE, w.c_str(),
-                                     static_cast<int>(w.size()) + 1, nullptr, 0);
-      benchmark::DoNotOptimize(dz::win::LCMapStringA(0x0409, dz::win::LCMAP_SORTKEY | dz::win::NORM_IGNORECASE,
-                                                w.c_str(), -1, key.data(), n));
+      const int n = dz::win::LCMapStringA(0x0409, dz::win::LCMAP_SORTKEY | dz::win::NORM_IGNORECASE,
+                                          w.c_str(), static_cast<int>(w.size()) + 1, nullptr, 0);
+      benchmark::DoNotOptimize(dz::win::LCMapStringA(
+          0x0409, dz::win::LCMAP_SORTKEY | dz::win::NORM_IGNORECASE, w.c_str(), -1, key.data(), n));
     }
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * words.size()));
@@ -76,7 +104,8 @@ void BM_IcuSortKey(benchmark::State& state) {
   std::vector<std::u16string> words;
   for (const std::string& w : List()) {
     std::u16string u;
-    for (const char c : w) u += static_cast<char16_t>(static_cast<unsigned char>(c));  // Latin-1 part of 1252
+    for (const char c : w)
+      u += static_cast<char16_t>(static_cast<unsigned char>(c));  // Latin-1 part of 1252
     words.push_back(std::move(u));
   }
   uint8_t key[512];
@@ -84,7 +113,8 @@ void BM_IcuSortKey(benchmark::State& state) {
     for (const std::u16string& w : words) {
       const auto* s = reinterpret_cast<const UChar*>(w.data());
       const int n = ucol_getSortKey(coll.get(), s, static_cast<int32_t>(w.size()), nullptr, 0);
-      benchmark::DoNotOptimize(ucol_getSortKey(coll.get(), s, static_cast<int32_t>(w.size()), key, n));
+      benchmark::DoNotOptimize(
+          ucol_getSortKey(coll.get(), s, static_cast<int32_t>(w.size()), key, n));
     }
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * words.size()));

@@ -137,9 +137,11 @@ inline void StepEnds(const uint8_t* in, size_t j, size_t n, uint16_t* to) {
     __m128i run = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(v, 1), low7), one);
     __m128i even = _mm_cmpeq_epi8(_mm_and_si128(v, one), zero);
     __m128i d = _mm_add_epi8(_mm_and_si128(run, even), _mm_add_epi8(one, one));
-    _mm_store_si128(reinterpret_cast<__m128i*>(to + j), _mm_add_epi16(_mm_unpacklo_epi8(d, zero), at));
+    _mm_store_si128(reinterpret_cast<__m128i*>(to + j),
+                    _mm_add_epi16(_mm_unpacklo_epi8(d, zero), at));
     at = _mm_add_epi16(at, eight);
-    _mm_store_si128(reinterpret_cast<__m128i*>(to + j + 8), _mm_add_epi16(_mm_unpackhi_epi8(d, zero), at));
+    _mm_store_si128(reinterpret_cast<__m128i*>(to + j + 8),
+                    _mm_add_epi16(_mm_unpackhi_epi8(d, zero), at));
     at = _mm_add_epi16(at, eight);
   }
 #else

@@ -15,8 +15,9 @@ namespace dz {
 WideString StrToWideByCodePage(const AnsiString& S, Integer CodePage) {
   if (S.empty() || S.size() > 0x7FFFFFFF) return ToUnicode(S);
   WideString r(S.size(), u'\0');
-  const int n = win::MultiByteToWideChar(static_cast<uint32_t>(CodePage), 0, S.data(),
-                                    static_cast<int>(S.size()), r.data(), static_cast<int>(r.size()));
+  const int n =
+      win::MultiByteToWideChar(static_cast<uint32_t>(CodePage), 0, S.data(),
+                               static_cast<int>(S.size()), r.data(), static_cast<int>(r.size()));
   if (n == 0) return ToUnicode(S);
   r.resize(static_cast<size_t>(n));
   return r;
@@ -56,7 +57,8 @@ WideString ConvertWideStrByLocale(const WideString& W, LCID FromLocale, LCID ToL
 
 Integer GetCharSetByCodePage(Integer CodePage) {
   win::CHARSETINFO info;
-  if (!win::TranslateCharsetInfo(static_cast<uint32_t>(CodePage), &info, win::TCI_SRCCODEPAGE)) return 1;
+  if (!win::TranslateCharsetInfo(static_cast<uint32_t>(CodePage), &info, win::TCI_SRCCODEPAGE))
+    return 1;
   return static_cast<Integer>(info.ciCharset);
 }
 
@@ -67,7 +69,9 @@ Integer GetCodePageByCharSet(Integer CharSet) {
   return static_cast<Integer>(info.ciACP);
 }
 
-Integer GetCharSetByLocale(LCID Locale) { return GetCharSetByCodePage(GetCodePageByLocale(Locale)); }
+Integer GetCharSetByLocale(LCID Locale) {
+  return GetCharSetByCodePage(GetCodePageByLocale(Locale));
+}
 
 AnsiString AdjustLineBreaksUtf8(const AnsiString& S) {
   return WideToStrByCodePage(AdjustLineBreaks(StrToWideByCodePage(S, CP_UTF8)), CP_UTF8);

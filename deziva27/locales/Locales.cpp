@@ -207,7 +207,9 @@ UnicodeString AbbrByLocale(LCID Locale) {
   return IsPrimary(Locale) ? s.substr(0, 2) : s;
 }
 
-UnicodeString ISO6391CodeByLocale(LCID Locale) { return LocaleInfo(Locale, LOCALE_SISO639LANGNAME); }
+UnicodeString ISO6391CodeByLocale(LCID Locale) {
+  return LocaleInfo(Locale, LOCALE_SISO639LANGNAME);
+}
 
 UnicodeString CountryISOCodeByLocale(LCID Locale) {
   return LocaleInfo(Locale, LOCALE_SISO3166CTRYNAME);
@@ -247,7 +249,8 @@ uint64_t GetKLByLocale(Word LangID) {
 
 Integer GetSortKey(const AnsiString& S, LCID Locale, AnsiChar*& Key) {
   constexpr uint32_t kFlags = win::LCMAP_SORTKEY | win::NORM_IGNORECASE;
-  const int n = win::LCMapStringA(Locale, kFlags, S.c_str(), static_cast<int>(S.size()) + 1, nullptr, 0);
+  const int n =
+      win::LCMapStringA(Locale, kFlags, S.c_str(), static_cast<int>(S.size()) + 1, nullptr, 0);
   if (n == 0) return 0;
   Key = static_cast<AnsiChar*>(std::malloc(static_cast<size_t>(n)));
   return win::LCMapStringA(Locale, kFlags, S.c_str(), -1, Key, n);

@@ -68,8 +68,9 @@ struct Page {
   char16_t Pair(uint8_t lead, uint8_t trail) const {
     const TableRow* r = Row[lead];
     const unsigned k = static_cast<unsigned>(trail) - r->First;
-    return k <= static_cast<unsigned>(r->Last - r->First) && r->Last >= r->First ? r->Units[k]
-                                                                                  : T->UnicodeDefault;
+    return k <= static_cast<unsigned>(r->Last - r->First) && r->Last >= r->First
+               ? r->Units[k]
+               : T->UnicodeDefault;
   }
   bool Refused(uint16_t code) const {
     const uint16_t* inv = T->Invalid;
@@ -112,8 +113,9 @@ const Page* PageOf(uint32_t cp) {
     if (t->MaxCharSize == 2) {
       p.Pairs.reset(new char16_t[0x10000]);
       for (unsigned code = 0; code < 0x10000; ++code)
-        p.Pairs[code] = p.Lead[code >> 8] ? p.Pair(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code))
-                                          : t->UnicodeDefault;
+        p.Pairs[code] = p.Lead[code >> 8]
+                            ? p.Pair(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code))
+                            : t->UnicodeDefault;
     }
     p.Encode.reset(new uint16_t[0x10000]);
     std::fill_n(p.Encode.get(), 0x10000, kNone);
@@ -135,7 +137,8 @@ const Page* PageOf(uint32_t cp) {
     if (t->MaxCharSize == 2) {
       p.TwoBytes.reset(new uint64_t[0x10000 / 64]());
       for (unsigned u = 0; u < 0x10000; ++u)
-        if (p.Encode[u] != kNone && p.Encode[u] > 0xFF) p.TwoBytes[u / 64] |= uint64_t{1} << (u % 64);
+        if (p.Encode[u] != kNone && p.Encode[u] > 0xFF)
+          p.TwoBytes[u / 64] |= uint64_t{1} << (u % 64);
       if (std::endian::native == std::endian::little && t->DefaultChar <= 0xFF) {
         p.Ready.reset(new uint16_t[0x10000]);
         for (unsigned u = 0; u < 0x10000; ++u) {
@@ -345,7 +348,8 @@ Result EncodeTable(const Page& p, bool noBestFit, const char16_t* w, size_t n, u
     // the end of what the call writes.
     char* d = out.At + out.Count;
     char* const stop = out.Room >= 2 ? out.At + out.Room - 1 : out.At;
-    if (const uint16_t* ready = p.Ready.get(); ready && !noBestFit && !wantUsed && def == p.T->DefaultChar) {
+    if (const uint16_t* ready = p.Ready.get();
+        ready && !noBestFit && !wantUsed && def == p.T->DefaultChar) {
       for (; i + 1 < n && d < stop; ++i) {
         const uint16_t b = ready[w[i]];
         std::memcpy(d, &b, 2);
@@ -405,7 +409,10 @@ Result DecodeUtf8(bool strict, const uint8_t* s, size_t n, O& out) {
       i += 2;
       continue;
     }
-    const int need = b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : 0;
+    const int need = b >= 0xC2 && b <= 0xDF   ? 1
+                     : b >= 0xE0 && b <= 0xEF ? 2
+                     : b >= 0xF0 && b <= 0xF4 ? 3
+                                              : 0;
     uint32_t cp = b & (need == 1 ? 0x1F : need == 2 ? 0x0F : 0x07);
     size_t k = 1;
     bool ok = need > 0;
@@ -415,8 +422,8 @@ Result DecodeUtf8(bool strict, const uint8_t* s, size_t n, O& out) {
         break;
       }
       const uint8_t c = s[i + k];
-      if (k == 1 && ((b == 0xE0 && c < 0xA0) || (b == 0xED && c > 0x9F) || (b == 0xF0 && c < 0x90) ||
-                     (b == 0xF4 && c > 0x8F))) {
+      if (k == 1 && ((b == 0xE0 && c < 0xA0) || (b == 0xED && c > 0x9F) ||
+                     (b == 0xF0 && c < 0x90) || (b == 0xF4 && c > 0x8F))) {
         ok = false;
         ++k;
         break;
@@ -486,7 +493,8 @@ __attribute__((target("ssse3"))) size_t EncodeUtf8Ssse3(const char16_t* w, size_
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(top5, surrogate))) break;
     const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, above7F), zero);
     const __m128i small = _mm_cmpeq_epi16(top5, zero);
-    const unsigned lengths = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, small))) & 0xFFFF;
+    const unsigned lengths =
+        ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, small))) & 0xFFFF;
     if (lengths == 0) {
       _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm_packus_epi16(v, v));
       at += 8;
@@ -494,20 +502,24 @@ __attribute__((target("ssse3"))) size_t EncodeUtf8Ssse3(const char16_t* w, size_
     }
     const __m128i last = _mm_or_si128(cont, _mm_and_si128(v, low6));
     const __m128i middle = _mm_or_si128(cont, _mm_and_si128(_mm_srli_epi16(v, 6), low6));
-    const __m128i lead = _mm_or_si128(_mm_and_si128(small, _mm_or_si128(lead2, _mm_srli_epi16(v, 6))),
-                                      _mm_andnot_si128(small, _mm_or_si128(lead3, _mm_srli_epi16(v, 12))));
+    const __m128i lead =
+        _mm_or_si128(_mm_and_si128(small, _mm_or_si128(lead2, _mm_srli_epi16(v, 6))),
+                     _mm_andnot_si128(small, _mm_or_si128(lead3, _mm_srli_epi16(v, 12))));
     const __m128i first = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
-    const __m128i second = _mm_or_si128(_mm_and_si128(small, last), _mm_andnot_si128(small, middle));
+    const __m128i second =
+        _mm_or_si128(_mm_and_si128(small, last), _mm_andnot_si128(small, middle));
     const __m128i two = _mm_or_si128(first, _mm_slli_epi16(second, 8));
     const Utf8Pack& p0 = kUtf8Packs[(lengths & 0x0F) | (lengths >> 4 & 0xF0)];
     const Utf8Pack& p1 = kUtf8Packs[(lengths >> 4 & 0x0F) | (lengths >> 8 & 0xF0)];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
-                     _mm_shuffle_epi8(_mm_unpacklo_epi16(two, last),
-                                      _mm_load_si128(reinterpret_cast<const __m128i*>(p0.Shuffle))));
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(at),
+        _mm_shuffle_epi8(_mm_unpacklo_epi16(two, last),
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(p0.Shuffle))));
     at += p0.Length;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
-                     _mm_shuffle_epi8(_mm_unpackhi_epi16(two, last),
-                                      _mm_load_si128(reinterpret_cast<const __m128i*>(p1.Shuffle))));
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(at),
+        _mm_shuffle_epi8(_mm_unpackhi_epi16(two, last),
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(p1.Shuffle))));
     at += p1.Length;
   }
   d = at;
@@ -542,8 +554,8 @@ Result EncodeUtf8(bool strict, const char16_t* w, size_t n, O& out) {
           std::memcpy(&a, w + i, 8);
           if (!(a & 0xFF80FF80FF80FF80ull)) {
             // Packed into a word: the four low bytes of the units.
-            const uint32_t packed = static_cast<uint32_t>((a & 0xFF) | (a >> 8 & 0xFF00) | (a >> 16 & 0xFF0000) |
-                                                          (a >> 24 & 0xFF000000));
+            const uint32_t packed = static_cast<uint32_t>(
+                (a & 0xFF) | (a >> 8 & 0xFF00) | (a >> 16 & 0xFF0000) | (a >> 24 & 0xFF000000));
             std::memcpy(d, &packed, 4);
             d += 4;
             i += 3;
@@ -709,7 +721,8 @@ void ReadAcpFromEnvironment() {
     if (!v || !*v) return;
     char* end = nullptr;
     const unsigned long cp = std::strtoul(v, &end, 10);
-    if (*end == '\0' && v[0] >= '0' && v[0] <= '9' && cp <= 0xFFFF && CanBeAnsi(static_cast<uint32_t>(cp)))
+    if (*end == '\0' && v[0] >= '0' && v[0] <= '9' && cp <= 0xFFFF &&
+        CanBeAnsi(static_cast<uint32_t>(cp)))
       gChosenAcp = static_cast<uint32_t>(cp);
   });
 }
@@ -813,20 +826,21 @@ int WideCharToMultiByte(uint32_t CodePage, uint32_t Flags, const char16_t* wide,
   size_t count = 0;
   const size_t worst = page ? n * page->T->MaxCharSize : cp == CP_UTF8 ? 3 * n : SIZE_MAX;
   // Where the size comes cheaper than converting, the query answers it so.
-  const bool countable = page ? page->T->MaxCharSize == 2 && def <= 0xFF && !(Flags & WC_NO_BEST_FIT_CHARS)
-                              : cp == CP_UTF8 && !(Flags & WC_ERR_INVALID_CHARS);
+  const bool countable =
+      page ? page->T->MaxCharSize == 2 && def <= 0xFF && !(Flags & WC_NO_BEST_FIT_CHARS)
+           : cp == CP_UTF8 && !(Flags & WC_ERR_INVALID_CHARS);
   if (countable && cbMulti == 0 && !usedDefaultChar) {
     const size_t exact = page ? CountTable(*page, wide, n) : CountUtf8(wide, n);
     if (exact > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
     return static_cast<int>(exact);
   }
-  const Result r = Convert(cbMulti == 0 ? nullptr : multi, static_cast<size_t>(cbMulti), worst, count,
-                           [&](auto& out) {
-                             return page ? EncodeTable(*page, Flags & WC_NO_BEST_FIT_CHARS, wide, n, def,
-                                                       usedDefaultChar != nullptr, used, out)
-                                    : cp == CP_UTF8 ? EncodeUtf8(Flags & WC_ERR_INVALID_CHARS, wide, n, out)
-                                                    : EncodeUtf7(wide, n, out);
-                           });
+  const Result r = Convert(
+      cbMulti == 0 ? nullptr : multi, static_cast<size_t>(cbMulti), worst, count, [&](auto& out) {
+        return page            ? EncodeTable(*page, Flags & WC_NO_BEST_FIT_CHARS, wide, n, def,
+                                             usedDefaultChar != nullptr, used, out)
+               : cp == CP_UTF8 ? EncodeUtf8(Flags & WC_ERR_INVALID_CHARS, wide, n, out)
+                               : EncodeUtf7(wide, n, out);
+      });
   if (usedDefaultChar && used && r == kDone) *usedDefaultChar = 1;
   if (r == kFull) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (r == kInvalid) return Fail(ERROR_NO_UNICODE_TRANSLATION);

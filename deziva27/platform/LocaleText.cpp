@@ -47,7 +47,9 @@ uint16_t Ctype2(UChar32 c) {
   }
 }
 
-int Length(const char* src, int cch) { return cch == -1 ? static_cast<int>(std::strlen(src)) + 1 : cch; }
+int Length(const char* src, int cch) {
+  return cch == -1 ? static_cast<int>(std::strlen(src)) + 1 : cch;
+}
 
 // XKB layout names and the language Windows gives their layouts.
 const std::map<std::string, uint16_t>& XkbLanguages() {
@@ -147,8 +149,8 @@ int LCMapStringA(LCID Locale, uint32_t MapFlags, const char* src, int cchSrc, ch
     if (wn > 0) MultiByteToWideChar(page, 0, src, n, heap.data(), wn);
     text = heap.data();
   }
-  const std::string key = detail::sortkey::Build(lcid, std::u16string_view(text, static_cast<size_t>(wn)),
-                                                 (MapFlags & NORM_IGNORECASE) != 0);
+  const std::string key = detail::sortkey::Build(
+      lcid, std::u16string_view(text, static_cast<size_t>(wn)), (MapFlags & NORM_IGNORECASE) != 0);
   const int size = static_cast<int>(key.size());
   if (cchDest == 0) return size;
   if (cchDest < size) return 0;

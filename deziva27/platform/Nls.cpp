@@ -11,7 +11,8 @@ namespace detail::locale_table {
 
 const Row* Find(LCID lcid) {
   const Row* end = kRows + kRowCount;
-  const Row* r = std::lower_bound(kRows, end, lcid, [](const Row& a, LCID id) { return a.Id < id; });
+  const Row* r =
+      std::lower_bound(kRows, end, lcid, [](const Row& a, LCID id) { return a.Id < id; });
   return r != end && r->Id == lcid ? r : nullptr;
 }
 

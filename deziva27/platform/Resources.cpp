@@ -55,7 +55,8 @@ const void* LockResource(HGLOBAL data) { return data; }
 
 uint32_t SizeofResource(HMODULE module, HRSRC resource) {
   if (module == 0 || resource == 0) return 0;
-  return static_cast<uint32_t>(reinterpret_cast<const std::vector<char16_t>*>(resource)->size() * 2);
+  return static_cast<uint32_t>(reinterpret_cast<const std::vector<char16_t>*>(resource)->size() *
+                               2);
 }
 
 }  // namespace dz::win

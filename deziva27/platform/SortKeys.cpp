@@ -96,8 +96,9 @@ constexpr std::array<uint16_t, kDirect> kDirectRuns = [] {
 
 // The weights of c, or false when it has none (it then adds nothing).
 bool Lookup(const LocaleWeights& locale, char16_t c, Weights& w) {
-  const auto t = std::lower_bound(locale.chars.begin(), locale.chars.end(), c,
-                                  [](const Tailoring& entry, char16_t cp) { return entry.cp < cp; });
+  const auto t =
+      std::lower_bound(locale.chars.begin(), locale.chars.end(), c,
+                       [](const Tailoring& entry, char16_t cp) { return entry.cp < cp; });
   if (t != locale.chars.end() && t->cp == c) {
     w = Of(t->record);
     return true;
@@ -120,13 +121,15 @@ bool Lookup(const LocaleWeights& locale, char16_t c, Weights& w) {
 
 // The weights a locale gives the two or three characters at text as one,
 // if it does; their count goes to used.
-bool LookupContraction(const LocaleWeights& locale, std::u16string_view text, Weights& w, size_t& used) {
+bool LookupContraction(const LocaleWeights& locale, std::u16string_view text, Weights& w,
+                       size_t& used) {
   const auto less = [](const Contraction& p, const Contraction& q) {
     return std::lexicographical_compare(p.text, p.text + 3, q.text, q.text + 3);
   };
   for (size_t n = std::min<size_t>(text.size(), 3); n >= 2 && !locale.contractions.empty(); --n) {
     const Contraction want{0, {text[0], text[1], n == 3 ? text[2] : u'\0'}, 0};
-    const auto t = std::lower_bound(locale.contractions.begin(), locale.contractions.end(), want, less);
+    const auto t =
+        std::lower_bound(locale.contractions.begin(), locale.contractions.end(), want, less);
     if (t != locale.contractions.end() && !less(want, *t)) {
       w = Of(t->record);
       used = n;
@@ -144,7 +147,8 @@ class Column {
   // The weights of `count` elements: those given, then plain ones.
   void Add(std::string_view weights, int count, unsigned char clear) {
     for (const char c : weights) Put(static_cast<unsigned char>(c) & ~clear);
-    if (count > static_cast<int>(weights.size())) plain_ += static_cast<size_t>(count) - weights.size();
+    if (count > static_cast<int>(weights.size()))
+      plain_ += static_cast<size_t>(count) - weights.size();
   }
   bool Empty() const { return bytes_.empty() && plain_ == 0; }
   // Adds w to the last weight (wrapping as a byte does).
@@ -240,13 +244,15 @@ std::string Build(LCID lcid, std::u16string_view text, bool ignoreCase) {
       special += static_cast<char>(pos >> 8);
       special += static_cast<char>(pos & 0xFF);
       special += s[2];
-      special += static_cast<char>(static_cast<unsigned char>(s[3]) & ~(ignoreCase ? kSpecialCaseBits : 0));
+      special += static_cast<char>(static_cast<unsigned char>(s[3]) &
+                                   ~(ignoreCase ? kSpecialCaseBits : 0));
     }
     elements += w.elements;
   }
   if (std::binary_search(std::begin(kReversedDiacritics), std::end(kReversedDiacritics), lcid))
     diacritic.Reverse();
-  for (const std::string* section : {&diacritic.Trimmed(), &cases.Trimmed(), &std::as_const(extra)}) {
+  for (const std::string* section :
+       {&diacritic.Trimmed(), &cases.Trimmed(), &std::as_const(extra)}) {
     key += kSeparator;
     key += *section;
   }

@@ -38,8 +38,9 @@ std::optional<std::string> ChmBook::Read(const ChmName& name) {
   if (ui.length > kMaxObject) return std::nullopt;
   std::string bytes(static_cast<size_t>(ui.length), '\0');
   if (ui.length == 0) return bytes;
-  const LONGINT64 got = chm_retrieve_object(
-      FFile, &ui, reinterpret_cast<unsigned char*>(bytes.data()), 0, static_cast<LONGINT64>(ui.length));
+  const LONGINT64 got =
+      chm_retrieve_object(FFile, &ui, reinterpret_cast<unsigned char*>(bytes.data()), 0,
+                          static_cast<LONGINT64>(ui.length));
   if (got != static_cast<LONGINT64>(ui.length)) return std::nullopt;
   return bytes;
 }

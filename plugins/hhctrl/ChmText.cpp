@@ -77,10 +77,14 @@ std::vector<Attribute> Attributes(std::string_view body) {
     }
     Attribute a;
     for (size_t k = start; k < i; ++k) a.Name += Lower(body[k]);
-    while (i < body.size() && (body[i] == ' ' || body[i] == '\t' || body[i] == '\r' || body[i] == '\n')) ++i;
+    while (i < body.size() &&
+           (body[i] == ' ' || body[i] == '\t' || body[i] == '\r' || body[i] == '\n'))
+      ++i;
     if (i < body.size() && body[i] == '=') {
       ++i;
-      while (i < body.size() && (body[i] == ' ' || body[i] == '\t' || body[i] == '\r' || body[i] == '\n')) ++i;
+      while (i < body.size() &&
+             (body[i] == ' ' || body[i] == '\t' || body[i] == '\r' || body[i] == '\n'))
+        ++i;
       if (i < body.size() && (body[i] == '"' || body[i] == '\'')) {
         const char q = body[i++];
         const size_t end = body.find(q, i);
@@ -212,8 +216,10 @@ std::vector<std::string> LinksIn(std::string_view text) {
     const size_t e = text.find(')', s);
     if (e == std::string_view::npos) break;
     std::string_view v = text.substr(s, e - s);
-    while (!v.empty() && (v.front() == ' ' || v.front() == '"' || v.front() == '\'')) v.remove_prefix(1);
-    while (!v.empty() && (v.back() == ' ' || v.back() == '"' || v.back() == '\'')) v.remove_suffix(1);
+    while (!v.empty() && (v.front() == ' ' || v.front() == '"' || v.front() == '\''))
+      v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '"' || v.back() == '\''))
+      v.remove_suffix(1);
     add(std::string(v));
     i = e;
   }
@@ -305,7 +311,8 @@ bool WriteUnder(int folder, const ChmName& name, std::string_view bytes, size_t*
       ::close(dir);
       return false;
     }
-    const int next = ::openat(dir, name[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int next =
+        ::openat(dir, name[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     ::close(dir);
     if (next < 0) return false;
     dir = next;

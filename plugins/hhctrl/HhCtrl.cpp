@@ -348,7 +348,8 @@ std::optional<Reading> ReadInChild(const std::string& reader, std::vector<std::s
   }
   // A caller that ignores SIGCHLD leaves no status to read; the whole
   // message is then the only proof of success.
-  const bool exitedWell = waited < 0 ? errno == ECHILD : WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const bool exitedWell =
+      waited < 0 ? errno == ECHILD : WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (!complete || !exitedWell) return std::nullopt;
   return DecodeReading(answer);
 }
@@ -454,7 +455,8 @@ __attribute__((visibility("default"))) void* HtmlHelpW(void* /*hwndCaller*/,
                                                        const char16_t* pszFile, unsigned uCommand,
                                                        uintptr_t dwData) {
   std::string topic;
-  if (uCommand == 0 && dwData != 0) topic = dz::hhctrl::Utf8Of(reinterpret_cast<const char16_t*>(dwData));
+  if (uCommand == 0 && dwData != 0)
+    topic = dz::hhctrl::Utf8Of(reinterpret_cast<const char16_t*>(dwData));
   return dz::hhctrl::Show(pszFile ? dz::hhctrl::Utf8Of(pszFile) : "", uCommand, dwData, topic);
 }
 

@@ -48,7 +48,8 @@ const std::map<uint32_t, RecordedPage>& Recorded() {
       p.Default = oracle::HexBytes(r[3]);
       if (r[5] != "-")
         for (size_t at = 0; at < r[5].size(); at += 6)
-          for (uint32_t b = oracle::Hex(r[5].substr(at, 2)); b <= oracle::Hex(r[5].substr(at + 3, 2)); ++b)
+          for (uint32_t b = oracle::Hex(r[5].substr(at, 2));
+               b <= oracle::Hex(r[5].substr(at + 3, 2)); ++b)
             p.Leads.insert(b);
     }
     for (const auto& r : oracle::Rows("codepages-decode.txt")) {
@@ -121,25 +122,28 @@ TEST(CodePagesAgainstWindows, EveryCellAgrees) {
       const int size = win::MultiByteToWideChar(cp, 0, in.data(), n, nullptr, 0);
       const int got = win::MultiByteToWideChar(cp, 0, in.data(), n, w, 8);
       const std::u16string units(w, static_cast<size_t>(std::max(got, 0)));
-      plain.Count(cp, units == want && size == got,
-                  "decodes " + std::to_string(code) + " to" + Hex(units) + ", Windows to" + Hex(want));
+      plain.Count(
+          cp, units == want && size == got,
+          "decodes " + std::to_string(code) + " to" + Hex(units) + ", Windows to" + Hex(want));
       auto refused = p.Refused.find(code);
       const std::u16string wantStrict = refused == p.Refused.end() ? want : refused->second;
       win::SetLastError(0);
-      const int gotStrict = win::MultiByteToWideChar(cp, win::MB_ERR_INVALID_CHARS, in.data(), n, w, 8);
+      const int gotStrict =
+          win::MultiByteToWideChar(cp, win::MB_ERR_INVALID_CHARS, in.data(), n, w, 8);
       const std::u16string strictUnits(w, static_cast<size_t>(std::max(gotStrict, 0)));
       const uint32_t err = win::GetLastError();
       strict.Count(cp,
                    wantStrict.empty() ? gotStrict == 0 && err == win::ERROR_NO_UNICODE_TRANSLATION
                                       : strictUnits == wantStrict,
-                   "with win::MB_ERR_INVALID_CHARS decodes " + std::to_string(code) + " to" + Hex(strictUnits) +
-                       ", Windows to" + Hex(wantStrict));
+                   "with win::MB_ERR_INVALID_CHARS decodes " + std::to_string(code) + " to" +
+                       Hex(strictUnits) + ", Windows to" + Hex(wantStrict));
     }
     // What the recorded decoding implies where nothing else was recorded:
     // the lowest input that decodes to the character alone, and validly.
     std::map<char16_t, std::string> implied;
     for (const auto& [code, units] : p.Decode) {
-      if (units.size() != 1 || p.Refused.count(code) || (code < 256 && p.Leads.count(code))) continue;
+      if (units.size() != 1 || p.Refused.count(code) || (code < 256 && p.Leads.count(code)))
+        continue;
       implied.emplace(units[0], InputBytes(code));
     }
     char out[8];
@@ -147,7 +151,8 @@ TEST(CodePagesAgainstWindows, EveryCellAgrees) {
       if (u >= 0xD800 && u <= 0xDFFF) continue;
       std::pair<std::string, int> want{p.Default, 1};
       if (auto it = p.Encode.find(u); it != p.Encode.end()) want = it->second;
-      else if (auto im = implied.find(static_cast<char16_t>(u)); im != implied.end()) want = {im->second, 0};
+      else if (auto im = implied.find(static_cast<char16_t>(u)); im != implied.end())
+        want = {im->second, 0};
       const char16_t c = static_cast<char16_t>(u);
       int used = 7;
       const int size = win::WideCharToMultiByte(cp, 0, &c, 1, nullptr, 0);
@@ -157,9 +162,11 @@ TEST(CodePagesAgainstWindows, EveryCellAgrees) {
                     "encodes U+" + std::to_string(u) + " wrongly");
       if (auto it = p.NoBestFit.find(u); it != p.NoBestFit.end()) want = it->second;
       used = 7;
-      const int strict = win::WideCharToMultiByte(cp, win::WC_NO_BEST_FIT_CHARS, &c, 1, out, 8, nullptr, &used);
-      noBestFit.Count(cp, std::string(out, static_cast<size_t>(std::max(strict, 0))) == want.first &&
-                              used == want.second,
+      const int strict =
+          win::WideCharToMultiByte(cp, win::WC_NO_BEST_FIT_CHARS, &c, 1, out, 8, nullptr, &used);
+      noBestFit.Count(cp,
+                      std::string(out, static_cast<size_t>(std::max(strict, 0))) == want.first &&
+                          used == want.second,
                       "encodes U+" + std::to_string(u) + " wrongly with win::WC_NO_BEST_FIT_CHARS");
     }
   }
@@ -182,14 +189,16 @@ TEST(CodePagesAgainstWindows, SingleCalls) {
       const uint32_t flags = oracle::Hex(r[2]);
       char16_t w[64];
       win::SetLastError(0);
-      const int size = win::MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
+      const int size =
+          win::MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
       const uint32_t sizeErr = win::GetLastError();
       win::SetLastError(0);
-      const int n = win::MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), w, 64);
+      const int n =
+          win::MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), w, 64);
       const std::u16string got(w, static_cast<size_t>(std::max(n, 0)));
       calls.Count(cp,
-                  size == std::stoi(r[4]) && sizeErr == std::stoul(r[5]) && got == oracle::HexUnits(r[6]) &&
-                      win::GetLastError() == std::stoul(r[7]),
+                  size == std::stoi(r[4]) && sizeErr == std::stoul(r[5]) &&
+                      got == oracle::HexUnits(r[6]) && win::GetLastError() == std::stoul(r[7]),
                   what + " gave" + Hex(got));
     } else if (r[0] == "wc") {
       const std::u16string in = oracle::HexUnits(r[3]);
@@ -200,17 +209,18 @@ TEST(CodePagesAgainstWindows, SingleCalls) {
       int* usedArg = r[5] == "-" ? nullptr : &used;
       char b[64];
       win::SetLastError(0);
-      const int size =
-          win::WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0, defaultChar, usedArg);
+      const int size = win::WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()),
+                                                nullptr, 0, defaultChar, usedArg);
       const uint32_t sizeErr = win::GetLastError();
       used = 7;
       win::SetLastError(0);
-      const int n = win::WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), b, 64, defaultChar,
-                                        usedArg);
+      const int n = win::WideCharToMultiByte(cp, flags, in.data(), static_cast<int>(in.size()), b,
+                                             64, defaultChar, usedArg);
       const std::string got(b, static_cast<size_t>(std::max(n, 0)));
       calls.Count(cp,
-                  size == std::stoi(r[6]) && sizeErr == std::stoul(r[7]) && got == oracle::HexBytes(r[8]) &&
-                      win::GetLastError() == std::stoul(r[9]) && (r[5] == "-" || used == std::stoi(r[5])),
+                  size == std::stoi(r[6]) && sizeErr == std::stoul(r[7]) &&
+                      got == oracle::HexBytes(r[8]) && win::GetLastError() == std::stoul(r[9]) &&
+                      (r[5] == "-" || used == std::stoi(r[5])),
                   what + " gave " + std::to_string(size) + " " + std::to_string(n) + " used " +
                       std::to_string(used) + " error " + std::to_string(win::GetLastError()));
     } else if (r[0] == "mb-short" || r[0] == "wc-short" || r[0] == "mb-empty") {
@@ -222,9 +232,11 @@ TEST(CodePagesAgainstWindows, SingleCalls) {
                                          : win::MultiByteToWideChar(cp, 0, "", 0, w, 4);
       calls.Count(cp, n == std::stoi(r[2]) && win::GetLastError() == std::stoul(r[3]), what);
     } else if (r[0] == "mb-zero") {
-      calls.Count(cp, win::MultiByteToWideChar(cp, 0, "ab", -1, nullptr, 0) == std::stoi(r[2]), what);
+      calls.Count(cp, win::MultiByteToWideChar(cp, 0, "ab", -1, nullptr, 0) == std::stoi(r[2]),
+                  what);
     } else if (r[0] == "wc-zero") {
-      calls.Count(cp, win::WideCharToMultiByte(cp, 0, u"ab", -1, nullptr, 0) == std::stoi(r[2]), what);
+      calls.Count(cp, win::WideCharToMultiByte(cp, 0, u"ab", -1, nullptr, 0) == std::stoi(r[2]),
+                  what);
     } else if (r[0] == "cp") {
       // Code pages Windows lacks are refused; 2 and 3 stand for the Mac and
       // the thread's code page. 42 is the symbol page, left out here.
@@ -232,11 +244,12 @@ TEST(CodePagesAgainstWindows, SingleCalls) {
       char16_t w[4];
       win::SetLastError(0);
       const int n = win::MultiByteToWideChar(cp, 0, "ab", 2, w, 4);
-      calls.Count(cp,
-                  win::IsValidCodePage(cp) == (r[2] == "1") && n == std::stoi(r[3]) &&
-                      std::u16string(w, static_cast<size_t>(std::max(n, 0))) == oracle::HexUnits(r[4]) &&
-                      win::GetLastError() == std::stoul(r[5]),
-                  what);
+      calls.Count(
+          cp,
+          win::IsValidCodePage(cp) == (r[2] == "1") && n == std::stoi(r[3]) &&
+              std::u16string(w, static_cast<size_t>(std::max(n, 0))) == oracle::HexUnits(r[4]) &&
+              win::GetLastError() == std::stoul(r[5]),
+          what);
     }
   }
   calls.Report("single calls");
@@ -247,11 +260,13 @@ TEST(CodePagesAgainstWindows, CharsetsAndCodePages) {
   for (const auto& r : oracle::Rows("codepages-charsets.txt")) {
     const uint32_t src = static_cast<uint32_t>(std::stoul(r[1]));
     win::CHARSETINFO info{};
-    const bool ok = win::TranslateCharsetInfo(src, &info, r[0] == "charset" ? win::TCI_SRCCHARSET : win::TCI_SRCCODEPAGE);
+    const bool ok = win::TranslateCharsetInfo(
+        src, &info, r[0] == "charset" ? win::TCI_SRCCHARSET : win::TCI_SRCCODEPAGE);
     calls.Count(src,
-                r[2] == "-" ? !ok
-                            : ok && info.ciCharset == std::stoul(r[2]) && info.ciACP == std::stoul(r[3]) &&
-                                  info.fs.fsCsb[0] == oracle::Hex(r[4]),
+                r[2] == "-"
+                    ? !ok
+                    : ok && info.ciCharset == std::stoul(r[2]) && info.ciACP == std::stoul(r[3]) &&
+                          info.fs.fsCsb[0] == oracle::Hex(r[4]),
                 r[0] + " " + r[1]);
   }
   calls.Report("win::TranslateCharsetInfo");
@@ -260,15 +275,23 @@ TEST(CodePagesAgainstWindows, CharsetsAndCodePages) {
 // Longer texts: the size asked for is the size written, also where a
 // character is cut, refused or held by no page, and a buffer one short fails.
 TEST(CodePageCalls, SizesAgreeBetweenTheTwoCalls) {
-  const std::u16string texts[] = {u"plain", std::u16string{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00},
+  const std::u16string texts[] = {u"plain",
+                                  std::u16string{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00},
                                   u"\u0416\u65E5\u00E9+\u20AC-", u"\x7F\x80\xFF\uFFFF"};
-  for (uint32_t cp : {1252u, 1251u, 932u, 936u, 949u, 950u, 1361u, 65000u, 65001u, 437u, 20127u, 37u}) {
+  for (uint32_t cp :
+       {1252u, 1251u, 932u, 936u, 949u, 950u, 1361u, 65000u, 65001u, 437u, 20127u, 37u}) {
     for (const auto& t : texts) {
-      const int n = win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), nullptr, 0);
+      const int n =
+          win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), nullptr, 0);
       std::string out(static_cast<size_t>(n), '\0');
       ASSERT_GT(n, 0) << cp;
-      EXPECT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n), n) << cp;
-      EXPECT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n - 1), 0) << cp;
+      EXPECT_EQ(
+          win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n), n)
+          << cp;
+      EXPECT_EQ(
+          win::WideCharToMultiByte(cp, 0, t.data(), static_cast<int>(t.size()), out.data(), n - 1),
+          0)
+          << cp;
       EXPECT_EQ(win::GetLastError(), win::ERROR_INSUFFICIENT_BUFFER);
       out += "\x81";  // a lead byte cut off in the double-byte pages
       const int w = win::MultiByteToWideChar(cp, 0, out.data(), n + 1, nullptr, 0);
@@ -283,16 +306,25 @@ TEST(CodePageCalls, SizesAgreeBetweenTheTwoCalls) {
 // characters of each width, gives the bytes of its characters one by one,
 // into exact room and into ample room past which nothing is written.
 TEST(CodePageCalls, LongTextEncodesAsItsCharacters) {
-  const std::u16string kinds[] = {u"A", u"\u00E9", u"\u65E5", u"\U0001F600", {char16_t{0xD800}},
-                                  {char16_t{0xDC00}}, {char16_t{0xDBFF}, u'x'}, u"\uFF61", u"\uFFFF"};
+  const std::u16string kinds[] = {u"A",
+                                  u"\u00E9",
+                                  u"\u65E5",
+                                  u"\U0001F600",
+                                  {char16_t{0xD800}},
+                                  {char16_t{0xDC00}},
+                                  {char16_t{0xDBFF}, u'x'},
+                                  u"\uFF61",
+                                  u"\uFFFF"};
   const char16_t among[] = {u'a', 0x00E9, 0x3042, 0x0416};
   for (uint32_t cp : {65001u, 932u, 949u}) {
     const auto oneByOne = [cp](const std::u16string& t) {
       std::string r;
       char b[8];
       for (size_t i = 0; i < t.size();) {
-        const size_t k = i + 1 < t.size() && (t[i] & 0xFC00) == 0xD800 && (t[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
-        r.append(b, static_cast<size_t>(win::WideCharToMultiByte(cp, 0, t.data() + i, static_cast<int>(k), b, 8)));
+        const size_t k =
+            i + 1 < t.size() && (t[i] & 0xFC00) == 0xD800 && (t[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+        r.append(b, static_cast<size_t>(
+                        win::WideCharToMultiByte(cp, 0, t.data() + i, static_cast<int>(k), b, 8)));
         i += k;
       }
       return r;
@@ -305,22 +337,27 @@ TEST(CodePageCalls, LongTextEncodesAsItsCharacters) {
             t.replace(at, std::min(kind.size(), len - at), kind.substr(0, len - at));
             const std::string want = oneByOne(t);
             const int len32 = static_cast<int>(len);
-            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, nullptr, 0), static_cast<int>(want.size()))
+            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, nullptr, 0),
+                      static_cast<int>(want.size()))
                 << cp << " " << Hex(t);
             std::string exact(want.size(), '#'), ample(4 * len + 40, '#');
-            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, exact.data(), static_cast<int>(exact.size())),
+            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, exact.data(),
+                                               static_cast<int>(exact.size())),
                       static_cast<int>(want.size()));
-            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, ample.data(), static_cast<int>(ample.size())),
+            ASSERT_EQ(win::WideCharToMultiByte(cp, 0, t.data(), len32, ample.data(),
+                                               static_cast<int>(ample.size())),
                       static_cast<int>(want.size()));
             ASSERT_EQ(exact, want) << cp << " " << Hex(t);
-            ASSERT_EQ(ample, want + std::string(ample.size() - want.size(), '#')) << cp << " " << Hex(t);
+            ASSERT_EQ(ample, want + std::string(ample.size() - want.size(), '#'))
+                << cp << " " << Hex(t);
           }
   }
 }
 
 TEST(CodePageText, ConversionsAndTheirCodePages) {
   // UTF-7 and UTF-8 give back what they were given, surrogates and all.
-  const std::u16string text{u'a', u'+', u'-', 0xE9, 0x20AC, u' ', 0xD83D, 0xDE00, u'~', u'\\', 0x65E5, u'z'};
+  const std::u16string text{u'a',   u'+',   u'-', 0xE9,  0x20AC, u' ',
+                            0xD83D, 0xDE00, u'~', u'\\', 0x65E5, u'z'};
   struct Case {
     const char* What;
     WideString Got, Want;
@@ -328,9 +365,11 @@ TEST(CodePageText, ConversionsAndTheirCodePages) {
       {"empty, by code page", StrToWideByCodePage("", 1251), u""},
       {"empty, back", ToUnicode(WideToStrByCodePage(u"", 1251)), u""},
       {"Cyrillic bytes", StrToWideByCodePage("\xCF\xF0\xE8", 1251), u"\u041F\u0440\u0438"},
-      {"Western read as Cyrillic", ConvertWideStrByCodePage(u"\u00E0\u00E9", 1252, 1251), u"\u0430\u0439"},
+      {"Western read as Cyrillic", ConvertWideStrByCodePage(u"\u00E0\u00E9", 1252, 1251),
+       u"\u0430\u0439"},
       {"same code page", ConvertWideStrByCodePage(u"caf\u00E9", 1252, 1252), u"caf\u00E9"},
-      {"best fit, then the default", ConvertWideStrByCodePage(u"\u0100\u221E\u0416", 1252, 1252), u"A8?"},
+      {"best fit, then the default", ConvertWideStrByCodePage(u"\u0100\u221E\u0416", 1252, 1252),
+       u"A8?"},
       {"unknown code page falls back", StrToWideByCodePage("abc\xE9", 99999), ToUnicode("abc\xE9")},
       {"by locale", StrToWideByLocale("\xCF", 0x0419), u"\u041F"},
       {"between locales", ConvertWideStrByLocale(u"\u00E0", 0x0409, 0x0419), u"\u0430"},

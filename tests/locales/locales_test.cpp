@@ -213,7 +213,8 @@ std::string Answer(LCID id, LCTYPE type) {
   const int n = win::GetLocaleInfoW(id, type, nullptr, 0);
   if (n == 0) return "\\x";
   std::u16string buf(static_cast<size_t>(n), u'#');
-  if (win::GetLocaleInfoW(id, type, buf.data(), n) != n || buf.back() != 0) return "<size protocol>";
+  if (win::GetLocaleInfoW(id, type, buf.data(), n) != n || buf.back() != 0)
+    return "<size protocol>";
   buf.pop_back();
   return U8(buf);
 }
@@ -287,8 +288,8 @@ TEST(LocaleOracle, EnumerationListsAgree) {
       EXPECT_EQ(win::nls::OemCodePageOf(id), oem > 1 ? oem : 437) << std::hex << id;
     }
   }
-  std::printf("win::EnumSystemLocalesW: %zu flag values, %zu locales and %zu alternate sorts\n", flags,
-              (lists.at("1").size() + 1) / 9, (lists.at("4").size() + 1) / 9);
+  std::printf("win::EnumSystemLocalesW: %zu flag values, %zu locales and %zu alternate sorts\n",
+              flags, (lists.at("1").size() + 1) / 9, (lists.at("4").size() + 1) / 9);
   EXPECT_NE(lists.at("1").find("0000040A"), std::string::npos);
   EXPECT_GT(named, 250u);
   gSeenCount = 0;
@@ -417,11 +418,13 @@ TEST(SortKeys, EveryCharacterAlone) {
       const size_t p = want.find('\x01');
       if (i > 0 && p != std::string::npos && p >= 2) {
         const unsigned v = (static_cast<unsigned char>(want[p - 2]) << 8 |
-                            static_cast<unsigned char>(want[p - 1])) + static_cast<unsigned>(i * delta);
+                            static_cast<unsigned char>(want[p - 1])) +
+                           static_cast<unsigned>(i * delta);
         want[p - 2] = static_cast<char>(v >> 8 & 0xFF);
         want[p - 1] = static_cast<char>(v & 0xFF);
       }
-      check(0x0409, std::u16string(1, static_cast<char16_t>(first + static_cast<uint32_t>(i))), want);
+      check(0x0409, std::u16string(1, static_cast<char16_t>(first + static_cast<uint32_t>(i))),
+            want);
     }
   }
   for (const oracle::Row& r : oracle::Rows("sortkeys_locales.txt"))
@@ -447,7 +450,8 @@ TEST(SortKeys, SizeProtocolAndRefusals) {
   } refused[] = {{0x7777, kKey, -1}, {0x0409, 0x0100, -1}, {0x0409, kKey | 0x0200, -1},
                  {0x0409, kKey, 0}, {0x0409, kKey, -2}};
   for (const Refused& r : refused)
-    EXPECT_EQ(win::LCMapStringA(r.lcid, r.flags, "abc", r.cchSrc, nullptr, 0), 0) << std::hex << r.lcid;
+    EXPECT_EQ(win::LCMapStringA(r.lcid, r.flags, "abc", r.cchSrc, nullptr, 0), 0)
+        << std::hex << r.lcid;
 }
 
 }  // namespace

@@ -207,7 +207,8 @@ bool NoChildren() {
     // A child not yet reaped by a reaper thread gets time. Never reap here,
     // or a zombie left by the library would go unnoticed.
     siginfo_t info{};
-    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD) return true;
+    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD)
+      return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;

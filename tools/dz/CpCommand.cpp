@@ -67,7 +67,8 @@ size_t FirstInvalid(uint32_t cp, const std::string& s) {
   while (i < s.size()) {
     size_t len = 1;
     while (len <= 4 && i + len <= s.size() &&
-           win::MultiByteToWideChar(cp, win::MB_ERR_INVALID_CHARS, s.data() + i, static_cast<int>(len), w, 4) == 0)
+           win::MultiByteToWideChar(cp, win::MB_ERR_INVALID_CHARS, s.data() + i,
+                                    static_cast<int>(len), w, 4) == 0)
       ++len;
     if (len > 4 || i + len > s.size()) return i;
     i += len;
@@ -132,28 +133,31 @@ int Convert(const Args& args) {
     wideRest.clear();
     if (whole > 0) {
       const int len = static_cast<int>(whole);
-      const int count = win::MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, nullptr, 0);
+      const int count =
+          win::MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, nullptr, 0);
       if (count == 0) {
         // Only U+FFFD stands in for a byte that is no text, whatever the page
         // would make of it.
         const size_t at = FirstInvalid(fromPage, pending.substr(0, whole));
-        throw FileError(DisplayName(in) + ": byte offset " + std::to_string(offset + static_cast<int64_t>(at)) +
+        throw FileError(DisplayName(in) + ": byte offset " +
+                        std::to_string(offset + static_cast<int64_t>(at)) +
                         " is not text in code page " + from + " (--substitute reads it as U+FFFD)");
       }
       const size_t base = wide.size();
       wide.resize(base + static_cast<size_t>(count));
-      win::MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, wide.data() + base, count);
+      win::MultiByteToWideChar(fromPage, decodeFlags, pending.data(), len, wide.data() + base,
+                               count);
       if (substitute && fromPage != CP_UTF8 && fromPage != CP_UTF7) {
         // The page's own default character for a byte it leaves undefined
         // becomes U+FFFD, as the strict decoder would have refused it.
         for (size_t i = 0, k = 0; i < whole; ++k) {
-          size_t len1 = win::IsDBCSLeadByteEx(fromPage, static_cast<uint8_t>(pending[i])) && i + 1 < whole &&
-                                pending[i + 1] != 0
+          size_t len1 = win::IsDBCSLeadByteEx(fromPage, static_cast<uint8_t>(pending[i])) &&
+                                i + 1 < whole && pending[i + 1] != 0
                             ? 2
                             : 1;
           char16_t u;
-          if (win::MultiByteToWideChar(fromPage, win::MB_ERR_INVALID_CHARS, pending.data() + i, static_cast<int>(len1),
-                                  &u, 1) == 0)
+          if (win::MultiByteToWideChar(fromPage, win::MB_ERR_INVALID_CHARS, pending.data() + i,
+                                       static_cast<int>(len1), &u, 1) == 0)
             wide[base + k] = u'\uFFFD';
           i += len1;
         }
@@ -166,15 +170,17 @@ int Convert(const Args& args) {
       size_t keep = wide.size();
       if (wide[keep - 1] >= 0xD800 && wide[keep - 1] <= 0xDBFF) --keep;
       if (toPage == CP_UTF7)
-        while (keep > 0 && !std::isalnum(wide[keep - 1] < 0x80 ? static_cast<int>(wide[keep - 1]) : 0)) --keep;
+        while (keep > 0 &&
+               !std::isalnum(wide[keep - 1] < 0x80 ? static_cast<int>(wide[keep - 1]) : 0))
+          --keep;
       wideRest.assign(wide, keep);
       wide.resize(keep);
     }
     if (wide.empty()) continue;
     const int wlen = static_cast<int>(wide.size());
     int used = 0;
-    const int size = win::WideCharToMultiByte(toPage, encodeFlags, wide.data(), wlen, nullptr, 0, nullptr,
-                                         askUsed ? &used : nullptr);
+    const int size = win::WideCharToMultiByte(toPage, encodeFlags, wide.data(), wlen, nullptr, 0,
+                                              nullptr, askUsed ? &used : nullptr);
     if (size == 0 || used)
       throw FileError(DisplayName(in) + ": a character before byte offset " +
                       std::to_string(offset) + " has no place in code page " + to +

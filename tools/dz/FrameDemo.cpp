@@ -20,7 +20,8 @@ std::string U8(const UnicodeString& s) {
 void ShowFrame() {
   std::printf("units, in start order:");
   for (const auto& u : GetPackageInfoTable()) std::printf(" %s", u.Name);
-  std::printf("\nsystem locale 0x%04X, ANSI code page %u\n", win::GetSystemDefaultLCID(), win::GetACP());
+  std::printf("\nsystem locale 0x%04X, ANSI code page %u\n", win::GetSystemDefaultLCID(),
+              win::GetACP());
   for (LCID id : {LCID{0x0409}, LCID{0x0419}, LCID{0x0407}}) {
     TFormatSettings fs;
     GetLocaleFormatSettings(id, fs);

@@ -197,17 +197,20 @@ int RunHelp(const Args& args) {
   return kOk;
 }
 
-Register reg({"help", "show a compiled HTML Help (.chm) file in the browser",
-              "usage: dz help [--toc | --index | --context N] [--wait SECONDS] [--] FILE[::/TOPIC]\n\n"
-              "Shows the topic (the file's default topic when none is named), the table of\n"
-              "contents, the index, or the topic mapped to context number N, through the\n"
-              "hhctrl plug-in and xdg-open. The pages are copied to a private temporary\n"
-              "folder (0700) that dz removes before it ends: at a terminal it waits for\n"
-              "Enter, elsewhere for SECONDS (120 by default; at a terminal, at most\n"
-              "SECONDS when given). SIGINT, SIGTERM and SIGHUP end the wait early, and\n"
-              "the pages still go. Every '>' of FILE and TOPIC is part of the name.\n"
-              "Exit 3 when the plug-in, the file, the topic or xdg-open is missing.\n",
-              RunHelp, {"--context", "--wait"}});
+Register reg(
+    {"help",
+     "show a compiled HTML Help (.chm) file in the browser",
+     "usage: dz help [--toc | --index | --context N] [--wait SECONDS] [--] FILE[::/TOPIC]\n\n"
+     "Shows the topic (the file's default topic when none is named), the table of\n"
+     "contents, the index, or the topic mapped to context number N, through the\n"
+     "hhctrl plug-in and xdg-open. The pages are copied to a private temporary\n"
+     "folder (0700) that dz removes before it ends: at a terminal it waits for\n"
+     "Enter, elsewhere for SECONDS (120 by default; at a terminal, at most\n"
+     "SECONDS when given). SIGINT, SIGTERM and SIGHUP end the wait early, and\n"
+     "the pages still go. Every '>' of FILE and TOPIC is part of the name.\n"
+     "Exit 3 when the plug-in, the file, the topic or xdg-open is missing.\n",
+     RunHelp,
+     {"--context", "--wait"}});
 
 }  // namespace
 }  // namespace dz::tool

@@ -98,6 +98,8 @@ inline std::string Text(const wchar_t* p, int n) {
   }
   return s;
 }
-inline std::string Text(const std::wstring& w) { return Text(w.data(), static_cast<int>(w.size())); }
+inline std::string Text(const std::wstring& w) {
+  return Text(w.data(), static_cast<int>(w.size()));
+}
 
 }  // namespace oracle

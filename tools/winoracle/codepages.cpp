@@ -78,7 +78,8 @@ class Runs {
     if (c.v.empty()) return true;
     for (size_t i = 0; i + 1 < c.v.size(); ++i)
       if (c.v[i] != first_.v[i]) return false;
-    const unsigned want = first_.v.back() + (count_ == 1 ? c.v.back() - first_.v.back() : step_ * count_);
+    const unsigned want =
+        first_.v.back() + (count_ == 1 ? c.v.back() - first_.v.back() : step_ * count_);
     if (count_ == 1) return c.v.back() - first_.v.back() <= 1 && c.v.back() >= first_.v.back();
     return c.v.back() == want;
   }
@@ -212,7 +213,9 @@ void Tables(const std::vector<Page>& pages) {
 
 // --- single calls -----------------------------------------------------------
 
-std::string Bytes(const std::string& s) { return oracle::HexBytes(s.data(), static_cast<int>(s.size())); }
+std::string Bytes(const std::string& s) {
+  return oracle::HexBytes(s.data(), static_cast<int>(s.size()));
+}
 
 void DecodeCase(oracle::File& f, unsigned cp, unsigned flags, const std::string& in) {
   wchar_t w[64];
@@ -238,8 +241,8 @@ void EncodeCase(oracle::File& f, unsigned cp, unsigned flags, const std::wstring
                               defaultChar, askUsed ? &used : nullptr);
   unsigned err = GetLastError();
   f.Line("wc", cp, oracle::Hex(flags, 4), Units(in.data(), static_cast<int>(in.size())),
-         defaultChar ? (*defaultChar ? Bytes(defaultChar) : "00") : "-", askUsed ? std::to_string(used) : "-", size,
-         sizeErr, oracle::HexBytes(b, n), err);
+         defaultChar ? (*defaultChar ? Bytes(defaultChar) : "00") : "-",
+         askUsed ? std::to_string(used) : "-", size, sizeErr, oracle::HexBytes(b, n), err);
 }
 
 void Edge(const std::vector<Page>& pages) {
@@ -270,33 +273,54 @@ void Edge(const std::vector<Page>& pages) {
   // UTF-8 takes neither a default character nor the used flag, nor other flags.
   // Wine takes all of these; Windows refuses them, as its documentation of
   // both calls states for UTF-8.
-  f.Comment("wine: 1, 0, 61, 0; Windows refuses a default character for UTF-8 (ERROR_INVALID_PARAMETER)");
+  f.Comment(
+      "wine: 1, 0, 61, 0; Windows refuses a default character for UTF-8 (ERROR_INVALID_PARAMETER)");
   f.Line("wc", 65001, "0000", "0061", "3F", "-", 0, 87, "-", 87);
-  f.Comment("wine: 1, 0, 61, 0; Windows refuses the used-default flag for UTF-8 (ERROR_INVALID_PARAMETER)");
+  f.Comment(
+      "wine: 1, 0, 61, 0; Windows refuses the used-default flag for UTF-8 "
+      "(ERROR_INVALID_PARAMETER)");
   f.Line("wc", 65001, "0000", "0061", "-", "7", 0, 87, "-", 87);
-  f.Comment("wine: 1, 0, 61, 0; Windows takes only WC_ERR_INVALID_CHARS for UTF-8 (ERROR_INVALID_FLAGS)");
+  f.Comment(
+      "wine: 1, 0, 61, 0; Windows takes only WC_ERR_INVALID_CHARS for UTF-8 (ERROR_INVALID_FLAGS)");
   f.Line("wc", 65001, "0400", "0061", "-", "-", 0, 1004, "-", 1004);
-  f.Comment("wine: 1, 0, 61, 0; Windows takes only WC_ERR_INVALID_CHARS for UTF-8 (ERROR_INVALID_FLAGS)");
+  f.Comment(
+      "wine: 1, 0, 61, 0; Windows takes only WC_ERR_INVALID_CHARS for UTF-8 (ERROR_INVALID_FLAGS)");
   f.Line("wc", 65001, "0200", "0061", "-", "-", 0, 1004, "-", 1004);
-  f.Comment("wine: 1, 0, 0061, 0; Windows takes only MB_ERR_INVALID_CHARS for UTF-8 (ERROR_INVALID_FLAGS)");
+  f.Comment(
+      "wine: 1, 0, 0061, 0; Windows takes only MB_ERR_INVALID_CHARS for UTF-8 "
+      "(ERROR_INVALID_FLAGS)");
   f.Line("mb", 65001, "01", "61", 0, 1004, "-", 1004);
   // UTF-7: which characters go as themselves, base64 runs and their ends,
   // and what a decoder makes of broken ones.
-  for (unsigned u = 0; u < 0x80; ++u) EncodeCase(f, CP_UTF7, 0, std::wstring(1, wchar_t(u)), nullptr, false);
-  const std::wstring wide7[] = {L"Hi Mom -\u263A-!", L"\u65E5\u672C\u8A9E", L"a+b", L"A\u2262\u0391.",
-                                L"\u00E9", L"\u00E9a", L"\u00E9-", L"\u00E9\u00E9\u00E9", L"\u00E9 \u00E9",
-                                std::wstring{wchar_t(0xD800)}, wide[2], L"~\\", L"\u00E9+"};
+  for (unsigned u = 0; u < 0x80; ++u)
+    EncodeCase(f, CP_UTF7, 0, std::wstring(1, wchar_t(u)), nullptr, false);
+  const std::wstring wide7[] = {L"Hi Mom -\u263A-!",
+                                L"\u65E5\u672C\u8A9E",
+                                L"a+b",
+                                L"A\u2262\u0391.",
+                                L"\u00E9",
+                                L"\u00E9a",
+                                L"\u00E9-",
+                                L"\u00E9\u00E9\u00E9",
+                                L"\u00E9 \u00E9",
+                                std::wstring{wchar_t(0xD800)},
+                                wide[2],
+                                L"~\\",
+                                L"\u00E9+"};
   for (const auto& s : wide7) EncodeCase(f, CP_UTF7, 0, s, nullptr, false);
-  const std::string utf7[] = {"+-", "+AGE-", "+AGE", "+AGEA-", "a+ZeVnLIqe-b", "+ZeVnLIqe", "+2D3eAA-",
-                              "+2D3eAA", "+AG", "+AGE.", "+!", "\x80", "+AOk-x", "+AOkA6QDp-", "~\\",
-                              "+AGEAYgBj-", "+AGE-+AGI-", "a+", "+/v8-", "+AOkAOQ", "+AOkA-", "+AGE-- ",
-                              "+2D0-", "+3gA-", "\xE9", "+ZeV", "+ZeVn-", "++", "+A-", "+AOk", "a\x00b"};
+  const std::string utf7[] = {
+      "+-",      "+AGE-",      "+AGE",       "+AGEA-", "a+ZeVnLIqe-b", "+ZeVnLIqe", "+2D3eAA-",
+      "+2D3eAA", "+AG",        "+AGE.",      "+!",     "\x80",         "+AOk-x",    "+AOkA6QDp-",
+      "~\\",     "+AGEAYgBj-", "+AGE-+AGI-", "a+",     "+/v8-",        "+AOkAOQ",   "+AOkA-",
+      "+AGE-- ", "+2D0-",      "+3gA-",      "\xE9",   "+ZeV",         "+ZeVn-",    "++",
+      "+A-",     "+AOk",       "a\x00b"};
   for (const auto& s : utf7) DecodeCase(f, CP_UTF7, 0, s);
   // Every table page: surrogates, a character outside the BMP, default
   // characters of the caller's, the error flags.
   for (const Page& p : pages) {
     if (p.cp == CP_UTF7 || p.cp == CP_UTF8) continue;
-    for (const auto& s : {wide[2], wide[3], wide[5], wide[6], std::wstring(L"\u0416\u00E9\u65E5")}) {
+    for (const auto& s :
+         {wide[2], wide[3], wide[5], wide[6], std::wstring(L"\u0416\u00E9\u65E5")}) {
       EncodeCase(f, p.cp, 0, s, nullptr, true);
       EncodeCase(f, p.cp, WC_NO_BEST_FIT_CHARS, s, nullptr, true);
     }

@@ -68,7 +68,8 @@ std::string Item(LCID lcid, LCTYPE type) {
 // Where Wine's data (taken from CLDR) is known to depart from what Windows
 // gives, Windows' answer; the file keeps Wine's in a comment.
 constexpr const char* kRuMonths = "Windows capitalises the Russian month names it gives alone";
-constexpr const char* kOneDigitHour = "Windows' Russian clock shows the hour without a leading zero";
+constexpr const char* kOneDigitHour =
+    "Windows' Russian clock shows the hour without a leading zero";
 constexpr const char* kDeDays = "Windows abbreviates German days to two letters, no full stop";
 constexpr const char* kEsSorts = "Windows names the sort of each Spanish (Spain) locale";
 struct Fix {
@@ -87,11 +88,13 @@ const Fix kFixes[] = {
     {0x0419, LOCALE_SMONTHNAME1 + 5, L"\u0418\u044E\u043D\u044C", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 6, L"\u0418\u044E\u043B\u044C", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 7, L"\u0410\u0432\u0433\u0443\u0441\u0442", kRuMonths},
-    {0x0419, LOCALE_SMONTHNAME1 + 8, L"\u0421\u0435\u043D\u0442\u044F\u0431\u0440\u044C", kRuMonths},
+    {0x0419, LOCALE_SMONTHNAME1 + 8, L"\u0421\u0435\u043D\u0442\u044F\u0431\u0440\u044C",
+     kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 9, L"\u041E\u043A\u0442\u044F\u0431\u0440\u044C", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 10, L"\u041D\u043E\u044F\u0431\u0440\u044C", kRuMonths},
     {0x0419, LOCALE_SMONTHNAME1 + 11, L"\u0414\u0435\u043A\u0430\u0431\u0440\u044C", kRuMonths},
-    {0x0419, LOCALE_SLONGDATE, L"d MMMM yyyy '\u0433.'", "Windows' Russian long date has no weekday"},
+    {0x0419, LOCALE_SLONGDATE, L"d MMMM yyyy '\u0433.'",
+     "Windows' Russian long date has no weekday"},
     {0x0419, LOCALE_STIMEFORMAT, L"H:mm:ss", kOneDigitHour},
     {0x0419, LOCALE_SSHORTTIME, L"H:mm", kOneDigitHour},
     // German: two-digit day and month, and day abbreviations without a full stop.
@@ -164,7 +167,8 @@ int wmain() {
       std::string v = Item(id, t);
       for (const Fix& fix : kFixes)
         if (fix.Id == answersFor && fix.Type == t) {
-          std::string windows = oracle::Text(fix.Windows, static_cast<int>(std::wcslen(fix.Windows)));
+          std::string windows =
+              oracle::Text(fix.Windows, static_cast<int>(std::wcslen(fix.Windows)));
           if (windows != v)
             f.Comment("wine: " + oracle::Hex(id, 8) + " " + oracle::Hex(t, 4) + " " + v + "; " +
                       fix.Why);

@@ -58,8 +58,9 @@ Bytes Step(const Bytes& first, int i, int delta) {
   const size_t p = first.find('\x01');
   if (p == Bytes::npos || p < 2 || i == 0) return first;
   Bytes k = first;
-  const unsigned v = (static_cast<unsigned char>(k[p - 2]) << 8 | static_cast<unsigned char>(k[p - 1])) +
-                     static_cast<unsigned>(i * delta);
+  const unsigned v =
+      (static_cast<unsigned char>(k[p - 2]) << 8 | static_cast<unsigned char>(k[p - 1])) +
+      static_cast<unsigned>(i * delta);
   if (v > 0xFFFF) return Bytes();
   k[p - 2] = static_cast<char>(v >> 8);
   k[p - 1] = static_cast<char>(v & 0xFF);
@@ -98,8 +99,9 @@ std::set<unsigned> Reachable() {
 }
 
 void Chars() {
-  oracle::File f("sortkeys_chars.txt",
-                 "LCMapStringW(0x0409, LCMAP_SORTKEY) of each character an ANSI code page can give");
+  oracle::File f(
+      "sortkeys_chars.txt",
+      "LCMapStringW(0x0409, LCMAP_SORTKEY) of each character an ANSI code page can give");
   f.Comment("first code point, count, collation elements, key of the first without its zero;");
   f.Comment("each next code point of the run adds delta to the key's last two primary bytes");
   f.Comment("(the two before the first 01)");
@@ -114,7 +116,8 @@ void Chars() {
     if (j < cps.size() && cps[j] == cps[i] + 1)
       delta = Delta(first, CharKey(0x0409, static_cast<wchar_t>(cps[j])));
     while (j < cps.size() && cps[j] == cps[i] + (j - i) &&
-           CharKey(0x0409, static_cast<wchar_t>(cps[j])) == Step(first, static_cast<int>(j - i), delta) &&
+           CharKey(0x0409, static_cast<wchar_t>(cps[j])) ==
+               Step(first, static_cast<int>(j - i), delta) &&
            Elements(0x0409, static_cast<wchar_t>(cps[j])) == elements)
       ++j;
     if (j == i + 1) delta = 0;
@@ -172,11 +175,15 @@ bool Ordinary(const Bytes& key) { return std::count(key.begin(), key.end(), '\x0
 // ch) or otherwise than each on its own (Vietnamese tone marks on a vowel).
 void Locales() {
   oracle::File f("sortkeys_locales.txt",
-                 "characters and pairs of a locale's ANSI code page that the locale weighs otherwise than 0x0409");
-  f.Comment("locale, code point(s), collation elements, the key under the locale without its zero;");
+                 "characters and pairs of a locale's ANSI code page that the locale weighs "
+                 "otherwise than 0x0409");
+  f.Comment(
+      "locale, code point(s), collation elements, the key under the locale without its zero;");
   f.Comment("code point * marks a locale that weighs diacritics from the word's end (French)");
-  f.Comment("a pair is listed when its primary weights are not those of its two characters, or when");
-  f.Comment("neither character differs alone but the pair does; three are listed when a pair and a");
+  f.Comment(
+      "a pair is listed when its primary weights are not those of its two characters, or when");
+  f.Comment(
+      "neither character differs alone but the pair does; three are listed when a pair and a");
   f.Comment("character do not give their weights");
   EnumSystemLocalesW(OnLocale, LCID_SUPPORTED);
   EnumSystemLocalesW(OnLocale, LCID_ALTERNATE_SORTS);
@@ -256,8 +263,8 @@ void Locales() {
       const int elements = 0xFFFF - (static_cast<unsigned char>(dashed[at]) << 8 |
                                      static_cast<unsigned char>(dashed[at + 1]));
       f.Line(oracle::Hex(lcid, 4),
-             oracle::Hex(t[0], 4) + " " + oracle::Hex(t[1], 4) + " " + oracle::Hex(t[2], 4), elements,
-             oracle::HexBytes(k.data(), static_cast<int>(k.size())));
+             oracle::Hex(t[0], 4) + " " + oracle::Hex(t[1], 4) + " " + oracle::Hex(t[2], 4),
+             elements, oracle::HexBytes(k.data(), static_cast<int>(k.size())));
     }
   }
 }

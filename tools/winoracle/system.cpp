@@ -179,8 +179,8 @@ void Environment() {
 // themselves plus DELTA); every pair is checked against the lookup itself.
 void NameCase(oracle::File& f) {
   using Upcase = WCHAR(WINAPI*)(WCHAR);
-  const auto upcase = reinterpret_cast<Upcase>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar")));
+  const auto upcase = reinterpret_cast<Upcase>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar")));
   struct Run {
     unsigned From;
     int Delta;
@@ -272,7 +272,8 @@ void Versions() {
       Version<DWORD(WINAPI*)(LPCWSTR, DWORD*)>("GetFileVersionInfoSizeW");
   const auto GetFileVersionInfoW =
       Version<BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, void*)>("GetFileVersionInfoW");
-  const auto VerQueryValueW = Version<BOOL(WINAPI*)(const void*, LPCWSTR, void**, UINT*)>("VerQueryValueW");
+  const auto VerQueryValueW =
+      Version<BOOL(WINAPI*)(const void*, LPCWSTR, void**, UINT*)>("VerQueryValueW");
   oracle::File f("system_version.txt", "VerQueryValueW over the version blocks of the fixtures");
   const std::vector<std::wstring> blocks = {L"040904B0", L"040704E4", L"041904E3"};
   const std::vector<std::wstring> names = {
@@ -307,7 +308,8 @@ void Versions() {
     paths.push_back(L"\\StringFileInfo\\" + b);
     for (const std::wstring& n : names) paths.push_back(L"\\StringFileInfo\\" + b + L"\\" + n);
   }
-  for (const wchar_t* file : {L"system_full.dll", L"system_two32.dll", L"system_nocopyright32.dll"}) {
+  for (const wchar_t* file :
+       {L"system_full.dll", L"system_two32.dll", L"system_nocopyright32.dll"}) {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeW(file, &handle);
     std::vector<char> block(size);
@@ -329,7 +331,8 @@ void Versions() {
       if (p.find(L"StringFileInfo\\") != std::wstring::npos)
         value = oracle::Text(static_cast<const wchar_t*>(v), static_cast<int>(len));
       else
-        value = oracle::HexBytes(static_cast<const char*>(v), static_cast<int>(len < 64 ? len : 64));
+        value =
+            oracle::HexBytes(static_cast<const char*>(v), static_cast<int>(len < 64 ? len : 64));
       f.Line("query", name, Field(p), 1, len, off, value.empty() ? "-" : value);
     }
   }

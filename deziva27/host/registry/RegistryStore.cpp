@@ -144,7 +144,9 @@ void SyncFolder(const std::string& dir) {
 void CreateStoreFile(const std::string& path) {
   const std::string image = NewStoreImage();
   const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : path.substr(0, slash);
   int err = 0;
   // Unnamed first: nothing is left behind however the process ends.
   int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
@@ -158,7 +160,8 @@ void CreateStoreFile(const std::string& path) {
     ::close(fd);
     if (err == 0) SyncFolder(dir);
     if (err == 0 || err == EEXIST) return;
-    if (err != ENOENT && err != EXDEV && err != EPERM && err != EOPNOTSUPP) RaiseCannotOpen(path, err);
+    if (err != ENOENT && err != EXDEV && err != EPERM && err != EOPNOTSUPP)
+      RaiseCannotOpen(path, err);
     err = 0;  // no /proc, or a file system that will not link an unnamed file
   } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
     RaiseCannotOpen(path, errno);

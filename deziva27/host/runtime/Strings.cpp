@@ -177,11 +177,12 @@ int32_t Collate(UCollator* coll, std::u16string_view a, std::u16string_view b) {
 UnicodeString CodePageToUnicode(std::string_view s, uint32_t codePage) {
   if (s.empty()) return {};
   RequireCodePage(codePage);
-  if (codePage != CP_UTF7 && IsAscii(s)) return AsciiToUnicode(s);  // ASCII is itself everywhere else
+  if (codePage != CP_UTF7 && IsAscii(s))
+    return AsciiToUnicode(s);  // ASCII is itself everywhere else
   if (s.size() > 0x7FFFFFFF) throw EConvertError(u"Text too long to convert");
   UnicodeString r(s.size(), u'\0');
-  const int n = win::MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), r.data(),
-                                    static_cast<int>(r.size()));
+  const int n = win::MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()),
+                                         r.data(), static_cast<int>(r.size()));
   if (n == 0)
     throw EConvertError(u"Text cannot be converted from code page %d", {int64_t{codePage}});
   r.resize(static_cast<size_t>(n));
