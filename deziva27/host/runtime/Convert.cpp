@@ -23,10 +23,7 @@ bool ParseInt(std::u16string_view s, int bits, int64_t& out) {
   bool neg = false;
   if (i < n && (s[i] == u'-' || s[i] == u'+')) neg = s[i++] == u'-';
   bool hex = false;
-  if (i < n && s[i] == u'$') {
-    hex = true;
-    ++i;
-  } else if (i < n && (s[i] == u'x' || s[i] == u'X')) {
+  if (i < n && (s[i] == u'$' || s[i] == u'x' || s[i] == u'X')) {
     hex = true;
     ++i;
   } else if (i + 1 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {

@@ -78,7 +78,7 @@ bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTime& date) {
   int n1, n2, n3 = 0, c1, c2, c3 = 0;
   int lim1 = order == Order::YMD ? 4 : 2;
   if (!sc.Number(lim1, n1, c1) || !sc.Char(fs.DateSeparator)) return false;
-  if (!sc.Number(order == Order::YMD ? 2 : 2, n2, c2)) return false;
+  if (!sc.Number(2, n2, c2)) return false;  // the month or the day: two digits in every order
   bool third = false;
   if (sc.Char(fs.DateSeparator)) {
     if (!sc.Number(order == Order::YMD ? 2 : 4, n3, c3)) return false;
