@@ -207,18 +207,14 @@ TEST(TTreeView, KeepsInsertionOrderUntilSortedByText) {
 static_assert(std::ranges::random_access_range<const TStringList>);
 static_assert(std::random_access_iterator<TStrings::const_iterator>);
 
-std::vector<UnicodeString> Walk(const TStrings& list) {
-  std::vector<UnicodeString> seen;
-  for (const auto& s : list) seen.push_back(s);
-  return seen;
-}
-
 TEST(TStringsRange, WalksTheStringsAsTheListHoldsThem) {
+  using Seen = std::vector<UnicodeString>;
   TStringList list{u"b", u"a", u"c"};
-  EXPECT_EQ(Walk(list), (std::vector<UnicodeString>{u"b", u"a", u"c"}));
+  EXPECT_EQ(Seen(list.begin(), list.end()), (Seen{u"b", u"a", u"c"}));
   list.Sort();
-  EXPECT_EQ(Walk(list), (std::vector<UnicodeString>{u"a", u"b", u"c"}));
-  EXPECT_TRUE(Walk(TStringList{}).empty());
+  EXPECT_EQ(Seen(list.begin(), list.end()), (Seen{u"a", u"b", u"c"}));
+  const TStringList none;
+  EXPECT_TRUE(none.begin() == none.end());
   EXPECT_EQ(std::find(list.begin(), list.end(), u"c") - list.begin(), 2);
   EXPECT_EQ(list.end() - list.begin(), list.Count());
   EXPECT_EQ(*(list.end() - 1), u"c");
@@ -226,12 +222,12 @@ TEST(TStringsRange, WalksTheStringsAsTheListHoldsThem) {
 
   // A string set during the loop shows at its index; a delete makes the next
   // step raise instead of reading past the end.
-  std::vector<UnicodeString> seen;
+  Seen seen;
   for (const auto& s : list) {
     seen.push_back(s);
     if (seen.size() == 1) list.SetStrings(1, u"B");
   }
-  EXPECT_EQ(seen, (std::vector<UnicodeString>{u"a", u"B", u"c"}));
+  EXPECT_EQ(seen, (Seen{u"a", u"B", u"c"}));
   EXPECT_THROW(for (const auto& s : list) if (s == u"a") list.Delete(0), EListError);
 }
 
