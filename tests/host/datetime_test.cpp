@@ -184,8 +184,7 @@ TEST(FormatSettings, AgreeWithGetLocaleInfoForEveryLocale) {
   for (const auto& row : test::oracle::Rows("locales.txt")) {
     if (row[0] == "types" || row[0] == "unknown") continue;
     const LCID id = test::oracle::Hex(row[0]);
-    TFormatSettings fs;
-    GetLocaleFormatSettings(id, fs);
+    const TFormatSettings fs = GetLocaleFormatSettings(id);
     ++locales;
     for (LCTYPE m = 0; m < 12; ++m) {
       ASSERT_EQ(fs.LongMonthNames[m], Info(id, LOCALE_SMONTHNAME1 + m)) << row[0];
