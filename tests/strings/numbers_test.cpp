@@ -31,12 +31,11 @@ int32_t ValueOr(F read) {
 // blanks, trailing junk and overflow.
 TEST(IntegerConversions, PoliciesSideBySide) {
   const std::tuple<const char16_t*, int32_t, int32_t, int32_t> cases[] = {
-      {u"", 0, 0, 0},              {u"   ", 0, 0, 0},             {u"\t\r\n", 0, 0, 0},
-      {u"12", 12, 12, 12},         {u" 42 ", kRaises, 42, 42},    {u"  -7", -7, -7, -7},
-      {u"$FF", 255, 255, 255},     {u"0x10", 16, 16, 16},         {u"x", kRaises, 0, 0},
-      {u"123abc", kRaises, 0, 123},  {u"-5x", kRaises, 0, 0},     {u"12 34", kRaises, 0, 12},
-      {u"2147483648", kRaises, 0, 0},  {u"99999999999z", kRaises, 0, 0},
-      {u"2147483647", 2147483647, 2147483647, 2147483647},
+      {u"", 0, 0, 0},              {u"\t\r\n", 0, 0, 0},          {u"12", 12, 12, 12},
+      {u" 42 ", kRaises, 42, 42},  {u"  -7", -7, -7, -7},         {u"$FF", 255, 255, 255},
+      {u"0x10", 16, 16, 16},       {u"x", kRaises, 0, 0},         {u"123abc", kRaises, 0, 123},
+      {u"-5x", kRaises, 0, 0},     {u"12 34", kRaises, 0, 12},    {u"2147483648", kRaises, 0, 0},
+      {u"99999999999z", kRaises, 0, 0}, {u"2147483647", 2147483647, 2147483647, 2147483647},
   };
   for (const auto& [text, x, z, safe] : cases) {
     SCOPED_TRACE(Utf16ToUtf8(text));
@@ -244,7 +243,6 @@ TEST(SkippingAndCutting, StopAtTheFirstOtherCharacterOrTheEnd) {
   const std::tuple<const char*, const char*, const char*, const char*> parts[] = {
       {"key=value", "=", "key", "value"}, {"a::b::c", "::", "a", "b::c"}, {"abc", "=", "abc", ""},
       {"=x", "=", "", "x"},               {"x=", "=", "x", ""},           {"abc", "", "abc", ""},
-      {"", "=", "", ""},
   };
   for (const auto& [text, separator, part, rest] : parts) {
     AnsiString s = text;
@@ -258,34 +256,33 @@ TEST(SkippingAndCutting, StopAtTheFirstOtherCharacterOrTheEnd) {
 }
 
 // Pascal literals, both directions; each row also runs through the 16-bit twin.
-TEST(PascalLiterals, QuotedString) {
-  const std::pair<std::string, std::string> cases[] = {
+TEST(PascalLiterals, QuotedAndUnquotedString) {
+  const std::pair<std::string, std::string> quoted[] = {
       {"", "''"},           {"it's", "'it''s'"},       {"ab\r\n", "'ab'#13#10"},
       {"\ta", "''#9'a'"},   {"\t", "''#9"},            {"a\x1f\x01z", "'a'#31#1'z'"},
       {"''", "''''''"},     {"\0"s, "''#0"},
       {"\x7f\xe9", "'\x7f\xe9'"},  // 127 and high bytes are plain text
   };
-  for (const auto& [in, out] : cases) {
+  for (const auto& [in, out] : quoted) {
     SCOPED_TRACE(out);
     EXPECT_EQ(QuotedString(in, '\''), out);
     EXPECT_EQ(QuotedString(ToUnicode(in), u'\''), ToUnicode(out));
+    EXPECT_EQ(UnquotedString(out, '\''), in);
+    EXPECT_EQ(UnquotedString(ToUnicode(out), u'\''), ToUnicode(in));
   }
   EXPECT_EQ(QuotedString(u"\u0416\"", u'"'), u"\"\u0416\"\"\"");
-}
-
-TEST(PascalLiterals, UnquotedString) {
-  const std::pair<std::string, std::string> cases[] = {
+  // Literals the quoting never writes.
+  const std::pair<std::string, std::string> unquoted[] = {
       {"'ab'#13#10'cd'", "ab\r\ncd"}, {"#65#66", "AB"}, {"#$1F", "\x1f"},
       {"#$ff", "\xff"},     {"#1F", "\x01"},  // F is outside quotes: reading ends there
       {"abc", "abc"},                         // no literal: passes through
       {"'ab", "ab"},                          // unterminated
-      {"'ab'xy", "ab"},     {"'a'#9", "a\t"},    {"#0", "\0"s},
+      {"'ab'xy", "ab"},     {"x'a'", "x'a'"},    {"'''", "'"},
       {"#$", "\0"s},  // no hex digit reads as 0
-      {"x'a'", "x'a'"},     {"''''", "'"},       {"'''", "'"},
       {"'' ", "'' "},        // empty value, not exactly two quotes
       {"#$100000041", "A"},  // nine digits wrap to 32 bits
   };
-  for (const auto& [in, out] : cases) {
+  for (const auto& [in, out] : unquoted) {
     SCOPED_TRACE(in);
     EXPECT_EQ(UnquotedString(in, '\''), out);
     EXPECT_EQ(UnquotedString(ToUnicode(in), u'\''), ToUnicode(out));
@@ -348,8 +345,6 @@ TEST(CLiterals, GetCExtraSymbol) {
       {"a", 0, 'a', 2},         {R"(\t\)", 0, 9, 3},      {R"(\e)", 0, 'e', 3},
       {R"(\x)", 0, 0, 3},       {R"(\xg)", 0, 0, 3},      {R"(\0)", 0, 0, 3},
       {R"(\377)", 0, 255, 5},   {R"(\1234)", 3, 'S', 5},  {R"(\779)", 0, 63, 4},
-      {R"(\n)", 0, 10, 3},      {R"(\v)", 0, 11, 3},      {R"(\r)", 0, 13, 3},
-      {R"(\a)", 0, 7, 3},       {R"(\b)", 0, 8, 3},       {R"(\f)", 0, 12, 3},
       {R"(\x414)", 0, 0x14, 6},  // 0x414 cut to 8 bits
       {R"(\8)", 0, 0, 2},        // 8 is no octal digit and stays unread
   };
@@ -411,7 +406,7 @@ TEST(CLiterals, Unquoting) {
   // The wide decoder inside a string never combines UTF-8 pairs.
   EXPECT_EQ(UnquotedCString(uR"("\xC3\xA9")"), u"\u00c3\u00a9");
   // Without a digit limit \xHH reads on into a following hex digit, in both
-  // twins alike; the round trips below steer clear of it.
+  // twins alike; the round trips below read with a limit of two.
   EXPECT_EQ(UnquotedCString(QuotedCString("\1A")), "\x1a");
   EXPECT_EQ(UnquotedCString(QuotedCString(u"\1A")), u"\x1a");
 }
@@ -442,15 +437,6 @@ void CheckRoundTrips(uint32_t seed) {
     int32_t p = 1;
     ASSERT_EQ(XUnquotedCStringEx(c, 2, p), s) << testing::PrintToString(c);
     ASSERT_EQ(p, static_cast<int32_t>(c.size()) + 1);
-    bool hexRunOn = false;  // a control written as \xHH, then a hex digit
-    for (size_t i = 0; i + 1 < s.size(); ++i) {
-      auto code = static_cast<std::make_unsigned_t<Ch>>(s[i]);
-      auto next = static_cast<std::make_unsigned_t<Ch>>(s[i + 1]);
-      hexRunOn |= code < 32 && (code < 7 || code > 13) && IsHexDigit(WideChar(next & 0xFF));
-    }
-    if (!hexRunOn) {
-      ASSERT_EQ(UnquotedCString(c), s) << testing::PrintToString(c);
-    }
   }
 }
 
