@@ -38,10 +38,7 @@ std::string ErrorOf(const std::function<void()>& f) {
 inline UnicodeString N(const char* prefix, int n, int m = -1) {
   std::string s = prefix;
   s += std::to_string(n);
-  if (m >= 0) {
-    s += '_';
-    s += std::to_string(m);
-  }
+  if (m >= 0) s += '_' + std::to_string(m);
   return UnicodeString(s.begin(), s.end());
 }
 

@@ -41,7 +41,7 @@ RegTextValue Gone(std::u16string name) { return {name, false, true, 0, {}}; }
 constexpr std::u16string_view kHead = u"Windows Registry Editor Version 5.00\r\n\r\n";
 
 TEST(FormatRegText, WritesWhatRegeditExports) {
-  const std::string b23 = Bytes(23), b49 = Bytes(49);
+  const std::string b73 = Bytes(73);
   const std::tuple<const char*, std::vector<RegTextKey>, std::u16string> cases[] = {
       {"nothing", {}, u""},
       {"strings, escapes, dword, deletions",
@@ -64,14 +64,12 @@ TEST(FormatRegText, WritesWhatRegeditExports) {
            u"\r\n\"odd\"=hex(1):41\r\n\"lf\"=hex(1):61,00,0a,00,62,00,00,00\r\n"
            u"\"nul\"=hex(1):61,00,00,00,62,00,00,00\r\n\"short\"=hex(4):01,02\r\n"
            u"\"none\"=hex(0):\r\n\"big\"=hex(12345678):ff\r\n\r\n"},
-      // "a"=hex: leaves room for 23 bytes before column 77, then 25 a line.
-      {"23 bytes fit one line",
-       {{u"", false, {Val(u"a", REG_BINARY, b23)}}},
-       u"[HKEY_CURRENT_USER]\r\n\"a\"=hex:" + HexList(b23) + u"\r\n\r\n"},
-      {"the 24th byte wraps; continuation lines hold 25",
-       {{u"", false, {Val(u"a", REG_BINARY, b49)}}},
-       u"[HKEY_CURRENT_USER]\r\n\"a\"=hex:" + HexList(b23) + u",\\\r\n  " +
-           HexList(b49.substr(23, 25)) + u",\\\r\n  " + HexList(b49.substr(48)) +
+      // "a"=hex: leaves room for 23 bytes before column 77, then 25 a line;
+      // the last byte of a full line ends it with no break.
+      {"lines of 23, 25 and 25 bytes",
+       {{u"", false, {Val(u"a", REG_BINARY, b73)}}},
+       u"[HKEY_CURRENT_USER]\r\n\"a\"=hex:" + HexList(b73.substr(0, 23)) + u",\\\r\n  " +
+           HexList(b73.substr(23, 25)) + u",\\\r\n  " + HexList(b73.substr(48)) +
            u"\r\n\r\n"},
   };
   for (const auto& [what, keys, body] : cases)
