@@ -408,7 +408,6 @@ TEST(ScanToPair, FindsRightTokenOutsideWrongLevels) {
       {u"((y) x)", u"X", u"y", {ttIdent}, true},
       {u"(a, b", u"X", u"", {ttIdent}, false},
       {u"(a, (x), b)", u"x", u"", {ttNumber, ttReservedWord}, false},
-      {u"( a\n// LOCALIZE OFF\n); b c", u"c", u"", {ttIdent}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.text));
@@ -418,10 +417,16 @@ TEST(ScanToPair, FindsRightTokenOutsideWrongLevels) {
     EXPECT_EQ(sc.GetBookmark(), mark);
     EXPECT_EQ(Shown(sc), Shown(Start(fresh, c.text)));
   }
+  // Any tokens may pair; the tokens after a marker keep their flag.
   TYScanner sc;
-  const auto mark = Start(sc, u"( a b c d e f g h i j k l #99999 )").GetBookmark();
-  EXPECT_THROW(sc.ScanToPair(u"(", u")", u"x", u"", {ttIdent, ttReservedWord}), Exception);
+  const auto mark = Start(sc, u"begin a\n// LOCALIZE OFF\nend; b c").GetBookmark();
+  EXPECT_FALSE(sc.ScanToPair(u"begin", u"end", u"c", u"", {ttIdent, ttReservedWord}));
   EXPECT_EQ(sc.GetBookmark(), mark);
+  EXPECT_EQ(Shown(sc), "ttIdent begin|ttIdent a|ttIdent end off|ttSeparator ; off|ttIdent b off|"
+                      "ttIdent c off");
+  const auto before = Start(sc, u"( a b c d e f g h i j k l #99999 )").GetBookmark();
+  EXPECT_THROW(sc.ScanToPair(u"(", u")", u"", u"", {}), Exception);
+  EXPECT_EQ(sc.GetBookmark(), before);
 }
 
 }  // namespace
