@@ -50,7 +50,6 @@ TEST(LzyStream, RoutinesStartWhereTheStreamsStand) {
       {&LZYDecompressStream, "LZY00\x01\x02\x03\x04\x04ok", 0, "", "ok", "", 12},
       {&LZYDecompressStream, "LZY00", 0, "", "", "", 5},
       {&LZYDecompressStream, kHeader + "\x0Ahello\x02!", 0, "", "hello!", "", 17},
-      {&LZYDecompressStream, "LZY10\x01\x02\x03\x04\x02z", 0, "", "", "Wrong stream format", 5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Hex(c.Src));
@@ -96,16 +95,13 @@ TEST(LzyStream, HeadersAreRecognizedAndRead) {
   } cases[] = {
       {"LZY00\x11\x22\x33\x44", 0, 0x44332211, 0x44332211, 9},
       {"LZY00\x11\x22\x33", 0, 0x332211, 0x7F332211, 8},
-      {"LZY00\x11", 0, 0x11, 0x7F6E5D11, 6},
       {"LZY00", 0, 0, 0x7F6E5D4C, 5},
       {"xx" + kHeader, 2, 0, 0, 11},
       {"xx" + kHeader, 0, std::nullopt, 0x7F6E5D4C, 5},
       {"LZY0", 0, std::nullopt, 0x7F6E5D4C, 4},
       {"LZY01xxxx", 0, std::nullopt, 0x7F6E5D4C, 5},
       {"lzy00abcd", 0, std::nullopt, 0x7F6E5D4C, 5},
-      {"LZX00abcd", 0, std::nullopt, 0x7F6E5D4C, 5},
       {"", 0, std::nullopt, 0x7F6E5D4C, 0},
-      {"LZY00", 3, std::nullopt, 0x7F6E5D4C, 5},
       {"LZY00", 9, std::nullopt, 0x7F6E5D4C, 9},  // past the end
   };
   for (const auto& c : cases) {
@@ -135,11 +131,10 @@ TEST(LzyStream, HeadersAreRecognizedAndRead) {
 
 // How a compressor is listened to: not at all, on OnProgress, by a
 // descendant overriding DoOnProgress, or by one that also calls the
-// inherited DoOnProgress (with no OnProgress set).
+// inherited DoOnProgress (with no OnProgress set). Code gives the output
+// and the calls heard.
 enum Ear { kNone, kEvent, kOverride, kOverrideAndInherited };
 
-// The output and the progress calls heard while coding `in` on a compressor
-// that is listened to as `ear` says.
 std::pair<std::string, Calls> Code(bool compress, const std::string& in, Ear ear) {
   struct Overriding : TLZYCompressor {
     Calls Heard;
@@ -226,26 +221,6 @@ TEST_F(LzyFile, FailuresLeaveTheDestinationAsItWas) {
   EXPECT_EQ(Entries(), 4u);  // no temporary file left behind, no "missing" made
 }
 
-// A replaced destination keeps its permissions, and a linked one is written
-// through its link.
-TEST_F(LzyFile, ReplacedFileKeepsItsPermissionsAndLink) {
-  Write("in", "some data some data");
-  Write("dest", "old");
-  fs::permissions(dir_.Path / "dest",
-                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  LZYCompressFile(Path("in"), Path("dest"));
-  EXPECT_EQ(fs::status(dir_.Path / "dest").permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  // Coding a file onto itself works, since the result lands only at the end.
-  LZYDecompressFile(Path("dest"), Path("dest"));
-  EXPECT_EQ(Read("dest"), "some data some data");
-  fs::create_symlink("dest", dir_ / "link.lzy");
-  LZYCompressFile(Path("in"), Path("link.lzy"));
-  EXPECT_TRUE(fs::is_symlink(dir_ / "link.lzy"));
-  LZYDecompressFile(Path("dest"), Path("out"));
-  EXPECT_EQ(Read("out"), "some data some data");
-}
-
 // A file codes to the bytes the stream routines write. The path forms take
 // the name's bytes as they are: a name that is not UTF-8 (which the text
 // forms cannot spell) round-trips to the same bytes the text forms write.
@@ -259,7 +234,15 @@ static_assert(requires(const char16_t* s, UnicodeString u) {
 TEST_F(LzyFile, RoundTripsByTextAndByPath) {
   const std::string data = MakeData("words", 900000, 5);
   Write("in.txt", data);
-  LZYCompressFile(Path("in.txt"), Path("text.lzy"));
+  // A replaced file keeps its permissions, and a linked one is written
+  // through its link.
+  Write("text.lzy", "old");
+  const fs::perms perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(dir_.Path / "text.lzy", perms);
+  fs::create_symlink("text.lzy", dir_ / "link.lzy");
+  LZYCompressFile(Path("in.txt"), Path("link.lzy"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.lzy"));
+  EXPECT_EQ(fs::status(dir_.Path / "text.lzy").permissions() & fs::perms::all, perms);
   EXPECT_TRUE(Read("text.lzy") == Packed(data));
   LZYDecompressFile(Path("text.lzy"), Path("out.txt"));
   EXPECT_TRUE(Read("out.txt") == data);
@@ -273,7 +256,10 @@ TEST_F(LzyFile, RoundTripsByTextAndByPath) {
   EXPECT_TRUE(Read("back\x80") == data);
   EXPECT_THROW(LZYDecompressFile(in, back), EYCompressError);
   EXPECT_TRUE(Read("back\x80") == data);
-  EXPECT_EQ(Entries(), 5u);
+  // Coding a file onto itself works, since the result lands only at the end.
+  LZYDecompressFile(Path("text.lzy"), Path("text.lzy"));
+  EXPECT_TRUE(Read("text.lzy") == data);
+  EXPECT_EQ(Entries(), 6u);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// The scanner: what the tokenizer makes of source text in each style (kinds,
-// values of literals, comments, positions, the end of the source and the
-// failures), its settings and word lists, the queue, bookmarks, ExtractPiece
-// and ScanToPair.
+// The scanner: what the tokenizer makes of source text in each style, its
+// settings and word lists, the queue, bookmarks, ExtractPiece and ScanToPair.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,38 +14,37 @@
 namespace dz::test {
 namespace {
 
-// The lines of a text split at \n.
-TStringList Text(std::u16string_view text) {
+// Sets the lines of a text split at \n as the source and reads the first token.
+TYScanner& Start(TYScanner& sc, std::u16string_view text) {
   TStringList lines;
   lines.SetText(text);
-  return lines;
+  sc.SetSource(lines);
+  sc.FirstToken();
+  return sc;
 }
 
 // "kind text", with controls written as <13> so that failures stay readable,
 // and " off" after a token that is not to be localized.
 std::string Show(const TYToken& t) {
-  std::string s = TokenKindName(t.TokType);
-  s += ' ';
-  for (char16_t c : t.RealStr) {
-    if (c < 32)
-      s.append("<").append(std::to_string(int(c))).append(">");
-    else
-      s += Utf16ToUtf8(std::u16string(1, c));
-  }
+  std::string s = TokenKindName(t.TokType) + std::string(" ");
+  for (char16_t c : t.RealStr)
+    s += c < 32 ? '<' + std::to_string(int(c)) + '>' : Utf16ToUtf8(std::u16string(1, c));
   return t.TokLocalize ? s : s + " off";
 }
 
-// Every token from FirstToken to EOS.
-std::vector<TYToken> ScanAll(TYScanner& sc) {
-  std::vector<TYToken> out;
-  for (sc.FirstToken(); !sc.EOS(); sc.NextToken()) out.push_back(sc.GetToken(0));
-  return out;
-}
-
-std::vector<std::string> ShowAll(TYScanner& sc) {
-  std::vector<std::string> out;
-  for (const TYToken& t : ScanAll(sc)) out.push_back(Show(t));
-  return out;
+// The tokens from the current one to the end, shown and joined by '|'; the
+// token after one whose text is templateAfter is read as a template.
+std::string Shown(TYScanner& sc, const char16_t* templateAfter = nullptr) {
+  std::string shown;
+  while (!sc.EOS()) {
+    if (!shown.empty()) shown += '|';
+    shown += Show(sc.GetToken(0));
+    if (templateAfter && sc.GetTokStr() == templateAfter)
+      sc.NextTokenAsTemplate();
+    else
+      sc.NextToken();
+  }
+  return shown;
 }
 
 struct Case {
@@ -86,11 +83,9 @@ const Case kCases[] = {
     {"CSeparatorsAndComments", ssC, u"p->q != r /* x\n*/ #include // y",
      "ttIdent p|ttSeparator ->|ttIdent q|ttSeparator !=|ttIdent r|ttSeparator #|ttIdent include"},
     {"CEscapeEndingTheLine", ssC, u"\"ab\\", "ttUnknown ab\\"},
-    {"SqlDoubledQuotes", ssSQL, u"'O''Neil' L'x' 'a\\'b'",
-     "ttString O'Neil|ttLString x|ttString a'b"},
-    {"SqlRealistic", ssSQL, u"WHERE name = 'O''Neil' AND note <> '' -- x",
+    {"SqlQuotes", ssSQL, u"WHERE name = 'O''Neil' AND note <> '' -- L'x' 'a\\'b'",
      "ttIdent WHERE|ttIdent name|ttSeparator =|ttString O'Neil|ttIdent AND|ttIdent note|"
-     "ttSeparator <>|ttString |ttSeparator -|ttSeparator -|ttIdent x"},
+     "ttSeparator <>|ttString |ttSeparator -|ttSeparator -|ttLString x|ttString a'b"},
     {"PerlComments", ssPerl, u"# whole line\nx # y\n\"a\\tb\"", "ttIdent x|ttString a<9>b"},
     // Markers are told apart from other comments by case-blind text, and
     // only in line comments.
@@ -98,12 +93,6 @@ const Case kCases[] = {
      u"a // LOCALIZE OFF\nb //  localize off\nc\n//LOCALIZE ON x\nd // Localize On\n"
      u"{ LOCALIZE OFF } e\n//   LOCALIZE ON\nf",
      "ttIdent a|ttIdent b off|ttIdent c off|ttIdent d off|ttIdent e|ttIdent f"},
-    {"PascalUnit", ssPascal,
-     u"unit U; { header (* not nested *)\n  still header }\n  // LOCALIZE OFF\n"
-     u"  Key = 'k''1'#9;\n  // LOCALIZE ON\n  Msg = 'Hi'#13#10 + #$263A; (* a\n{ b } *) end.",
-     "ttIdent unit|ttIdent U|ttSeparator ;|ttIdent Key off|ttSeparator = off|"
-     "ttString k'1<9> off|ttSeparator ; off|ttIdent Msg|ttSeparator =|ttString Hi<13><10>|"
-     "ttSeparator +|ttChar \u263A|ttSeparator ;|ttIdent end|ttSeparator ."},
     {"TemplateAfterTheToken", ssPerl, u"$x =~ /a\\/b c/i;\ny",
      "ttUnknown $x|ttSeparator =~|ttString a/b c|ttIdent i|ttSeparator ;|ttIdent y", u"=~"},
     {"UnterminatedTemplate", ssPerl, u"$x =~ /abc\ny",
@@ -122,50 +111,20 @@ TEST(Tokenizer, StylesScanAsExpected) {
     SCOPED_TRACE(c.name);
     TYScanner sc;
     sc.SetSourceStyle(c.style);
-    sc.SetSource(Text(c.text));
-    std::string shown;
-    for (sc.FirstToken(); !sc.EOS();) {
-      shown += (shown.empty() ? "" : "|");
-      shown += Show(sc.GetToken(0));
-      if (c.templateAfter && sc.GetTokStr() == c.templateAfter)
-        sc.NextTokenAsTemplate();
-      else
-        sc.NextToken();
-    }
-    EXPECT_EQ(shown, c.expected);
+    EXPECT_EQ(Shown(Start(sc, c.text), c.templateAfter), c.expected);
   }
 }
 
 // Line ends count as two characters, also inside a block comment.
 TEST(Tokenizer, PositionsCountLineEndsAsTwo) {
   TYScanner sc;
-  sc.SetSource(Text(u"ab  'c''d'\n\n  ef (* x\n*) g"));
   std::vector<std::array<int32_t, 4>> got;  // line, start, end, position
-  for (const TYToken& t : ScanAll(sc)) got.push_back({t.TokLine, t.TokStart, t.TokEnd, t.TokPos});
+  for (Start(sc, u"ab  'c''d'\n\n  ef (* x\n*) g"); !sc.EOS(); sc.NextToken()) {
+    const TYToken t = sc.GetToken(0);
+    got.push_back({t.TokLine, t.TokStart, t.TokEnd, t.TokPos});
+  }
   EXPECT_EQ(got, (std::vector<std::array<int32_t, 4>>{
                      {0, 1, 3, 0}, {0, 5, 11, 4}, {2, 3, 5, 10 + 2 + 0 + 2 + 2}, {3, 4, 5, 28}}));
-}
-
-TEST(Tokenizer, EndOfSourceArrivesWithTheLastShift) {
-  TYScanner sc;
-  sc.SetSource(TStringList({u"a b", u"c"}));
-  sc.FirstToken();
-  EXPECT_EQ(sc.GetBookmark().LastTokenIndex, 2);
-  sc.NextToken();
-  sc.NextToken();
-  EXPECT_FALSE(sc.EOS());
-  EXPECT_EQ(sc.GetRealStr(), u"c");
-  sc.NextToken();
-  EXPECT_TRUE(sc.EOS());
-  auto atEnd = sc.GetBookmark();
-  sc.NextToken();
-  EXPECT_EQ(sc.GetBookmark(), atEnd);
-
-  for (auto src : {TStringList(), TStringList({u"  ", u"{ only }  // comments"})}) {
-    sc.SetSource(src);
-    sc.FirstToken();
-    EXPECT_TRUE(sc.EOS());
-  }
 }
 
 // A failure names the token that raised, for messages like FILE:LINE:COLUMN,
@@ -203,9 +162,8 @@ TEST(Tokenizer, BadCodesRaiseAtTheirPlace) {
     SCOPED_TRACE(Utf16ToUtf8(c.Text));
     TYScanner sc;
     sc.SetSourceStyle(c.Style);
-    sc.SetSource(Text(c.Text));
     try {
-      sc.FirstToken();
+      Start(sc, c.Text);
       EXPECT_EQ(c.Raised, nullptr) << "no error";
       EXPECT_EQ(sc.GetRealStr(), c.Message);
       EXPECT_EQ(sc.GetTokType(), ttChar);
@@ -217,27 +175,23 @@ TEST(Tokenizer, BadCodesRaiseAtTheirPlace) {
       EXPECT_EQ(sc.ReadColumn(), c.Column);
     }
   }
-}
-
-// A token that raises leaves the queue as it was; FirstToken keeps the slots
-// it filled and its old last-token index.
-TEST(Tokenizer, ARaisingTokenLeavesTheQueue) {
+  // A token that raises leaves the queue as it was; FirstToken keeps the
+  // slots it filled and its old last-token index.
   TYScanner sc;
-  sc.SetSource(TStringList({u"a b c d e f g h i j k l", u"#65536"}));
-  sc.FirstToken();
+  Start(sc, u"a b c d e f g h i j k l\n#65536");
   sc.NextToken();
   const auto before = sc.GetBookmark();
   EXPECT_THROW(sc.NextToken(), Exception);
   EXPECT_EQ(sc.GetBookmark(), before);
   TYScanner fresh;
-  fresh.SetSource(TStringList({u"a b #$10000"}));
-  EXPECT_THROW(fresh.FirstToken(), Exception);
+  EXPECT_THROW(Start(fresh, u"a b #$10000"), Exception);
   EXPECT_EQ(fresh.GetToken(1).RealStr, u"b");
   EXPECT_EQ(fresh.GetBookmark().LastTokenIndex, 0);
 }
 
 // A new scanner has Pascal's settings, which its row sets again after
-// others. ssNone and setting the same style again keep what was set.
+// others. ssNone and setting the same style again keep what was set. The
+// separator test prefers a pair from the list to a single character.
 TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
   TYScanner sc;
   EXPECT_EQ(sc.SourceStyle(), ssPascal);
@@ -246,6 +200,20 @@ TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
   EXPECT_TRUE(sc.Localize());
   EXPECT_EQ(sc.GetTokType(), ttUnknown);
   EXPECT_EQ(sc.GetToken(-10), TYToken());
+  const struct {
+    UnicodeString line;
+    int32_t p;
+    bool sep;
+    int32_t after;
+  } seps[] = {
+      {u"a:=b", 2, true, 3}, {u"a: =b", 2, true, 2}, {u"=>", 1, true, 1}, {u"<>", 1, true, 2},
+      {u"ab", 1, false, 1},  {u":", 1, true, 1},     {u":", 2, false, 2}, {u":", 0, false, 0},
+  };
+  for (auto& c : seps) {
+    int32_t p = c.p;
+    EXPECT_EQ(sc.IsSeparator(c.line, p), c.sep) << Utf16ToUtf8(c.line) << " at " << c.p;
+    EXPECT_EQ(p, c.after) << Utf16ToUtf8(c.line) << " at " << c.p;
+  }
   struct {
     TSourceStyle style;
     size_t sepsLength;
@@ -267,8 +235,7 @@ TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
     EXPECT_EQ(sc.ExtraCharSymbol(), c.extra) << c.style;
     EXPECT_EQ(sc.CharQuote(), u'\'') << c.style;
   }
-  sc.SetSource(TStringList({u"a # b"}));  // Perl's line comment, kept
-  EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttIdent a"}));
+  EXPECT_EQ(Shown(Start(sc, u"a # b")), "ttIdent a");  // Perl's line comment, kept
   sc.SetSourceStyle(ssC);
   sc.SetStrQuote(u'`');
   sc.SetSourceStyle(ssC);
@@ -276,38 +243,16 @@ TEST(Styles, NewScannerIsPascalAndEachStyleSetsItsLists) {
   // Every expectation spells the other kinds through TokenKindName.
   EXPECT_STREQ(TokenKindName(ttStrTemplate), "ttStrTemplate");
   for (int past : {11, 255}) EXPECT_STREQ(TokenKindName(static_cast<TYTokenType>(past)), "?");
-}
-
-TEST(Styles, BlockCommentTextSplitsAtFirstHyphen) {
-  TYScanner sc;
+  // A block comment's text splits at its first hyphen; one without is dropped.
   sc.SetBlockComments(u"<!---->,nohyphen,\"[ -] \"");
   EXPECT_EQ(sc.GetBlockComments(), u"<!---->,[ -] ");
-  sc.SetSource(TStringList({u"a <!-- b -- c ---> d [ e ] f"}));
-  EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttIdent a", "ttIdent d", "ttIdent f"}));
+  EXPECT_EQ(Shown(Start(sc, u"a <!-- b -- c ---> d [ e ] f")), "ttIdent a|ttIdent d|ttIdent f");
   UnicodeString closer;
   EXPECT_TRUE(sc.isBlockComment(u"x<!", 2, closer));
   EXPECT_EQ(closer, u"--->");
   EXPECT_FALSE(sc.isBlockComment(u"x<", 2, closer));
   sc.SetBlockComments(u"");
   EXPECT_EQ(sc.GetBlockComments(), u"");
-}
-
-TEST(Styles, SeparatorTestPrefersPairs) {
-  TYScanner sc;
-  struct {
-    UnicodeString line;
-    int32_t p;
-    bool sep;
-    int32_t after;
-  } cases[] = {
-      {u"a:=b", 2, true, 3}, {u"a: =b", 2, true, 2}, {u"=>", 1, true, 1}, {u"<>", 1, true, 2},
-      {u"ab", 1, false, 1},  {u":", 1, true, 1},     {u":", 2, false, 2}, {u":", 0, false, 0},
-  };
-  for (auto& c : cases) {
-    int32_t p = c.p;
-    EXPECT_EQ(sc.IsSeparator(c.line, p), c.sep) << Utf16ToUtf8(c.line) << " at " << c.p;
-    EXPECT_EQ(p, c.after) << Utf16ToUtf8(c.line) << " at " << c.p;
-  }
   // The list is searched as plain text: any adjacent pair counts, and
   // characters beyond ASCII work as well.
   sc.SetSeps(u"ab \u00e9\u00e8");
@@ -317,64 +262,75 @@ TEST(Styles, SeparatorTestPrefersPairs) {
   }
 }
 
-TEST(WordLists, KindsFollowTheListsCaseInsensitively) {
+TEST(WordLists, KindsFollowTheListsCaseInsensitivelyInTheLocale) {
   TYScanner sc;
   sc.SetWords(TStringList({u"begin", u"END"}));
   sc.SetVars(TStringList({u"Counter"}));
   sc.SetFuncs(TStringList({u"WriteLn", u"NA\u00cfVE"}));
-  sc.SetSource(TStringList({u"Begin counter writeln na\u00efve end x"}));
-  EXPECT_EQ(ShowAll(sc), (std::vector<std::string>{"ttReservedWord Begin", "ttVariable counter",
-                                                   "ttFunction writeln", "ttFunction na\u00efve",
-                                                   "ttReservedWord end", "ttIdent x"}));
+  const char16_t* text = u"Begin counter writeln na\u00efve end x";
+  EXPECT_EQ(Shown(Start(sc, text)), "ttReservedWord Begin|ttVariable counter|ttFunction writeln|"
+                                    "ttFunction na\u00efve|ttReservedWord end|ttIdent x");
   // Changes made to the lists in place count from the next token on.
   sc.RWords().Add(u"x");
   sc.Vars().Clear();
-  EXPECT_EQ(ShowAll(sc)[1], "ttIdent counter");
-  EXPECT_EQ(ShowAll(sc)[5], "ttReservedWord x");
+  EXPECT_EQ(Shown(Start(sc, text)), "ttReservedWord Begin|ttIdent counter|ttFunction writeln|"
+                                    "ttFunction na\u00efve|ttReservedWord end|ttReservedWord x");
   EXPECT_TRUE(sc.isFunc(u"WRITELN"));
   EXPECT_FALSE(sc.isVar(u"counter"));
-}
-
-TEST(WordLists, TurkishLocaleFoldsDottedI) {
-  ASSERT_TRUE(win::SetSystemLocale("tr-TR"));
-  TYScanner sc;
-  sc.SetWords(TStringList({u"if"}));
-  sc.SetSource(TStringList({u"IF if"}));
-  auto toks = ScanAll(sc);
-  win::ResetSystemLocale();
-  ASSERT_EQ(toks.size(), 2u);
   // Upper-case I is dotless in Turkish, so IF is another word there.
-  EXPECT_EQ(toks[0].TokType, ttIdent);
-  EXPECT_EQ(toks[0].TokStr, u"\u0131f");
-  EXPECT_EQ(toks[1].TokType, ttReservedWord);
+  ASSERT_TRUE(win::SetSystemLocale("tr-TR"));
+  TYScanner tr;
+  tr.SetWords(TStringList({u"if"}));
+  Start(tr, u"IF if");
+  win::ResetSystemLocale();
+  EXPECT_EQ(tr.GetToken(0).TokType, ttIdent);
+  EXPECT_EQ(tr.GetToken(0).TokStr, u"\u0131f");
+  EXPECT_EQ(tr.GetToken(1).TokType, ttReservedWord);
 }
 
-TYScanner& Start(TYScanner& sc, std::initializer_list<UnicodeString> lines) {
-  sc.SetSource(TStringList(lines));
-  sc.FirstToken();
-  return sc;
-}
-
-TEST(Queue, LookAheadAndLookBack) {
+// The queue holds the current token, ten ahead and ten behind; the end of
+// the source arrives with the shift after the last token.
+TEST(Queue, LookAheadLookBackAndTheEnd) {
   TYScanner sc;
-  Start(sc, {u"t0 t1 t2 t3 t4 t5 t6 t7 t8 t9 t10 T11"});
+  Start(sc, u"  Begin t1 t2 t3 t4 t5 t6 t7 t8 t9 t10 T11");
   EXPECT_EQ(sc.GetToken(10).RealStr, u"t10");
   EXPECT_EQ(sc.GetToken(-1), TYToken());
+  EXPECT_EQ(sc.GetTokStr(), u"begin");
+  EXPECT_EQ(sc.GetRealStr(), u"Begin");
+  EXPECT_EQ(sc.GetTokLength(), 5);
   sc.NextToken();
-  EXPECT_EQ(sc.GetToken(-1).RealStr, u"t0");
+  EXPECT_EQ(sc.GetToken(-1).RealStr, u"Begin");
   EXPECT_EQ(sc.GetToken(10).RealStr, u"T11");
   EXPECT_EQ(sc.GetToken(10).TokStr, u"t11");
-  EXPECT_EQ(sc.GetPrevToksStr(), u"t0");
+  EXPECT_EQ(sc.GetPrevToksStr(), u"begin");
   // Past the end slot 10 keeps its token while the others move on.
   sc.NextToken();
   EXPECT_EQ(sc.GetToken(9).RealStr, u"T11");
   EXPECT_EQ(sc.GetToken(10).RealStr, u"T11");
   EXPECT_EQ(sc.GetBookmark().LastTokenIndex, 9);
-  EXPECT_EQ(sc.GetPrevToksStr(), u"t0t1");
-}
+  EXPECT_EQ(sc.GetPrevToksStr(), u"begint1");
+  for (int i = 2; i < 11; ++i) sc.NextToken();
+  EXPECT_FALSE(sc.EOS());
+  EXPECT_EQ(sc.GetRealStr(), u"T11");
+  sc.NextToken();
+  EXPECT_TRUE(sc.EOS());
+  const auto atEnd = sc.GetBookmark();
+  sc.NextToken();
+  EXPECT_EQ(sc.GetBookmark(), atEnd);
+  for (auto src : {TStringList(), TStringList({u"  ", u"{ only }  // comments"})}) {
+    sc.SetSource(src);
+    sc.FirstToken();
+    EXPECT_TRUE(sc.EOS());
+  }
 
-TEST(Queue, IndexOutsideTheQueueRaises) {
-  TYScanner sc;
+  // A short source fills only its own slots. The current token's text is
+  // worked out from the token, not from a stored field.
+  EXPECT_EQ(Start(sc, u"a b\nc").GetBookmark().LastTokenIndex, 2);
+  TYToken t = sc.GetToken(0);
+  t.RealStr = u"\u00c4X";
+  sc.SetToken(0, t);
+  EXPECT_EQ(sc.GetTokStr(), u"\u00e4x");
+
   for (int32_t i : {11, -11}) {
     try {
       sc.GetToken(i);
@@ -391,40 +347,30 @@ TEST(Queue, IndexOutsideTheQueueRaises) {
   EXPECT_EQ(sc.GetToken(3).RealStr, u"kept");
 }
 
-TEST(Queue, CurrentTokenPropertiesAreComputedFromTheToken) {
-  TYScanner sc;
-  Start(sc, {u"  Begin"});
-  EXPECT_EQ(sc.GetTokStr(), u"begin");
-  EXPECT_EQ(sc.GetRealStr(), u"Begin");
-  EXPECT_EQ(sc.GetTokLength(), 5);
-  TYToken t = sc.GetToken(0);
-  t.RealStr = u"\u00c4X";
-  sc.SetToken(0, t);
-  EXPECT_EQ(sc.GetTokStr(), u"\u00e4x");  // recomputed, not the stored field
-}
-
 TEST(Bookmarks, RestoreGivesTheSameTokensAgain) {
   TYScanner sc;
   // The bookmark's last token (l) lies before a line end and a marker that
   // the reading goes past.
-  Start(sc, {u"// LOCALIZE OFF", u"a b c d e f g h i j k l m n", u"// LOCALIZE ON", u"o p q r s"});
+  Start(sc, u"// LOCALIZE OFF\na b c d e f g h i j k l m n\n// LOCALIZE ON\no p q r s");
   sc.NextToken();
+  auto read12 = [&sc] {
+    std::string s;
+    for (int i = 0; i < 12; ++i, sc.NextToken()) s += Show(sc.GetToken(0)) + "|";
+    return s;
+  };
   const auto mark = sc.GetBookmark();
-  std::vector<std::string> first;
-  for (int i = 0; i < 12; ++i, sc.NextToken()) first.push_back(Show(sc.GetToken(0)));
+  const std::string first = read12();
   const auto later = sc.GetBookmark();
   sc.SetBookmark(mark);
   EXPECT_EQ(sc.GetBookmark(), mark);
-  std::vector<std::string> again;
-  for (int i = 0; i < 12; ++i, sc.NextToken()) again.push_back(Show(sc.GetToken(0)));
-  EXPECT_EQ(again, first);
+  EXPECT_EQ(read12(), first);
   // Positions and Localize of the tokens read after the restore are right.
   EXPECT_EQ(sc.GetBookmark(), later);
 }
 
 TEST(ExtractPiece, BetweenBookmarks) {
   TYScanner sc;
-  Start(sc, {u"a := b + c;"});
+  Start(sc, u"a := b + c;");
   auto atA = sc.GetBookmark();
   while (sc.GetTokStr() != u";") sc.NextToken();
   auto atSemi = sc.GetBookmark();
@@ -436,7 +382,7 @@ TEST(ExtractPiece, BetweenBookmarks) {
   EXPECT_EQ(sc.ExtractPiece(sc.GetBookmark(), atA, true), u"");
   EXPECT_EQ(sc.ExtractPiece(atA, sc.GetBookmark(), true), u"a := b + c;");
 
-  Start(sc, {u"x  first  line", u"\tmiddle ", u"last line  y"});
+  Start(sc, u"x  first  line\n\tmiddle \nlast line  y");
   sc.NextToken();
   auto atFirst = sc.GetBookmark();
   while (sc.GetTokStr() != u"y") sc.NextToken();
@@ -447,6 +393,8 @@ TEST(ExtractPiece, BetweenBookmarks) {
             u"first  line\r\n\tmiddle \r\nlast line  y");
 }
 
+// Whatever ScanToPair finds, and also when its look-ahead raises, the
+// scanner is left as it was.
 TEST(ScanToPair, FindsRightTokenOutsideWrongLevels) {
   const struct {
     UnicodeString text, right, wrong;
@@ -462,26 +410,21 @@ TEST(ScanToPair, FindsRightTokenOutsideWrongLevels) {
       {u"(a, (x), b)", u"x", u"", {ttNumber, ttReservedWord}, false},
   };
   for (const auto& c : cases) {
-    TYScanner sc;
-    Start(sc, {c.text});
-    EXPECT_EQ(sc.ScanToPair(u"(", u")", c.right, c.wrong, c.kinds), c.found) << Utf16ToUtf8(c.text);
+    SCOPED_TRACE(Utf16ToUtf8(c.text));
+    TYScanner sc, fresh;
+    const auto mark = Start(sc, c.text).GetBookmark();
+    EXPECT_EQ(sc.ScanToPair(u"(", u")", c.right, c.wrong, c.kinds), c.found);
+    EXPECT_EQ(sc.GetBookmark(), mark);
+    EXPECT_EQ(Shown(sc), Shown(Start(fresh, c.text)));
   }
-}
-
-TEST(ScanToPair, LeavesTheScannerAsItWas) {
+  // Any tokens may pair; the tokens after a marker keep their flag.
   TYScanner sc;
-  Start(sc, {u"begin a", u"// LOCALIZE OFF", u"end; b c"});
-  const auto mark = sc.GetBookmark();
+  const auto mark = Start(sc, u"begin a\n// LOCALIZE OFF\nend; b c").GetBookmark();
   EXPECT_FALSE(sc.ScanToPair(u"begin", u"end", u"c", u"", {ttIdent, ttReservedWord}));
   EXPECT_EQ(sc.GetBookmark(), mark);
-  std::vector<std::string> rest;
-  for (; !sc.EOS(); sc.NextToken()) rest.push_back(Show(sc.GetToken(0)));
-  EXPECT_EQ(rest,
-            (std::vector<std::string>{"ttIdent begin", "ttIdent a", "ttIdent end off",
-                                      "ttSeparator ; off", "ttIdent b off", "ttIdent c off"}));
-  // An exception from the look-ahead also gives everything back.
-  Start(sc, {u"( a b c d e f g h i j k l #99999 )"});
-  const auto before = sc.GetBookmark();
+  EXPECT_EQ(Shown(sc), "ttIdent begin|ttIdent a|ttIdent end off|ttSeparator ; off|ttIdent b off|"
+                      "ttIdent c off");
+  const auto before = Start(sc, u"( a b c d e f g h i j k l #99999 )").GetBookmark();
   EXPECT_THROW(sc.ScanToPair(u"(", u")", u"", u"", {}), Exception);
   EXPECT_EQ(sc.GetBookmark(), before);
 }
