@@ -22,10 +22,7 @@ class PeFixtures {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  static void Write(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-  }
+  static void Write(const std::string& path, const Bytes& b) { Spit(path, {b.begin(), b.end()}); }
   static uint32_t Get32(const Bytes& b, size_t at) {
     uint32_t v;
     std::memcpy(&v, b.data() + at, 4);
