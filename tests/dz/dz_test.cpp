@@ -271,8 +271,7 @@ TEST_F(Dz, AKilledRunLeavesNoTraceAndTheOldOutput) {
     }
     ASSERT_TRUE(open) << "dz never opened its output";
     ::kill(pid, c.Signal);
-    Result r = Wait(pid);
-    EXPECT_EQ(r.Status, 128 + c.Signal);
+    EXPECT_EQ(Wait(pid).Status, 128 + c.Signal);
     EXPECT_EQ(Slurp(Dir / "out.lzy"), "old");
     EXPECT_EQ(Listing(), (std::vector<std::string>{"in.txt", "out.lzy"}));
   }
@@ -539,9 +538,8 @@ std::string DeepKey(int levels) {
 }
 
 TEST_F(DzReg, HostileInputIsRefusedWithAPlainMessage) {
-  const std::string sparse = (Dir / "sparse.reg").string();
-  Spit(sparse, "");
-  ASSERT_EQ(::truncate(sparse.c_str(), (off_t{64} << 20) + 1), 0);
+  Spit(Dir / "sparse.reg", "");
+  fs::resize_file(Dir / "sparse.reg", (uintmax_t{64} << 20) + 1);
   Spit(Dir / "deep.reg", DeepKey(513));
   Spit(Dir / "line.reg", "REGEDIT4\n\n[HKCU\\K]\n\"v\"=\"" + std::string(1 << 20, 'x') + "\"\n");
   Check({
@@ -582,9 +580,7 @@ TEST_F(DzReg, TheStoreFileAloneHoldsEverythingAndDamageIsReported) {
   const mode_t saved = ::umask(022);
   ASSERT_EQ(Reg({"set", "Software\\A", "v", "kept"}).Status, 0);
   ::umask(saved);
-  struct stat st {};
-  ASSERT_EQ(::stat(store.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(fs::status(store).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_FALSE(fs::exists(store.string() + "-wal"));
   // A backup is one file: the copy answers as the store did.
   fs::copy_file(store, Dir / "copy.db");
