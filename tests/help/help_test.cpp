@@ -564,7 +564,7 @@ TEST_F(Help, ExtractionLimitsHoldBeforeEveryWrite) {
   std::string toc = "<UL>", files;
   std::vector<ChmName> all;
   for (int i = 0; i < kPages; ++i) {
-    const std::string name = "p" + std::to_string(i) + ".htm";
+    const std::string name = std::string("p") += std::to_string(i) + ".htm";
     all.push_back({name});
     b.Files.push_back({name, "<html>" + std::to_string(i) + "</html>\n"});
     toc += "<LI><OBJECT type=\"text/sitemap\"><param name=\"Local\" value=\"" + name +
