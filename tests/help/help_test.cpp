@@ -42,21 +42,14 @@ void RestartUnits() {
   Initialize();
 }
 
-// The plug-in copied alone into folder and in use while this lives; the
-// installed one, and the reader's default time, are back after it.
-struct PluginIn {
-  explicit PluginIn(const fs::path& folder) : Installed(PluginPath()) {
-    fs::create_directories(folder);
-    fs::copy_file(Installed, folder / "hhctrl.so", fs::copy_options::overwrite_existing);
-    RestartUnits();
-    ::setenv("DZ_HHCTRL_PATH", (folder / "hhctrl.so").c_str(), 1);
-  }
-  ~PluginIn() {
+// The installed plug-in, and the reader's default time, are back when this goes.
+struct PluginBack {
+  ~PluginBack() {
     ::unsetenv("DZ_HHCTRL_SECONDS");
     ::setenv("DZ_HHCTRL_PATH", Installed.c_str(), 1);
     RestartUnits();
   }
-  std::string Installed;
+  const std::string Installed = PluginPath();
 };
 
 class Help : public ::testing::Test {
@@ -170,10 +163,14 @@ TEST_F(Help, ContentsAndIndexAreListedAsLinks) {
   EXPECT_TRUE(fs::exists(path(index).parent_path() / m / "sub/deep/page3.htm"));
 }
 
-// Every file below under the private folder, as names relative to it.
-std::vector<std::string> TreeOf(const path& root) {
+// Every file and folder below root, sorted; bytes, when given, gets what the
+// files hold added to it.
+std::vector<std::string> TreeOf(const path& root, uint64_t* bytes = nullptr) {
   std::vector<std::string> out;
-  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(e.path().string());
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    out.push_back(e.path().string());
+    if (bytes && e.is_regular_file()) *bytes += e.file_size();
+  }
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -197,10 +194,8 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
 
   // Nor can a damaged file, with any command.
   const std::string good = test::Slurp(Book);
-  auto overwrite = [&](size_t at, size_t n, char with) {
-    std::string b = good;
-    for (size_t i = at; i < at + n && i < b.size(); ++i) b[i] = with;
-    return b;
+  const auto overwrite = [&](size_t at, size_t n, char with) {
+    return std::string(good).replace(at, n, n, with);
   };
   const size_t pmgl = good.find("PMGL"), lzxc = good.find("LZXC");
   ASSERT_NE(pmgl, std::string::npos);
@@ -243,8 +238,7 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     }
     EXPECT_EQ(TreeOf(Scratch / "tmp"), before);
-    int status = 0;
-    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "a reader was left unreaped";
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "a reader was left unreaped";
   };
   for (const auto& [what, bytes] : all) {
     SCOPED_TRACE(what);
@@ -277,8 +271,13 @@ TEST_F(Help, WhatCannotBeShownOrIsDamagedAnswersZero) {
 TEST_F(Help, WithoutAWorkingReaderTheControlAnswersZero) {
   for (const bool hangs : {false, true}) {
     SCOPED_TRACE(hangs ? "a reader that hangs" : "no reader");
+    // The plug-in copied alone into a folder of its own.
+    const PluginBack back;
     const path beside = Scratch / (hangs ? "hanging" : "alone");
-    const PluginIn plugin(beside);
+    fs::create_directories(beside);
+    fs::copy_file(back.Installed, beside / "hhctrl.so");
+    ::setenv("DZ_HHCTRL_PATH", (beside / "hhctrl.so").c_str(), 1);
+    RestartUnits();
     if (hangs) {
       // Long enough to fail the time below when nobody kills it.
       test::Spit(beside / "hhctrl-reader", "#!/bin/sh\nexec sleep 30\n");
@@ -289,8 +288,7 @@ TEST_F(Help, WithoutAWorkingReaderTheControlAnswersZero) {
     EXPECT_EQ(OpenHtmlHelp(Utf8ToUtf16(Book.string()), HH_DISPLAY_TOPIC, 0), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_NE(HtmlHelp, nullptr);  // the control itself is there
-    int status = 0;
-    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "the reader was left unreaped";
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "the reader was left unreaped";
     // The session's private folder once a reading began, without its sub-folder.
     EXPECT_EQ(TreeOf(Scratch / "tmp").size(), hangs ? 1u : 0u);
   }
@@ -325,11 +323,9 @@ TEST_F(Help, NamesThatClimbOutStayInside) {
   const path sub = path(page).parent_path();
   EXPECT_EQ(test::Slurp(sub / "tmp/abs.htm"), "inside\n");
   // Everything written is in the private folder, and nothing climbed.
-  std::vector<std::string> written;
-  for (const auto& e : fs::recursive_directory_iterator(Scratch / "tmp"))
-    if (e.is_regular_file()) written.push_back(fs::relative(e.path(), sub).string());
-  std::sort(written.begin(), written.end());
-  EXPECT_EQ(written, (std::vector<std::string>{"index.htm", "tmp/abs.htm"}));
+  const std::string s = sub.string();
+  EXPECT_EQ(TreeOf(Scratch / "tmp"), (std::vector<std::string>{sub.parent_path().string(), s,
+                                       s + "/index.htm", s + "/tmp", s + "/tmp/abs.htm"}));
   EXPECT_FALSE(fs::exists(Scratch / "escape.htm"));
   EXPECT_FALSE(fs::exists(Scratch / "evil.htm"));
 }
@@ -375,11 +371,8 @@ TEST_F(Help, AFolderMadeAgainUnderItsNameIsNotUsed) {
 // is loaded once, not looked for again, and freed at the library's stop.
 TEST_F(Help, ControlIsLoadedOnceAndFreedAtStop) {
   RestartUnits();
-  const std::string plugin = PluginPath();
-  struct Restore {
-    std::string Path;
-    ~Restore() { ::setenv("DZ_HHCTRL_PATH", Path.c_str(), 1); }
-  } restore{plugin};
+  const PluginBack back;
+  const std::string& plugin = back.Installed;
   // Missing altogether, or a library without the two entry points.
   Dl_info libc{};
   ASSERT_NE(::dladdr(reinterpret_cast<void*>(&::dladdr), &libc), 0);
@@ -562,27 +555,17 @@ TEST(ChmReadings, OnlyAWholeMessagePasses) {
   EXPECT_FALSE(ReadingSize("DZHH topic 12"));  // the header is not whole yet
 }
 
-// What one extraction wrote under root: entries (files and folders) and bytes.
-std::pair<size_t, uint64_t> Written(const path& root) {
-  size_t entries = 0;
-  uint64_t bytes = 0;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    ++entries;
-    if (e.is_regular_file()) bytes += e.file_size();
-  }
-  return {entries, bytes};
-}
-
 // A sitemap may list far more pages than one extraction may write, and
 // pages that compress to nothing; the limits must hold for the pages it
 // lists, not only for what those link to.
 TEST_F(Help, ExtractionLimitsHoldBeforeEveryWrite) {
   constexpr int kPages = 2100;  // more than the default count allows
-  const auto pageName = [](int i) { return std::string("p") += std::to_string(i) + ".htm"; };
   test::BookSource b;
   std::string toc = "<UL>", files;
+  std::vector<ChmName> all;
   for (int i = 0; i < kPages; ++i) {
-    const std::string name = pageName(i);
+    const std::string name = std::string("p") += std::to_string(i) + ".htm";
+    all.push_back({name});
     b.Files.push_back({name, "<html>" + std::to_string(i) + "</html>\n"});
     toc += "<LI><OBJECT type=\"text/sitemap\"><param name=\"Local\" value=\"" + name +
            "\"></OBJECT>";
@@ -596,16 +579,6 @@ TEST_F(Help, ExtractionLimitsHoldBeforeEveryWrite) {
   ASSERT_FALSE(chm.empty()) << test::Slurp(Scratch / "many" / "chmcmd.log");
   const auto book = ChmBook::Open(chm.string());
   ASSERT_TRUE(book);
-  // A fresh folder to extract into, open as the reader holds it.
-  int n = 0;
-  const auto folder = [&](path& out) {
-    out = Scratch / "many" / ("out" + std::to_string(n++));
-    fs::create_directories(out);
-    return ::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  };
-
-  std::vector<ChmName> all;
-  for (int i = 0; i < kPages; ++i) all.push_back({pageName(i)});
   const ChmName deep = {"d", "e", "f", "g.htm"};
   struct Case {
     const char* What;
@@ -620,27 +593,31 @@ TEST_F(Help, ExtractionLimitsHoldBeforeEveryWrite) {
       {"not even the first page fits", {deep}, {3, 1000}, false, 0},
       {"all fits", {all[0], deep}, {5, 1000}, true, 5},
   };
+  // Each into a fresh folder, open as the reader holds it; the last is the
+  // reader's own road, with the limits it is built with.
+  const auto folder = [&](const path& out) {
+    fs::create_directories(out);
+    return ::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
-    path out;
+    const path out = Scratch / "many" / c.What;
     const int fd = folder(out);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(book->Extract(fd, c.Pages, c.Limits), c.Result);
     ::close(fd);
-    const auto [entries, bytes] = Written(out);
-    EXPECT_EQ(entries, c.Entries);
+    uint64_t bytes = 0;
+    EXPECT_EQ(TreeOf(out, &bytes).size(), c.Entries);
     EXPECT_LE(bytes, c.Limits.Bytes);
   }
-
-  // The reader's own road, with the limits it is built with.
-  path out;
+  const path out = Scratch / "many" / "reader";
   const int fd = folder(out);
   ASSERT_GE(fd, 0);
   const auto reading = ReadBook(fd, chm.string(), kDisplayToc, 0, "", "1");
   ::close(fd);
   ASSERT_TRUE(reading);
   EXPECT_TRUE(reading->Sitemap);
-  EXPECT_EQ(Written(out).first, ChmBook::Limits{}.Entries);
+  EXPECT_EQ(TreeOf(out).size(), ChmBook::Limits{}.Entries);
 }
 
 #endif
