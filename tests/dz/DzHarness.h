@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -36,11 +37,16 @@ struct Row {
 inline const std::vector<std::string> kNowhere = {"DISPLAY=", "WAYLAND_DISPLAY=",
                                                   "DZ_GTK_PLUGIN=/nonexistent/libdz_gtk.so"};
 
-// Absolute, since the runs happen in a scratch folder. CMake names it in
-// DZ_BIN; without it every run fails to start (status 127).
+// Absolute, since the runs happen in a scratch folder.
 inline const std::string& DzPath() {
-  static const char* bin = std::getenv("DZ_BIN");
-  static const std::string path = fs::absolute(bin ? bin : "/nonexistent/dz").string();
+  static const std::string path = [] {
+    const char* p = std::getenv("DZ_BIN");
+    if (!p || !*p) {
+      std::fprintf(stderr, "DZ_BIN must name the dz program\n");
+      std::exit(1);
+    }
+    return fs::absolute(p).string();
+  }();
   return path;
 }
 
