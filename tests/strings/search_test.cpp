@@ -288,7 +288,10 @@ TEST(Padding, CutsToWidthFromTheStartOnBothSides) {
   EXPECT_EQ(Replicate('*', -1), "");
   EXPECT_EQ(ReplicateStr("ab", -1), "");
   EXPECT_EQ(SpaceW(3), u"   ");
+  EXPECT_EQ(SpaceA(2), "  ");
+  EXPECT_EQ(Replicate(u'\u0436', 2), u"\u0436\u0436");  // the 16-bit overload
   EXPECT_EQ(ReplicateStr("ab", 3), "ababab");
+  EXPECT_EQ(ConcatWChar(u"ab", u'\u0436'), u"ab\u0436");
 }
 
 using CaseAndCounting = test::EnUs;
@@ -307,6 +310,8 @@ TEST_F(CaseAndCounting, CapitalizeFirst) {
   }
   EXPECT_EQ(CapitalizeFirst("hELLO"), "Hello");
   EXPECT_EQ(CapitalizeFirst(ToAnsi(u"\u00e9COLE")), ToAnsi(u"\u00c9cole"));
+  EXPECT_EQ(CharCount(std::string_view("a\0a", 3), 'a'), 2);  // on past a NUL
+  EXPECT_EQ(CharCount(u"\u0436,\u0436", u'\u0436'), 2);
 }
 
 TEST(FileNames, ExtensionRules) {
