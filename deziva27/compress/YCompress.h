@@ -127,10 +127,10 @@ class TLZYCompressor : public TYCompressor {
   void WriteHeader() override;
   // Codes on Threads() threads (below).
   void CompressSource() override;
-  // Threads that CompressSource codes on: 0 (the default) for the machine's
-  // cores. Sources under 512 KiB are coded on one. The bytes written never
-  // depend on it, and progress calls come in the same order on the calling
-  // thread.
+  // Threads that CompressSource codes on: 0 (the default, and what a negative
+  // count becomes) for the machine's cores. Sources under 512 KiB are coded on
+  // one. The bytes written never depend on it, and progress calls come in the
+  // same order on the calling thread.
   int Threads() const { return FThreads; }
   void SetThreads(int Value) { FThreads = Value < 0 ? 0 : Value; }
   // A match reaching before the first restored byte, a token cut off by the

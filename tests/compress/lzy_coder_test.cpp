@@ -478,6 +478,8 @@ TEST(LzyParallel, ThreadSettingReachesTheCoder) {
   LZYCompressStream(&src, &one, {}, 1);
   src.SetPosition(0);
   TLZYCompressor c;
+  c.SetThreads(-3);
+  EXPECT_EQ(c.Threads(), 0);
   c.SetThreads(4);
   EXPECT_EQ(c.Threads(), 4);
   c.SetSrcStream(&src);
