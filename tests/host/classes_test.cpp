@@ -382,6 +382,7 @@ TEST(FileStreams, RoundTripSeekResizeAndRaise) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), 3), "234");
   EXPECT_THROW(m.CopyFrom(r, 5), EReadError);
   EXPECT_EQ(m.CopyFrom(r, 0), 6);  // 0: the whole source from its start
+  EXPECT_EQ(m.CopyFrom(r, -1), 6);
 }
 
 // TReplaceFileStream, with unnamed and with named temporary files.

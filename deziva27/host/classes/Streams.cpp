@@ -39,7 +39,7 @@ void TStream::WriteBuffer(const void* buffer, int32_t count) {
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
-  if (count == 0) {
+  if (count <= 0) {
     source.SetPosition(0);
     count = source.Size();
   }

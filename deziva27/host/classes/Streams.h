@@ -46,9 +46,9 @@ class TStream : public TObject {
   // count <= 0 does nothing.
   void ReadBuffer(void* buffer, int32_t count);
   void WriteBuffer(const void* buffer, int32_t count);
-  // Copies count bytes from source's position (count 0: the whole of source
-  // from its start); returns the bytes copied. EReadError when source has
-  // fewer, EWriteError when this stream takes fewer. count must not be negative.
+  // Copies count bytes from source's position (count <= 0: the whole of
+  // source from its start); returns the bytes copied. EReadError when source
+  // has fewer, EWriteError when this stream takes fewer.
   int64_t CopyFrom(TStream& source, int64_t count);
 };
 
